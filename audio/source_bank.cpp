@@ -1,0 +1,47 @@
+#include "source_bank.h"
+
+#include "sample_arithmetic.h"
+
+void CSourceBank::MixSources(const int* sourceOn, short* buffer, int count)
+{
+    for (int source = 0; source < kSourceCount; ++source) {
+        const int length = m_nSourceLen[source];
+        if (!sourceOn[source] || length == 0)
+            continue;
+        const short* data = m_pSourceData[source];
+        int position = m_nSourcePos[source];
+        for (int k = 0; k < count; ++k) {
+            buffer[k] = AddSamples(buffer[k], data[position]);
+            if (++position == length)
+                position = 0;
+        }
+        m_nSourcePos[source] = position;
+    }
+}
+
+void CSourceBank::RewindSources(const int* sourceOn)
+{
+    for (int source = 0; source < kSourceCount; ++source) {
+        const int length = m_nSourceLen[source];
+        if (!sourceOn[source] || length == 0)
+            continue;
+        // The same as stepping back one sample at a time, also for sources
+        // shorter than the rewind.
+        const int back = kSourceRewind % length;
+        int position = m_nSourcePos[source] - back;
+        if (position < 0)
+            position += length;
+        m_nSourcePos[source] = position;
+    }
+}
+
+void CSourceBank::FreeSources()
+{
+    for (int source = 0; source < kSourceCount; ++source) {
+        if (m_nSourceLen[source] != 0)
+            delete[] m_pSourceData[source];
+        m_pSourceData[source] = nullptr;
+        m_nSourceLen[source] = 0;
+        m_nSourcePos[source] = 0;
+    }
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+// The three looping recordings: 0 speech, 1 music, 2 noise.
+constexpr int kSourceCount = 3;
+
+// Samples by which consecutive blocks overlap: the mixer is moved back by this
+// much after every block.
+constexpr int kSourceRewind = 128;
+
+struct CSourceBank {
+    short* m_pSourceData[kSourceCount] = {nullptr, nullptr, nullptr};
+    int m_nSourceLen[kSourceCount] = {0, 0, 0};  // 0: the source is absent
+    int m_nSourcePos[kSourceCount] = {0, 0, 0};  // next sample the mixer reads
+
+    CSourceBank() = default;
+    CSourceBank(const CSourceBank&) = delete;
+    CSourceBank& operator=(const CSourceBank&) = delete;
+    ~CSourceBank() { FreeSources(); }
+
+    // Adds `count` samples of every switched-on, present source into `buffer`,
+    // looping, and moves their read positions on.
+    void MixSources(const int* sourceOn, short* buffer, int count);
+
+    // Moves every switched-on, present source back by kSourceRewind samples,
+    // modulo its length.
+    void RewindSources(const int* sourceOn);
+
+    // Frees every loaded recording; the bank is empty afterwards.
+    void FreeSources();
+};

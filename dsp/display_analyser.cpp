@@ -1,0 +1,40 @@
+#include "loss_processor.h"
+
+#include "fourier_transform.h"
+
+#include <cmath>
+
+double CLossProcessor::SafeLog10(double x)
+{
+    return x < 0.00001 ? -5.0 : std::log10(x);
+}
+
+double CLossProcessor::BandLevel(const float* magnitudes, int lo, int hi)
+{
+    double sum = 0.0;
+    for (int j = lo; j <= hi; ++j)
+        sum += magnitudes[j];
+    const double level = 20.0 * SafeLog10(sum);
+    if (level > m_dMaxLevel)
+        m_dMaxLevel = level;
+    return level;
+}
+
+void CLossProcessor::AnalyseDisplaySpectrum(const short* samples)
+{
+    float buffer[kDisplaySize];
+    for (int i = 0; i < kDisplaySize; ++i)
+        buffer[i] = m_fDisplayWindow[i] * samples[i];
+    RealFourierTransform(buffer, kDisplaySize / 2, 1);
+
+    float magnitudes[kDisplaySize / 2];
+    ComputeMagnitudes(buffer, magnitudes, kDisplaySize / 2);
+
+    // Bands are one Bark wide; neighbours share their boundary bin.
+    for (int b = 0; b < kBands; ++b) {
+        const int lo = m_nBandEdgeHz[b] * 2048 / 22050;
+        const int hi = m_nBandEdgeHz[b + 1] * 2048 / 22050;
+        const double level = BandLevel(magnitudes, lo, hi);
+        m_dBandLevel[b] = 0.5 * level + 0.5 * m_dBandLevel[b];
+    }
+}

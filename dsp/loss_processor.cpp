@@ -1,0 +1,37 @@
+#include "loss_processor.h"
+
+#include "bark_scale.h"
+#include "output_volume.h"
+
+#include <cmath>
+
+namespace {
+
+// Symmetric Hann window: both ends exactly 0, divisor length - 1.
+void BuildHannWindow(float* window, int length)
+{
+    for (int i = 0; i < length; ++i)
+        window[i] = static_cast<float>(0.5 - 0.5 * std::cos(2.0 * 3.141592653589793 * i / (length - 1)));
+}
+
+}  // namespace
+
+CLossProcessor::CLossProcessor(CSourceBank& sources)
+    : m_sources(sources), m_fSmearWeight(static_cast<std::size_t>(kBins) * kBins)
+{
+    for (double& level : m_dBandLevel)
+        level = 0.0;
+    for (short& sample : m_sOutput)
+        sample = 0;
+    BuildHannWindow(m_fAnalysisWindow, kFrameInput);
+    BuildHannWindow(m_fDisplayWindow, kDisplaySize);
+    BuildHannWindow(m_fSynthesisWindow, kFrameSize);
+    for (float& gain : m_fHighFreqGain)
+        gain = 1.0f;
+    SetOutputVolume(0xFFFFFFFFu);
+    for (int k = 0; k <= kBands; ++k)
+        m_nBandEdgeHz[k] = static_cast<int>(BarkToHz(k + 1));
+    for (int i = 0; i < kBins; ++i)
+        m_fBinBark[i] = static_cast<float>(HzToBark(22050.0 * i / 256.0));
+    BuildSmearTable();
+}

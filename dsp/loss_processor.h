@@ -1,0 +1,97 @@
+#pragma once
+
+#include "source_bank.h"
+#include "wave_out_device.h"
+
+#include <vector>
+
+// The high-frequency setting for which the gain curve was last built.
+extern double g_dGainCurveSetting;
+
+// The whole processing state of the demonstrator and the operations on it:
+// the block processor, the loss model and the display analysis. The main view
+// derives from it; tools use it directly.
+class CLossProcessor {
+public:
+    static constexpr int kBlockInput = 4096;    // samples mixed per block
+    static constexpr int kBlockOutput = 3968;   // samples queued per block
+    static constexpr int kFrames = 31;          // frames per block
+    static constexpr int kHop = 128;
+    static constexpr int kFrameInput = 256;     // input samples per frame
+    static constexpr int kFrameSize = 512;      // real transform points per frame
+    static constexpr int kBins = 256;           // bins of the frame spectrum
+    static constexpr int kOutputSize = 4608;    // overlap-add accumulator
+    static constexpr int kCarryOver = 384;      // accumulator samples kept between blocks
+    static constexpr int kDisplaySize = 4096;   // display analysis points
+    static constexpr int kBands = 23;           // display bands, one Bark each
+    static constexpr int kSampleRate = 44100;
+
+    explicit CLossProcessor(CSourceBank& sources);
+    virtual ~CLossProcessor() = default;
+    CLossProcessor(const CLossProcessor&) = delete;
+    CLossProcessor& operator=(const CLossProcessor&) = delete;
+
+    // Block processor.
+    void ProcessBlock();
+    void AnalyseFrame(const short* input, float* spectrum) const;
+    // Entry 0 is the signed DC term; entry k the magnitude of bin k.
+    static void ComputeMagnitudes(const float* spectrum, float* magnitudes, int bins = kBins);
+    void SynthesiseFrame(short* output, float* spectrum) const;
+
+    // Loss model.
+    void BuildSmearTable();
+    void SmearSpectrum(float* spectrum, const float* magnitudes) const;
+    void BuildHighFreqGain();
+    void ApplyLoudness(short* samples, int count) const;
+
+    // Display analysis.
+    void AnalyseDisplaySpectrum(const short* samples);
+    double BandLevel(const float* magnitudes, int lo, int hi);
+    static double SafeLog10(double x);
+
+    // Playback cycle. After any change of the source switches: opens the
+    // player and queues four blocks when a source is on and the player is
+    // closed; stops it when none is on. `window` receives the device reports.
+    void ControlPlayback(IWaveOutPoster& window);
+    // A buffer has finished: counts it and processes the next block. False,
+    // doing nothing, for a report of an opening that has since been replaced.
+    bool HandleBlockFinished(int opening);
+    void HandleDeviceClosed(int opening);
+
+    int m_bSourceOn[kSourceCount] = {0, 0, 0};
+    float m_fDisplayWindow[kDisplaySize];
+    int m_nBandEdgeHz[kBands + 1];
+    double m_dBandLevel[kBands];
+    double m_dMaxLevel = 80.0;
+    short m_sOutput[kOutputSize];
+    float m_fAnalysisWindow[kFrameInput];
+    float m_fSynthesisWindow[kFrameSize];
+    float m_fHighFreqGain[kFrameSize];
+    float m_fBinBark[kBins];
+    int m_nSmearLow[kBins];
+    int m_nSmearHigh[kBins];
+    double m_dLoudness = 1.0;
+    double m_dHighFreq = 1.0;
+    double m_dResolution = 1.0;
+
+protected:
+    // Called at the end of every ProcessBlock, when the block's band levels
+    // are in place, for observers of every block.
+    virtual void BlockProcessed() {}
+
+private:
+    void PrepareSmearWeights();
+
+    CSourceBank& m_sources;
+
+    // Smearing weights prepared with the table: for every smeared bin its
+    // triangle's weights from m_nSmearLow to m_nSmearHigh and their sum.
+    struct SmearedBin {
+        int bin;
+        int weightStart;  // index into m_fSmearWeight
+        float weightSum;
+    };
+    SmearedBin m_smearedBins[kBins];
+    int m_nSmearedBins = 0;
+    std::vector<float> m_fSmearWeight;  // sized once, for the widest table
+};

@@ -1,0 +1,169 @@
+#include "render_options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+const char* const kRenderUsage =
+    "usage: sonafel-render [--speech F] [--music F] [--noise F] [--on LIST] [--loudness X] [--highfreq X]\n"
+    "                      [--resolution X] [--seconds S | --blocks N] [--exact] [--bands CSV] OUTPUT.wav\n"
+    "\n"
+    "Renders what the demonstrator plays, after the sliders have been set and the sources in\n"
+    "LIST switched on, to a 44100 Hz 16-bit mono WAV file.\n"
+    "  --speech F, --music F, --noise F   recordings (default sprache.wav, music.wav, noise.wav)\n"
+    "  --on LIST        comma list of speech, music, noise (default speech)\n"
+    "  --loudness X     settings from 0 (strongest loss) to 1 (no loss, the default)\n"
+    "  --highfreq X\n"
+    "  --resolution X\n"
+    "  --seconds S      length of the output (default 10)\n"
+    "  --blocks N       length in blocks of 3968 samples\n"
+    "  --exact          write the blocks as queued, without the output volume\n"
+    "  --bands CSV      write each block's 23 band levels and the maximum level\n";
+
+namespace {
+
+constexpr long long kMaxSamples = 12LL * 3600 * 44100;  // what a WAV file can hold, with room
+
+bool ParseNumber(const std::string& text, double& value)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtod(text.c_str(), &end);
+    return errno == 0 && *end == '\0' && std::isfinite(value);
+}
+
+bool ParseSetting(const std::string& name, const std::string& text, double& value, std::string& error)
+{
+    if (!ParseNumber(text, value) || value < 0.0 || value > 1.0) {
+        error = name + " needs a number from 0 to 1, not '" + text + "'";
+        return false;
+    }
+    return true;
+}
+
+bool ParseSources(const std::string& text, int* sourceOn, std::string& error)
+{
+    static const char* const kNames[3] = {"speech", "music", "noise"};
+    int on[3] = {0, 0, 0};
+    std::stringstream list(text);
+    std::string name;
+    int count = 0;
+    while (std::getline(list, name, ',')) {
+        int source = 0;
+        while (source < 3 && name != kNames[source])
+            ++source;
+        if (source == 3) {
+            error = "--on: unknown source '" + name + "' (speech, music or noise)";
+            return false;
+        }
+        on[source] = 1;
+        ++count;
+    }
+    if (count == 0) {
+        error = "--on needs at least one of speech, music, noise";
+        return false;
+    }
+    for (int source = 0; source < 3; ++source)
+        sourceOn[source] = on[source];
+    return true;
+}
+
+bool ParseLength(const std::string& name, const std::string& text, long long& samples, std::string& error)
+{
+    double value = 0.0;
+    const bool parsed = ParseNumber(text, value);
+    if (name == "--blocks") {
+        if (parsed && value >= 1.0 && value == std::floor(value) && value * 3968 <= kMaxSamples) {
+            samples = static_cast<long long>(value) * 3968;
+            return true;
+        }
+        error = "--blocks needs a whole number of at least 1, not '" + text + "'";
+        return false;
+    }
+    if (parsed && value > 0.0 && value * 44100 <= kMaxSamples && std::llround(value * 44100) >= 1) {
+        samples = std::llround(value * 44100);
+        return true;
+    }
+    error = "--seconds needs a positive number of seconds (at most 12 hours), not '" + text + "'";
+    return false;
+}
+
+}  // namespace
+
+bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& options, std::string& error)
+{
+    bool lengthGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::string value;
+        bool inlineValue = false;
+        if (arg.rfind("--", 0) == 0) {
+            if (const std::size_t equals = arg.find('='); equals != std::string::npos) {
+                value = arg.substr(equals + 1);
+                arg.resize(equals);
+                inlineValue = true;
+            }
+        }
+        const auto takeValue = [&]() {
+            if (inlineValue)
+                return true;
+            if (i + 1 >= argc) {
+                error = arg + " needs a value";
+                return false;
+            }
+            value = argv[++i];
+            return true;
+        };
+
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--exact") {
+            options.exact = true;
+        } else if (arg == "--speech" || arg == "--music" || arg == "--noise" || arg == "--bands") {
+            if (!takeValue())
+                return false;
+            if (value.empty()) {
+                error = arg + " needs a file name";
+                return false;
+            }
+            (arg == "--speech" ? options.speechPath
+             : arg == "--music" ? options.musicPath
+             : arg == "--noise" ? options.noisePath
+                                : options.bandsPath) = value;
+        } else if (arg == "--on") {
+            if (!takeValue() || !ParseSources(value, options.sourceOn, error))
+                return false;
+        } else if (arg == "--loudness" || arg == "--highfreq" || arg == "--resolution") {
+            double& setting = arg == "--loudness" ? options.loudness
+                              : arg == "--highfreq" ? options.highFreq
+                                                    : options.resolution;
+            if (!takeValue() || !ParseSetting(arg, value, setting, error))
+                return false;
+        } else if (arg == "--seconds" || arg == "--blocks") {
+            if (lengthGiven) {
+                error = "give either --seconds or --blocks, once";
+                return false;
+            }
+            lengthGiven = true;
+            if (!takeValue() || !ParseLength(arg, value, options.samples, error))
+                return false;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            error = "unknown option '" + arg + "'";
+            return false;
+        } else if (options.outputPath.empty()) {
+            options.outputPath = arg;
+        } else {
+            error = "only one output file, not also '" + arg + "'";
+            return false;
+        }
+    }
+    if (!options.help && options.outputPath.empty()) {
+        error = "no output file given";
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+struct RenderOptions {
+    std::string speechPath = "sprache.wav";
+    std::string musicPath = "music.wav";
+    std::string noisePath = "noise.wav";
+    int sourceOn[3] = {1, 0, 0};
+    double loudness = 1.0;
+    double highFreq = 1.0;
+    double resolution = 1.0;
+    long long samples = 10LL * 44100;  // length of the output
+    bool exact = false;                // blocks as queued, without the device volume
+    std::string bandsPath;             // empty: no band log
+    std::string outputPath;
+    bool help = false;
+};
+
+// Parses the command line (argv[0] is the program). On a bad option or value
+// returns false with a message in `error`.
+bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& options, std::string& error);
+
+extern const char* const kRenderUsage;

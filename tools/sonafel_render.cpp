@@ -1,0 +1,169 @@
+// sonafel-render: the demonstrator's engine without a window. Loads the
+// recordings, sets the sliders, switches sources on and plays through a
+// render device into a WAV file, with the program's own playback cycle.
+
+#include "loss_processor.h"
+#include "mem_play.h"
+#include "posted_event_queue.h"
+#include "render_options.h"
+#include "virtual_wave_out.h"
+#include "wave_loader.h"
+#include "wav_file_writer.h"
+
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using BandRow = std::array<double, CLossProcessor::kBands + 1>;
+
+// Keeps every block's band levels and maximum for the band log.
+class CBandLoggingProcessor final : public CLossProcessor {
+public:
+    using CLossProcessor::CLossProcessor;
+    std::vector<BandRow> m_rows;
+
+protected:
+    void BlockProcessed() override
+    {
+        BandRow row;
+        for (int b = 0; b < kBands; ++b)
+            row[b] = m_dBandLevel[b];
+        row[kBands] = m_dMaxLevel;
+        m_rows.push_back(row);
+    }
+};
+
+class CProgressBar {
+public:
+    explicit CProgressBar(long long total) : m_total(total), m_shown(isatty(STDERR_FILENO) ? -1 : 101) {}
+    ~CProgressBar()
+    {
+        if (m_shown <= 100)
+            std::fputc('\n', stderr);
+    }
+    void Update(long long done)
+    {
+        const int percent = static_cast<int>(100 * done / m_total);
+        if (m_shown > 100 || percent == m_shown)
+            return;
+        m_shown = percent;
+        char bar[41];
+        for (int i = 0; i < 40; ++i)
+            bar[i] = i < percent * 40 / 100 ? '#' : '.';
+        bar[40] = '\0';
+        std::fprintf(stderr, "\r[%s] %3d%%", bar, percent);
+        std::fflush(stderr);
+    }
+
+private:
+    long long m_total;
+    int m_shown;
+};
+
+bool WriteBands(const std::string& path, const std::vector<BandRow>& rows, std::size_t count)
+{
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (!file)
+        return false;
+    for (std::size_t r = 0; r < count && r < rows.size(); ++r) {
+        for (std::size_t b = 0; b < rows[r].size(); ++b)
+            std::fprintf(file, b == 0 ? "%.17g" : ",%.17g", rows[r][b]);
+        std::fputc('\n', file);
+    }
+    return std::fclose(file) == 0;
+}
+
+int Fail(const std::string& message, int status)
+{
+    std::fprintf(stderr, "sonafel-render: %s\n", message.c_str());
+    return status;
+}
+
+int Render(const RenderOptions& options)
+{
+    CWavFileWriter writer;
+    std::string error;
+    if (!writer.Open(options.outputPath, error))
+        return Fail(error, 1);
+
+    CSourceBank sources;
+    const std::string* const paths[3] = {&options.speechPath, &options.musicPath, &options.noisePath};
+    const int targets[3] = {15000, 10000, 5000};
+    for (int source = 0; source < kSourceCount; ++source)
+        sources.m_nSourceLen[source] = LoadWave(paths[source]->c_str(), &sources.m_pSourceData[source], targets[source]);
+
+    auto processor = std::make_unique<CBandLoggingProcessor>(sources);
+    processor->m_rows.reserve(static_cast<std::size_t>(options.samples / CLossProcessor::kBlockOutput + 8));
+    // As in the program: the first paint builds the gain curve at the
+    // initial settings, then the user sets the sliders (each followed by a
+    // paint) and switches the sources on.
+    processor->BuildHighFreqGain();
+    processor->m_dLoudness = options.loudness;
+    processor->m_dHighFreq = options.highFreq;
+    processor->m_dResolution = options.resolution;
+    processor->BuildSmearTable();
+    processor->BuildHighFreqGain();
+    for (int source = 0; source < kSourceCount; ++source)
+        processor->m_bSourceOn[source] = options.sourceOn[source];
+
+    long long written = 0;
+    bool writeFailed = false;
+    CProgressBar progress(options.samples);
+    CRenderWaveOut device(
+        [&](const short* samples, int count) {
+            const long long wanted = options.samples - written;
+            const int take = wanted < count ? static_cast<int>(wanted) : count;
+            writeFailed = writeFailed || !writer.Write(samples, take);
+            written += take;
+            progress.Update(written);
+        },
+        !options.exact);
+    g_memPlay.SetDevice(&device);
+    CPostedEventQueue reports;
+    processor->ControlPlayback(reports);
+    while (written < options.samples && !writeFailed && device.FinishNext()) {
+        CPostedEventQueue::Report report;
+        while (reports.Take(report)) {
+            if (report.event == WaveOutEvent::BufferDone)
+                processor->HandleBlockFinished(report.opening);
+            else
+                processor->HandleDeviceClosed(report.opening);
+        }
+    }
+    g_memPlay.Close();
+    g_memPlay.SetDevice(nullptr);
+
+    if (writeFailed || written < options.samples)
+        return Fail("cannot write '" + options.outputPath + "'", 1);
+    if (!options.bandsPath.empty()) {
+        const auto blocks = static_cast<std::size_t>((written + CLossProcessor::kBlockOutput - 1) / CLossProcessor::kBlockOutput);
+        if (!WriteBands(options.bandsPath, processor->m_rows, blocks))
+            return Fail("cannot write '" + options.bandsPath + "'", 1);
+    }
+    if (!writer.Commit(error))
+        return Fail(error, 1);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    RenderOptions options;
+    std::string error;
+    if (!ParseRenderOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "sonafel-render: %s\n\n%s", error.c_str(), kRenderUsage);
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(kRenderUsage, stdout);
+        return 0;
+    }
+    return Render(options);
+}
