@@ -1,0 +1,153 @@
+// Runs the sonafel-render program as a user would.
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct RenderTool : ::testing::Test {
+    TempDir dir;
+
+    void SetUp() override
+    {
+        // Speech: white noise, so every frequency is present.
+        std::mt19937 random(3);
+        std::uniform_int_distribution<int> noise(-20000, 20000);
+        std::vector<short> speech(60000);
+        for (short& sample : speech)
+            sample = static_cast<short>(noise(random));
+        WriteWav(dir.Path("sprache.wav"), speech);
+        WriteWav(dir.Path("music.wav"), std::vector<short>(30000, 1000));
+    }
+
+    // Runs the tool in the temporary directory; returns its exit status.
+    int Run(const std::string& arguments, std::string* errors = nullptr)
+    {
+        const std::string command = "cd '" + dir.Path("").string() + "' && '" SONAFEL_RENDER_PATH "' " + arguments +
+                                    " 2> '" + dir.Path("stderr.txt").string() + "'";
+        const int status = std::system(command.c_str());
+        if (errors) {
+            std::ifstream file(dir.Path("stderr.txt"));
+            std::stringstream text;
+            text << file.rdbuf();
+            *errors = text.str();
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // Energy above `hz` as a share of the whole, from a plain DFT of a stretch.
+    static double ShareAbove(const std::vector<short>& samples, double hz)
+    {
+        const int n = 2048;
+        const int start = 10000;
+        double above = 0.0, total = 0.0;
+        for (int k = 1; k < n / 2; ++k) {
+            double re = 0.0, im = 0.0;
+            for (int j = 0; j < n; ++j) {
+                re += samples[start + j] * std::cos(2 * 3.141592653589793 * j * k / n);
+                im += samples[start + j] * std::sin(2 * 3.141592653589793 * j * k / n);
+            }
+            const double power = re * re + im * im;
+            total += power;
+            if (k * 44100.0 / n > hz)
+                above += power;
+        }
+        return above / total;
+    }
+};
+
+}  // namespace
+
+TEST_F(RenderTool, LengthsSourcesAndTheMissingRecording)
+{
+    std::string errors;
+    ASSERT_EQ(Run("--blocks 3 --on speech,music,noise a.wav", &errors), 0);
+    EXPECT_EQ(ReadMonoWav(dir.Path("a.wav")).size(), 3u * 3968);
+    // noise.wav is missing: the same message as the program, and it runs on.
+    EXPECT_EQ(errors, "Unable to open 'noise.wav'\n");
+
+    ASSERT_EQ(Run("--seconds 1.5 --noise music.wav b.wav"), 0);
+    const std::vector<short> speech = ReadMonoWav(dir.Path("b.wav"));
+    EXPECT_EQ(speech.size(), 66150u);
+    double energy = 0.0;
+    for (short sample : speech)
+        energy += static_cast<double>(sample) * sample;
+    EXPECT_GT(std::sqrt(energy / speech.size()), 3000.0);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("b.wav.partial")));
+}
+
+TEST_F(RenderTool, LossesShowInTheOutput)
+{
+    ASSERT_EQ(Run("--seconds 1 --highfreq 0 low.wav"), 0);
+    ASSERT_EQ(Run("--seconds 1 full.wav"), 0);
+    // No high-frequency loss still keeps most of the spectrum; the strongest
+    // keeps nothing above about 700 Hz (the curve ends at bin 8).
+    EXPECT_GT(ShareAbove(ReadMonoWav(dir.Path("full.wav")), 1000.0), 0.8);
+    EXPECT_LT(ShareAbove(ReadMonoWav(dir.Path("low.wav")), 1000.0), 0.001);
+
+    // Loudness 0: the device carries 20 dB and the samples the other 55.
+    ASSERT_EQ(Run("--seconds 1 --loudness 0 --exact quiet-exact.wav"), 0);
+    ASSERT_EQ(Run("--seconds 1 --loudness 0 quiet.wav"), 0);
+    const std::vector<short> full = ReadMonoWav(dir.Path("full.wav"));
+    const std::vector<short> exact = ReadMonoWav(dir.Path("quiet-exact.wav"));
+    const std::vector<short> heard = ReadMonoWav(dir.Path("quiet.wav"));
+    double fullEnergy = 0.0, exactEnergy = 0.0;
+    for (std::size_t i = 0; i < full.size(); ++i) {
+        fullEnergy += static_cast<double>(full[i]) * full[i];
+        exactEnergy += static_cast<double>(exact[i]) * exact[i];
+        ASSERT_EQ(heard[i], static_cast<short>(std::lround(exact[i] * (6553 / 65535.0)))) << i;
+    }
+    EXPECT_NEAR(10 * std::log10(fullEnergy / exactEnergy), 55.0, 1.5);
+}
+
+TEST_F(RenderTool, BandLogHasOneLinePerBlock)
+{
+    ASSERT_EQ(Run("--seconds 0.5 --bands bands.csv a.wav"), 0);
+    std::ifstream file(dir.Path("bands.csv"));
+    std::string line;
+    int lines = 0;
+    double lastMax = 0.0;
+    while (std::getline(file, line)) {
+        ++lines;
+        std::stringstream fields(line);
+        std::string field;
+        std::vector<double> values;
+        while (std::getline(fields, field, ','))
+            values.push_back(std::stod(field));
+        ASSERT_EQ(values.size(), 24u) << line;
+        EXPECT_GE(values[23], 80.0);
+        EXPECT_GE(values[23], lastMax) << "the maximum never falls";
+        lastMax = values[23];
+    }
+    EXPECT_EQ(lines, (22050 + 3967) / 3968);
+    EXPECT_GT(lastMax, 100.0);
+}
+
+TEST_F(RenderTool, FailuresExitWithAStatusAndLeaveNoFile)
+{
+    std::string errors;
+    EXPECT_EQ(Run("--loudness 2 a.wav", &errors), 2);
+    EXPECT_NE(errors.find("--loudness"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("usage:"), std::string::npos);
+    EXPECT_EQ(Run("--on speech,drums a.wav"), 2);
+    EXPECT_EQ(Run(""), 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("a.wav")));
+
+    EXPECT_EQ(Run("--seconds 0.1 no/such/dir/a.wav", &errors), 1);
+    EXPECT_NE(errors.find("cannot write 'no/such/dir/a.wav'"), std::string::npos) << errors;
+    std::filesystem::create_directory(dir.Path("taken.wav"));
+    EXPECT_EQ(Run("--seconds 0.1 taken.wav", &errors), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("taken.wav.partial")));
+    EXPECT_EQ(Run("--seconds 0.1 --bands no/such/dir/b.csv c.wav"), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("c.wav")));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("c.wav.partial")));
+}
