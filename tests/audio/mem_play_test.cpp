@@ -10,9 +10,10 @@
 namespace {
 
 struct MemPlay : ::testing::Test {
-    CMemPlay player;
+    // The device outlives the player, whose destructor closes it.
     CManualWaveOut device;
     CPostedEventQueue reports;
+    CMemPlay player;
     ReportRecorder messages;
     std::vector<short> block = std::vector<short>(16000, 0);
 

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing need, and nothing
+# that is already there. With --recordings also what regenerating the
+# bundled recordings needs. Idempotent.
+set -euo pipefail
+
+packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+          clang libclang-rt-14-dev sox)
+if [[ "${1:-}" == "--recordings" ]]; then
+    packages+=(python3 espeak-ng fluidsynth fluid-soundfont-gm)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+as_root=()
+[[ $(id -u) -ne 0 ]] && as_root=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
