@@ -28,3 +28,6 @@ inline short AddSamples(short a, short b)
 {
     return SaturateToSample(static_cast<int>(a) + static_cast<int>(b));
 }
+
+// into[k] = AddSamples(into[k], from[k]) for k < count.
+void AddSamples(short* into, const short* from, int count);

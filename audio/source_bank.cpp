@@ -8,11 +8,13 @@ void CSourceBank::MixSources(const int* sourceOn, short* buffer, int count)
         const int length = m_nSourceLen[source];
         if (!sourceOn[source] || length == 0)
             continue;
-        const short* data = m_pSourceData[source];
         int position = m_nSourcePos[source];
-        for (int k = 0; k < count; ++k) {
-            buffer[k] = AddSamples(buffer[k], data[position]);
-            if (++position == length)
+        for (int k = 0; k < count;) {
+            const int run = count - k < length - position ? count - k : length - position;
+            AddSamples(buffer + k, m_pSourceData[source] + position, run);
+            k += run;
+            position += run;
+            if (position == length)
                 position = 0;
         }
         m_nSourcePos[source] = position;

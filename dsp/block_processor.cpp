@@ -1,10 +1,10 @@
 #include "loss_processor.h"
 
 #include "fourier_transform.h"
+#include "frame_kernels.h"
 #include "mem_play.h"
 #include "sample_arithmetic.h"
 
-#include <cmath>
 #include <cstring>
 
 void CLossProcessor::ProcessBlock()
@@ -24,9 +24,7 @@ void CLossProcessor::ProcessBlock()
         for (int i = 0; i < kFrameSize; ++i)
             spectrum[i] *= m_fHighFreqGain[i];
         SynthesiseFrame(frame, spectrum);
-        short* const output = m_sOutput + kHop * k;
-        for (int n = 0; n < kFrameSize; ++n)
-            output[n] = AddSamples(output[n], frame[n]);
+        AddSamples(m_sOutput + kHop * k, frame, kFrameSize);
     }
 
     AnalyseDisplaySpectrum(m_sOutput);
@@ -44,8 +42,7 @@ void CLossProcessor::AnalyseFrame(const short* input, float* spectrum) const
     // The windowed samples sit in the middle half, between zeros.
     const int lead = (kFrameSize - kFrameInput) / 2;
     std::memset(spectrum, 0, lead * sizeof(float));
-    for (int i = 0; i < kFrameInput; ++i)
-        spectrum[lead + i] = m_fAnalysisWindow[i] * input[i];
+    WindowSamples(m_fAnalysisWindow, input, spectrum + lead, kFrameInput);
     std::memset(spectrum + lead + kFrameInput, 0, lead * sizeof(float));
     RealFourierTransform(spectrum, kFrameSize / 2, 1);
 }
@@ -53,17 +50,12 @@ void CLossProcessor::AnalyseFrame(const short* input, float* spectrum) const
 void CLossProcessor::ComputeMagnitudes(const float* spectrum, float* magnitudes, int bins)
 {
     magnitudes[0] = spectrum[0];
-    for (int k = 1; k < bins; ++k) {
-        const double re = spectrum[2 * k];
-        const double im = spectrum[2 * k + 1];
-        magnitudes[k] = std::sqrt(static_cast<float>(re * re + im * im));
-    }
+    BinMagnitudes(spectrum, magnitudes, bins);
 }
 
 void CLossProcessor::SynthesiseFrame(short* output, float* spectrum) const
 {
     RealFourierTransform(spectrum, kFrameSize / 2, -1);
     // 1/256 undoes the gain of the forward and inverse transforms.
-    for (int n = 0; n < kFrameSize; ++n)
-        output[n] = SaturateToSample(static_cast<double>(spectrum[n]) * m_fSynthesisWindow[n] * 0.00390625);
+    WindowToSamples(spectrum, m_fSynthesisWindow, 0.00390625, output, kFrameSize);
 }

@@ -1,6 +1,7 @@
 #include "loss_processor.h"
 
 #include "fourier_transform.h"
+#include "frame_kernels.h"
 
 #include <cmath>
 
@@ -23,8 +24,7 @@ double CLossProcessor::BandLevel(const float* magnitudes, int lo, int hi)
 void CLossProcessor::AnalyseDisplaySpectrum(const short* samples)
 {
     float buffer[kDisplaySize];
-    for (int i = 0; i < kDisplaySize; ++i)
-        buffer[i] = m_fDisplayWindow[i] * samples[i];
+    WindowSamples(m_fDisplayWindow, samples, buffer, kDisplaySize);
     RealFourierTransform(buffer, kDisplaySize / 2, 1);
 
     float magnitudes[kDisplaySize / 2];

@@ -1,48 +1,246 @@
 #include "fourier_transform.h"
 
+#include "simd.h"
+
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
 namespace {
 
-struct Twiddle {
-    double wr;
-    double wi;
-    double cr;  // cos(theta) - 1, formed as -2 sin^2(theta/2) for accuracy
-    double ci;  // sin(theta)
+// Largest number of complex values the transforms are prepared for.
+constexpr int kMaxComplex = 2048;
 
-    // The trigonometric recurrence: (wr, wi) turns by theta.
-    void Advance()
-    {
-        const double w0 = wr;
-        wr = wr * cr - wi * ci + wr;
-        wi = wi * cr + w0 * ci + wi;
-    }
+// A twiddle factor wr + i wi, laid out for vector arithmetic: {wr, wr} and
+// {-wi, wi}.
+struct alignas(16) Twiddle {
+    double wr[2];
+    double wi[2];
+
+    Twiddle() = default;
+    Twiddle(double real, double imaginary) : wr{real, real}, wi{-imaginary, imaginary} {}
+    double Real() const { return wr[0]; }
+    double Imaginary() const { return wi[1]; }
 };
 
-Twiddle StartTwiddle(double theta)
+// The twiddle factors come from a trigonometric recurrence, two sine
+// evaluations per stage; its values depend only on the stage length and the
+// sign, so they are worked out once, exactly as the recurrence gives them.
+class TwiddleTables {
+public:
+    TwiddleTables()
+    {
+        int swaps = 0;
+        for (int order = 0, n = 1; n <= kMaxComplex; ++order, n *= 2) {
+            m_swapStart[order] = swaps;
+            int j = 0;
+            for (int i = 0; i < 2 * n; i += 2) {
+                if (j > i)
+                    m_swaps[swaps++] = {static_cast<std::uint16_t>(i), static_cast<std::uint16_t>(j)};
+                int m = n;
+                while (m >= 2 && j >= m) {
+                    j -= m;
+                    m /= 2;
+                }
+                j += m;
+            }
+            m_swapStart[order + 1] = swaps;
+        }
+        for (int s = 0; s < 2; ++s) {
+            const int sign = s == 0 ? 1 : -1;
+            for (int len = 2; len <= kMaxComplex; len *= 2) {
+                Recurrence w(6.28318530717959 / (len * sign), 1.0, 0.0);
+                for (int m = 0; m < len / 2; ++m) {
+                    const int k = 2 * (len / 2 - 1 + m);
+                    m_stageWr[s][k] = m_stageWr[s][k + 1] = w.wr;
+                    m_stageWi[s][k] = -w.wi;
+                    m_stageWi[s][k + 1] = w.wi;
+                    w.Advance();
+                }
+            }
+            for (int n = 4; n <= kMaxComplex; n *= 2) {
+                const double theta = sign * (3.141592653589793 / n);
+                Recurrence w(theta, 0.0, 0.0);
+                w.wr = 1.0 + w.cr;
+                w.wi = w.ci;
+                for (int i = 2; i <= n / 2; ++i) {
+                    m_real[s][n / 2 - 1 + i - 2] = Twiddle(w.wr, w.wi);
+                    w.Advance();
+                }
+            }
+        }
+    }
+
+    // The swaps of the bit-reversal permutation of n complex values, as float
+    // indices i < j, in order; returns their number.
+    int Swaps(int n, const std::pair<std::uint16_t, std::uint16_t>** swaps) const
+    {
+        const int order = Log2(n);
+        *swaps = &m_swaps[m_swapStart[order]];
+        return m_swapStart[order + 1] - m_swapStart[order];
+    }
+
+    // The twiddles of one butterfly stage, `len` floats apart, in order: for
+    // butterfly m, {wr, wr} at wr[2m] and {-wi, wi} at wi[2m].
+    const double* StageWr(int sign, int len) const { return &m_stageWr[sign > 0 ? 0 : 1][len - 2]; }
+    const double* StageWi(int sign, int len) const { return &m_stageWi[sign > 0 ? 0 : 1][len - 2]; }
+    // The twiddles of the real transform's pairing step for n complex values.
+    const Twiddle* Real(int sign, int n) const { return &m_real[sign > 0 ? 0 : 1][n / 2 - 1]; }
+
+private:
+    struct Recurrence {
+        double wr, wi, cr, ci;
+        Recurrence(double theta, double wr0, double wi0) : wr(wr0), wi(wi0)
+        {
+            const double half = std::sin(0.5 * theta);
+            cr = -2.0 * half * half;  // cos(theta) - 1, accurate for small angles
+            ci = std::sin(theta);
+        }
+        void Advance()
+        {
+            const double w0 = wr;
+            wr = wr * cr - wi * ci + wr;
+            wi = wi * cr + w0 * ci + wi;
+        }
+    };
+
+    static int Log2(int n)
+    {
+        int order = 0;
+        while ((1 << order) < n)
+            ++order;
+        return order;
+    }
+
+    static constexpr int kOrders = 12;  // n = 1 .. kMaxComplex
+    int m_swapStart[kOrders + 1];
+    std::pair<std::uint16_t, std::uint16_t> m_swaps[2 * kMaxComplex];
+    alignas(32) double m_stageWr[2][2 * kMaxComplex];
+    alignas(32) double m_stageWi[2][2 * kMaxComplex];
+    Twiddle m_real[2][kMaxComplex];
+};
+
+const TwiddleTables& Tables()
 {
-    const double half = std::sin(0.5 * theta);
-    return {1.0, 0.0, -2.0 * half * half, std::sin(theta)};
+    static const TwiddleTables tables;
+    return tables;
 }
 
 void BitReverse(float* data, int n)
 {
-    const int floats = 2 * n;
-    int j = 0;
-    for (int i = 0; i < floats; i += 2) {
-        if (j > i) {
-            std::swap(data[j], data[i]);
-            std::swap(data[j + 1], data[i + 1]);
-        }
-        int m = n;
-        while (m >= 2 && j >= m) {
-            j -= m;
-            m /= 2;
-        }
-        j += m;
+    const std::pair<std::uint16_t, std::uint16_t>* swaps = nullptr;
+    const int count = Tables().Swaps(n, &swaps);
+    for (int s = 0; s < count; ++s) {
+        std::swap(data[swaps[s].first], data[swaps[s].second]);
+        std::swap(data[swaps[s].first + 1], data[swaps[s].second + 1]);
     }
 }
+
+// One butterfly stage: the rotated value of each butterfly is formed in
+// double and rounded to float before it is added and subtracted.
+#ifdef SONAFEL_SSE2
+void ButterflyStage(float* data, int floats, int len, const double* wr, const double* wi)
+{
+    for (int group = 0; group < floats; group += 2 * len) {
+        float* const a = data + group;
+        float* const b = a + len;
+        for (int m = 0; m < len; m += 2) {
+            const __m128d x = _mm_cvtps_pd(_mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(b + m)));
+            const __m128d swapped = _mm_shuffle_pd(x, x, 1);
+            // [wr xr - wi xi, wr xi + wi xr]
+            const __m128d rotated = _mm_add_pd(_mm_mul_pd(_mm_load_pd(wr + m), x), _mm_mul_pd(_mm_load_pd(wi + m), swapped));
+            const __m128 t = _mm_cvtpd_ps(rotated);
+            const __m128 top = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(a + m));
+            _mm_storel_pi(reinterpret_cast<__m64*>(b + m), _mm_sub_ps(top, t));
+            _mm_storel_pi(reinterpret_cast<__m64*>(a + m), _mm_add_ps(top, t));
+        }
+    }
+}
+#else
+void ButterflyStage(float* data, int floats, int len, const double* wr, const double* wi)
+{
+    for (int group = 0; group < floats; group += 2 * len) {
+        float* const a = data + group;
+        float* const b = a + len;
+        for (int m = 0; m < len; m += 2) {
+            const double c = wr[m];
+            const double s = wi[m + 1];
+            const float tr = static_cast<float>(c * b[m] - s * b[m + 1]);
+            const float ti = static_cast<float>(c * b[m + 1] + s * b[m]);
+            b[m] = a[m] - tr;
+            b[m + 1] = a[m + 1] - ti;
+            a[m] += tr;
+            a[m + 1] += ti;
+        }
+    }
+}
+#endif
+
+#ifdef SONAFEL_AVX_DISPATCH
+// The same stage two butterflies at a time, for stages of at least two.
+__attribute__((target("avx"))) void ButterflyStageAvx(float* data, int floats, int len, const double* wr, const double* wi)
+{
+    for (int group = 0; group < floats; group += 2 * len) {
+        float* const a = data + group;
+        float* const b = a + len;
+        for (int m = 0; m < len; m += 4) {
+            const __m256d x = _mm256_cvtps_pd(_mm_loadu_ps(b + m));
+            const __m256d swapped = _mm256_permute_pd(x, 0x5);
+            const __m256d rotated =
+                _mm256_add_pd(_mm256_mul_pd(_mm256_load_pd(wr + m), x), _mm256_mul_pd(_mm256_load_pd(wi + m), swapped));
+            const __m128 t = _mm256_cvtpd_ps(rotated);
+            const __m128 top = _mm_loadu_ps(a + m);
+            _mm_storeu_ps(b + m, _mm_sub_ps(top, t));
+            _mm_storeu_ps(a + m, _mm_add_ps(top, t));
+        }
+    }
+}
+
+bool HasAvx()
+{
+    static const bool avx = __builtin_cpu_supports("avx");
+    return avx;
+}
+#endif
+
+// Pairs bin k (at p) with bin n - k (at q) in the real transform's middle step.
+#ifdef SONAFEL_SSE2
+inline void PairBins(float* p, float* q, const Twiddle& w, double c1, double c2)
+{
+    const __m128d a = _mm_cvtps_pd(_mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(p)));
+    const __m128d b = _mm_cvtps_pd(_mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(q)));
+    const __m128d negateHigh = _mm_set_pd(-0.0, 0.0);
+    const __m128d negateLow = _mm_set_pd(0.0, -0.0);
+    // [ar, ai] = c1 [p0 + q0, p1 - q1]
+    const __m128d arai = _mm_mul_pd(_mm_set1_pd(c1), _mm_add_pd(a, _mm_xor_pd(b, negateHigh)));
+    // [bi, br] = [c2 (p0 - q0), -c2 (p1 + q1)]
+    const __m128d bibr = _mm_mul_pd(_mm_set_pd(-c2, c2), _mm_add_pd(a, _mm_xor_pd(b, negateLow)));
+    const __m128d brbi = _mm_shuffle_pd(bibr, bibr, 1);
+    const __m128d wrb = _mm_mul_pd(_mm_load_pd(w.wr), brbi);  // [wr br, wr bi]
+    const __m128d wib = _mm_mul_pd(_mm_load_pd(w.wi), bibr);  // [-wi bi, wi br]
+    // p: [(ar + wr br) - wi bi, (ai + wr bi) + wi br]
+    const __m128d low = _mm_add_pd(_mm_add_pd(arai, wrb), wib);
+    // q: [(ar - wr br) + wi bi, (-ai + wr bi) + wi br]
+    const __m128d high = _mm_add_pd(_mm_add_pd(_mm_xor_pd(arai, negateHigh), _mm_xor_pd(wrb, negateLow)),
+                                    _mm_xor_pd(wib, negateLow));
+    _mm_storel_pi(reinterpret_cast<__m64*>(p), _mm_cvtpd_ps(low));
+    _mm_storel_pi(reinterpret_cast<__m64*>(q), _mm_cvtpd_ps(high));
+}
+#else
+inline void PairBins(float* p, float* q, const Twiddle& w, double c1, double c2)
+{
+    const double ar = c1 * (static_cast<double>(p[0]) + q[0]);
+    const double ai = c1 * (static_cast<double>(p[1]) - q[1]);
+    const double br = -c2 * (static_cast<double>(p[1]) + q[1]);
+    const double bi = c2 * (static_cast<double>(p[0]) - q[0]);
+    const double wr = w.Real();
+    const double wi = w.Imaginary();
+    p[0] = static_cast<float>(ar + wr * br - wi * bi);
+    p[1] = static_cast<float>(ai + wr * bi + wi * br);
+    q[0] = static_cast<float>(ar - wr * br + wi * bi);
+    q[1] = static_cast<float>(-ai + wr * bi + wi * br);
+}
+#endif
 
 }  // namespace
 
@@ -50,22 +248,16 @@ void FourierTransform(float* data, int n, int sign)
 {
     const int floats = 2 * n;
     BitReverse(data, n);
-    for (int len = 2; floats > len;) {
-        const int step = 2 * len;
-        Twiddle w = StartTwiddle(6.28318530717959 / (len * sign));
-        for (int m = 1; m < len; m += 2) {
-            for (int i = m - 1; i < floats; i += step) {
-                const int j = i + len;
-                const float tr = static_cast<float>(w.wr * data[j] - w.wi * data[j + 1]);
-                const float ti = static_cast<float>(w.wr * data[j + 1] + w.wi * data[j]);
-                data[j] = data[i] - tr;
-                data[j + 1] = data[i + 1] - ti;
-                data[i] += tr;
-                data[i + 1] += ti;
-            }
-            w.Advance();
+    for (int len = 2; floats > len; len *= 2) {
+        const double* const wr = Tables().StageWr(sign, len);
+        const double* const wi = Tables().StageWi(sign, len);
+#ifdef SONAFEL_AVX_DISPATCH
+        if (len >= 4 && HasAvx()) {
+            ButterflyStageAvx(data, floats, len, wr, wi);
+            continue;
         }
-        len = step;
+#endif
+        ButterflyStage(data, floats, len, wr, wi);
     }
 }
 
@@ -74,28 +266,14 @@ void RealFourierTransform(float* data, int n, int direction)
     const bool forward = direction == 1;
     const double c1 = 0.5;
     const double c2 = forward ? -0.5 : 0.5;
-    const double theta = forward ? 3.141592653589793 / n : -(3.141592653589793 / n);
     if (forward)
         FourierTransform(data, n, 1);
 
-    Twiddle w = StartTwiddle(theta);
-    w.wr = 1.0 + w.cr;
-    w.wi = w.ci;
     // Bin k = i - 1 is paired with bin n - k.
+    const Twiddle* const twiddles = Tables().Real(forward ? 1 : -1, n);
     for (int i = 2; i <= n / 2; ++i) {
         const int p1 = 2 * i - 2;
-        const int p2 = p1 + 1;
-        const int p3 = 2 * n + 1 - p2;
-        const int p4 = p3 + 1;
-        const double ar = c1 * (static_cast<double>(data[p1]) + data[p3]);
-        const double ai = c1 * (static_cast<double>(data[p2]) - data[p4]);
-        const double br = -c2 * (static_cast<double>(data[p2]) + data[p4]);
-        const double bi = c2 * (static_cast<double>(data[p1]) - data[p3]);
-        data[p1] = static_cast<float>(ar + w.wr * br - w.wi * bi);
-        data[p2] = static_cast<float>(ai + w.wr * bi + w.wi * br);
-        data[p3] = static_cast<float>(ar - w.wr * br + w.wi * bi);
-        data[p4] = static_cast<float>(-ai + w.wr * bi + w.wi * br);
-        w.Advance();
+        PairBins(data + p1, data + 2 * n + 2 - 2 * i, twiddles[i - 2], c1, c2);
     }
 
     // DC and half the sampling rate share the first complex value.

@@ -84,14 +84,19 @@ private:
 
     CSourceBank& m_sources;
 
-    // Smearing weights prepared with the table: for every smeared bin its
-    // triangle's weights from m_nSmearLow to m_nSmearHigh and their sum.
-    struct SmearedBin {
-        int bin;
-        int weightStart;  // index into m_fSmearWeight
-        float weightSum;
+    // Smearing weights prepared with the table. Smeared bins go in groups of
+    // kSmearLanes whose weighted sums are formed side by side; each bin's own
+    // sum still runs from its lowest bin upward.
+    static constexpr int kSmearLanes = 8;
+    struct SmearGroup {
+        int lanes;                   // bins in the group
+        int length;                  // the longest range in the group
+        int weightStart;             // into m_fSmearWeight: length rows of kSmearLanes
+        int bin[kSmearLanes];
+        int low[kSmearLanes];
+        float weightSum[kSmearLanes];
     };
-    SmearedBin m_smearedBins[kBins];
-    int m_nSmearedBins = 0;
+    SmearGroup m_smearGroups[kBins / kSmearLanes + 1];
+    int m_nSmearGroups = 0;
     std::vector<float> m_fSmearWeight;  // sized once, for the widest table
 };

@@ -2,6 +2,8 @@
 
 #include "bark_scale.h"
 
+#include <algorithm>
+
 void CLossProcessor::BuildSmearTable()
 {
     const double half = (1.0 - m_dResolution) * 6.0 * 0.5;  // Bark on each side
@@ -25,48 +27,67 @@ void CLossProcessor::BuildSmearTable()
 // once rather than for every frame.
 void CLossProcessor::PrepareSmearWeights()
 {
-    m_nSmearedBins = 0;
+    m_nSmearGroups = 0;
     int next = 0;
+    SmearGroup* group = nullptr;
     for (int i = 1; i < kBins; ++i) {
         const int lo = m_nSmearLow[i];
         const int hi = m_nSmearHigh[i];
         if (!(lo < i && i < hi))
             continue;
-        SmearedBin& smeared = m_smearedBins[m_nSmearedBins++];
-        smeared.bin = i;
-        smeared.weightStart = next;
-        float weights = 0.0f;
-        for (int j = lo; j < i; ++j) {
-            const float w = static_cast<float>(j - lo) / static_cast<float>(i - lo);
-            m_fSmearWeight[next++] = w;
-            weights += w;
+        if (!group || group->lanes == kSmearLanes) {
+            if (group)
+                next += group->length * kSmearLanes;
+            group = &m_smearGroups[m_nSmearGroups++];
+            *group = SmearGroup{};
+            group->weightStart = next;
         }
-        for (int j = i; j <= hi; ++j) {
-            const float w = static_cast<float>(hi - j) / static_cast<float>(hi - i);
-            m_fSmearWeight[next++] = w;
-            weights += w;
+        // A group is as long as its widest range; shorter ranges are padded
+        // with weights of 0, which leave their sums unchanged.
+        const int lane = group->lanes++;
+        const int length = hi - lo + 1;
+        if (length > group->length) {
+            std::fill(&m_fSmearWeight[next + group->length * kSmearLanes],
+                      &m_fSmearWeight[next + length * kSmearLanes], 0.0f);
+            group->length = length;
         }
-        smeared.weightSum = weights;
+        group->bin[lane] = i;
+        group->low[lane] = lo;
+        float* const weights = &m_fSmearWeight[next];
+        float sum = 0.0f;
+        for (int j = lo; j <= hi; ++j) {
+            const float w = j < i ? static_cast<float>(j - lo) / static_cast<float>(i - lo)
+                                  : static_cast<float>(hi - j) / static_cast<float>(hi - i);
+            weights[(j - lo) * kSmearLanes + lane] = w;
+            sum += w;
+        }
+        for (int t = length; t < group->length; ++t)
+            weights[t * kSmearLanes + lane] = 0.0f;
+        group->weightSum[lane] = sum;
     }
 }
 
 void CLossProcessor::SmearSpectrum(float* spectrum, const float* magnitudes) const
 {
     // Every bin takes the weighted mean of the unsmeared magnitudes around it
-    // and keeps its phase.
-    for (int s = 0; s < m_nSmearedBins; ++s) {
-        const SmearedBin& smeared = m_smearedBins[s];
-        const int i = smeared.bin;
-        if (!(magnitudes[i] > 0.0f))
-            continue;
-        const int lo = m_nSmearLow[i];
-        const int count = m_nSmearHigh[i] - lo + 1;
-        const float* weight = &m_fSmearWeight[smeared.weightStart];
-        float total = 0.0f;
-        for (int t = 0; t < count; ++t)
-            total += weight[t] * magnitudes[lo + t];
-        const float g = total / smeared.weightSum / magnitudes[i];
-        spectrum[2 * i] *= g;
-        spectrum[2 * i + 1] *= g;
+    // and keeps its phase. Padded lanes read zeros beyond the last bin.
+    float m[2 * kBins];
+    std::copy(magnitudes, magnitudes + kBins, m);
+    std::fill(m + kBins, m + 2 * kBins, 0.0f);
+    for (int g = 0; g < m_nSmearGroups; ++g) {
+        const SmearGroup& group = m_smearGroups[g];
+        const float* weight = &m_fSmearWeight[group.weightStart];
+        float total[kSmearLanes] = {};
+        for (int t = 0; t < group.length; ++t, weight += kSmearLanes)
+            for (int lane = 0; lane < kSmearLanes; ++lane)
+                total[lane] += weight[lane] * m[group.low[lane] + t];
+        for (int lane = 0; lane < group.lanes; ++lane) {
+            const int i = group.bin[lane];
+            if (!(m[i] > 0.0f))
+                continue;
+            const float gain = total[lane] / group.weightSum[lane] / m[i];
+            spectrum[2 * i] *= gain;
+            spectrum[2 * i + 1] *= gain;
+        }
     }
 }

@@ -3,8 +3,7 @@
 // render device into a WAV file, with the program's own playback cycle.
 
 #include "loss_processor.h"
-#include "mem_play.h"
-#include "posted_event_queue.h"
+#include "offline_playback.h"
 #include "render_options.h"
 #include "virtual_wave_out.h"
 #include "wave_loader.h"
@@ -124,20 +123,7 @@ int Render(const RenderOptions& options)
             progress.Update(written);
         },
         !options.exact);
-    g_memPlay.SetDevice(&device);
-    CPostedEventQueue reports;
-    processor->ControlPlayback(reports);
-    while (written < options.samples && !writeFailed && device.FinishNext()) {
-        CPostedEventQueue::Report report;
-        while (reports.Take(report)) {
-            if (report.event == WaveOutEvent::BufferDone)
-                processor->HandleBlockFinished(report.opening);
-            else
-                processor->HandleDeviceClosed(report.opening);
-        }
-    }
-    g_memPlay.Close();
-    g_memPlay.SetDevice(nullptr);
+    RunOfflinePlayback(*processor, device, [&] { return written >= options.samples || writeFailed; });
 
     if (writeFailed || written < options.samples)
         return Fail("cannot write '" + options.outputPath + "'", 1);

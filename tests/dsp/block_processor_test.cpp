@@ -156,9 +156,7 @@ TEST_F(BlockProcessor, GainsOfZeroSilenceAndLoudnessLeavesTheDisplayAlone)
 
     PlaybackRig loudRig;
     loudRig.Play(*processor, 3);
-    const std::vector<short> loudPlayed = loudRig.played;
-    loudRig.played.clear();
-    g_memPlay.Close();
+    const std::vector<short>& loudPlayed = loudRig.played;
 
     PlaybackRig quietRig;
     quietRig.Play(*quiet, 3);

@@ -30,9 +30,9 @@ struct RenderTool : ::testing::Test {
     }
 
     // Runs the tool in the temporary directory; returns its exit status.
-    int Run(const std::string& arguments, std::string* errors = nullptr)
+    int Run(const std::string& arguments, std::string* errors = nullptr, const char* program = SONAFEL_RENDER_PATH)
     {
-        const std::string command = "cd '" + dir.Path("").string() + "' && '" SONAFEL_RENDER_PATH "' " + arguments +
+        const std::string command = "cd '" + dir.Path("").string() + "' && '" + program + "' " + arguments +
                                     " 2> '" + dir.Path("stderr.txt").string() + "'";
         const int status = std::system(command.c_str());
         if (errors) {
@@ -150,4 +150,21 @@ TEST_F(RenderTool, FailuresExitWithAStatusAndLeaveNoFile)
     EXPECT_EQ(Run("--seconds 0.1 --bands no/such/dir/b.csv c.wav"), 1);
     EXPECT_FALSE(std::filesystem::exists(dir.Path("c.wav")));
     EXPECT_FALSE(std::filesystem::exists(dir.Path("c.wav.partial")));
+}
+
+TEST_F(RenderTool, VectorAndPlainArithmeticGiveTheSameSound)
+{
+    WriteWav(dir.Path("noise.wav"), std::vector<short>(5000, -700));
+    for (const char* settings : {"0", "0.35", "0.8", "1"}) {
+        const std::string arguments = std::string("--on speech,music,noise --seconds 2 --exact --loudness ") + settings +
+                                      " --highfreq " + settings + " --resolution " + settings + " --bands ";
+        ASSERT_EQ(Run(arguments + "vector.csv vector.wav"), 0);
+        ASSERT_EQ(Run(arguments + "plain.csv plain.wav", nullptr, SONAFEL_RENDER_PLAIN_PATH), 0);
+        EXPECT_EQ(ReadMonoWav(dir.Path("vector.wav")), ReadMonoWav(dir.Path("plain.wav"))) << settings;
+        std::ifstream vectorBands(dir.Path("vector.csv")), plainBands(dir.Path("plain.csv"));
+        std::stringstream vectorText, plainText;
+        vectorText << vectorBands.rdbuf();
+        plainText << plainBands.rdbuf();
+        EXPECT_EQ(vectorText.str(), plainText.str()) << settings;
+    }
 }
