@@ -187,7 +187,7 @@ __attribute__((target("avx"))) void ButterflyStageAvx(float* data, int floats, i
             const __m256d x = _mm256_cvtps_pd(_mm_loadu_ps(b + m));
             const __m256d swapped = _mm256_permute_pd(x, 0x5);
             const __m256d rotated =
-                _mm256_add_pd(_mm256_mul_pd(_mm256_load_pd(wr + m), x), _mm256_mul_pd(_mm256_load_pd(wi + m), swapped));
+                _mm256_add_pd(_mm256_mul_pd(_mm256_loadu_pd(wr + m), x), _mm256_mul_pd(_mm256_loadu_pd(wi + m), swapped));
             const __m128 t = _mm256_cvtpd_ps(rotated);
             const __m128 top = _mm_loadu_ps(a + m);
             _mm_storeu_ps(b + m, _mm_sub_ps(top, t));

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <memory>
+#include <random>
 #include <vector>
 
 namespace {
@@ -118,6 +119,53 @@ TEST_F(LossModel, SmearingTakesTheWeightedMeanAndKeepsThePhase)
         ASSERT_NEAR(smeared[2 * k] / smeared[2 * k + 1], -0.75, 1e-5) << k;
         ASSERT_GT(std::hypot(smeared[2 * k], smeared[2 * k + 1]), 5.0 * 0.9) << k;
         ASSERT_LT(std::hypot(smeared[2 * k], smeared[2 * k + 1]), 35.0 * 1.01) << k;
+    }
+}
+
+// The smearing step written out plainly, bin by bin, with the weights formed
+// for every bin anew.
+static void SmearPlainly(const CLossProcessor& processor, float* spectrum, const float* m)
+{
+    for (int i = 1; i < 256; ++i) {
+        const int lo = processor.m_nSmearLow[i];
+        const int hi = processor.m_nSmearHigh[i];
+        if (!(lo < i && i < hi && m[i] > 0.0f))
+            continue;
+        float total = 0.0f;
+        float weights = 0.0f;
+        for (int j = lo; j < i; ++j) {
+            const float w = static_cast<float>(j - lo) / static_cast<float>(i - lo);
+            total += w * m[j];
+            weights += w;
+        }
+        for (int j = i; j <= hi; ++j) {
+            const float w = static_cast<float>(hi - j) / static_cast<float>(hi - i);
+            total += w * m[j];
+            weights += w;
+        }
+        const float g = total / weights / m[i];
+        spectrum[2 * i] *= g;
+        spectrum[2 * i + 1] *= g;
+    }
+}
+
+TEST_F(LossModel, PreparedSmearingEqualsThePlainStepToTheBit)
+{
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> value(-5000.0f, 5000.0f);
+    for (double setting : {0.0, 0.13, 0.5, 0.77, 0.95, 1.0}) {
+        SetResolution(setting);
+        for (int trial = 0; trial < 20; ++trial) {
+            std::vector<float> spectrum(512), magnitudes(256);
+            for (float& x : spectrum)
+                x = trial % 4 == 0 && random() % 3 == 0 ? 0.0f : value(random);
+            CLossProcessor::ComputeMagnitudes(spectrum.data(), magnitudes.data());
+            std::vector<float> prepared = spectrum;
+            std::vector<float> plain = spectrum;
+            processor->SmearSpectrum(prepared.data(), magnitudes.data());
+            SmearPlainly(*processor, plain.data(), magnitudes.data());
+            ASSERT_EQ(prepared, plain) << "setting " << setting << " trial " << trial;
+        }
     }
 }
 
