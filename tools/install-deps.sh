@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          clang libclang-rt-14-dev sox)
+          clang libclang-rt-14-dev sox qt6-base-dev fonts-liberation)
 if [[ "${1:-}" == "--recordings" ]]; then
     packages+=(python3 espeak-ng fluidsynth fluid-soundfont-gm)
 fi

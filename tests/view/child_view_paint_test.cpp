@@ -1,0 +1,169 @@
+#include "view_fixture.h"
+
+#include <set>
+
+namespace {
+
+constexpr ColorRef kWhite = 0x00FFFFFF;
+
+}  // namespace
+
+TEST_F(ViewTest, SmallClientGivesTheMinimumSurface)
+{
+    Resize(270, 270);
+    for (int i = 0; i < CLossProcessor::kBands; ++i)
+        view->m_dBandLevel[i] = 80.0;  // every bar at full height
+    const QImage image = Render();
+    // Buttons 80 wide at 0, 85 and 170, 20 high, with white gaps and a white
+    // line of 5 below them (where no label overflows its button).
+    EXPECT_EQ(At(image, 0, 0), 0x00006400u);
+    EXPECT_EQ(At(image, 79, 19), 0x00006400u);
+    EXPECT_EQ(At(image, 80, 5), kWhite);
+    EXPECT_EQ(At(image, 84, 5), kWhite);
+    EXPECT_EQ(At(image, 85, 0), 0x00006464u);
+    EXPECT_EQ(At(image, 85, 19), 0x00006464u);
+    EXPECT_EQ(At(image, 249, 0), 0x00000064u);
+    EXPECT_EQ(At(image, 249, 19), 0x00000064u);
+    for (int y = 20; y < 25; ++y)
+        EXPECT_EQ(At(image, 2, y), kWhite) << y;
+    EXPECT_EQ(image.pixel(260, 15), view->palette().color(QPalette::Window).rgb()) << "beyond the surface";
+    // Sliders from y = 25: three rows of 25, gaps of 5.
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(At(image, 249, 25 + 30 * r - 1), kWhite) << r;
+        EXPECT_EQ(At(image, 249, 25 + 30 * r + 25), kWhite) << r;
+    }
+    EXPECT_EQ(view->m_rcLoudness.top, 25);
+    EXPECT_EQ(view->m_rcResolution.bottom, 110);
+    // The spectrum area runs from 115 to 250: 2 pixels per dB, 50 dB tall.
+    const ColorRef band5 = CChildView::HsvToRgb(300 * 5 / 23, 0.75, 1.0);
+    EXPECT_EQ(At(image, 55, 249), band5);
+    EXPECT_EQ(At(image, 55, 150), band5);
+    EXPECT_EQ(At(image, 55, 114), kWhite);
+    // The margin shows the window colour, not the surface.
+    EXPECT_EQ(image.pixel(5, 5), view->palette().color(QPalette::Window).rgb());
+}
+
+TEST_F(ViewTest, WideClientGeometryAndBars)
+{
+    Resize(1020, 700);
+    view->m_dHighFreq = 1.0;
+    for (int i = 0; i < CLossProcessor::kBands; ++i)
+        view->m_dBandLevel[i] = 79.0;
+    const QImage image = Render();
+    // w = 1000, h = 680: buttons 330 wide at 0, 335 and 670.
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_NE(At(image, 335 * k, 0), kWhite) << k;
+        EXPECT_NE(At(image, 335 * k + 329, 62), kWhite) << k;
+        EXPECT_EQ(At(image, 335 * k, 63), kWhite) << k;
+        if (k < 2) {
+            EXPECT_EQ(At(image, 335 * k + 330, 0), kWhite) << k;
+            EXPECT_EQ(At(image, 335 * k + 334, 0), kWhite) << k;
+        }
+    }
+    // Bars 43 wide cover 989 pixels; the last 11 stay white.
+    const int y = 600;
+    EXPECT_EQ(At(image, 0, y), 0x004040FFu);
+    EXPECT_EQ(At(image, 11 * 43, y), 0x0089FF40u);
+    EXPECT_EQ(At(image, 988, y), 0x00FF40D2u);
+    EXPECT_EQ(At(image, 42, y), 0x004040FFu);
+    EXPECT_EQ(At(image, 43, y), CChildView::HsvToRgb(13, 0.75, 1.0));
+    for (int x = 989; x < 1000; ++x)
+        ASSERT_EQ(At(image, x, y), kWhite) << x;
+}
+
+TEST_F(ViewTest, ButtonsShowTheirStateWithLabelsOnTheirOwnColour)
+{
+    Resize(1020, 700);
+    view->m_bSourceOn[1] = 1;
+    const QImage image = Render();
+    const ColorRef fill[3] = {0x00006400, 0x0000C8C8, 0x00000064};
+    for (int k = 0; k < 3; ++k) {
+        std::set<ColorRef> colours;
+        for (int y = 0; y < 63; ++y)
+            for (int x = 335 * k; x < 335 * k + 330; ++x)
+                colours.insert(At(image, x, y));
+        EXPECT_TRUE(colours.count(fill[k])) << k;
+        // Off: grey text on the dark colour, never white; on: white text.
+        EXPECT_EQ(colours.count(kWhite), k == 1 ? 1u : 0u) << k;
+        EXPECT_GT(colours.size(), 2u) << "a label is drawn on button " << k;
+    }
+}
+
+TEST_F(ViewTest, SliderBandAndInvertedThumb)
+{
+    Resize(1020, 700);
+    view->m_dLoudness = 0.0;
+    view->m_dHighFreq = 1.0;
+    const QImage image = Render();
+    const CRect track = view->m_rcLoudness;
+    EXPECT_EQ(track.right, 1000);
+    EXPECT_EQ(track.bottom - track.top, 25);
+    EXPECT_GT(view->m_nThumbWidth, 10);
+    // Setting 0: the thumb's left edge on the track's left edge, band turned
+    // 0x009F7F5F under it; the rest of the band stays 0x006080A0.
+    EXPECT_EQ(At(image, track.left, track.top), 0x009F7F5Fu);
+    EXPECT_EQ(At(image, track.left + view->m_nThumbWidth - 1, track.top + 24), 0x009F7F5Fu);
+    EXPECT_EQ(At(image, track.left + view->m_nThumbWidth, track.top), 0x006080A0u);
+    EXPECT_EQ(At(image, 998, track.top), 0x006080A0u);
+    EXPECT_EQ(At(image, 0, track.top), 0x006080A0u) << "the title column";
+    // Setting 1: the thumb's right edge on the track's right edge.
+    const CRect high = view->m_rcHighFreq;
+    EXPECT_EQ(At(image, 999, high.top), 0x009F7F5Fu);
+    EXPECT_EQ(At(image, 999 - view->m_nThumbWidth, high.top), 0x006080A0u);
+    EXPECT_EQ(At(image, 1000 - view->m_nThumbWidth, high.top), 0x009F7F5Fu);
+    // Black label text under the thumb turns white.
+    bool whiteText = false;
+    for (int y = track.top; y < track.bottom; ++y)
+        for (int x = track.left; x < track.left + view->m_nThumbWidth; ++x)
+            whiteText = whiteText || At(image, x, y) == kWhite;
+    EXPECT_TRUE(whiteText);
+}
+
+TEST_F(ViewTest, BarsStartOneDecibelAboveTheFloor)
+{
+    Resize(270, 270);  // spectrum 115..250, 2 pixels per dB
+    view->m_dMaxLevel = 80.0;
+    view->m_dBandLevel[3] = 30.0;  // at the floor: nothing
+    view->m_dBandLevel[4] = 31.0;  // 1 dB above it: pxPerDb pixels
+    for (int i : {0, 1, 2, 5, 6})
+        view->m_dBandLevel[i] = -100.0;
+    const QImage image = Render();
+    const ColorRef band4 = CChildView::HsvToRgb(300 * 4 / 23, 0.75, 1.0);
+    EXPECT_EQ(At(image, 45, 249), band4);
+    EXPECT_EQ(At(image, 45, 248), band4);
+    EXPECT_EQ(At(image, 45, 247), kWhite);
+    EXPECT_EQ(At(image, 35, 249), kWhite);
+}
+
+TEST_F(ViewTest, GainCurveFollowsTheSettingsAndIsBuiltOnce)
+{
+    Resize(1020, 700);  // spectrum area: top 158, height 522
+    const ColorRef curve = 0x0000C0FF;
+    QImage image = Render();
+    EXPECT_EQ(At(image, 300, 160), curve) << "gain 1 at full loudness lies on y = T + 2";
+
+    view->m_dLoudness = 0.0;
+    image = Render();
+    for (int x : {10, 300, 700, 930})
+        EXPECT_EQ(At(image, x, 158 + 522 - 2), curve) << x;
+    EXPECT_NE(At(image, 300, 160), curve);
+
+    // A second paint with the same setting leaves the table alone.
+    view->m_dHighFreq = 0.5;
+    Render();
+    EXPECT_EQ(view->m_fHighFreqGain[2 * 100], 0.0f);
+    view->m_fHighFreqGain[2 * 100] = 0.125f;
+    Render();
+    EXPECT_EQ(view->m_fHighFreqGain[2 * 100], 0.125f);
+}
+
+TEST(HsvToRgb, ColourConversion)
+{
+    EXPECT_EQ(CChildView::HsvToRgb(0, 0.75, 1), 0x004040FFu);
+    EXPECT_EQ(CChildView::HsvToRgb(120, 1, 1), 0x0000FF00u);
+    EXPECT_EQ(CChildView::HsvToRgb(60, 1, 1), 0x0000FFFFu);
+    EXPECT_EQ(CChildView::HsvToRgb(143, 0.75, 1), 0x0089FF40u);
+    EXPECT_EQ(CChildView::HsvToRgb(286, 0.75, 1), 0x00FF40D2u);
+    for (double h : {0.0, 90.0, 200.0, 359.0})
+        EXPECT_EQ(CChildView::HsvToRgb(h, 0.5, 0), 0u) << h;
+}

@@ -1,0 +1,110 @@
+#include "child_view.h"
+
+#include "mem_play.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+
+#include <cmath>
+
+namespace {
+
+// A report of the wave output device, delivered to the view as an event.
+class CWaveOutReport final : public QEvent {
+public:
+    static QEvent::Type TypeOf(WaveOutEvent event)
+    {
+        static const auto done = static_cast<QEvent::Type>(QEvent::registerEventType());
+        static const auto closed = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return event == WaveOutEvent::BufferDone ? done : closed;
+    }
+
+    CWaveOutReport(WaveOutEvent event, int opening) : QEvent(TypeOf(event)), m_opening(opening) {}
+    int Opening() const { return m_opening; }
+
+private:
+    int m_opening;
+};
+
+// Pixels per inch of the screen the view appears on, 96 when there is none.
+double ScreenDpi()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInchY() : 96.0;
+}
+
+}  // namespace
+
+CChildView::CChildView(CSourceBank& sources, QWidget* parent) : QWidget(parent), CLossProcessor(sources)
+{
+    // 14 points at the screen's resolution: 19 pixels at 96 dpi.
+    m_font.setFamily(QStringLiteral("Arial"));
+    m_font.setPixelSize(static_cast<int>(std::lround(140.0 * ScreenDpi() / 720.0)));
+    // Every paint covers the whole view, so nothing is erased first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setCursor(Qt::ArrowCursor);
+}
+
+CChildView::~CChildView()
+{
+    if (g_memPlay.m_bOpen)
+        g_memPlay.Close();
+}
+
+void CChildView::CPoster::Post(WaveOutEvent event, int opening)
+{
+    QCoreApplication::postEvent(&m_view, new CWaveOutReport(event, opening));
+}
+
+bool CChildView::event(QEvent* event)
+{
+    if (event->type() == CWaveOutReport::TypeOf(WaveOutEvent::BufferDone)) {
+        OnWomDone(static_cast<CWaveOutReport*>(event)->Opening());
+        return true;
+    }
+    if (event->type() == CWaveOutReport::TypeOf(WaveOutEvent::Closed)) {
+        OnWomClose(static_cast<CWaveOutReport*>(event)->Opening());
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void CChildView::paintEvent(QPaintEvent*)
+{
+    OnPaint();
+}
+
+void CChildView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        OnLButtonDown(event->position().toPoint().x(), event->position().toPoint().y());
+}
+
+void CChildView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        OnLButtonUp();
+}
+
+void CChildView::mouseMoveEvent(QMouseEvent* event)
+{
+    OnMouseMove(event->position().toPoint().x(), event->position().toPoint().y());
+}
+
+// The second press of a double click does nothing (by default it would be
+// handled as another press).
+void CChildView::mouseDoubleClickEvent(QMouseEvent*) {}
+
+void CChildView::OnWomDone(int opening)
+{
+    if (HandleBlockFinished(opening))
+        update();
+}
+
+void CChildView::OnWomClose(int opening)
+{
+    HandleDeviceClosed(opening);
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "loss_processor.h"
+#include "wave_out_device.h"
+
+#include <QFont>
+#include <QWidget>
+
+class CSurface;
+
+// A rectangle, left and top inclusive, right and bottom exclusive.
+struct CRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    bool Contains(int x, int y) const { return left <= x && x < right && top <= y && y < bottom; }
+};
+
+// The main view: draws the source buttons, the three loss sliders, the
+// spectrum and the filter curve, turns left-button input into settings and
+// playback control, and holds all processing state.
+class CChildView : public QWidget, public CLossProcessor {
+public:
+    explicit CChildView(CSourceBank& sources, QWidget* parent = nullptr);
+    ~CChildView() override;
+
+    // Handlers; positions are client coordinates.
+    void OnPaint();
+    void OnLButtonDown(int x, int y);
+    void OnLButtonUp();
+    void OnMouseMove(int x, int y);
+    void OnWomDone(int opening);
+    void OnWomClose(int opening);
+
+    void DrawSourceButtons(CSurface& surface, int width, int height);
+    void DrawSliders(CSurface& surface, int left, int top, int width, int height);
+    void DrawSpectrum(CSurface& surface, int left, int top, int width, int height);
+    void DrawGainCurve(CSurface& surface, int left, int top, int width, int height);
+
+    // Colour of hue h (degrees), saturation s and value v, as 0x00BBGGRR.
+    static unsigned int HsvToRgb(double h, double s, double v);
+
+    // Receives the wave output device's reports for this view.
+    IWaveOutPoster& Poster() { return m_poster; }
+
+    QFont m_font;
+    CRect m_rcLoudness;
+    CRect m_rcHighFreq;
+    CRect m_rcResolution;
+    int m_bDragLoudness = 0;
+    int m_bDragHighFreq = 0;
+    int m_bDragResolution = 0;
+    int m_nThumbWidth = 0;
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    // Posts the device's reports to the view as events.
+    class CPoster final : public IWaveOutPoster {
+    public:
+        explicit CPoster(CChildView& view) : m_view(view) {}
+        void Post(WaveOutEvent event, int opening) override;
+
+    private:
+        CChildView& m_view;
+    };
+
+    struct Slider {
+        CRect CChildView::*track;
+        double CLossProcessor::*setting;
+        int CChildView::*drag;
+    };
+    static const Slider kSliders[3];
+
+    void SetFromPointer(const Slider& slider, int x);
+    void AfterChange(const Slider& slider);
+
+    CPoster m_poster{*this};
+};

@@ -1,0 +1,197 @@
+#include "child_view.h"
+
+#include "surface.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr ColorRef kWhite = 0x00FFFFFF;
+constexpr ColorRef kBlack = 0x00000000;
+constexpr ColorRef kGrey = 0x00808080;
+constexpr ColorRef kSliderBand = 0x006080A0;
+constexpr ColorRef kCurve = 0x0000C0FF;
+
+struct SourceButton {
+    const char* label;
+    ColorRef on;
+    ColorRef off;
+};
+
+const SourceButton kButtons[3] = {
+    {"Sprache", 0x0000C800, 0x00006400},
+    {"Musik", 0x0000C8C8, 0x00006464},
+    {"Hintergrundgeräusche", 0x000000C8, 0x00000064},
+};
+
+const char* const kSliderTitles[3] = {"Lautstärke", "höhere Frequenzen", "Frequenzauflösung"};
+const char* const kLossLabels[4] = {"starke Verluste", "mittlere Verluste", "geringe Verluste", "keine Verluste"};
+
+QString Text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+}  // namespace
+
+void CChildView::OnPaint()
+{
+    const int clientWidth = width();
+    const int clientHeight = height();
+    const int w = std::max(clientWidth - 20, 250);
+    const int h = std::max(clientHeight - 20, 250);
+
+    // Compose everything off screen, then copy it in one step.
+    QImage image(w, h, QImage::Format_RGB32);
+    // Point sizes on the surface measure as on the screen.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
+    image.setDotsPerMeterX(static_cast<int>(std::lround(dpi / 0.0254)));
+    image.setDotsPerMeterY(static_cast<int>(std::lround(dpi / 0.0254)));
+    {
+        CSurface surface(image);
+        surface.FillSolidRect(0, 0, w, h, kWhite);
+        const int bh = h / 10;
+        DrawSourceButtons(surface, w, bh);
+        DrawSliders(surface, 0, bh, w, 90);
+        DrawSpectrum(surface, 0, bh + 90, w, h - bh - 90);
+        DrawGainCurve(surface, 0, bh + 90, w, h - bh - 90);
+    }
+
+    QPainter painter(this);
+    const QColor margin = palette().color(QPalette::Window);
+    painter.fillRect(0, 0, clientWidth, 10, margin);
+    painter.fillRect(0, 10, 10, clientHeight - 10, margin);
+    painter.fillRect(10 + w, 10, clientWidth - 10 - w, clientHeight - 10, margin);
+    painter.fillRect(10, 10 + h, w, clientHeight - 10 - h, margin);
+    painter.drawImage(10, 10, image);
+}
+
+void CChildView::DrawSourceButtons(CSurface& surface, int width, int height)
+{
+    const QFont previous = surface.Font();
+    surface.SetFont(m_font);
+    const int bw = (width - 10) / 3;
+    const int bb = height - 5;
+    for (int k = 0; k < 3; ++k) {
+        const int x = k * (bw + 5);
+        const bool on = m_bSourceOn[k] != 0;
+        // The fill also makes the button's colour the label's background.
+        surface.FillSolidRect(x, 0, bw, bb, on ? kButtons[k].on : kButtons[k].off);
+        const QString label = Text(kButtons[k].label);
+        const QSize extent = surface.TextExtent(label);
+        surface.SetTextColor(on ? kWhite : kGrey);
+        surface.TextOut(x + (bw - extent.width()) / 2, (bb - extent.height()) / 2, label);
+    }
+    surface.SetFont(previous);
+}
+
+void CChildView::DrawSliders(CSurface& surface, int left, int top, int width, int height)
+{
+    const int rh = (height - 15) / 3;
+    int labelW = 0;
+    for (const char* title : kSliderTitles)
+        labelW = std::max(labelW, surface.TextExtent(Text(title)).width());
+    labelW += 10;
+    int thumb = 0;
+    for (const char* label : kLossLabels)
+        thumb = std::max(thumb, surface.TextExtent(Text(label)).width());
+    m_nThumbWidth = thumb + 10;
+    const int span = width - labelW - 20;
+    const int third = span / 3;
+    const int twoThirds = (2 * span) / 3;
+
+    CRect* const tracks[3] = {&m_rcLoudness, &m_rcHighFreq, &m_rcResolution};
+    const double settings[3] = {m_dLoudness, m_dHighFreq, m_dResolution};
+    for (int r = 0; r < 3; ++r) {
+        const int tr = top + r * (rh + 5);
+        surface.FillSolidRect(left, tr, width, rh, kSliderBand);
+
+        surface.SetBkColor(kSliderBand);
+        surface.SetTextColor(kWhite);
+        const QString title = Text(kSliderTitles[r]);
+        const QSize titleSize = surface.TextExtent(title);
+        surface.TextOut(left + labelW - titleSize.width() - 5, tr + (rh - titleSize.height()) / 2, title);
+
+        surface.SetBkColor(kSliderBand);
+        surface.SetTextColor(kBlack);
+        for (int l = 0; l < 4; ++l) {
+            const QString label = Text(kLossLabels[l]);
+            const QSize size = surface.TextExtent(label);
+            const int x = l == 0   ? left + labelW + 10
+                          : l == 1 ? left + labelW + 10 + third - size.width() / 2
+                          : l == 2 ? left + labelW - 10 + twoThirds - size.width() / 2
+                                   : left + width - size.width() - 10;
+            surface.TextOut(x, tr + (rh - size.height()) / 2, label);
+        }
+
+        // The thumb inverts what lies under it, label text included. The
+        // small allowance keeps a setting made by pointing at place p (p/D)
+        // at place p, where p/D*D comes out a hair below p.
+        const int pos = static_cast<int>(settings[r] * (width - m_nThumbWidth - labelW) + 1e-9);
+        surface.InvertRect(left + labelW + pos, tr, left + labelW + pos + m_nThumbWidth, tr + rh);
+        *tracks[r] = CRect{left + labelW, tr, left + width, tr + rh};
+    }
+}
+
+void CChildView::DrawSpectrum(CSurface& surface, int left, int top, int width, int height)
+{
+    // The 50 dB below the highest level met so far.
+    const double floor = m_dMaxLevel - 50.0;
+    const double pxPerDb = height / 50;
+    const int bw = width / 23;
+    for (int i = 0; i < kBands; ++i) {
+        if (!(m_dBandLevel[i] > floor))
+            continue;
+        const int x0 = left + i * bw;
+        const int barTop = static_cast<int>((top + height) - (m_dBandLevel[i] - floor) * pxPerDb);
+        surface.FillSolidRect(x0, barTop, bw, top + height - barTop, HsvToRgb((300 * i) / 23, 0.75, 1.0));
+    }
+}
+
+void CChildView::DrawGainCurve(CSurface& surface, int left, int top, int width, int height)
+{
+    const double pxPerBark = width / 23;
+    const double yScale = (height - 4) * m_dLoudness;
+    BuildHighFreqGain();
+    // Bark 1 to 24 on the same scale as the bars.
+    QPoint points[kBins];
+    int count = 0;
+    for (int i = 0; i < kBins; ++i) {
+        const double b = m_fBinBark[i];
+        if (b < 0.5 || b > 24.0)
+            continue;
+        points[count++] = QPoint(static_cast<int>((b - 1.0) * pxPerBark + left),
+                                 static_cast<int>((top + height - 2) - m_fHighFreqGain[2 * i] * yScale));
+    }
+    surface.Polyline(points, count, kCurve, 4);
+}
+
+unsigned int CChildView::HsvToRgb(double h, double s, double v)
+{
+    if (v == 0.0)
+        return 0;
+    const double m = v - s * v;  // the smallest channel
+    const double d = v - m;
+    double r, g, b;
+    if (h < 60) {
+        r = v, g = v - d * (1 - h / 60), b = m;
+    } else if (h < 120) {
+        r = v - d * (1 - (120 - h) / 60), g = v, b = m;
+    } else if (h < 180) {
+        r = m, g = v, b = v - d * (1 - (h - 120) / 60);
+    } else if (h < 240) {
+        r = m, g = v - d * (1 - (240 - h) / 60), b = v;
+    } else if (h < 300) {
+        r = v - d * (1 - (h - 240) / 60), g = m, b = v;
+    } else {
+        r = v, g = m, b = v - d * (1 - (360 - h) / 60);
+    }
+    const auto byte = [](double c) { return static_cast<unsigned int>(static_cast<int>(c * 255 + 0.5)) & 0xFF; };
+    return byte(r) + 256 * byte(g) + 65536 * byte(b);
+}
