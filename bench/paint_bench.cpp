@@ -1,0 +1,46 @@
+// Painting the main view at 1020 x 700 while sound runs: every paint follows a
+// processed block, so the levels change each time. Runs without a display.
+
+#include "bench_sources.h"
+#include "child_view.h"
+
+#include <QApplication>
+#include <QImage>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+namespace {
+
+void BM_OnPaint_1020x700(benchmark::State& state)
+{
+    CSourceBank sources;
+    LoadBundledRecordings(sources);
+    CChildView view(sources);
+    view.resize(1020, 700);
+    QImage target(view.size(), QImage::Format_RGB32);
+    view.render(&target);
+    SetAllLosses(view, 0.6);
+    for (auto _ : state) {
+        state.PauseTiming();
+        view.ProcessBlock();
+        state.ResumeTiming();
+        view.render(&target);
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_OnPaint_1020x700)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,59 @@
+// sonafel-snapshot: the main view as a user sees it, after the sliders have
+// been set and the sources played for a while, written to a PNG file. Takes
+// the options of sonafel-render; the output is the picture of a 1020 x 700
+// view. Runs without a display.
+
+#include "child_view.h"
+#include "offline_playback.h"
+#include "render_options.h"
+#include "virtual_wave_out.h"
+#include "wave_loader.h"
+
+#include <QApplication>
+#include <QImage>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    RenderOptions options;
+    std::string error;
+    if (!ParseRenderOptions(argc, argv, options, error) || options.help) {
+        std::fprintf(stderr, "%s%s\n%s", error.empty() ? "" : "sonafel-snapshot: ", error.c_str(),
+                     "usage: sonafel-snapshot [sonafel-render's options] OUTPUT.png\n");
+        return options.help ? 0 : 2;
+    }
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication application(argc, argv);
+
+    CSourceBank sources;
+    const std::string* const paths[3] = {&options.speechPath, &options.musicPath, &options.noisePath};
+    const int targets[3] = {15000, 10000, 5000};
+    for (int source = 0; source < kSourceCount; ++source)
+        sources.m_nSourceLen[source] = LoadWave(paths[source]->c_str(), &sources.m_pSourceData[source], targets[source]);
+
+    CChildView view(sources);
+    view.resize(1020, 700);
+    QImage image(view.size(), QImage::Format_RGB32);
+    view.render(&image);  // the first paint, at the initial settings
+    view.m_dLoudness = options.loudness;
+    view.m_dHighFreq = options.highFreq;
+    view.m_dResolution = options.resolution;
+    view.BuildSmearTable();
+    view.render(&image);  // the paint that follows the slider changes
+    for (int source = 0; source < kSourceCount; ++source)
+        view.m_bSourceOn[source] = options.sourceOn[source];
+
+    long long played = 0;
+    CRenderWaveOut device([&](const short*, int count) { played += count; }, false);
+    RunOfflinePlayback(view, device, [&] { return played >= options.samples; });
+    view.render(&image);
+    if (!image.save(QString::fromStdString(options.outputPath), "PNG")) {
+        std::fprintf(stderr, "sonafel-snapshot: cannot write '%s'\n", options.outputPath.c_str());
+        return 1;
+    }
+    return 0;
+}
