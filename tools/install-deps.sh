@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need, and nothing
 # that is already there. With --recordings also what regenerating the
-# bundled recordings needs. Idempotent.
+# bundled recordings needs, with --images what redrawing the icon and splash
+# picture needs. Idempotent.
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          clang libclang-rt-14-dev sox qt6-base-dev fonts-liberation)
+          clang libclang-rt-14-dev sox qt6-base-dev fonts-liberation portaudio19-dev
+          pulseaudio pulseaudio-utils libasound2-plugins xvfb xauth xdotool imagemagick)
 if [[ "${1:-}" == "--recordings" ]]; then
     packages+=(python3 espeak-ng fluidsynth fluid-soundfont-gm)
+fi
+if [[ "${1:-}" == "--images" ]]; then
+    packages+=(python3 imagemagick fonts-liberation)
 fi
 
 missing=()

@@ -1,0 +1,116 @@
+#include "sonafel_app.h"
+
+#include "about_dlg.h"
+#include "clocked_wave_out.h"
+#include "home_page.h"
+#include "main_frame.h"
+#include "mem_play.h"
+#include "portaudio_wave_out.h"
+#include "report.h"
+#include "splash_wnd.h"
+#include "wave_loader.h"
+
+#include <QDesktopServices>
+#include <QIcon>
+#include <QMessageBox>
+#include <QUrl>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char* const kTitle = "Sonafel - Auralith - Quorvale";
+
+// SONAFEL_AUDIO=virtual plays without sound, paced by the clock.
+std::unique_ptr<IWaveOutDevice> MakeDevice()
+{
+    const char* choice = std::getenv("SONAFEL_AUDIO");
+    if (choice && std::strcmp(choice, "virtual") == 0)
+        return std::make_unique<CClockedWaveOut>();
+    return std::make_unique<CPortAudioWaveOut>();
+}
+
+}  // namespace
+
+CSonafelApp::CSonafelApp(int& argc, char** argv) : QApplication(argc, argv)
+{
+    Q_INIT_RESOURCE(sonafel);  // the resources live in a static library
+    setApplicationName(QString::fromLatin1(kTitle));
+    setOrganizationName(QStringLiteral("Tessadyn"));
+    setWindowIcon(QIcon(QStringLiteral(":/res/sonafel.ico")));
+}
+
+CSonafelApp::~CSonafelApp() = default;
+
+bool CSonafelApp::SplashWanted(const QStringList& arguments)
+{
+    for (const QString& argument : arguments) {
+        if (!argument.startsWith(QLatin1Char('-')) && !argument.startsWith(QLatin1Char('/')))
+            continue;
+        const QString flag = argument.mid(1);
+        if (flag.compare(QLatin1String("Embedding"), Qt::CaseInsensitive) == 0 ||
+            flag.compare(QLatin1String("Automation"), Qt::CaseInsensitive) == 0)
+            return false;
+    }
+    return true;
+}
+
+bool CSonafelApp::InitInstance(const QStringList& arguments)
+{
+    CSplashWnd::SetSplashEnabled(SplashWanted(arguments));
+    // Failures are shown in a warning box, unless someone already listens.
+    if (ReportHook previous = SetReportHook(nullptr))
+        SetReportHook(previous);
+    else
+        SetReportHook([](const std::string& message) {
+            QMessageBox::warning(nullptr, QString::fromLatin1(kTitle), QString::fromStdString(message), QMessageBox::Ok);
+        });
+    installEventFilter(this);
+    m_device = MakeDevice();
+    g_memPlay.SetDevice(m_device.get());
+
+    m_pMainFrame = new CMainFrame(*this, *this);
+    const char* const files[3] = {"sprache.wav", "music.wav", "noise.wav"};
+    const int targets[3] = {15000, 10000, 5000};
+    for (int source = 0; source < kSourceCount; ++source)
+        m_nSourceLen[source] = LoadWave(files[source], &m_pSourceData[source], targets[source]);
+    m_pMainFrame->show();
+    m_pMainFrame->setWindowIcon(windowIcon());
+    m_pMainFrame->repaint();
+    return true;
+}
+
+int CSonafelApp::ExitInstance()
+{
+    if (g_memPlay.m_bOpen)
+        g_memPlay.Close();
+    g_memPlay.SetDevice(nullptr);
+    m_device.reset();
+    FreeSources();
+    removeEventFilter(this);
+    return 0;
+}
+
+CMainFrame* CSonafelApp::MainFrame() const
+{
+    return m_pMainFrame;
+}
+
+bool CSonafelApp::eventFilter(QObject* watched, QEvent* event)
+{
+    if (CSplashWnd::FilterSplashInput(event))
+        return true;
+    return QApplication::eventFilter(watched, event);
+}
+
+void CSonafelApp::ShowAboutBox()
+{
+    CAboutDlg about(m_pMainFrame);
+    about.exec();
+}
+
+void CSonafelApp::OpenHomePage()
+{
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageUrl)));  // a failure is ignored
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+
+class QEvent;
+
+// The picture shown at start-up for five seconds, or until a key or a mouse
+// button is pressed anywhere in the program; that input is used up.
+class CSplashWnd : public QWidget {
+public:
+    static void SetSplashEnabled(bool enabled);
+    // Shows the splash over `parent` (the main frame) if wanted and not yet up.
+    static void OpenSplash(QWidget* parent);
+    // For every input event of the program while the splash is up: true when
+    // the event closed the splash and must go no further.
+    static bool FilterSplashInput(const QEvent* event);
+
+    void CloseSplash();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    explicit CSplashWnd(QWidget* parent);
+    ~CSplashWnd() override;
+    bool CreateSplashWindow();
+
+    QPixmap m_picture;
+    QTimer m_timer;
+};
+
+extern CSplashWnd* g_pSplashWnd;
+extern int g_bSplashEnabled;

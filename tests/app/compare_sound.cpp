@@ -1,0 +1,90 @@
+// Compares a recording of what the program played with the rendering of the
+// same settings: finds where the rendering's steady stretch lies in the
+// recording, then prints the level difference in dB and the correlation
+// there. Exit status 0 when the levels agree within 0.5 dB and the
+// correlation is at least 0.99.
+//
+//   compare_sound RECORDED.wav RENDERED.wav
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace {
+
+// The samples of a 16-bit mono WAV file, whatever chunks come before "data".
+bool ReadWav(const char* path, std::vector<double>& samples)
+{
+    std::ifstream file(path, std::ios::binary);
+    const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0)
+        return false;
+    for (std::size_t at = 12; at + 8 <= bytes.size();) {
+        std::uint32_t size = bytes[at + 4] | bytes[at + 5] << 8 | bytes[at + 6] << 16 | static_cast<std::uint32_t>(bytes[at + 7]) << 24;
+        if (std::memcmp(&bytes[at], "data", 4) == 0) {
+            const std::size_t end = size == 0xFFFFFFFFu || at + 8 + size > bytes.size() ? bytes.size() : at + 8 + size;
+            for (std::size_t i = at + 8; i + 1 < end; i += 2)
+                samples.push_back(static_cast<std::int16_t>(bytes[i] | bytes[i + 1] << 8));
+            return true;
+        }
+        at += 8 + size + (size & 1);
+    }
+    return false;
+}
+
+std::size_t Onset(const std::vector<double>& samples)
+{
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        if (std::fabs(samples[i]) > 1000)
+            return i;
+    return samples.size();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<double> recorded, rendered;
+    if (argc != 3 || !ReadWav(argv[1], recorded) || !ReadWav(argv[2], rendered)) {
+        std::fprintf(stderr, "usage: compare_sound RECORDED.wav RENDERED.wav (16-bit mono)\n");
+        return 2;
+    }
+    // The steady stretch: two seconds from one second into the rendering.
+    const std::size_t start = 44100, length = 2 * 44100;
+    if (rendered.size() < start + length) {
+        std::fprintf(stderr, "the rendering is too short\n");
+        return 2;
+    }
+    const long coarse = static_cast<long>(Onset(recorded)) - static_cast<long>(Onset(rendered));
+    long bestLag = 0;
+    double best = -2.0, bestRecordedEnergy = 0.0, renderedEnergy = 0.0;
+    for (std::size_t i = 0; i < length; ++i)
+        renderedEnergy += rendered[start + i] * rendered[start + i];
+    for (long lag = coarse - 2000; lag <= coarse + 2000; ++lag) {
+        const long from = static_cast<long>(start) + lag;
+        if (from < 0 || static_cast<std::size_t>(from) + length > recorded.size())
+            continue;
+        double product = 0.0, energy = 0.0;
+        for (std::size_t i = 0; i < length; ++i) {
+            product += recorded[from + i] * rendered[start + i];
+            energy += recorded[from + i] * recorded[from + i];
+        }
+        const double correlation = energy > 0 ? product / std::sqrt(energy * renderedEnergy) : 0.0;
+        if (correlation > best) {
+            best = correlation;
+            bestLag = lag;
+            bestRecordedEnergy = energy;
+        }
+    }
+    if (best < -1.0) {
+        std::fprintf(stderr, "the recording does not hold the stretch\n");
+        return 1;
+    }
+    const double levelDb = 10.0 * std::log10(bestRecordedEnergy / renderedEnergy);
+    std::printf("delay %.1f ms, level difference %.3f dB, correlation %.5f\n", 1000.0 * bestLag / 44100, levelDb, best);
+    return std::fabs(levelDb) <= 0.5 && best >= 0.99 ? 0 : 1;
+}
