@@ -1,0 +1,229 @@
+#include "about_dlg.h"
+#include "main_frame.h"
+#include "mem_play.h"
+#include "sonafel_app.h"
+#include "splash_wnd.h"
+#include "test_support.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QTimer>
+#include <QToolBar>
+#include <QStatusBar>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+CSonafelApp& App()
+{
+    return *static_cast<CSonafelApp*>(QCoreApplication::instance());
+}
+
+void Settle()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+}
+
+// Runs the event loop until `milliseconds` have passed since `clock` started
+// or `done` holds.
+template <typename Done>
+void RunUntil(const QElapsedTimer& clock, qint64 milliseconds, Done done)
+{
+    while (clock.elapsed() < milliseconds && !done()) {
+        Settle();
+        QThread::msleep(5);
+    }
+}
+
+// Starts the program in a directory; the recordings are copied there or not.
+struct Application : ::testing::Test {
+    TempDir dir;
+    ReportRecorder reports;
+    std::filesystem::path previous = std::filesystem::current_path();
+
+    void Start(const QStringList& arguments, bool withRecordings)
+    {
+        if (withRecordings)
+            for (const char* name : {"sprache.wav", "music.wav", "noise.wav"})
+                std::filesystem::copy_file(std::filesystem::path(SONAFEL_RECORDINGS_DIR) / name, dir.Path(name));
+        std::filesystem::current_path(dir.Path(""));
+        ASSERT_TRUE(App().InitInstance(arguments));
+        Settle();
+    }
+
+    void TearDown() override
+    {
+        if (CMainFrame* frame = App().MainFrame())
+            frame->close();
+        Settle();
+        App().ExitInstance();
+        std::filesystem::current_path(previous);
+    }
+
+    void Click(QWidget* widget, QPoint at)
+    {
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(widget, &event);
+        }
+    }
+
+    QAction* MenuAction(const QString& menu, const QString& item)
+    {
+        for (QAction* top : App().MainFrame()->menuBar()->actions())
+            if (top->text() == menu)
+                for (QAction* action : top->menu()->actions())
+                    if (action->text() == item)
+                        return action;
+        return nullptr;
+    }
+};
+
+}  // namespace
+
+TEST(SplashFlag, EmbeddingOrAutomationInAnyCaseSuppressesTheSplash)
+{
+    EXPECT_TRUE(CSonafelApp::SplashWanted({}));
+    EXPECT_TRUE(CSonafelApp::SplashWanted({"file.txt", "-verbose"}));
+    EXPECT_TRUE(CSonafelApp::SplashWanted({"Embedding"}));
+    EXPECT_TRUE(CSonafelApp::SplashWanted({"-Embeddings"}));
+    for (const char* flag : {"-Embedding", "/embedding", "-AUTOMATION", "/Automation"})
+        EXPECT_FALSE(CSonafelApp::SplashWanted({"x", flag})) << flag;
+}
+
+TEST_F(Application, StartsWithTheSplashOverTheMainWindow)
+{
+    Start({}, true);
+    CMainFrame* frame = App().MainFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->windowTitle(), "Sonafel - Auralith - Quorvale");
+    EXPECT_TRUE(reports.messages.empty());
+    ASSERT_NE(g_pSplashWnd, nullptr);
+    EXPECT_TRUE(g_pSplashWnd->isVisible());
+    EXPECT_EQ(g_pSplashWnd->size(), QSize(520, 317));
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE((g_pSplashWnd->geometry().center() - area.center()).manhattanLength(), 2);
+    for (int source = 0; source < kSourceCount; ++source)
+        EXPECT_GT(App().m_nSourceLen[source], 44100 * 15) << source;
+
+    // Moving the mouse does not close it; a click on a source closes the
+    // splash and does nothing else; the next click switches the source on.
+    CChildView& view = frame->View();
+    QMouseEvent move(QEvent::MouseMove, QPointF(100, 30), view.mapToGlobal(QPointF(100, 30)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &move);
+    EXPECT_NE(g_pSplashWnd, nullptr);
+    Click(&view, QPoint(100, 30));
+    Settle();
+    EXPECT_EQ(g_pSplashWnd, nullptr);
+    EXPECT_EQ(view.m_bSourceOn[0], 0);
+    Click(&view, QPoint(100, 30));
+    EXPECT_EQ(view.m_bSourceOn[0], 1);
+    EXPECT_TRUE(g_memPlay.m_bOpen);
+}
+
+TEST_F(Application, SplashClosesByItselfAfterFiveSeconds)
+{
+    Start({}, true);
+    ASSERT_NE(g_pSplashWnd, nullptr);
+    QElapsedTimer clock;
+    clock.start();
+    RunUntil(clock, 4700, [] { return g_pSplashWnd == nullptr; });
+    EXPECT_NE(g_pSplashWnd, nullptr) << "still up before five seconds";
+    RunUntil(clock, 6000, [] { return g_pSplashWnd == nullptr; });
+    EXPECT_EQ(g_pSplashWnd, nullptr);
+    EXPECT_GE(clock.elapsed(), 4700);
+}
+
+TEST_F(Application, NoSplashWithTheEmbeddingFlagAndAKeyClosesIt)
+{
+    Start({"/EMBEDDING"}, true);
+    EXPECT_EQ(g_pSplashWnd, nullptr);
+
+    // A key press closes an open splash and goes nowhere else.
+    CSplashWnd::SetSplashEnabled(true);
+    CSplashWnd::OpenSplash(App().MainFrame());
+    ASSERT_NE(g_pSplashWnd, nullptr);
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_F, Qt::AltModifier);
+    EXPECT_FALSE(QApplication::sendEvent(&App().MainFrame()->View(), &key) && g_pSplashWnd);
+    EXPECT_EQ(g_pSplashWnd, nullptr);
+}
+
+TEST_F(Application, MissingRecordingsGiveThreeMessagesInOrderThenTheWindow)
+{
+    Start({"-Embedding"}, false);
+    EXPECT_EQ(reports.messages, (std::vector<std::string>{"Unable to open 'sprache.wav'", "Unable to open 'music.wav'",
+                                                          "Unable to open 'noise.wav'"}));
+    ASSERT_NE(App().MainFrame(), nullptr);
+    EXPECT_TRUE(App().MainFrame()->isVisible());
+    // A silent source still starts playback.
+    CChildView& view = App().MainFrame()->View();
+    Click(&view, QPoint(100, 30));
+    EXPECT_TRUE(g_memPlay.m_bOpen);
+}
+
+TEST_F(Application, AboutBoxAndMenuCommands)
+{
+    Start({"-Embedding"}, true);
+    ASSERT_NE(MenuAction("&File", "E&xit"), nullptr);
+    ASSERT_NE(MenuAction("&Help", "Sonafel Home Page"), nullptr);
+    QAction* about = MenuAction("&Help", "&About Sonafel...");
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(App().MainFrame()->findChildren<QToolBar*>().size(), 0);
+    EXPECT_EQ(App().MainFrame()->findChildren<QStatusBar*>().size(), 0);
+
+    QStringList texts;
+    QString title;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        for (const QLabel* label : box->findChildren<QLabel*>())
+            texts << label->text();
+        static_cast<QDialog*>(box)->accept();
+    });
+    about->trigger();
+    EXPECT_EQ(title, "About sonafel");
+    EXPECT_TRUE(texts.contains("Auralith Version 1.2"));
+    EXPECT_TRUE(texts.filter("2011").size() == 1);
+    EXPECT_TRUE(texts.filter("/resource/sonafel/").size() == 1);
+
+    // Exit closes the window, while sound plays.
+    Click(&App().MainFrame()->View(), QPoint(100, 30));
+    ASSERT_TRUE(g_memPlay.m_bOpen);
+    MenuAction("&File", "E&xit")->trigger();
+    Settle();
+    EXPECT_EQ(App().MainFrame(), nullptr);
+    EXPECT_FALSE(g_memPlay.m_bOpen) << "the view closed the player";
+}
+
+TEST_F(Application, ClosingTheWindowWhileSoundPlays)
+{
+    Start({"-Embedding"}, true);
+    CChildView& view = App().MainFrame()->View();
+    Click(&view, QPoint(100, 30));
+    Click(&view, QPoint(900, 30));
+    QElapsedTimer clock;
+    clock.start();
+    RunUntil(clock, 500, [] { return false; });
+    ASSERT_TRUE(g_memPlay.m_bOpen);
+    EXPECT_GT(App().m_nSourcePos[0], 5 * 3968 % App().m_nSourceLen[0]);
+    App().MainFrame()->close();
+    Settle();
+    EXPECT_EQ(App().MainFrame(), nullptr);
+    EXPECT_FALSE(g_memPlay.m_bOpen);
+    EXPECT_EQ(App().ExitInstance(), 0);
+    for (int source = 0; source < kSourceCount; ++source)
+        EXPECT_EQ(App().m_nSourceLen[source], 0);
+}
