@@ -8,7 +8,6 @@
 #include "portaudio_wave_out.h"
 #include "report.h"
 #include "splash_wnd.h"
-#include "wave_loader.h"
 
 #include <QDesktopServices>
 #include <QIcon>
@@ -71,10 +70,8 @@ bool CSonafelApp::InitInstance(const QStringList& arguments)
     g_memPlay.SetDevice(m_device.get());
 
     m_pMainFrame = new CMainFrame(*this, *this);
-    const char* const files[3] = {"sprache.wav", "music.wav", "noise.wav"};
-    const int targets[3] = {15000, 10000, 5000};
-    for (int source = 0; source < kSourceCount; ++source)
-        m_nSourceLen[source] = LoadWave(files[source], &m_pSourceData[source], targets[source]);
+    const char* const files[kSourceCount] = {"sprache.wav", "music.wav", "noise.wav"};
+    LoadSources(files);
     m_pMainFrame->show();
     m_pMainFrame->setWindowIcon(windowIcon());
     m_pMainFrame->repaint();

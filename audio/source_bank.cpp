@@ -1,6 +1,13 @@
 #include "source_bank.h"
 
 #include "sample_arithmetic.h"
+#include "wave_loader.h"
+
+void CSourceBank::LoadSources(const char* const* paths)
+{
+    for (int source = 0; source < kSourceCount; ++source)
+        m_nSourceLen[source] = LoadWave(paths[source], &m_pSourceData[source], kSourceTargetPeak[source]);
+}
 
 void CSourceBank::MixSources(const int* sourceOn, short* buffer, int count)
 {

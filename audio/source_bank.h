@@ -3,6 +3,10 @@
 // The three looping recordings: 0 speech, 1 music, 2 noise.
 constexpr int kSourceCount = 3;
 
+// The loudest sample of each recording is scaled to this magnitude; the
+// three add up to 30000, so that their sum always fits in 16 bits.
+constexpr int kSourceTargetPeak[kSourceCount] = {15000, 10000, 5000};
+
 // Samples by which consecutive blocks overlap: the mixer is moved back by this
 // much after every block.
 constexpr int kSourceRewind = 128;
@@ -16,6 +20,10 @@ struct CSourceBank {
     CSourceBank(const CSourceBank&) = delete;
     CSourceBank& operator=(const CSourceBank&) = delete;
     ~CSourceBank() { FreeSources(); }
+
+    // Loads the three recordings (speech, music, noise) from these files;
+    // a file that fails to load is reported and leaves its source absent.
+    void LoadSources(const char* const* paths);
 
     // Adds `count` samples of every switched-on, present source into `buffer`,
     // looping, and moves their read positions on.

@@ -1,19 +1,16 @@
 #pragma once
 
 #include "loss_processor.h"
-#include "wave_loader.h"
 
 #include <string>
 
 // The bundled recordings, loaded as the program loads them.
 inline void LoadBundledRecordings(CSourceBank& sources)
 {
-    const char* const names[3] = {"sprache.wav", "music.wav", "noise.wav"};
-    const int targets[3] = {15000, 10000, 5000};
-    for (int source = 0; source < kSourceCount; ++source) {
-        const std::string path = std::string(SONAFEL_RECORDINGS_DIR) + "/" + names[source];
-        sources.m_nSourceLen[source] = LoadWave(path.c_str(), &sources.m_pSourceData[source], targets[source]);
-    }
+    const std::string dir = std::string(SONAFEL_RECORDINGS_DIR) + "/";
+    const std::string names[kSourceCount] = {dir + "sprache.wav", dir + "music.wav", dir + "noise.wav"};
+    const char* const paths[kSourceCount] = {names[0].c_str(), names[1].c_str(), names[2].c_str()};
+    sources.LoadSources(paths);
 }
 
 // Sets all three losses as the user would, sliders first and a paint after.

@@ -15,7 +15,6 @@
 #include "mem_play.h"
 #include "portaudio_wave_out.h"
 #include "render_options.h"
-#include "wave_loader.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -61,10 +60,8 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
 
     CSourceBank sources;
-    const std::string* const paths[3] = {&options.speechPath, &options.musicPath, &options.noisePath};
-    const int targets[3] = {15000, 10000, 5000};
-    for (int source = 0; source < kSourceCount; ++source)
-        sources.m_nSourceLen[source] = LoadWave(paths[source]->c_str(), &sources.m_pSourceData[source], targets[source]);
+    const char* const paths[kSourceCount] = {options.Path(0), options.Path(1), options.Path(2)};
+    sources.LoadSources(paths);
 
     std::unique_ptr<IWaveOutDevice> device;
     if (virtualDevice)

@@ -6,7 +6,6 @@
 #include "offline_playback.h"
 #include "render_options.h"
 #include "virtual_wave_out.h"
-#include "wave_loader.h"
 #include "wav_file_writer.h"
 
 #include <unistd.h>
@@ -92,10 +91,8 @@ int Render(const RenderOptions& options)
         return Fail(error, 1);
 
     CSourceBank sources;
-    const std::string* const paths[3] = {&options.speechPath, &options.musicPath, &options.noisePath};
-    const int targets[3] = {15000, 10000, 5000};
-    for (int source = 0; source < kSourceCount; ++source)
-        sources.m_nSourceLen[source] = LoadWave(paths[source]->c_str(), &sources.m_pSourceData[source], targets[source]);
+    const char* const paths[kSourceCount] = {options.Path(0), options.Path(1), options.Path(2)};
+    sources.LoadSources(paths);
 
     auto processor = std::make_unique<CBandLoggingProcessor>(sources);
     processor->m_rows.reserve(static_cast<std::size_t>(options.samples / CLossProcessor::kBlockOutput + 8));

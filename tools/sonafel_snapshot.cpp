@@ -7,7 +7,6 @@
 #include "offline_playback.h"
 #include "render_options.h"
 #include "virtual_wave_out.h"
-#include "wave_loader.h"
 
 #include <QApplication>
 #include <QImage>
@@ -30,10 +29,8 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
 
     CSourceBank sources;
-    const std::string* const paths[3] = {&options.speechPath, &options.musicPath, &options.noisePath};
-    const int targets[3] = {15000, 10000, 5000};
-    for (int source = 0; source < kSourceCount; ++source)
-        sources.m_nSourceLen[source] = LoadWave(paths[source]->c_str(), &sources.m_pSourceData[source], targets[source]);
+    const char* const paths[kSourceCount] = {options.Path(0), options.Path(1), options.Path(2)};
+    sources.LoadSources(paths);
 
     CChildView view(sources);
     view.resize(1020, 700);
