@@ -1,5 +1,8 @@
 #include "view_fixture.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <set>
 
 namespace {
@@ -39,6 +42,10 @@ TEST_F(ViewTest, SmallClientGivesTheMinimumSurface)
     EXPECT_EQ(At(image, 55, 249), band5);
     EXPECT_EQ(At(image, 55, 150), band5);
     EXPECT_EQ(At(image, 55, 114), kWhite);
+    // 14 points at the screen's resolution: 19 pixels at 96 dpi.
+    if (QGuiApplication::primaryScreen()->logicalDotsPerInchY() == 96.0) {
+        EXPECT_EQ(view->m_font.pixelSize(), 19);
+    }
     // The margin shows the window colour, not the surface.
     EXPECT_EQ(image.pixel(5, 5), view->palette().color(QPalette::Window).rgb());
 }
