@@ -33,6 +33,7 @@ CSplashWnd::CSplashWnd(QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setCursor(Qt::ArrowCursor);
     m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);  // five seconds, not up to 5 % less
     connect(&m_timer, &QTimer::timeout, this, &CSplashWnd::CloseSplash);
 }
 
