@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -129,17 +130,17 @@ std::int64_t BytesLeft(std::FILE* file)
 // Reads `count` frames and keeps the first channel of each.
 bool ReadFirstChannel(std::FILE* file, short* samples, int count, int frameBytes)
 {
-    unsigned char piece[4096 * 2];
-    const int framesPerPiece = static_cast<int>(sizeof piece) / frameBytes;
+    const int framesPerPiece = frameBytes < 8192 ? 8192 / frameBytes : 1;
+    std::vector<unsigned char> piece(static_cast<std::size_t>(framesPerPiece) * frameBytes);
     for (int done = 0; done < count;) {
         const int frames = count - done < framesPerPiece ? count - done : framesPerPiece;
         const std::size_t bytes = static_cast<std::size_t>(frames) * frameBytes;
-        const std::size_t got = std::fread(piece, 1, bytes, file);
+        const std::size_t got = std::fread(piece.data(), 1, bytes, file);
         if (got < bytes && std::ferror(file))
             return false;
         const int whole = static_cast<int>(got / frameBytes);
         for (int i = 0; i < whole; ++i)
-            samples[done + i] = static_cast<short>(LittleEndian16(piece + i * frameBytes));
+            samples[done + i] = static_cast<short>(LittleEndian16(&piece[static_cast<std::size_t>(i) * frameBytes]));
         if (whole < frames)
             return true;  // the file ended early: the rest stays silent
         done += frames;

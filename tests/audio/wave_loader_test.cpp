@@ -57,6 +57,11 @@ TEST_F(WaveLoader, TakesTheFirstChannelOfEachFrame)
     EXPECT_EQ(Load("stereo.wav", 400), (std::vector<short>{100, -200, 400}));
     WriteWav(dir.Path("three.wav"), {10, 99, 99, -20, 99, 99, 40, -99, -99}, 3);
     EXPECT_EQ(Load("three.wav", 400), (std::vector<short>{100, -200, 400}));
+    // Frames wider than the loader's reading piece.
+    std::vector<short> wide(3 * 6000, 7);
+    wide[0] = 10, wide[6000] = -20, wide[12000] = 40;
+    WriteWav(dir.Path("wide.wav"), wide, 6000);
+    EXPECT_EQ(Load("wide.wav", 400), (std::vector<short>{100, -200, 400}));
 }
 
 TEST_F(WaveLoader, SkipsOtherChunksIncludingTheirPadByte)
