@@ -68,7 +68,7 @@ RiffBuilder& RiffBuilder::Format(int channels, int rate, int bits, bool withExtr
 {
     Text("fmt ").U32(withExtraSize ? 18 : 16);
     U16(1).U16(static_cast<std::uint16_t>(channels)).U32(static_cast<std::uint32_t>(rate));
-    U32(static_cast<std::uint32_t>(rate * channels * bits / 8));
+    U32(static_cast<std::uint32_t>(static_cast<long long>(rate) * channels * bits / 8));
     U16(static_cast<std::uint16_t>(channels * bits / 8)).U16(static_cast<std::uint16_t>(bits));
     if (withExtraSize)
         U16(0);
