@@ -16,12 +16,12 @@ namespace {
 void BM_OnPaint_1020x700(benchmark::State& state)
 {
     CSourceBank sources;
-    LoadBundledRecordings(sources);
+    LoadRecordings(BenchOptions(0.6), sources);
     CChildView view(sources);
     view.resize(1020, 700);
     QImage target(view.size(), QImage::Format_RGB32);
     view.render(&target);
-    SetAllLosses(view, 0.6);
+    SetUpAsTheUserWould(BenchOptions(0.6), view);
     for (auto _ : state) {
         state.PauseTiming();
         view.ProcessBlock();

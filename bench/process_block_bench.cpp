@@ -13,9 +13,9 @@ namespace {
 void ProcessBlockAt(benchmark::State& state, double setting)
 {
     CSourceBank sources;
-    LoadBundledRecordings(sources);
+    LoadRecordings(BenchOptions(setting), sources);
     const auto processor = std::make_unique<CLossProcessor>(sources);
-    SetAllLosses(*processor, setting);
+    SetUpAsTheUserWould(BenchOptions(setting), *processor);
     for (auto _ : state) {
         processor->ProcessBlock();  // the player is closed: nothing is queued
         benchmark::DoNotOptimize(processor->m_sOutput);

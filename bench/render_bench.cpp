@@ -13,10 +13,10 @@ namespace {
 void BM_Render60Seconds(benchmark::State& state)
 {
     CSourceBank sources;
-    LoadBundledRecordings(sources);
+    LoadRecordings(BenchOptions(0.5), sources);
     for (auto _ : state) {
         const auto processor = std::make_unique<CLossProcessor>(sources);
-        SetAllLosses(*processor, 0.5);
+        SetUpAsTheUserWould(BenchOptions(0.5), *processor);
         long long played = 0;
         long long checksum = 0;
         CRenderWaveOut device(

@@ -15,12 +15,6 @@ struct RenderOptions {
     std::string bandsPath;             // empty: no band log
     std::string outputPath;
     bool help = false;
-
-    // The three recordings' files, in the source bank's order.
-    const char* Path(int source) const
-    {
-        return (source == 0 ? speechPath : source == 1 ? musicPath : noisePath).c_str();
-    }
 };
 
 // Parses the command line (argv[0] is the program). On a bad option or value

@@ -12,9 +12,9 @@
 
 #include "child_view.h"
 #include "clocked_wave_out.h"
+#include "engine_setup.h"
 #include "mem_play.h"
 #include "portaudio_wave_out.h"
-#include "render_options.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -60,8 +60,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
 
     CSourceBank sources;
-    const char* const paths[kSourceCount] = {options.Path(0), options.Path(1), options.Path(2)};
-    sources.LoadSources(paths);
+    LoadRecordings(options, sources);
 
     std::unique_ptr<IWaveOutDevice> device;
     if (virtualDevice)
@@ -85,13 +84,7 @@ int main(int argc, char** argv)
         view.resize(1020, 700);
         view.show();
         QApplication::processEvents();
-        view.m_dLoudness = options.loudness;
-        view.m_dHighFreq = options.highFreq;
-        view.m_dResolution = options.resolution;
-        view.BuildSmearTable();
-        view.repaint();
-        for (int source = 0; source < kSourceCount; ++source)
-            view.m_bSourceOn[source] = options.sourceOn[source];
+        SetUpAsTheUserWould(options, view);
         view.ControlPlayback(view.Poster());
         opened = g_memPlay.m_bOpen != 0;
         if (opened) {

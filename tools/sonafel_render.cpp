@@ -2,6 +2,7 @@
 // recordings, sets the sliders, switches sources on and plays through a
 // render device into a WAV file, with the program's own playback cycle.
 
+#include "engine_setup.h"
 #include "loss_processor.h"
 #include "offline_playback.h"
 #include "render_options.h"
@@ -91,22 +92,11 @@ int Render(const RenderOptions& options)
         return Fail(error, 1);
 
     CSourceBank sources;
-    const char* const paths[kSourceCount] = {options.Path(0), options.Path(1), options.Path(2)};
-    sources.LoadSources(paths);
+    LoadRecordings(options, sources);
 
     auto processor = std::make_unique<CBandLoggingProcessor>(sources);
     processor->m_rows.reserve(static_cast<std::size_t>(options.samples / CLossProcessor::kBlockOutput + 8));
-    // As in the program: the first paint builds the gain curve at the
-    // initial settings, then the user sets the sliders (each followed by a
-    // paint) and switches the sources on.
-    processor->BuildHighFreqGain();
-    processor->m_dLoudness = options.loudness;
-    processor->m_dHighFreq = options.highFreq;
-    processor->m_dResolution = options.resolution;
-    processor->BuildSmearTable();
-    processor->BuildHighFreqGain();
-    for (int source = 0; source < kSourceCount; ++source)
-        processor->m_bSourceOn[source] = options.sourceOn[source];
+    SetUpAsTheUserWould(options, *processor);
 
     long long written = 0;
     bool writeFailed = false;

@@ -4,8 +4,8 @@
 // view. Runs without a display.
 
 #include "child_view.h"
+#include "engine_setup.h"
 #include "offline_playback.h"
-#include "render_options.h"
 #include "virtual_wave_out.h"
 
 #include <QApplication>
@@ -29,24 +29,16 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
 
     CSourceBank sources;
-    const char* const paths[kSourceCount] = {options.Path(0), options.Path(1), options.Path(2)};
-    sources.LoadSources(paths);
+    LoadRecordings(options, sources);
 
     CChildView view(sources);
     view.resize(1020, 700);
-    QImage image(view.size(), QImage::Format_RGB32);
-    view.render(&image);  // the first paint, at the initial settings
-    view.m_dLoudness = options.loudness;
-    view.m_dHighFreq = options.highFreq;
-    view.m_dResolution = options.resolution;
-    view.BuildSmearTable();
-    view.render(&image);  // the paint that follows the slider changes
-    for (int source = 0; source < kSourceCount; ++source)
-        view.m_bSourceOn[source] = options.sourceOn[source];
+    SetUpAsTheUserWould(options, view);
 
     long long played = 0;
     CRenderWaveOut device([&](const short*, int count) { played += count; }, false);
     RunOfflinePlayback(view, device, [&] { return played >= options.samples; });
+    QImage image(view.size(), QImage::Format_RGB32);
     view.render(&image);
     if (!image.save(QString::fromStdString(options.outputPath), "PNG")) {
         std::fprintf(stderr, "sonafel-snapshot: cannot write '%s'\n", options.outputPath.c_str());
