@@ -1,12 +1,11 @@
 #include "child_view.h"
 
 #include "mem_play.h"
+#include "surface.h"
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QMouseEvent>
-#include <QScreen>
 
 #include <cmath>
 
@@ -28,13 +27,6 @@ public:
 private:
     int m_opening;
 };
-
-// Pixels per inch of the screen the view appears on, 96 when there is none.
-double ScreenDpi()
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->logicalDotsPerInchY() : 96.0;
-}
 
 }  // namespace
 

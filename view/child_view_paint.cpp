@@ -2,9 +2,7 @@
 
 #include "surface.h"
 
-#include <QGuiApplication>
 #include <QPainter>
-#include <QScreen>
 
 #include <algorithm>
 #include <cmath>
@@ -49,8 +47,7 @@ void CChildView::OnPaint()
     // Compose everything off screen, then copy it in one step.
     QImage image(w, h, QImage::Format_RGB32);
     // Point sizes on the surface measure as on the screen.
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const double dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
+    const double dpi = ScreenDpi();
     image.setDotsPerMeterX(static_cast<int>(std::lround(dpi / 0.0254)));
     image.setDotsPerMeterY(static_cast<int>(std::lround(dpi / 0.0254)));
     {

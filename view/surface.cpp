@@ -1,10 +1,17 @@
 #include "surface.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QPen>
-#include <QPolygon>
+#include <QScreen>
 
 #include <algorithm>
+
+double ScreenDpi()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInchY() : 96.0;
+}
 
 CSurface::CSurface(QImage& image) : m_image(image), m_painter(&image), m_font(QFont())
 {

@@ -6,6 +6,9 @@
 #include <QPainter>
 #include <QString>
 
+// Pixels per inch of the screen the program appears on, 96 when there is none.
+double ScreenDpi();
+
 // A colour value in the 0x00BBGGRR layout.
 using ColorRef = unsigned int;
 
