@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
 
 CSplashWnd* g_pSplashWnd = nullptr;
 int g_bSplashEnabled = 0;
@@ -28,7 +29,7 @@ void CSplashWnd::OpenSplash(QWidget* parent)
 }
 
 CSplashWnd::CSplashWnd(QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_timer(this)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setCursor(Qt::ArrowCursor);
@@ -39,7 +40,9 @@ CSplashWnd::CSplashWnd(QWidget* parent)
 
 CSplashWnd::~CSplashWnd()
 {
-    g_pSplashWnd = nullptr;
+    // A closed splash is deleted later; by then another may be up.
+    if (g_pSplashWnd == this)
+        g_pSplashWnd = nullptr;
 }
 
 bool CSplashWnd::CreateSplashWindow()
@@ -63,9 +66,33 @@ bool CSplashWnd::CreateSplashWindow()
             frame.moveTop(area.top());
         move(frame.topLeft());
     }
+    if (QWidget* const owner = parentWidget())
+        owner->installEventFilter(this);
     show();
     m_timer.start(5000);
     return true;
+}
+
+bool CSplashWnd::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate))
+        KeepAboveOwner();
+    return QWidget::eventFilter(watched, event);
+}
+
+// Owned by the main frame and above it, but not above other programs nor the
+// start-up's message boxes. The owner is named once its window exists, and
+// the splash is raised again once the window manager has put the owner up.
+void CSplashWnd::KeepAboveOwner()
+{
+    QWidget* const owner = parentWidget();
+    QWindow* const own = windowHandle();
+    if (!owner || !own)
+        return;
+    owner->winId();
+    own->setTransientParent(nullptr);
+    own->setTransientParent(owner->windowHandle());
+    raise();
 }
 
 void CSplashWnd::paintEvent(QPaintEvent*)
@@ -84,15 +111,80 @@ void CSplashWnd::CloseSplash()
         owner->repaint();
 }
 
-bool CSplashWnd::FilterSplashInput(const QEvent* event)
+namespace {
+
+// The key whose press closed the splash. The rest of that key stroke (its
+// repeats, its release, and with a modifier the keys pressed while it is
+// held, as in Alt+F) goes nowhere either.
+struct ClosingStroke {
+    int key = 0;
+    Qt::KeyboardModifier modifier = Qt::NoModifier;
+};
+ClosingStroke g_closingStroke;
+
+Qt::KeyboardModifier ModifierOf(int key)
 {
+    switch (key) {
+    case Qt::Key_Shift:
+        return Qt::ShiftModifier;
+    case Qt::Key_Control:
+        return Qt::ControlModifier;
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+        return Qt::AltModifier;
+    case Qt::Key_Meta:
+        return Qt::MetaModifier;
+    default:
+        return Qt::NoModifier;
+    }
+}
+
+bool IsKeyEvent(QEvent::Type type)
+{
+    return type == QEvent::ShortcutOverride || type == QEvent::KeyPress || type == QEvent::KeyRelease;
+}
+
+// True while `event` is still part of the stroke that closed the splash.
+bool SwallowClosingStroke(QEvent* event)
+{
+    if (!g_closingStroke.key || !IsKeyEvent(event->type()))
+        return false;
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    if (key->key() == g_closingStroke.key) {
+        if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat())
+            g_closingStroke = {};
+        return true;
+    }
+    if (g_closingStroke.modifier != Qt::NoModifier && (key->modifiers() & g_closingStroke.modifier))
+        return true;
+    g_closingStroke = {};  // the stroke has ended, its release was not seen
+    return false;
+}
+
+}  // namespace
+
+bool CSplashWnd::FilterSplashInput(QEvent* event)
+{
+    if (SwallowClosingStroke(event)) {
+        event->accept();  // a claimed shortcut override keeps the menu's mnemonics out
+        return true;
+    }
     if (!g_pSplashWnd)
         return false;
     bool input = false;
     switch (event->type()) {
-    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+        // Qt offers a key press to the shortcuts and the menu bar's mnemonics
+        // before it delivers it. Claiming it for the focus widget keeps them
+        // out; the key press itself follows and closes the splash.
+        event->accept();
+        return true;
+    case QEvent::KeyPress: {
+        const int key = static_cast<const QKeyEvent*>(event)->key();
+        g_closingStroke = {key, ModifierOf(key)};
         input = true;
         break;
+    }
     case QEvent::MouseButtonPress:
     case QEvent::NonClientAreaMouseButtonPress: {
         const Qt::MouseButton button = static_cast<const QMouseEvent*>(event)->button();

@@ -15,17 +15,19 @@ public:
     static void OpenSplash(QWidget* parent);
     // For every input event of the program while the splash is up: true when
     // the event closed the splash and must go no further.
-    static bool FilterSplashInput(const QEvent* event);
+    static bool FilterSplashInput(QEvent* event);
 
     void CloseSplash();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     explicit CSplashWnd(QWidget* parent);
     ~CSplashWnd() override;
     bool CreateSplashWindow();
+    void KeepAboveOwner();
 
     QPixmap m_picture;
     QTimer m_timer;

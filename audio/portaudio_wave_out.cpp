@@ -1,7 +1,5 @@
 #include "portaudio_wave_out.h"
 
-#include "output_volume.h"
-
 #include <portaudio.h>
 
 #include <fcntl.h>
@@ -10,6 +8,8 @@
 #include <chrono>
 
 namespace {
+
+using std::chrono::milliseconds;
 
 // PortAudio and the sound libraries below it print their probing to the
 // console; the program keeps it quiet while it opens the device.
@@ -38,22 +38,29 @@ private:
 };
 
 int StreamCallback(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
-                   PaStreamCallbackFlags, void* device)
+                   PaStreamCallbackFlags, void* playing)
 {
-    static_cast<CPortAudioWaveOut*>(device)->Play(static_cast<short*>(output), frames);
+    static_cast<CPlayingStream*>(playing)->Play(static_cast<short*>(output), frames);
     return paContinue;
 }
 
 // At least this much silence follows the last buffer before the device
-// closes, so that the end of the sound is not cut off.
+// closes, so that the end of the sound is not cut off; the wait for it is
+// bounded by the silence itself plus about one buffer.
 constexpr long kClosingSilenceFrames = 44100 / 20;
+constexpr milliseconds kClosingSilenceWait{50 + 100};
+// How long a caller waits for the stream to stop before giving it up.
+constexpr milliseconds kStopWait{100};
+// How long opening waits for a given-up stream that is just finishing.
+constexpr milliseconds kOpenWaitForStop{300};
 
 }  // namespace
 
 CPortAudioWaveOut::~CPortAudioWaveOut()
 {
     Close();
-    if (m_initialised) {
+    // A stream still held by a stalled server keeps the library in use.
+    if (m_initialised && m_aside.WaitIdle(milliseconds(0))) {
         const CQuietStderr quiet;
         Pa_Terminate();
     }
@@ -61,7 +68,7 @@ CPortAudioWaveOut::~CPortAudioWaveOut()
 
 bool CPortAudioWaveOut::Open(const WaveOutFormat& format, IWaveOutPoster& poster, int opening)
 {
-    if (m_stream)
+    if (m_open || !m_aside.WaitIdle(kOpenWaitForStop))
         return false;
     const CQuietStderr quiet;
     if (!m_initialised) {
@@ -78,77 +85,51 @@ bool CPortAudioWaveOut::Open(const WaveOutFormat& format, IWaveOutPoster& poster
     parameters.sampleFormat = paInt16;
     parameters.suggestedLatency = info ? info->defaultHighOutputLatency : 0.1;
     PaStream* stream = nullptr;
+    std::shared_ptr<CPlayingStream> playing;
     for (int channels : {1, 2}) {
         parameters.channelCount = channels;
         if (Pa_IsFormatSupported(nullptr, &parameters, format.samplesPerSecond) != paFormatIsSupported)
             continue;
+        playing = std::make_shared<CPlayingStream>(channels);
         if (Pa_OpenStream(&stream, nullptr, &parameters, format.samplesPerSecond, paFramesPerBufferUnspecified,
-                          paNoFlag, StreamCallback, this) == paNoError) {
-            m_channels = channels;
+                          paNoFlag, StreamCallback, playing.get()) == paNoError)
             break;
-        }
         stream = nullptr;
     }
     if (!stream)
         return false;
 
     m_stream = stream;
+    m_playing = std::move(playing);
     m_pPoster = &poster;
     m_nOpening = opening;
-    m_queue.Clear();
-    m_offset = 0;
-    m_finished = 0;
+    m_queued = 0;
     m_reported = 0;
-    m_silentFrames = 0;
     m_stopReporting = false;
     m_reporter = std::thread(&CPortAudioWaveOut::ReportLoop, this);
     if (Pa_StartStream(m_stream) != paNoError) {
         StopReporting();
         Pa_CloseStream(m_stream);
         m_stream = nullptr;
+        m_playing.reset();
         m_pPoster = nullptr;
         return false;
     }
+    m_open = true;
     return true;
 }
 
 bool CPortAudioWaveOut::Queue(const unsigned char* data, int bytes)
 {
-    return m_stream && m_queue.Push(reinterpret_cast<const short*>(data), bytes / 2);
-}
-
-void CPortAudioWaveOut::Play(short* output, unsigned long frames)
-{
-    const std::uint32_t volume = OutputVolume();
-    const unsigned left = LeftVolume(volume);
-    const unsigned right = RightVolume(volume);
-    for (unsigned long frame = 0; frame < frames; ++frame) {
-        short sample = 0;
-        CBufferQueue::Buffer buffer;
-        if (m_queue.Front(buffer)) {
-            sample = buffer.samples[m_offset];
-            if (++m_offset == buffer.count) {
-                m_offset = 0;
-                m_queue.Pop();
-                m_finished.fetch_add(1, std::memory_order_release);
-            }
-            m_silentFrames.store(0, std::memory_order_relaxed);
-        } else {
-            m_silentFrames.fetch_add(1, std::memory_order_relaxed);
-        }
-        if (m_channels == 1) {
-            output[frame] = ScaleByVolume(sample, left);
-        } else {
-            output[2 * frame] = ScaleByVolume(sample, left);
-            output[2 * frame + 1] = ScaleByVolume(sample, right);
-        }
-    }
+    if (!m_stream || !m_playing->Queue().Push(reinterpret_cast<const short*>(data), bytes / 2))
+        return false;
+    ++m_queued;
+    return true;
 }
 
 void CPortAudioWaveOut::ReportFinished()
 {
-    const int finished = m_finished.load(std::memory_order_acquire);
-    for (; m_reported < finished; ++m_reported)
+    for (const int finished = m_playing->Finished(); m_reported < finished; ++m_reported)
         m_pPoster->Post(WaveOutEvent::BufferDone, m_nOpening);
 }
 
@@ -157,7 +138,7 @@ void CPortAudioWaveOut::ReportLoop()
     std::unique_lock<std::mutex> lock(m_reportMutex);
     while (!m_stopReporting) {
         ReportFinished();
-        m_wake.wait_for(lock, std::chrono::milliseconds(5));
+        m_wake.wait_for(lock, milliseconds(5));
     }
 }
 
@@ -171,51 +152,86 @@ void CPortAudioWaveOut::StopReporting()
     m_reporter.join();
 }
 
-// With the stream stopped: what has finished is reported, then every buffer
-// still queued, in order.
-void CPortAudioWaveOut::TakeBackAll()
+// Every buffer queued and not yet reported goes back, in queue order: those
+// played first, then those that never will be.
+void CPortAudioWaveOut::HandBackAll()
 {
     const std::lock_guard<std::mutex> lock(m_reportMutex);
-    ReportFinished();
-    for (int count = m_queue.Count(); count > 0; --count) {
+    for (; m_reported < m_queued; ++m_reported)
         m_pPoster->Post(WaveOutEvent::BufferDone, m_nOpening);
-        m_finished.fetch_add(1, std::memory_order_relaxed);
-        ++m_reported;
-    }
-    m_queue.Clear();
-    m_offset = 0;
+}
+
+// The stream's callback reads no more buffers, and the stream is closed by
+// the late call whenever the server lets go of it.
+void CPortAudioWaveOut::GiveUpStream()
+{
+    m_playing->GiveUp();
+    m_stream = nullptr;
 }
 
 void CPortAudioWaveOut::Reset()
 {
-    if (!m_stream)
+    if (!m_stream) {
+        HandBackAll();
         return;
-    Pa_AbortStream(m_stream);
-    TakeBackAll();
-    Pa_StartStream(m_stream);
+    }
+    PaStream* const stream = m_stream;
+    const auto playing = m_playing;
+    const auto closeStream = [stream, playing] { Pa_CloseStream(stream); };
+    if (!m_aside.Run([stream, playing] { Pa_AbortStream(stream); }, closeStream, kStopWait)) {
+        GiveUpStream();
+        HandBackAll();
+        return;
+    }
+    {
+        const std::lock_guard<std::mutex> lock(m_reportMutex);
+        m_playing->Rewind();  // the callback is stopped: the queue is ours
+    }
+    HandBackAll();
+    const auto abortAndClose = [stream, playing] {
+        Pa_AbortStream(stream);
+        Pa_CloseStream(stream);
+    };
+    if (!m_aside.Run([stream, playing] { Pa_StartStream(stream); }, abortAndClose, kStopWait))
+        GiveUpStream();
+}
+
+void CPortAudioWaveOut::WaitForClosingSilence() const
+{
+    const auto deadline = std::chrono::steady_clock::now() + kClosingSilenceWait;
+    while (m_playing->SilentFrames() < kClosingSilenceFrames && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(milliseconds(2));
 }
 
 void CPortAudioWaveOut::Close()
 {
-    if (!m_stream)
+    if (!m_open)
         return;
-    if (m_queue.Count() > 0) {
-        Pa_AbortStream(m_stream);
-        TakeBackAll();
-    } else {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-        while (m_silentFrames.load(std::memory_order_relaxed) < kClosingSilenceFrames &&
-               std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        Pa_StopStream(m_stream);
+    if (m_stream) {
+        PaStream* const stream = m_stream;
+        const auto playing = m_playing;
+        const bool drain = m_playing->Queue().Count() == 0;
+        if (drain)
+            WaitForClosingSilence();
+        const auto stopAndClose = [stream, playing, drain] {
+            if (drain)
+                Pa_StopStream(stream);
+            else
+                Pa_AbortStream(stream);
+            Pa_CloseStream(stream);
+        };
+        if (!m_aside.Run(stopAndClose, nullptr, kStopWait))
+            GiveUpStream();
+        m_stream = nullptr;
     }
-    Pa_CloseStream(m_stream);
-    m_stream = nullptr;
     StopReporting();
     {
         const std::lock_guard<std::mutex> lock(m_reportMutex);
         ReportFinished();
     }
+    HandBackAll();
     m_pPoster->Post(WaveOutEvent::Closed, m_nOpening);
     m_pPoster = nullptr;
+    m_playing.reset();
+    m_open = false;
 }

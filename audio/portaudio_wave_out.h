@@ -1,10 +1,11 @@
 #pragma once
 
-#include "buffer_queue.h"
+#include "call_aside.h"
+#include "playing_stream.h"
 #include "wave_out_device.h"
 
-#include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -12,7 +13,9 @@
 // device takes it, otherwise stereo with the sample on both channels, with
 // the process-wide output volume applied. The sound callback only reads the
 // queue and counts finished buffers; a thread of the device's own reports
-// them to the poster.
+// them to the poster. Stopping the stream never holds the caller long: a
+// stream that a stalled sound server keeps from stopping is given up, and the
+// device can be opened again once the server lets it go.
 class CPortAudioWaveOut final : public IWaveOutDevice {
 public:
     CPortAudioWaveOut() = default;
@@ -25,26 +28,23 @@ public:
     void Reset() override;
     void Close() override;
 
-    // Fills one period of the sound callback.
-    void Play(short* output, unsigned long frames);
-
 private:
-    void TakeBackAll();
+    void WaitForClosingSilence() const;
+    void GiveUpStream();
     void ReportLoop();
     void ReportFinished();
+    void HandBackAll();
     void StopReporting();
 
-    void* m_stream = nullptr;
     bool m_initialised = false;
-    int m_channels = 1;
+    bool m_open = false;
+    void* m_stream = nullptr;  // null also once a stalled stream was given up
+    std::shared_ptr<CPlayingStream> m_playing;
+    CCallAside m_aside;
     IWaveOutPoster* m_pPoster = nullptr;
     int m_nOpening = 0;
-
-    CBufferQueue m_queue;
-    int m_offset = 0;                           // samples of the front buffer played (callback only)
-    std::atomic<int> m_finished{0};             // buffers played to the end
-    std::atomic<long> m_silentFrames{0};        // frames of silence since the queue ran empty
-    int m_reported = 0;                         // finished buffers reported (under m_reportMutex)
+    int m_queued = 0;    // buffers queued in this opening
+    int m_reported = 0;  // buffers reported back (under m_reportMutex)
 
     std::mutex m_reportMutex;
     std::condition_variable m_wake;

@@ -4,12 +4,24 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 namespace {
 
-// Largest number of complex values the transforms are prepared for.
-constexpr int kMaxComplex = 2048;
+constexpr int kMaxComplex = kMaxFourierComplex;
+
+// Stops the program on a size the tables do not hold: writing past them would
+// corrupt memory silently.
+void RequirePreparedSize(int n, int smallest)
+{
+    if (n < smallest || n > kMaxComplex || (n & (n - 1)) != 0) {
+        std::fprintf(stderr, "Fourier transform of %d complex values: the tables hold powers of two from %d to %d\n",
+                     n, smallest, kMaxComplex);
+        std::abort();
+    }
+}
 
 // A twiddle factor wr + i wi, laid out for vector arithmetic: {wr, wr} and
 // {-wi, wi}.
@@ -246,6 +258,7 @@ inline void PairBins(float* p, float* q, const Twiddle& w, double c1, double c2)
 
 void FourierTransform(float* data, int n, int sign)
 {
+    RequirePreparedSize(n, 1);
     const int floats = 2 * n;
     BitReverse(data, n);
     for (int len = 2; floats > len; len *= 2) {
@@ -263,6 +276,7 @@ void FourierTransform(float* data, int n, int sign)
 
 void RealFourierTransform(float* data, int n, int direction)
 {
+    RequirePreparedSize(n, 2);
     const bool forward = direction == 1;
     const double c1 = 0.5;
     const double c2 = forward ? -0.5 : 0.5;

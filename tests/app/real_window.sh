@@ -1,43 +1,107 @@
 #!/usr/bin/env bash
-# The program in a real window on a virtual X display: a click on "Sprache"
-# turns the button bright green, and a click in the middle of the loudness
-# track moves the thumb there.
+# The program in real windows on a virtual X display with a window manager
+# (openbox), where stacking, focus and menu keys behave as on a desktop:
+#  - started where the recordings are missing, the first message box is seen
+#    over the splash picture;
+#  - Alt+F with the splash up closes the splash and opens no menu (a second
+#    Alt+F, with the splash gone, does);
+#  - a click on "Sprache" turns the button bright green, and a click in the
+#    middle of the loudness track moves the thumb there.
+# Every step waits for what it checks, up to a generous limit.
 #   real_window.sh SONAFEL WINDOW_PROBE RECORDINGS_DIR
 set -euo pipefail
-program="$1" probe="$2" recordings="$3"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-[[ "${INSIDE_XVFB:-}" == 1 ]] || rm -rf "$work"
+program="$(realpath "$1")" probe="$(realpath "$2")" recordings="$(realpath "$3")"
+source "$(dirname "$(realpath "$0")")/test_helpers.sh"
+
+readonly kSplash=1B2C4B kBoxFace=EFEFEF kMenuHighlight=308CC6 kSpracheOff=006400 kSpracheOn=00C800
+readonly kSlider=A08060 kThumb=5F7F9F
 
 inner() {
     set -euo pipefail
-    cd "$recordings"
-    SONAFEL_AUDIO=virtual "$program" -Embedding &
-    app=$!
-    trap 'kill "$app" 2>/dev/null || true; rm -rf "$work"' EXIT
-    xdotool search --sync --onlyvisible --name 'Sonafel - Auralith - Quorvale' >/dev/null
-    sleep 1
-    import -window root "$work/before.png"
+    work="$(mktemp -d)"
+    app=
+    trap 'kill $app "$wm" 2>/dev/null || true; rm -rf "$work"' EXIT
+    openbox >/dev/null 2>&1 &
+    wm=$!
+    wait_for 20 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
 
-    read -r bx0 by0 bx1 by1 _ < <("$probe" "$work/before.png" 006400)  # "Sprache", off
-    read -r sx0 sy0 _ _ _ < <("$probe" "$work/before.png" A08060)       # the slider bands
-    read -r tx0 _ tx1 _ _ < <("$probe" "$work/before.png" 5F7F9F "$sx0" "$sy0" 100000 $((sy0 + 24)))
+    missing_recordings_are_seen_over_the_splash
+    alt_f_closes_the_splash_and_opens_no_menu
+    clicks_change_what_the_user_sees
+}
+
+shot() { import -window root "$work/shot.png"; }
+# Bounding box and count of one colour in the last screenshot, optionally in a region.
+find_colour() { "$probe" "$work/shot.png" "$@"; }
+colour_seen() { shot && [[ -n "$(find_colour "$@")" ]]; }
+colour_gone() { shot && [[ -z "$(find_colour "$@")" ]]; }
+
+start() {
+    SONAFEL_AUDIO=virtual "$program" "$@" &
+    app=$!
+}
+
+stop() {
+    kill "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+    app=
+}
+
+missing_recordings_are_seen_over_the_splash() {
+    mkdir "$work/empty"
+    cd "$work/empty"
+    start
+    wait_for 20 "colour_seen $kSplash"
+    local left top right bottom
+    read -r left top right bottom _ < <(find_colour "$kSplash")
+    # The message box opens over the middle of the splash: its face must show there.
+    wait_for 20 "colour_seen $kBoxFace $left $top $right $bottom && colour_seen $kSplash"
+    read -r _ _ _ _ face < <(find_colour "$kBoxFace" "$left" "$top" "$right" "$bottom")
+    echo "message box over the splash: $face face pixels"
+    (( face > 5000 )) || { echo "the message box is hidden"; return 1; }
+    stop
+}
+
+alt_f_closes_the_splash_and_opens_no_menu() {
+    cd "$recordings"
+    start
+    wait_for 20 "colour_seen $kSpracheOff && colour_seen $kSplash"
+    xdotool key alt+f
+    wait_for 20 "colour_gone $kSplash"
+    # The menu would open while the key stroke is handled; it must not come.
+    sleep 1
+    colour_gone "$kMenuHighlight" || { echo "Alt+F opened a menu past the splash"; return 1; }
+    xdotool key alt+f
+    wait_for 20 "colour_seen $kMenuHighlight" || { echo "Alt+F without the splash opened no menu"; return 1; }
+    echo "Alt+F closed the splash and opened no menu; the next Alt+F opened the File menu"
+    stop
+}
+
+clicks_change_what_the_user_sees() {
+    cd "$recordings"
+    start -Embedding
+    wait_for 20 "colour_seen $kSpracheOff && colour_seen $kSlider"
+    local bx0 by0 bx1 by1 sx0 sy0 tx0 tx1
+    read -r bx0 by0 bx1 by1 _ < <(find_colour "$kSpracheOff")
+    read -r sx0 sy0 _ _ _ < <(find_colour "$kSlider")
+    read -r tx0 _ tx1 _ _ < <(find_colour "$kThumb" "$sx0" "$sy0" 100000 $((sy0 + 24)))
     echo "Sprache at $bx0,$by0-$bx1,$by1; loudness thumb at $tx0-$tx1"
 
     xdotool mousemove $(((bx0 + bx1) / 2)) $(((by0 + by1) / 2)) click 1
-    middle=$(((sx0 + tx1) / 2))
+    local middle=$(((sx0 + tx1) / 2))
     xdotool mousemove "$middle" $((sy0 + 12)) click 1
-    sleep 1
-    import -window root "$work/after.png"
-
-    green=$("$probe" "$work/after.png" 00C800 "$bx0" "$by0" "$bx1" "$by1")
-    read -r nx0 _ nx1 _ _ < <("$probe" "$work/after.png" 5F7F9F "$sx0" "$sy0" 100000 $((sy0 + 24)))
-    echo "after the clicks: bright green ${green:-none}; loudness thumb at $nx0-$nx1"
-    [[ -n "$green" ]] || { echo "Sprache did not turn bright green"; return 1; }
-    thumb=$(((nx0 + nx1) / 2))
+    wait_for 20 "colour_seen $kSpracheOn $bx0 $by0 $bx1 $by1" || { echo "Sprache did not turn bright green"; return 1; }
+    thumb_moved() {
+        read -r nx0 _ nx1 _ _ < <(find_colour "$kThumb" "$sx0" "$sy0" 100000 $((sy0 + 24)))
+        (( nx1 < tx0 ))
+    }
+    wait_for 20 "shot && thumb_moved" || { echo "the thumb did not move"; return 1; }
+    local thumb=$(((nx0 + nx1) / 2))
+    echo "after the clicks: Sprache bright green; loudness thumb at $nx0-$nx1"
     (( thumb >= middle - 3 && thumb <= middle + 3 )) || { echo "the thumb is not under the click"; return 1; }
-    (( nx1 < tx0 )) || { echo "the thumb did not move"; return 1; }
+    stop
 }
+
 if [[ "${INSIDE_XVFB:-}" == 1 ]]; then
     inner
 else

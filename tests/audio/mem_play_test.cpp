@@ -120,6 +120,9 @@ TEST_F(MemPlay, StopTakesEveryBufferBackBeforeClosing)
     ASSERT_TRUE(player.Open(reports, 44100));
     EXPECT_TRUE(player.IsStale(opening));
     EXPECT_FALSE(player.IsStale(player.m_nOpening));
+    // The new opening fills the ring from its first buffer again.
+    WriteFilled(7);
+    EXPECT_EQ(device.Queued(0).data, player.m_pData[0]);
 }
 
 TEST_F(MemPlay, ClosingWithBuffersQueuedLeavesNoneWithTheDevice)

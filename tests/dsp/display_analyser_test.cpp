@@ -91,3 +91,18 @@ TEST_F(DisplayAnalyser, ToneInABoundaryBinRaisesBothBandsAndOutOfRangeToneNone)
             EXPECT_LT(fresh->m_dBandLevel[b], first - 30) << "bin " << bin << " band " << b;
     }
 }
+
+TEST_F(DisplayAnalyser, TheHannWindowSpreadsAnOnBinToneIntoItsNeighbours)
+{
+    // A cosine of amplitude A on bin 117, Hann-windowed over N = 4096 points:
+    // magnitudes A·N/8, A·N/4, A·N/8 on bins 116, 117, 118. Bin 118 is the
+    // first of band 8, so band 8 holds 20·log10(10000·4096/8) = 134.19 dB and
+    // band 7 (bins 98..118) 20·log10(10000·4096/2) = 146.23 dB; without the
+    // window band 8 would hold only the rounding noise, about 50 dB. Smoothed
+    // from 0, the shown levels are half of these.
+    const std::vector<short> tone = Tone(117, 10000);
+    processor->AnalyseDisplaySpectrum(tone.data());
+    EXPECT_NEAR(processor->m_dBandLevel[8], 134.19 / 2, 0.05);
+    EXPECT_NEAR(processor->m_dBandLevel[7], 146.23 / 2, 0.05);
+    EXPECT_NEAR(processor->m_dMaxLevel, 146.23, 0.1);
+}

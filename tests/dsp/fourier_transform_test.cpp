@@ -121,3 +121,13 @@ TEST(FourierTransform, ImpulseAtOneGivesTheTwiddlesAndLengthOneIsIdentity)
     for (int i = 0; i < 8; ++i)
         EXPECT_NEAR(values[i], 4.0 * (i + 1), 1e-5);
 }
+
+TEST(FourierTransformDeathTest, SizesTheTablesDoNotHoldAreRefused)
+{
+    std::vector<float> data(2 * 4096 + 2, 0.0f);
+    EXPECT_DEATH(FourierTransform(data.data(), 4096, 1), "powers of two from 1 to 2048");
+    EXPECT_DEATH(FourierTransform(data.data(), 768, 1), "768");
+    EXPECT_DEATH(FourierTransform(data.data(), 0, 1), "");
+    EXPECT_DEATH(RealFourierTransform(data.data(), 4096, 1), "from 2 to 2048");
+    EXPECT_DEATH(RealFourierTransform(data.data(), 1, -1), "");
+}

@@ -4,6 +4,8 @@
 #include <QScreen>
 
 #include <set>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -162,6 +164,69 @@ TEST_F(ViewTest, GainCurveFollowsTheSettingsAndIsBuiltOnce)
     view->m_fHighFreqGain[2 * 100] = 0.125f;
     Render();
     EXPECT_EQ(view->m_fHighFreqGain[2 * 100], 0.125f);
+}
+
+TEST_F(ViewTest, GainCurveIsDrawnFromEachBinsGainAtTheLoudnessHeight)
+{
+    Resize(1020, 700);  // surface 1000 x 680; spectrum area: top 158, height 522
+    // A table set by hand, current for the setting so that painting keeps it:
+    // gain 1 up to bin 39 and 0 from bin 40 in the even entries, 0.5 in the
+    // odd ones, which the curve must not read.
+    view->m_dHighFreq = 0.5;
+    g_dGainCurveSetting = 0.5;
+    for (int k = 0; k < CLossProcessor::kBins; ++k) {
+        view->m_fHighFreqGain[2 * k] = k < 40 ? 1.0f : 0.0f;
+        view->m_fHighFreqGain[2 * k + 1] = 0.5f;
+    }
+    view->m_dLoudness = 0.5;
+    const QImage image = Render();
+    // 43 pixels per Bark, 6·asinh(f/600) Bark at f = k·22050/256 Hz:
+    // bin 20 at 10.66 Bark, x = 415; bin 60 at 17.09 Bark, x = 692.
+    // yScale = (522 - 4)·0.5 = 259: gain 1 at y = 678 - 259 = 419, gain 0 at
+    // y = 678. The 4-pixel pen covers y - 2 .. y + 1.
+    const ColorRef curve = 0x0000C0FF;
+    for (int y = 417; y <= 420; ++y)
+        EXPECT_EQ(At(image, 415, y), curve) << y;
+    EXPECT_EQ(At(image, 415, 416), kWhite);
+    EXPECT_EQ(At(image, 415, 421), kWhite);
+    EXPECT_EQ(At(image, 415, 548), kWhite) << "the odd entries are not drawn";
+    for (int y = 676; y <= 679; ++y)
+        EXPECT_EQ(At(image, 692, y), curve) << y;
+    EXPECT_EQ(At(image, 692, 675), kWhite);
+    EXPECT_EQ(At(image, 692, 419), kWhite);
+}
+
+TEST_F(ViewTest, LossLabelsSitAtTheEndsAndThirdsOfTheTrack)
+{
+    Resize(1020, 700);
+    view->m_dLoudness = 0.5;  // the thumb lies between the middle labels
+    const QImage image = Render();
+    const CRect track = view->m_rcLoudness;
+    // Columns holding dark label text (black, smoothed at its edges), grouped
+    // into labels 15 pixels apart.
+    const auto dark = [](ColorRef c) { return (c & 0xFF) + (c >> 8 & 0xFF) + (c >> 16 & 0xFF) < 150; };
+    std::vector<std::pair<int, int>> labels;
+    for (int x = track.left; x < track.right; ++x) {
+        bool ink = false;
+        for (int y = track.top; y < track.bottom && !ink; ++y)
+            ink = dark(At(image, x, y));
+        if (!ink)
+            continue;
+        if (labels.empty() || x - labels.back().second > 15)
+            labels.push_back({x, x});
+        else
+            labels.back().second = x;
+    }
+    ASSERT_EQ(labels.size(), 4u);
+    // Text runs from 10 pixels into the track to 10 pixels before its end;
+    // the middle labels are centred on a third and two thirds of the span
+    // (surface width - track start - 20), 10 pixels in and out.
+    const int span = 1000 - track.left - 20;
+    const auto centre = [](const std::pair<int, int>& label) { return (label.first + label.second + 1) / 2; };
+    EXPECT_NEAR(labels[0].first, track.left + 10, 2);
+    EXPECT_NEAR(centre(labels[1]), track.left + 10 + span / 3, 3);
+    EXPECT_NEAR(centre(labels[2]), track.left - 10 + 2 * span / 3, 3);
+    EXPECT_NEAR(labels[3].second, 1000 - 10 - 1, 2);
 }
 
 TEST(HsvToRgb, ColourConversion)

@@ -3,6 +3,7 @@
 #include "test_support.h"
 
 #include <QMouseEvent>
+#include <QTest>
 
 #include <vector>
 
@@ -187,8 +188,8 @@ TEST_F(PointerTest, PlaybackStartsStopsAndKeepsFourBlocksQueued)
         QApplication::processEvents(QEventLoop::AllEvents, 100);
         paints = 0;
         device.FinishNext();
-        QApplication::processEvents(QEventLoop::AllEvents, 100);
-        EXPECT_EQ(device.QueuedCount(), 4) << block;
+        // The report arrives as an event; wait for its block and its paint.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return device.QueuedCount() == 4 && paints > 0; }, 30000)) << block;
         EXPECT_EQ(sources.m_nSourcePos[0], (4 + block) * 3968 % 20000) << "one block per finished buffer";
         EXPECT_EQ(paints, 1) << "one repaint per finished buffer";
     }

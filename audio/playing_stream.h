@@ -1,0 +1,43 @@
+#pragma once
+
+#include "buffer_queue.h"
+
+#include <atomic>
+
+// What the sound callback of one opening reads and writes: the queued
+// buffers and the counters it hands to the device. It lives as long as the
+// stream that plays it, also when a stalled stream outlives its device.
+class CPlayingStream {
+public:
+    explicit CPlayingStream(int channels) : m_channels(channels) {}
+
+    // Fills `frames` frames of 16-bit output, `Channels()` samples each, from
+    // the queued buffers at the process-wide output volume; silence when none
+    // is queued or the stream has been given up.
+    void Play(short* output, unsigned long frames);
+
+    int Channels() const { return m_channels; }
+    CBufferQueue& Queue() { return m_queue; }
+    int Finished() const { return m_finished.load(std::memory_order_acquire); }
+    long SilentFrames() const { return m_silentFrames.load(std::memory_order_relaxed); }
+
+    // Counts every queued buffer as finished and empties the queue; only
+    // while the callback is stopped.
+    void Rewind()
+    {
+        m_finished.fetch_add(m_queue.Count(), std::memory_order_release);
+        m_queue.Clear();
+        m_offset = 0;
+    }
+
+    // From now on the callback reads no buffer: they go back to their owner.
+    void GiveUp() { m_givenUp.store(true, std::memory_order_release); }
+
+private:
+    const int m_channels;
+    CBufferQueue m_queue;
+    int m_offset = 0;                     // samples of the front buffer played (callback only)
+    std::atomic<int> m_finished{0};       // buffers played to the end
+    std::atomic<long> m_silentFrames{0};  // frames of silence since the queue ran empty
+    std::atomic<bool> m_givenUp{false};
+};

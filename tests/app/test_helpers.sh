@@ -1,0 +1,42 @@
+# Helpers for the tests that drive the program from the shell; sourced.
+
+# Runs a condition until it holds, at most SECONDS seconds.
+#   wait_for SECONDS CONDITION
+wait_for() {
+    local limit=$(($1 * 10)) condition="$2"
+    for ((i = 0; i < limit; i++)); do
+        eval "$condition" && return 0
+        sleep 0.1
+    done
+    echo "gave up waiting for: $condition"
+    return 1
+}
+
+# Starts a private PulseAudio server in WORK_DIR with a null sink
+# "sonafel_test" (44.1 kHz mono) as the default output; sets pulse_pid.
+#   start_private_pulse WORK_DIR
+start_private_pulse() {
+    export PULSE_RUNTIME_PATH="$1/pulse" PULSE_STATE_PATH="$1/pulse-state" HOME="$1"
+    mkdir -p "$PULSE_RUNTIME_PATH"
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --log-target=stderr \
+        -L module-native-protocol-unix \
+        -L "module-null-sink sink_name=sonafel_test rate=44100 channels=1 norewinds=1" 2>/dev/null &
+    pulse_pid=$!
+    wait_for 20 'pactl info >/dev/null 2>&1'
+    pactl set-default-sink sonafel_test
+}
+
+# Stops the server that start_private_pulse started, by its process id, and
+# fails unless it is gone.
+stop_private_pulse() {
+    [[ -n "${pulse_pid:-}" ]] || return 0
+    kill -CONT "$pulse_pid" 2>/dev/null || true
+    kill "$pulse_pid" 2>/dev/null || true
+    wait_for 10 '! kill -0 "$pulse_pid" 2>/dev/null' || kill -KILL "$pulse_pid" 2>/dev/null || true
+    wait "$pulse_pid" 2>/dev/null || true
+    if kill -0 "$pulse_pid" 2>/dev/null; then
+        echo "the PulseAudio server $pulse_pid is still running"
+        return 1
+    fi
+    pulse_pid=
+}
