@@ -82,11 +82,63 @@ SENTENCES = [
 ]
 
 
+def trimmed(samples, longest_gap):
+    """Without the synthesiser's leading and trailing silence, and with its
+    pauses within a sentence cut to at most `longest_gap` seconds. Silence is
+    what lies below a few steps of 16 bits (the converter's dither)."""
+    def silent(v):
+        return abs(v) < 1e-4
+
+    start = next(i for i, v in enumerate(samples) if not silent(v))
+    end = len(samples) - next(i for i, v in enumerate(reversed(samples)) if not silent(v))
+    limit = int(longest_gap * RATE)
+    out = []
+    quiet = 0
+    for v in samples[start:end]:
+        quiet = quiet + 1 if silent(v) else 0
+        if quiet <= limit:
+            out.append(v)
+    return out
+
+
+SENTENCE_PAUSE_SECONDS = 0.5
+PAUSE_WITHIN_SENTENCE_SECONDS = 0.3
+ROOM_TONE_DBFS = -60.0
+
+
+def room_tone(count, rms, seed=7):
+    """A quiet room: pink noise (the sum of one-pole filtered noises, after
+    P. Kellet's economy filter) with its top rolled off above about 3 kHz,
+    scaled to `rms`. Deterministic."""
+    rng = random.Random(seed)
+    b0 = b1 = b2 = 0.0
+    smooth = 0.0
+    roll_off = 1.0 - math.exp(-2.0 * math.pi * 3000.0 / RATE)
+    out = []
+    for _ in range(count):
+        white = rng.uniform(-1.0, 1.0)
+        b0 = 0.99765 * b0 + white * 0.0990460
+        b1 = 0.96300 * b1 + white * 0.2965164
+        b2 = 0.57000 * b2 + white * 1.0526913
+        pink = b0 + b1 + b2 + white * 0.1848
+        smooth += roll_off * (pink - smooth)
+        out.append(smooth)
+    level = math.sqrt(sum(v * v for v in out) / count)
+    return [v * rms / level for v in out]
+
+
 def make_speech(tmp):
-    samples = silence(0.4)
+    pause = silence(SENTENCE_PAUSE_SECONDS)
+    samples = silence(0.3)
     for i, sentence in enumerate(SENTENCES):
-        samples += speak(tmp, "speech%d" % i, "de+m3", sentence, speed=145, pitch=45)
-        samples += silence(0.45)
+        spoken = speak(tmp, "speech%d" % i, "de+m3", sentence, speed=145, pitch=45)
+        samples += trimmed(spoken, PAUSE_WITHIN_SENTENCE_SECONDS)
+        samples += pause
+    # The room tone lies under the whole recording at ROOM_TONE_DBFS of the
+    # full scale that write_mono gives the loudest sample.
+    loudest = max(abs(v) for v in samples)
+    rms = loudest / 0.9 * 10.0 ** (ROOM_TONE_DBFS / 20.0)
+    samples = [v + t for v, t in zip(samples, room_tone(len(samples), rms))]
     return loop(samples, int(0.05 * RATE))
 
 

@@ -26,7 +26,15 @@ if ! (cd "$work" && "$root/build-fuzz/load_wave_fuzzer" -max_total_time="${FUZZ_
     tail -60 "$work/fuzz.log"
     exit 1
 fi
-grep -E '^(Done|stat::number_of_executed_units)' "$work/fuzz.log"
+# The coverage reached: the loader is instrumented, so the edges counted are
+# its own (the target alone has about 10).
+grep -E '^#[0-9]+[[:space:]]+(INITED|DONE)' "$work/fuzz.log"
+grep -E '^stat::number_of_executed_units' "$work/fuzz.log"
+edges=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$work/fuzz.log" | sed -E 's/.* cov: ([0-9]+).*/\1/')
+if (( ${edges:-0} < 60 )); then
+    echo "the fuzzer reached only ${edges:-0} coverage edges: is the loader instrumented?"
+    exit 1
+fi
 
 echo "== Build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S "$root" -B "$root/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DSONAFEL_SANITIZE=ON >/dev/null
