@@ -13,22 +13,34 @@ void CLossProcessor::ProcessBlock()
     m_sources.MixSources(m_bSourceOn, input, kBlockInput);
     m_sources.RewindSources(m_bSourceOn);
 
+    // Normal hearing is the chain at no loss: smearing at setting 1.0 leaves
+    // every bin as it is, the gain curve is the one of setting 1.0.
+    const bool lossy = !m_bNormalHearing;
+    const float* const highFreqGain = lossy ? m_fHighFreqGain : m_fNormalHighFreqGain;
+    const bool audiogram = lossy && m_audiogram.Active();
     float spectrum[kFrameSize];
     float magnitudes[kBins];
     short frame[kFrameSize];
     for (int k = 0; k < kFrames; ++k) {
         AnalyseFrame(input + kHop * k, spectrum);
-        ComputeMagnitudes(spectrum, magnitudes);
-        SmearSpectrum(spectrum, magnitudes);
+        if (lossy) {
+            ComputeMagnitudes(spectrum, magnitudes);
+            SmearSpectrum(spectrum, magnitudes);
+        }
         spectrum[1] = 0.0f;  // nothing is kept at half the sampling rate
         for (int i = 0; i < kFrameSize; ++i)
-            spectrum[i] *= m_fHighFreqGain[i];
+            spectrum[i] *= highFreqGain[i];
+        if (audiogram)
+            m_audiogram.Apply(spectrum);
         SynthesiseFrame(frame, spectrum);
         AddSamples(m_sOutput + kHop * k, frame, kFrameSize);
     }
 
     AnalyseDisplaySpectrum(m_sOutput);
-    ApplyLoudness(m_sOutput, kBlockOutput);
+    if (lossy)
+        ApplyLoudness(m_sOutput, kBlockOutput);
+    else
+        ApplyLoudnessSetting(1.0, m_sOutput, kBlockOutput);
     g_memPlay.Write(m_sOutput, kBlockOutput * 2);
 
     // The last frames' partial sums carry over into the next block.

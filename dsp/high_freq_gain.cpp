@@ -25,6 +25,12 @@ void CLossProcessor::BuildHighFreqGain()
     const double s = m_dHighFreq;
     if (s == g_dGainCurveSetting)
         return;  // the table is current
+    FillHighFreqGain(s, m_fHighFreqGain);
+    g_dGainCurveSetting = s;
+}
+
+void CLossProcessor::FillHighFreqGain(double s, float* table)
+{
     const double cutoff = CutoffBark(s);
     const int nCut = static_cast<int>(BarkToHz(cutoff) * 256.0 / 22050.0);
     const int nEnd = static_cast<int>(BarkToHz(cutoff + 2.0) * 256.0 / 22050.0);
@@ -35,8 +41,7 @@ void CLossProcessor::BuildHighFreqGain()
             gain = 1.0f;
         else if (k < nEnd)
             gain = static_cast<float>(static_cast<double>(nEnd - k) / (nEnd - nCut));
-        m_fHighFreqGain[2 * k] = gain;
-        m_fHighFreqGain[2 * k + 1] = gain;
+        table[2 * k] = gain;
+        table[2 * k + 1] = gain;
     }
-    g_dGainCurveSetting = s;
 }

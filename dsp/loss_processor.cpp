@@ -28,6 +28,7 @@ CLossProcessor::CLossProcessor(CSourceBank& sources)
     BuildHannWindow(m_fSynthesisWindow, kFrameSize);
     for (float& gain : m_fHighFreqGain)
         gain = 1.0f;
+    FillHighFreqGain(1.0, m_fNormalHighFreqGain);
     SetOutputVolume(0xFFFFFFFFu);
     for (int k = 0; k <= kBands; ++k)
         m_nBandEdgeHz[k] = static_cast<int>(BarkToHz(k + 1));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audiogram_stage.h"
 #include "source_bank.h"
 #include "wave_out_device.h"
 
@@ -44,6 +45,17 @@ public:
     void BuildHighFreqGain();
     void ApplyLoudness(short* samples, int count) const;
 
+    // A measured loss on top of the sliders: the audiogram's attenuation in
+    // every frame from the next block on; null for none.
+    void SetAudiogram(const CAudiogram* audiogram) { m_audiogram.Build(audiogram); }
+    const CAudiogramStage& Audiogram() const { return m_audiogram; }
+
+    // Normal hearing for comparison: while on, every block is processed as
+    // with all three sliders at 1.0 (no loss) and no audiogram, whatever
+    // they are set to.
+    void SetNormalHearing(bool on) { m_bNormalHearing = on; }
+    bool NormalHearing() const { return m_bNormalHearing; }
+
     // Display analysis.
     void AnalyseDisplaySpectrum(const short* samples);
     double BandLevel(const float* magnitudes, int lo, int hi);
@@ -81,8 +93,13 @@ protected:
 
 private:
     void PrepareSmearWeights();
+    static void FillHighFreqGain(double setting, float* gain);
+    static void ApplyLoudnessSetting(double loudness, short* samples, int count);
 
     CSourceBank& m_sources;
+    CAudiogramStage m_audiogram;
+    bool m_bNormalHearing = false;
+    float m_fNormalHighFreqGain[kFrameSize];  // the curve at setting 1.0
 
     // Smearing weights prepared with the table. Smeared bins go in groups of
     // kSmearLanes whose weighted sums are formed side by side; each bin's own

@@ -7,10 +7,15 @@
 
 void CLossProcessor::ApplyLoudness(short* samples, int count) const
 {
+    ApplyLoudnessSetting(m_dLoudness, samples, count);
+}
+
+void CLossProcessor::ApplyLoudnessSetting(double loudness, short* samples, int count)
+{
     // The device volume carries the first 20 dB; below its floor the samples
     // carry the rest.
     constexpr std::uint32_t kVolumeFloor = 6553;
-    const double attenuationDb = (1.0 - m_dLoudness) * -75.0;
+    const double attenuationDb = (1.0 - loudness) * -75.0;
     auto volume = static_cast<std::uint32_t>(65535.0 * std::pow(10.0, attenuationDb / 20.0));
     double remainderDb = 0.0;
     if (volume <= kVolumeFloor) {

@@ -1,6 +1,7 @@
 // Proves that processing a block, and the player's Write within it, never
 // touch the heap: every allocation in this program is counted.
 
+#include "audiogram_presets.h"
 #include "loss_processor.h"
 #include "mem_play.h"
 #include "posted_event_queue.h"
@@ -69,10 +70,14 @@ TEST(NoAllocation, ProcessBlockAndWriteAllocateNothingAtAnySetting)
     g_memPlay.SetDevice(&device);
     ASSERT_TRUE(g_memPlay.Open(reports, 44100));
 
+    const CAudiogram& audiogram = FindAudiogramPreset("S2")->audiogram;
     for (double setting : {1.0, 0.4, 0.0}) {
         processor->m_dLoudness = processor->m_dHighFreq = processor->m_dResolution = setting;
         processor->BuildSmearTable();
         processor->BuildHighFreqGain();
+        // Without an audiogram, with one, and in the comparison with normal hearing.
+        processor->SetAudiogram(setting == 1.0 ? nullptr : &audiogram);
+        processor->SetNormalHearing(setting == 0.0);
         const long before = g_allocations;
         processor->ProcessBlock();
         const short block[3968] = {1, 2, 3};
