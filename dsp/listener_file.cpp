@@ -1,0 +1,159 @@
+#include "listener_file.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+using json = nlohmann::ordered_json;  // listeners in the file's order
+
+namespace {
+
+bool ReadNumbers(const json& entry, const char* field, std::vector<double>& numbers, std::string& error)
+{
+    const auto found = entry.find(field);
+    if (found == entry.end()) {
+        error = std::string(field) + " is missing";
+        return false;
+    }
+    if (!found->is_array()) {
+        error = std::string(field) + " is not a list";
+        return false;
+    }
+    for (const json& value : *found) {
+        if (!value.is_number()) {
+            error = std::string(field) + " holds " + value.dump() + ", not a number";
+            return false;
+        }
+        numbers.push_back(value.get<double>());
+    }
+    return true;
+}
+
+bool ReadListener(const std::string& id, const json& entry, Listener& listener, std::string& error)
+{
+    if (!entry.is_object()) {
+        error = "is not an object";
+        return false;
+    }
+    listener.id = id;
+    listener.name = id;
+    if (const auto name = entry.find("name"); name != entry.end()) {
+        if (!name->is_string()) {
+            error = "name is not a text";
+            return false;
+        }
+        listener.name = name->get<std::string>();
+    }
+    if (!ReadNumbers(entry, "audiogram_cfs", listener.hz, error) ||
+        !ReadNumbers(entry, "audiogram_levels_l", listener.left, error) ||
+        !ReadNumbers(entry, "audiogram_levels_r", listener.right, error))
+        return false;
+    for (const Ear ear : {Ear::Left, Ear::Right}) {
+        const char* const side = ear == Ear::Left ? "left" : "right";
+        const std::vector<double>& levels = listener.Levels(ear);
+        if (levels.size() != listener.hz.size()) {
+            error = std::to_string(levels.size()) + " " + side + " levels for " + std::to_string(listener.hz.size()) +
+                    " frequencies";
+            return false;
+        }
+        std::vector<AudiogramPoint> points;
+        for (std::size_t i = 0; i < levels.size(); ++i)
+            points.push_back({listener.hz[i], levels[i]});
+        std::string reason;
+        if (!CAudiogram::Make(points, reason)) {
+            error = std::string(side) + " ear: " + reason;
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::vector<Listener>> ParseListeners(const std::string& text, std::string& error)
+{
+    json document;
+    try {
+        document = json::parse(text);
+    } catch (const json::parse_error& failure) {
+        error = std::string("not JSON: ") + failure.what();
+        return std::nullopt;
+    }
+    if (!document.is_object() || document.empty()) {
+        error = "not a listener file: no listeners keyed by id";
+        return std::nullopt;
+    }
+    std::vector<Listener> listeners;
+    for (const auto& [id, entry] : document.items()) {
+        Listener listener;
+        std::string reason;
+        if (!ReadListener(id, entry, listener, reason)) {
+            error = "listener " + id + ": " + reason;
+            return std::nullopt;
+        }
+        listeners.push_back(std::move(listener));
+    }
+    return listeners;
+}
+
+std::optional<std::vector<Listener>> ReadListenerFile(const std::string& path, std::string& error)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        error = "Cannot read '" + path + "': " + std::strerror(errno);
+        return std::nullopt;
+    }
+    std::ostringstream text;
+    text << file.rdbuf();
+    std::string reason;
+    auto listeners = ParseListeners(text.str(), reason);
+    if (!listeners)
+        error = "'" + path + "' is not a usable audiogram file: " + reason;
+    return listeners;
+}
+
+CAudiogram ListenerAudiogram(const Listener& listener, Ear ear)
+{
+    std::vector<AudiogramPoint> points;
+    for (std::size_t i = 0; i < listener.hz.size(); ++i)
+        points.push_back({listener.hz[i], listener.Levels(ear)[i]});
+    std::string error;
+    return *CAudiogram::Make(points, error);  // checked when read
+}
+
+std::string ListenerFileText(const Listener& listener)
+{
+    // Whole numbers are written as the data set writes them, without ".0".
+    const auto numbers = [](const std::vector<double>& values) {
+        json list = json::array();
+        for (double value : values)
+            if (value == static_cast<double>(static_cast<long long>(value)))
+                list.push_back(static_cast<long long>(value));
+            else
+                list.push_back(value);
+        return list;
+    };
+    json entry = json::object();
+    entry["name"] = listener.name;
+    entry["audiogram_cfs"] = numbers(listener.hz);
+    entry["audiogram_levels_l"] = numbers(listener.left);
+    entry["audiogram_levels_r"] = numbers(listener.right);
+    json document = json::object();
+    document[listener.id] = entry;
+    return document.dump(2) + "\n";
+}
+
+bool WriteListenerFile(const std::string& path, const Listener& listener, std::string& error)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (file)
+        file << ListenerFileText(listener);
+    if (!file || !file.flush()) {
+        error = "Cannot write '" + path + "': " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}

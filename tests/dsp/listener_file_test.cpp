@@ -1,0 +1,102 @@
+#include "listener_file.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+const char* const kTwoListeners = R"({
+  "L0002": {"name": "L0002", "audiogram_cfs": [250, 500, 1000, 2000, 3000, 4000, 6000, 8000],
+            "audiogram_levels_l": [45, 45, 35, 45, 60, 65, 70, 65],
+            "audiogram_levels_r": [40, 40, 45, 45, 60, 65, 80, 80]},
+  "L0001": {"name": "Anna", "audiogram_cfs": [500, 1000],
+            "audiogram_levels_l": [10, 20.5], "audiogram_levels_r": [-5, 0]}
+})";
+
+std::string Refusal(const std::string& text)
+{
+    std::string error;
+    EXPECT_FALSE(ParseListeners(text, error)) << text;
+    return error;
+}
+
+std::string Entry(const std::string& fields)
+{
+    return R"({"L1": {)" + fields + "}}";
+}
+
+}  // namespace
+
+TEST(ListenerFile, ReadsSeveralListenersInTheFilesOrderWithBothEars)
+{
+    std::string error;
+    const auto listeners = ParseListeners(kTwoListeners, error);
+    ASSERT_TRUE(listeners) << error;
+    ASSERT_EQ(listeners->size(), 2u);
+    const Listener& first = (*listeners)[0];
+    EXPECT_EQ(first.id, "L0002");
+    EXPECT_EQ(first.hz.size(), 8u);
+    const CAudiogram left = ListenerAudiogram(first, Ear::Left);
+    const CAudiogram right = ListenerAudiogram(first, Ear::Right);
+    EXPECT_EQ(left.LevelAt(1000), 35.0);
+    EXPECT_EQ(right.LevelAt(1000), 45.0);
+    EXPECT_EQ(right.LevelAt(6000), 80.0);
+    EXPECT_EQ(left.LevelAt(125), 45.0) << "held below 250 Hz";
+    EXPECT_EQ((*listeners)[1].name, "Anna");
+    EXPECT_EQ(ListenerAudiogram((*listeners)[1], Ear::Left).LevelAt(1000), 20.5);
+}
+
+TEST(ListenerFile, MissingOrMalformedFieldsAndBadFrequenciesAreRefusedWithTheReason)
+{
+    EXPECT_EQ(Refusal("[1, 2]"), "not a listener file: no listeners keyed by id");
+    EXPECT_EQ(Refusal("{}"), "not a listener file: no listeners keyed by id");
+    EXPECT_EQ(Refusal(R"({"L1": 3})"), "listener L1: is not an object");
+    EXPECT_EQ(Refusal(Entry(R"("audiogram_levels_l": [1], "audiogram_levels_r": [1])")),
+              "listener L1: audiogram_cfs is missing");
+    EXPECT_EQ(Refusal(Entry(R"("audiogram_cfs": [500], "audiogram_levels_l": [1])")),
+              "listener L1: audiogram_levels_r is missing");
+    EXPECT_EQ(Refusal(Entry(R"("audiogram_cfs": 500, "audiogram_levels_l": [1], "audiogram_levels_r": [1])")),
+              "listener L1: audiogram_cfs is not a list");
+    EXPECT_EQ(Refusal(Entry(R"("audiogram_cfs": [500], "audiogram_levels_l": ["x"], "audiogram_levels_r": [1])")),
+              "listener L1: audiogram_levels_l holds \"x\", not a number");
+    EXPECT_EQ(Refusal(Entry(R"("audiogram_cfs": [500, 1000], "audiogram_levels_l": [1], "audiogram_levels_r": [1, 2])")),
+              "listener L1: 1 left levels for 2 frequencies");
+    EXPECT_EQ(Refusal(Entry(R"("audiogram_cfs": [1000, 500], "audiogram_levels_l": [1, 2], "audiogram_levels_r": [1, 2])")),
+              "listener L1: left ear: 500 Hz is not above the frequency before it");
+    EXPECT_EQ(Refusal(Entry(R"("audiogram_cfs": [500, 500], "audiogram_levels_l": [1, 2], "audiogram_levels_r": [1, 2])")),
+              "listener L1: left ear: 500 Hz is not above the frequency before it");
+    EXPECT_EQ(Refusal(Entry(R"("audiogram_cfs": [500], "audiogram_levels_l": [1], "audiogram_levels_r": [130])")),
+              "listener L1: right ear: 130 dB HL at 500 Hz lies outside -10 to 120 dB HL");
+    EXPECT_EQ(Refusal(Entry(R"("name": 7, "audiogram_cfs": [500], "audiogram_levels_l": [1], "audiogram_levels_r": [1])")),
+              "listener L1: name is not a text");
+    EXPECT_EQ(Refusal(R"({"L1": {"audiogram_cfs": [500],)").rfind("not JSON: ", 0), 0u);
+}
+
+TEST(ListenerFile, OneListenerWrittenReadsBackTheSameAndFilesNameThemselvesInErrors)
+{
+    const Listener written{"P7", "Herr K.", {250, 1000, 8000}, {20, 37.5, 80}, {15, 40, 95}};
+    TempDir dir;
+    const std::string path = dir.Path("p7.json").string();
+    std::string error;
+    ASSERT_TRUE(WriteListenerFile(path, written, error)) << error;
+    const auto read = ReadListenerFile(path, error);
+    ASSERT_TRUE(read) << error;
+    ASSERT_EQ(read->size(), 1u);
+    EXPECT_EQ((*read)[0].id, "P7");
+    EXPECT_EQ((*read)[0].name, "Herr K.");
+    EXPECT_EQ((*read)[0].hz, written.hz);
+    EXPECT_EQ((*read)[0].left, written.left);
+    EXPECT_EQ((*read)[0].right, written.right);
+    EXPECT_EQ(ListenerFileText(written).find(".0"), std::string::npos) << "whole numbers without .0";
+
+    EXPECT_FALSE(ReadListenerFile(dir.Path("missing.json").string(), error));
+    EXPECT_EQ(error, "Cannot read '" + dir.Path("missing.json").string() + "': No such file or directory");
+    std::ofstream(dir.Path("bad.json")) << R"({"L1": {"audiogram_cfs": []}})";
+    EXPECT_FALSE(ReadListenerFile(dir.Path("bad.json").string(), error));
+    EXPECT_EQ(error, "'" + dir.Path("bad.json").string() +
+                         "' is not a usable audiogram file: listener L1: audiogram_levels_l is missing");
+    EXPECT_FALSE(WriteListenerFile(dir.Path("no/such/dir.json").string(), written, error));
+    EXPECT_NE(error.find("Cannot write"), std::string::npos);
+}
