@@ -8,7 +8,9 @@
 
 const char* const kRenderUsage =
     "usage: sonafel-render [--speech F] [--music F] [--noise F] [--on LIST] [--loudness X] [--highfreq X]\n"
-    "                      [--resolution X] [--seconds S | --blocks N] [--exact] [--bands CSV] OUTPUT.wav\n"
+    "                      [--resolution X] [--audiogram A] [--normal] [--seconds S | --blocks N] [--exact]\n"
+    "                      [--bands CSV] OUTPUT.wav\n"
+    "       sonafel-render --list-presets\n"
     "\n"
     "Renders what the demonstrator plays, after the sliders have been set and the sources in\n"
     "LIST switched on, to a 44100 Hz 16-bit mono WAV file.\n"
@@ -17,6 +19,9 @@ const char* const kRenderUsage =
     "  --loudness X     settings from 0 (strongest loss) to 1 (no loss, the default)\n"
     "  --highfreq X\n"
     "  --resolution X\n"
+    "  --audiogram A    a measured loss on top of the sliders: a standard loss (--list-presets)\n"
+    "                   or FILE[:LISTENER][:left|right], a listeners.json file (default: right ear)\n"
+    "  --normal         normal hearing for comparison: every loss off, whatever the settings\n"
     "  --seconds S      length of the output (default 10)\n"
     "  --blocks N       length in blocks of 3968 samples\n"
     "  --exact          write the blocks as queued, without the output volume\n"
@@ -123,6 +128,13 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
             options.help = true;
         } else if (arg == "--exact") {
             options.exact = true;
+        } else if (arg == "--normal") {
+            options.normalHearing = true;
+        } else if (arg == "--list-presets") {
+            options.listPresets = true;
+        } else if (arg == "--audiogram") {
+            if (!takeValue() || !ChooseAudiogram(value, options.audiogram, error))
+                return false;
         } else if (arg == "--speech" || arg == "--music" || arg == "--noise" || arg == "--bands") {
             if (!takeValue())
                 return false;
@@ -161,7 +173,7 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
             return false;
         }
     }
-    if (!options.help && options.outputPath.empty()) {
+    if (!options.help && !options.listPresets && options.outputPath.empty()) {
         error = "no output file given";
         return false;
     }

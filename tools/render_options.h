@@ -1,5 +1,7 @@
 #pragma once
 
+#include "audiogram_choice.h"
+
 #include <string>
 
 struct RenderOptions {
@@ -13,8 +15,11 @@ struct RenderOptions {
     long long samples = 10LL * 44100;  // length of the output
     bool exact = false;                // blocks as queued, without the device volume
     std::string bandsPath;             // empty: no band log
+    AudiogramChoice audiogram;         // none: the sliders alone
+    bool normalHearing = false;        // all losses off, for comparison
     std::string outputPath;
     bool help = false;
+    bool listPresets = false;
 };
 
 // Parses the command line (argv[0] is the program). On a bad option or value

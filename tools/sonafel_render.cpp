@@ -138,5 +138,9 @@ int main(int argc, char** argv)
         std::fputs(kRenderUsage, stdout);
         return 0;
     }
+    if (options.listPresets) {
+        std::fputs(PresetList().c_str(), stdout);
+        return 0;
+    }
     return Render(options);
 }

@@ -1,7 +1,9 @@
 #include "render_options.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -79,4 +81,41 @@ TEST(RenderOptions, RefusesBadOptionsWithAMessage)
         EXPECT_FALSE(Parse(args, options, error)) << (args.empty() ? "(none)" : args[0]);
         EXPECT_FALSE(error.empty());
     }
+}
+
+TEST(RenderOptions, AudiogramsByNameOrFileEarAndListenerAndTheComparison)
+{
+    RenderOptions options;
+    std::string error;
+    ASSERT_TRUE(Parse({"--audiogram", "S1", "--normal", "out.wav"}, options, error)) << error;
+    ASSERT_TRUE(options.audiogram.audiogram);
+    EXPECT_EQ(options.audiogram.audiogram->LevelAt(4000), 55.0);
+    EXPECT_EQ(options.audiogram.label, "S1");
+    EXPECT_TRUE(options.normalHearing);
+
+    TempDir dir;
+    const std::string file = dir.Path("listeners.json").string();
+    std::ofstream(file) << R"({"L1": {"audiogram_cfs": [500, 4000], "audiogram_levels_l": [10, 70],
+                                      "audiogram_levels_r": [20, 80]}})";
+    RenderOptions right;
+    ASSERT_TRUE(Parse({("--audiogram=" + file).c_str(), "out.wav"}, right, error)) << error;
+    EXPECT_EQ(right.audiogram.audiogram->LevelAt(4000), 80.0) << "the right ear by default";
+    EXPECT_EQ(right.audiogram.label, "L1, right ear");
+    RenderOptions left;
+    ASSERT_TRUE(Parse({"--audiogram", (file + ":L1:left").c_str(), "out.wav"}, left, error)) << error;
+    EXPECT_EQ(left.audiogram.audiogram->LevelAt(500), 10.0);
+    RenderOptions leftOnly;
+    ASSERT_TRUE(Parse({"--audiogram", (file + ":left").c_str(), "out.wav"}, leftOnly, error)) << error;
+    EXPECT_EQ(leftOnly.audiogram.audiogram->LevelAt(500), 10.0);
+
+    RenderOptions bad;
+    EXPECT_FALSE(Parse({"--audiogram", (file + ":L1:left:x").c_str(), "out.wav"}, bad, error));
+    EXPECT_EQ(error, "--audiogram takes FILE[:LISTENER][:left|right], not '" + file + ":L1:left:x'");
+    EXPECT_FALSE(Parse({"--audiogram", "", "out.wav"}, bad, error));
+    EXPECT_EQ(error, "--audiogram needs a standard loss or a file, not ''");
+
+    RenderOptions list;
+    ASSERT_TRUE(Parse({"--list-presets"}, list, error)) << error;
+    EXPECT_TRUE(list.listPresets);
+    EXPECT_EQ(PresetList().substr(0, PresetList().find('\n')), "normal\tNormales Gehör");
 }

@@ -168,3 +168,66 @@ TEST_F(RenderTool, VectorAndPlainArithmeticGiveTheSameSound)
         EXPECT_EQ(vectorText.str(), plainText.str()) << settings;
     }
 }
+
+TEST_F(RenderTool, AnAudiogramTakesItsThresholdsOffTheTonesAndNormalHearingTakesEveryLossAway)
+{
+    // Four tones of equal amplitude; N3 lies at 35, 40, 50 and 60 dB HL at
+    // 500, 1000, 2000 and 4000 Hz (between bins, 1-2 kHz ranges over half a
+    // decibel of threshold).
+    const double tones[4] = {500, 1000, 2000, 4000};
+    std::vector<short> signal(3 * 44100);
+    for (std::size_t i = 0; i < signal.size(); ++i) {
+        double sum = 0.0;
+        for (double hz : tones)
+            sum += 4000 * std::sin(2 * 3.141592653589793 * hz * static_cast<double>(i) / 44100);
+        signal[i] = static_cast<short>(sum);
+    }
+    WriteWav(dir.Path("tones.wav"), signal);
+    ASSERT_EQ(Run("--speech tones.wav --seconds 2 plain.wav"), 0);
+    ASSERT_EQ(Run("--speech tones.wav --seconds 2 --audiogram N3 n3.wav"), 0);
+    const std::vector<short> plain = ReadMonoWav(dir.Path("plain.wav"));
+    const std::vector<short> n3 = ReadMonoWav(dir.Path("n3.wav"));
+    // The amplitude of one tone over 8820 samples (a whole number of periods
+    // of each tone), by correlation with it.
+    const auto amplitude = [](const std::vector<short>& samples, double hz) {
+        double re = 0.0, im = 0.0;
+        for (int j = 0; j < 8820; ++j) {
+            re += samples[30000 + j] * std::cos(2 * 3.141592653589793 * hz * j / 44100);
+            im += samples[30000 + j] * std::sin(2 * 3.141592653589793 * hz * j / 44100);
+        }
+        return 2.0 * std::sqrt(re * re + im * im) / 8820;
+    };
+    const double threshold[4] = {35, 40, 50, 60};
+    for (int t = 0; t < 4; ++t)
+        EXPECT_NEAR(20 * std::log10(amplitude(n3, tones[t]) / amplitude(plain, tones[t])), -threshold[t], 2.0)
+            << tones[t] << " Hz";
+
+    // The comparison with normal hearing plays as no loss at all.
+    ASSERT_EQ(Run("--speech tones.wav --seconds 2 --loudness 0.2 --highfreq 0.3 --resolution 0 --audiogram S2 "
+                  "--normal normal.wav"),
+              0);
+    EXPECT_EQ(ReadMonoWav(dir.Path("normal.wav")), plain);
+}
+
+TEST_F(RenderTool, AudiogramFilesAndNamesThatCannotBeUsedAreRefused)
+{
+    std::string errors;
+    EXPECT_EQ(Run("--audiogram N9 a.wav", &errors), 2);
+    EXPECT_EQ(errors.substr(0, errors.find('\n')),
+              "sonafel-render: Cannot read 'N9': No such file or directory (nor is it a standard loss: see "
+              "--list-presets)");
+    std::ofstream(dir.Path("two.json")) << R"({"A": {"audiogram_cfs": [1000], "audiogram_levels_l": [10],
+        "audiogram_levels_r": [20]}, "B": {"audiogram_cfs": [1000], "audiogram_levels_l": [30],
+        "audiogram_levels_r": [40]}})";
+    EXPECT_EQ(Run("--audiogram two.json a.wav", &errors), 2);
+    EXPECT_EQ(errors.substr(0, errors.find('\n')),
+              "sonafel-render: 'two.json' holds 2 listeners: name one as two.json:LISTENER (A, B)");
+    EXPECT_EQ(Run("--audiogram two.json:C:left a.wav", &errors), 2);
+    EXPECT_EQ(errors.substr(0, errors.find('\n')), "sonafel-render: 'two.json' holds no listener 'C' (it holds A, B)");
+    std::ofstream(dir.Path("broken.json")) << R"({"A": {"audiogram_cfs": [1000, 500]}})";
+    EXPECT_EQ(Run("--audiogram broken.json a.wav", &errors), 2);
+    EXPECT_EQ(errors.substr(0, errors.find('\n')),
+              "sonafel-render: 'broken.json' is not a usable audiogram file: listener A: audiogram_levels_l is missing");
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("a.wav")));
+    EXPECT_EQ(Run("--blocks 2 --audiogram two.json:B:left b.wav"), 0);
+}
