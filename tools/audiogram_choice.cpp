@@ -31,7 +31,7 @@ std::string Ids(const std::vector<Listener>& listeners)
 bool ChooseAudiogram(const std::string& spec, AudiogramChoice& choice, std::string& error)
 {
     if (const AudiogramPreset* preset = FindAudiogramPreset(spec)) {
-        choice = {preset->audiogram, preset->key};
+        choice = {preset->audiogram, preset->name};
         return true;
     }
     std::vector<std::string> parts = Split(spec, ':');

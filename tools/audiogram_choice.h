@@ -10,7 +10,7 @@
 // when it holds several) and the ear (default right).
 struct AudiogramChoice {
     std::optional<CAudiogram> audiogram;
-    std::string label;  // what it is, for messages
+    std::string label;  // what it is: the standard loss's name, or the listener and ear
 };
 
 // False with a message naming the file or the name when the choice is unusable.

@@ -34,6 +34,7 @@ int main(int argc, char** argv)
     CChildView view(sources);
     view.resize(1020, 700);
     SetUpAsTheUserWould(options, view);
+    view.SetAudiogramName(QString::fromStdString(options.audiogram.label));
 
     long long played = 0;
     CRenderWaveOut device([&](const short*, int count) { played += count; }, false);

@@ -38,6 +38,13 @@ public:
     void DrawSliders(CSurface& surface, int left, int top, int width, int height);
     void DrawSpectrum(CSurface& surface, int left, int top, int width, int height);
     void DrawGainCurve(CSurface& surface, int left, int top, int width, int height);
+    // Over the spectrum: what the active audiogram takes away, and its name;
+    // or, while normal hearing is compared, a notice that every loss is off.
+    void DrawHearingLoss(CSurface& surface, int left, int top, int width, int height);
+
+    // The name the view gives the active audiogram.
+    void SetAudiogramName(const QString& name) { m_audiogramName = name; }
+    const QString& AudiogramName() const { return m_audiogramName; }
 
     // Colour of hue h (degrees), saturation s and value v, as 0x00BBGGRR.
     static unsigned int HsvToRgb(double h, double s, double v);
@@ -84,4 +91,5 @@ private:
     void AfterChange(const Slider& slider);
 
     CPoster m_poster{*this};
+    QString m_audiogramName;
 };

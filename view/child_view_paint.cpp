@@ -58,6 +58,7 @@ void CChildView::OnPaint()
         DrawSliders(surface, 0, bh, w, 90);
         DrawSpectrum(surface, 0, bh + 90, w, h - bh - 90);
         DrawGainCurve(surface, 0, bh + 90, w, h - bh - 90);
+        DrawHearingLoss(surface, 0, bh + 90, w, h - bh - 90);
     }
 
     QPainter painter(this);

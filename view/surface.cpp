@@ -68,3 +68,13 @@ void CSurface::Polyline(const QPoint* points, int count, ColorRef color, int wid
     m_painter.setPen(QPen(ToQColor(color), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     m_painter.drawPolyline(points, count);
 }
+
+void CSurface::FillPolygon(const QPoint* points, int count, ColorRef color, double opacity)
+{
+    m_painter.save();
+    m_painter.setPen(Qt::NoPen);
+    m_painter.setBrush(ToQColor(color));
+    m_painter.setOpacity(opacity);
+    m_painter.drawPolygon(points, count);
+    m_painter.restore();
+}

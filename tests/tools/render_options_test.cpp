@@ -90,7 +90,7 @@ TEST(RenderOptions, AudiogramsByNameOrFileEarAndListenerAndTheComparison)
     ASSERT_TRUE(Parse({"--audiogram", "S1", "--normal", "out.wav"}, options, error)) << error;
     ASSERT_TRUE(options.audiogram.audiogram);
     EXPECT_EQ(options.audiogram.audiogram->LevelAt(4000), 55.0);
-    EXPECT_EQ(options.audiogram.label, "S1");
+    EXPECT_EQ(options.audiogram.label, "S1: leichter Steilabfall");
     EXPECT_TRUE(options.normalHearing);
 
     TempDir dir;

@@ -1,5 +1,7 @@
 #include "view_fixture.h"
 
+#include "audiogram.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -227,6 +229,44 @@ TEST_F(ViewTest, LossLabelsSitAtTheEndsAndThirdsOfTheTrack)
     EXPECT_NEAR(centre(labels[1]), track.left + 10 + span / 3, 3);
     EXPECT_NEAR(centre(labels[2]), track.left - 10 + 2 * span / 3, 3);
     EXPECT_NEAR(labels[3].second, 1000 - 10 - 1, 2);
+}
+
+TEST_F(ViewTest, AnAudiogramHangsAsDeepAsItsLossAndNormalHearingShowsABanner)
+{
+    Resize(1020, 700);  // spectrum area: top 158, height 522, 10 pixels per dB
+    std::string error;
+    const auto flat = CAudiogram::Make({{1000, 30}}, error);
+    view->SetAudiogram(&*flat);
+    view->SetAudiogramName(QStringLiteral("Probe"));
+    QImage image = Render();
+    // A violet tint from the top of the spectrum down to 30 dB (y = 458).
+    const auto tinted = [](ColorRef c) {
+        const unsigned r = c & 0xFF, g = c >> 8 & 0xFF, b = c >> 16 & 0xFF;
+        return c != kWhite && b > g && r > g;
+    };
+    for (int y : {170, 300, 455})
+        EXPECT_TRUE(tinted(At(image, 415, y))) << y;
+    EXPECT_EQ(At(image, 415, 462), kWhite);
+    EXPECT_EQ(At(image, 415, 600), kWhite);
+    bool named = false;
+    for (int y = 158; y < 200; ++y)
+        for (int x = 700; x < 1000; ++x)
+            named = named || At(image, x, y) == 0x00A02070u;
+    EXPECT_TRUE(named) << "the audiogram's name is written in its colour";
+
+    // Deeper than the spectrum's 50 dB: the tint reaches the bottom.
+    const auto deep = CAudiogram::Make({{1000, 90}}, error);
+    view->SetAudiogram(&*deep);
+    EXPECT_TRUE(tinted(At(Render(), 415, 650)));
+
+    view->SetNormalHearing(true);
+    image = Render();
+    EXPECT_EQ(At(image, 5, 160), 0x00309030u) << "the comparison's banner";
+    EXPECT_EQ(At(image, 415, 300), kWhite) << "no audiogram drawn while every loss is off";
+
+    view->SetNormalHearing(false);
+    view->SetAudiogram(nullptr);
+    EXPECT_EQ(At(Render(), 415, 300), kWhite);
 }
 
 TEST(HsvToRgb, ColourConversion)
