@@ -1,6 +1,7 @@
 #include "main_frame.h"
 
 #include "sonafel_app.h"
+#include "hearing_loss_menu.h"
 #include "splash_wnd.h"
 
 #include <QMenuBar>
@@ -12,6 +13,7 @@ CMainFrame::CMainFrame(CSonafelApp& app, CSourceBank& sources) : m_view(sources)
 
     QMenu* const file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+    new CHearingLossMenu(*menuBar(), m_view, this);
     QMenu* const help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* const homePage = help->addAction(QStringLiteral("Sonafel Home Page"), &app, &CSonafelApp::OpenHomePage);
     homePage->setStatusTip(QStringLiteral("Open Sonafel Home Page on the Web"));

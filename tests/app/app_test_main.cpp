@@ -7,13 +7,20 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 int main(int argc, char** argv)
 {
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     setenv("SONAFEL_AUDIO", "virtual", 1);
+    // The settings the tests store go to a folder of their own.
+    char settings[] = "/tmp/sonafel-settings-XXXXXX";
+    if (mkdtemp(settings))
+        setenv("XDG_CONFIG_HOME", settings, 1);
     CSonafelApp application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int failed = RUN_ALL_TESTS();
+    std::filesystem::remove_all(settings);
+    return failed;
 }

@@ -1,4 +1,6 @@
 #include "about_dlg.h"
+#include "audiogram_dialog.h"
+#include "audiogram_settings.h"
 #include "main_frame.h"
 #include "mem_play.h"
 #include "sonafel_app.h"
@@ -11,6 +13,8 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QSettings>
+#include <QSpinBox>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QToolBar>
@@ -282,6 +286,89 @@ TEST_F(Application, AboutBoxAndMenuCommands)
     Settle();
     EXPECT_EQ(App().MainFrame(), nullptr);
     EXPECT_FALSE(g_memPlay.m_bOpen) << "the view closed the player";
+}
+
+TEST_F(Application, TheHearingLossMenuChoosesLossesAndComparesWithNormalHearing)
+{
+    Start({"-Embedding"}, true);
+    QStringList menus;
+    for (QAction* top : App().MainFrame()->menuBar()->actions())
+        menus << top->text();
+    EXPECT_EQ(menus, (QStringList{"&File", "Hör&verlust", "&Help"}));
+    CChildView& view = App().MainFrame()->View();
+    EXPECT_FALSE(view.Audiogram().Active());
+
+    QAction* n3 = nullptr;
+    QAction* normal = MenuAction("Hör&verlust", "&Normal hören (Vergleich)");
+    QAction* none = MenuAction("Hör&verlust", "&Kein Audiogramm");
+    for (QAction* top : App().MainFrame()->menuBar()->actions())
+        if (top->text() == "Hör&verlust")
+            for (QAction* item : top->menu()->actions())
+                if (item->menu() && item->text() == "Standardaudiogramme")
+                    for (QAction* preset : item->menu()->actions())
+                        if (preset->text() == "N3: mittlerer Hörverlust")
+                            n3 = preset;
+    ASSERT_NE(n3, nullptr);
+    ASSERT_NE(normal, nullptr);
+    ASSERT_NE(none, nullptr);
+    EXPECT_EQ(normal->shortcut(), QKeySequence(Qt::Key_Space));
+
+    n3->trigger();
+    EXPECT_TRUE(view.Audiogram().Active());
+    EXPECT_EQ(view.AudiogramName(), "N3: mittlerer Hörverlust");
+    EXPECT_NEAR(view.Audiogram().Gains()[2 * 93], 0.00056234f, 1e-8f) << "8 kHz: 65 dB HL held: 10^(-65/20)";
+    EXPECT_TRUE(n3->isChecked());
+
+    normal->trigger();
+    EXPECT_TRUE(view.NormalHearing());
+    EXPECT_EQ(view.m_dLoudness, 1.0) << "the sliders do not move";
+    normal->trigger();
+    EXPECT_FALSE(view.NormalHearing());
+
+    none->trigger();
+    EXPECT_FALSE(view.Audiogram().Active());
+    EXPECT_FALSE(n3->isChecked());
+}
+
+TEST_F(Application, TheAudiogramDialogAppliesOnOkOnlyAndOffersTheLastOneAgain)
+{
+    QSettings().remove(QStringLiteral("audiogram"));
+    Start({"-Embedding"}, true);
+    CChildView& view = App().MainFrame()->View();
+    QAction* enter = MenuAction("Hör&verlust", "&Audiogramm…");
+    ASSERT_NE(enter, nullptr);
+    const auto answer = [](int level, bool ok) {
+        QTimer::singleShot(0, [level, ok] {
+            auto* dialog = dynamic_cast<CAudiogramDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            for (int i = 0; i < CAudiogramChart::kPoints; ++i)
+                dialog->Field(i).setValue(level);
+            ok ? dialog->accept() : dialog->reject();
+        });
+    };
+    answer(40, false);
+    enter->trigger();
+    EXPECT_FALSE(view.Audiogram().Active()) << "Cancel changes nothing";
+    EXPECT_FALSE(LoadLastAudiogram());
+
+    answer(40, true);
+    enter->trigger();
+    ASSERT_TRUE(view.Audiogram().Active());
+    EXPECT_FLOAT_EQ(view.Audiogram().Gains()[2 * 12], 0.01f) << "40 dB HL everywhere";
+    EXPECT_EQ(view.AudiogramName(), "eingegeben, rechtes Ohr");
+    ASSERT_TRUE(LoadLastAudiogram());
+
+    // The next time the dialog opens with it.
+    int offered = -1;
+    QTimer::singleShot(0, [&offered] {
+        auto* dialog = dynamic_cast<CAudiogramDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        offered = dialog->Field(6).value();
+        dialog->reject();
+    });
+    enter->trigger();
+    EXPECT_EQ(offered, 40);
+    QSettings().remove(QStringLiteral("audiogram"));
 }
 
 TEST_F(Application, ClosingTheWindowWhileSoundPlays)

@@ -1,0 +1,31 @@
+#include "audiogram_settings.h"
+
+#include <QSettings>
+
+namespace {
+
+const QString kListenerKey = QStringLiteral("audiogram/listener");
+const QString kEarKey = QStringLiteral("audiogram/heard");
+
+}  // namespace
+
+std::optional<StoredAudiogram> LoadLastAudiogram()
+{
+    const QSettings settings;
+    const QString text = settings.value(kListenerKey).toString();
+    if (text.isEmpty())
+        return std::nullopt;
+    std::string error;
+    const auto listeners = ParseListeners(text.toStdString(), error);
+    if (!listeners || listeners->size() != 1)
+        return std::nullopt;  // damaged: the program starts as without one
+    return StoredAudiogram{listeners->front(),
+                           settings.value(kEarKey).toString() == QLatin1String("left") ? Ear::Left : Ear::Right};
+}
+
+void SaveLastAudiogram(const StoredAudiogram& stored)
+{
+    QSettings settings;
+    settings.setValue(kListenerKey, QString::fromStdString(ListenerFileText(stored.listener)));
+    settings.setValue(kEarKey, stored.heard == Ear::Left ? QStringLiteral("left") : QStringLiteral("right"));
+}
