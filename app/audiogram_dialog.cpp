@@ -79,6 +79,7 @@ CAudiogramDialog::CAudiogramDialog(const Listener& start, Ear heard, QWidget* pa
     connect(m_ear, &QComboBox::currentIndexChanged, this, [this] { ShowEar(); });
 
     auto* const buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Abbrechen"));
     QPushButton* const importButton = buttons->addButton(QStringLiteral("Importieren…"), QDialogButtonBox::ActionRole);
     QPushButton* const exportButton = buttons->addButton(QStringLiteral("Exportieren…"), QDialogButtonBox::ActionRole);
     connect(importButton, &QPushButton::clicked, this, [this] { Import(); });

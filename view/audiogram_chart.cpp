@@ -54,7 +54,7 @@ CAudiogramChart::CAudiogramChart(QWidget* parent) : QWidget(parent)
 
 QRectF CAudiogramChart::Plot() const
 {
-    return QRectF(60, 30, width() - 90, height() - 50);
+    return QRectF(60, 30, width() - 90, height() - 56);
 }
 
 void CAudiogramChart::SetEar(bool right, const std::array<int, kPoints>& levels)
@@ -89,7 +89,8 @@ void CAudiogramChart::paintEvent(QPaintEvent*)
         painter.setPen(QColor(200, 200, 200));
     }
     painter.setPen(Qt::black);
-    painter.drawText(QRectF(0, 4, plot.left(), 20), Qt::AlignCenter, QStringLiteral("dB HL"));
+    painter.drawText(QRectF(0, plot.bottom() + 6, plot.left(), 20), Qt::AlignCenter, QStringLiteral("dB HL"));
+    painter.drawText(QRectF(plot.right() - 60, plot.bottom() + 6, 60, 20), Qt::AlignRight, QStringLiteral("Hz"));
 
     const QColor colour = m_right ? kRightEar : kLeftEar;
     painter.setPen(QPen(colour, 2));

@@ -6,7 +6,9 @@
 #  - Alt+F with the splash up closes the splash and opens no menu (a second
 #    Alt+F, with the splash gone, does);
 #  - a click on "Sprache" turns the button bright green, and a click in the
-#    middle of the loudness track moves the thumb there.
+#    middle of the loudness track moves the thumb there;
+#  - the space bar switches the comparison with normal hearing on (its green
+#    banner shows) and off again.
 # Every step waits for what it checks, up to a generous limit.
 #   real_window.sh SONAFEL WINDOW_PROBE RECORDINGS_DIR
 set -euo pipefail
@@ -14,7 +16,7 @@ program="$(realpath "$1")" probe="$(realpath "$2")" recordings="$(realpath "$3")
 source "$(dirname "$(realpath "$0")")/test_helpers.sh"
 
 readonly kSplash=1B2C4B kBoxFace=EFEFEF kMenuHighlight=308CC6 kSpracheOff=006400 kSpracheOn=00C800
-readonly kSlider=A08060 kThumb=5F7F9F
+readonly kSlider=A08060 kThumb=5F7F9F kNormalBanner=309030
 
 inner() {
     set -euo pipefail
@@ -28,6 +30,7 @@ inner() {
     missing_recordings_are_seen_over_the_splash
     alt_f_closes_the_splash_and_opens_no_menu
     clicks_change_what_the_user_sees
+    space_compares_with_normal_hearing
 }
 
 shot() { import -window root "$work/shot.png"; }
@@ -99,6 +102,19 @@ clicks_change_what_the_user_sees() {
     local thumb=$(((nx0 + nx1) / 2))
     echo "after the clicks: Sprache bright green; loudness thumb at $nx0-$nx1"
     (( thumb >= middle - 3 && thumb <= middle + 3 )) || { echo "the thumb is not under the click"; return 1; }
+    stop
+}
+
+space_compares_with_normal_hearing() {
+    cd "$recordings"
+    start -Embedding
+    wait_for 20 "colour_seen $kSpracheOff"
+    xdotool search --onlyvisible --name 'Sonafel - Auralith - Quorvale' windowactivate --sync >/dev/null 2>&1 || true
+    xdotool key space
+    wait_for 20 "colour_seen $kNormalBanner" || { echo "the space bar showed no comparison"; return 1; }
+    xdotool key space
+    wait_for 20 "colour_gone $kNormalBanner" || { echo "the second space bar left the comparison on"; return 1; }
+    echo "the space bar switched the comparison with normal hearing on and off"
     stop
 }
 
