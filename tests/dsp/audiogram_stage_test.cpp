@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -140,4 +141,44 @@ TEST(AudiogramStage, NormalHearingPlaysAsNoLossWhateverTheSlidersAndTheAudiogram
     back.processor->SetNormalHearing(false);
     EXPECT_EQ(back.Play(12), expected);
     EXPECT_NE(expected, noLoss);
+}
+
+TEST(AudiogramStage, AnAudiogramSetWhileSoundPlaysActsFromTheNextBlockWithoutAClick)
+{
+    CSourceBank sources;
+    std::vector<short> tone(44100 * 3);
+    for (std::size_t i = 0; i < tone.size(); ++i)
+        tone[i] = static_cast<short>(16000 * std::sin(2 * M_PI * 441 * static_cast<double>(i) / 44100));
+    sources.m_pSourceData[0] = NewSamples(tone);
+    sources.m_nSourceLen[0] = static_cast<int>(tone.size());
+    CLossProcessor processor(sources);
+    g_dGainCurveSetting = -1.0;
+    processor.BuildHighFreqGain();
+    processor.m_bSourceOn[0] = 1;
+    const CAudiogram flat = Make({{1000, 20}});
+
+    std::vector<short> played;
+    CRenderWaveOut device([&](const short* s, int n) { played.insert(played.end(), s, s + n); }, true);
+    constexpr std::size_t kBlock = CLossProcessor::kBlockOutput;
+    bool switched = false;
+    RunOfflinePlayback(processor, device, [&] {
+        if (!switched && played.size() >= 6 * kBlock) {
+            processor.SetAudiogram(&flat);  // four blocks are queued with the old gains
+            switched = true;
+        }
+        return played.size() >= 16 * kBlock;
+    });
+    // A 441 Hz tone of 16000 moves at most 16000·2π·441/44100 = 1005 per sample.
+    int largestStep = 0;
+    for (std::size_t i = 2 * kBlock; i + 1 < played.size(); ++i)
+        largestStep = std::max(largestStep, std::abs(played[i + 1] - played[i]));
+    EXPECT_LE(largestStep, 1006);
+    const auto peak = [&](std::size_t block) {
+        int highest = 0;
+        for (std::size_t i = block * kBlock; i < (block + 1) * kBlock; ++i)
+            highest = std::max(highest, std::abs(static_cast<int>(played[i])));
+        return highest;
+    };
+    EXPECT_GT(peak(9), 15000) << "the blocks queued before the change play unchanged";
+    EXPECT_NEAR(peak(11), 1600, 30) << "from the next processed block on, 20 dB down";
 }
