@@ -11,12 +11,13 @@
 
 namespace {
 
-void ProcessBlockAt(benchmark::State& state, double setting, const char* audiogram = nullptr)
+void ProcessBlockAt(benchmark::State& state, double setting, const char* audiogram = nullptr, bool recruitment = true)
 {
     CSourceBank sources;
     RenderOptions options = BenchOptions(setting);
     if (audiogram)
         options.audiogram = {FindAudiogramPreset(audiogram)->audiogram, audiogram};
+    options.recruitment = recruitment;
     LoadRecordings(options, sources);
     const auto processor = std::make_unique<CLossProcessor>(sources);
     SetUpAsTheUserWould(options, *processor);
@@ -28,9 +29,11 @@ void ProcessBlockAt(benchmark::State& state, double setting, const char* audiogr
 
 void BM_ProcessBlock_Settings0(benchmark::State& state) { ProcessBlockAt(state, 0.0); }
 void BM_ProcessBlock_Settings1(benchmark::State& state) { ProcessBlockAt(state, 1.0); }
-// The same with a standard audiogram on top: the cost of the audiogram stage.
-void BM_ProcessBlock_Settings0_AudiogramS2(benchmark::State& state) { ProcessBlockAt(state, 0.0, "S2"); }
-void BM_ProcessBlock_Settings1_AudiogramS2(benchmark::State& state) { ProcessBlockAt(state, 1.0, "S2"); }
+// The same with a standard audiogram on top, as a fixed attenuation and with
+// recruitment: the cost of each stage.
+void BM_ProcessBlock_Settings0_AudiogramS2(benchmark::State& state) { ProcessBlockAt(state, 0.0, "S2", false); }
+void BM_ProcessBlock_Settings1_AudiogramS2(benchmark::State& state) { ProcessBlockAt(state, 1.0, "S2", false); }
+void BM_ProcessBlock_Settings0_RecruitmentS2(benchmark::State& state) { ProcessBlockAt(state, 0.0, "S2", true); }
 
 }  // namespace
 
@@ -41,6 +44,10 @@ BENCHMARK(BM_ProcessBlock_Settings0_AudiogramS2)
     ->Repetitions(15)
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_ProcessBlock_Settings1_AudiogramS2)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_ProcessBlock_Settings0_RecruitmentS2)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(15)
     ->ReportAggregatesOnly(true);

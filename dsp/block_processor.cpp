@@ -30,7 +30,9 @@ void CLossProcessor::ProcessBlock()
         spectrum[1] = 0.0f;  // nothing is kept at half the sampling rate
         for (int i = 0; i < kFrameSize; ++i)
             spectrum[i] *= highFreqGain[i];
-        if (audiogram)
+        if (audiogram && m_bRecruitment)
+            m_recruitment.Apply(spectrum);
+        else if (audiogram)
             m_audiogram.Apply(spectrum);
         SynthesiseFrame(frame, spectrum);
         AddSamples(m_sOutput + kHop * k, frame, kFrameSize);

@@ -24,6 +24,7 @@ CLossProcessor::CLossProcessor(CSourceBank& sources)
     for (short& sample : m_sOutput)
         sample = 0;
     BuildHannWindow(m_fAnalysisWindow, kFrameInput);
+    m_recruitment.SetAnalysisWindow(m_fAnalysisWindow, kFrameInput);
     BuildHannWindow(m_fDisplayWindow, kDisplaySize);
     BuildHannWindow(m_fSynthesisWindow, kFrameSize);
     for (float& gain : m_fHighFreqGain)
@@ -35,4 +36,22 @@ CLossProcessor::CLossProcessor(CSourceBank& sources)
     for (int i = 0; i < kBins; ++i)
         m_fBinBark[i] = static_cast<float>(HzToBark(22050.0 * i / 256.0));
     BuildSmearTable();
+}
+
+void CLossProcessor::SetAudiogram(const CAudiogram* audiogram)
+{
+    m_audiogram.Build(audiogram);
+    if (audiogram) {
+        m_activeAudiogram = *audiogram;
+        m_recruitment.Build(*audiogram, m_dFullScaleLevel);
+    } else {
+        m_activeAudiogram.reset();
+    }
+}
+
+void CLossProcessor::SetFullScaleLevel(double dbSpl)
+{
+    m_dFullScaleLevel = dbSpl;
+    if (m_activeAudiogram)
+        m_recruitment.Build(*m_activeAudiogram, m_dFullScaleLevel);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "audiogram_stage.h"
+#include "recruitment_stage.h"
 #include "source_bank.h"
 #include "wave_out_device.h"
 
+#include <optional>
 #include <vector>
 
 // The high-frequency setting for which the gain curve was last built.
@@ -45,10 +47,19 @@ public:
     void BuildHighFreqGain();
     void ApplyLoudness(short* samples, int count) const;
 
-    // A measured loss on top of the sliders: the audiogram's attenuation in
-    // every frame from the next block on; null for none.
-    void SetAudiogram(const CAudiogram* audiogram) { m_audiogram.Build(audiogram); }
+    // A measured loss on top of the sliders, from the next block on; null
+    // for none. With recruitment (the default) soft sounds fall below the
+    // audiogram's thresholds and loud ones stay loud; without it the
+    // thresholds are a fixed attenuation.
+    void SetAudiogram(const CAudiogram* audiogram);
     const CAudiogramStage& Audiogram() const { return m_audiogram; }
+    void SetRecruitment(bool on) { m_bRecruitment = on; }
+    bool Recruitment() const { return m_bRecruitment; }
+    const CRecruitmentStage& RecruitmentStage() const { return m_recruitment; }
+    // The calibration: the sound pressure level in dB SPL that digital RMS 1
+    // (0 dB FS) plays at. 100 until set.
+    void SetFullScaleLevel(double dbSpl);
+    double FullScaleLevel() const { return m_dFullScaleLevel; }
 
     // Normal hearing for comparison: while on, every block is processed as
     // with all three sliders at 1.0 (no loss) and no audiogram, whatever
@@ -98,6 +109,10 @@ private:
 
     CSourceBank& m_sources;
     CAudiogramStage m_audiogram;
+    std::optional<CAudiogram> m_activeAudiogram;
+    CRecruitmentStage m_recruitment;
+    bool m_bRecruitment = true;
+    double m_dFullScaleLevel = 100.0;
     bool m_bNormalHearing = false;
     float m_fNormalHighFreqGain[kFrameSize];  // the curve at setting 1.0
 

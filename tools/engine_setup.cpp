@@ -15,6 +15,8 @@ void SetUpAsTheUserWould(const RenderOptions& options, CLossProcessor& processor
     processor.m_dResolution = options.resolution;
     processor.BuildSmearTable();
     processor.BuildHighFreqGain();
+    processor.SetFullScaleLevel(options.fullScaleLevel);
+    processor.SetRecruitment(options.recruitment);
     processor.SetAudiogram(options.audiogram.audiogram ? &*options.audiogram.audiogram : nullptr);
     processor.SetNormalHearing(options.normalHearing);
     for (int source = 0; source < kSourceCount; ++source)

@@ -8,8 +8,8 @@
 
 const char* const kRenderUsage =
     "usage: sonafel-render [--speech F] [--music F] [--noise F] [--on LIST] [--loudness X] [--highfreq X]\n"
-    "                      [--resolution X] [--audiogram A] [--normal] [--seconds S | --blocks N] [--exact]\n"
-    "                      [--bands CSV] OUTPUT.wav\n"
+    "                      [--resolution X] [--audiogram A] [--recruitment on|off] [--level DB] [--normal]\n"
+    "                      [--seconds S | --blocks N] [--exact] [--bands CSV] OUTPUT.wav\n"
     "       sonafel-render --list-presets\n"
     "\n"
     "Renders what the demonstrator plays, after the sliders have been set and the sources in\n"
@@ -21,6 +21,10 @@ const char* const kRenderUsage =
     "  --resolution X\n"
     "  --audiogram A    a measured loss on top of the sliders: a standard loss (--list-presets)\n"
     "                   or FILE[:LISTENER][:left|right], a listeners.json file (default: right ear)\n"
+    "  --recruitment on|off  with an audiogram: loud sounds stay loud (on, the default) or the\n"
+    "                   thresholds are a fixed attenuation (off)\n"
+    "  --level DB       calibration: the dB SPL that digital RMS 1 (0 dB FS) plays at (default 100,\n"
+    "                   40 to 130)\n"
     "  --normal         normal hearing for comparison: every loss off, whatever the settings\n"
     "  --seconds S      length of the output (default 10)\n"
     "  --blocks N       length in blocks of 3968 samples\n"
@@ -132,6 +136,22 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
             options.normalHearing = true;
         } else if (arg == "--list-presets") {
             options.listPresets = true;
+        } else if (arg == "--recruitment") {
+            if (!takeValue())
+                return false;
+            if (value != "on" && value != "off") {
+                error = "--recruitment is on or off, not '" + value + "'";
+                return false;
+            }
+            options.recruitment = value == "on";
+        } else if (arg == "--level") {
+            if (!takeValue())
+                return false;
+            if (!ParseNumber(value, options.fullScaleLevel) || options.fullScaleLevel < 40.0 ||
+                options.fullScaleLevel > 130.0) {
+                error = "--level needs the dB SPL of full scale, from 40 to 130, not '" + value + "'";
+                return false;
+            }
         } else if (arg == "--audiogram") {
             if (!takeValue() || !ChooseAudiogram(value, options.audiogram, error))
                 return false;

@@ -17,6 +17,8 @@ struct RenderOptions {
     std::string bandsPath;             // empty: no band log
     AudiogramChoice audiogram;         // none: the sliders alone
     bool normalHearing = false;        // all losses off, for comparison
+    bool recruitment = true;           // with an audiogram: loud stays loud
+    double fullScaleLevel = 100.0;     // dB SPL of digital RMS 1 (0 dB FS)
     std::string outputPath;
     bool help = false;
     bool listPresets = false;

@@ -115,6 +115,7 @@ TEST(AudiogramStage, WithoutAnAudiogramTheChainIsUnchangedAndAFlatOneAttenuatesB
     EXPECT_EQ(withAndWithout.Play(12), plain) << "an audiogram set and removed leaves no trace";
 
     Chain attenuated(1.0, 0.6, 0.7);
+    attenuated.processor->SetRecruitment(false);  // the thresholds as a fixed attenuation
     attenuated.processor->SetAudiogram(&flat);
     const std::vector<short> quieter = attenuated.Play(12);
     ASSERT_EQ(quieter.size(), plain.size());
@@ -155,6 +156,7 @@ TEST(AudiogramStage, AnAudiogramSetWhileSoundPlaysActsFromTheNextBlockWithoutACl
     g_dGainCurveSetting = -1.0;
     processor.BuildHighFreqGain();
     processor.m_bSourceOn[0] = 1;
+    processor.SetRecruitment(false);
     const CAudiogram flat = Make({{1000, 20}});
 
     std::vector<short> played;

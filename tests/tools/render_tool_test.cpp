@@ -171,9 +171,10 @@ TEST_F(RenderTool, VectorAndPlainArithmeticGiveTheSameSound)
 
 TEST_F(RenderTool, AnAudiogramTakesItsThresholdsOffTheTonesAndNormalHearingTakesEveryLossAway)
 {
-    // Four tones of equal amplitude; N3 lies at 35, 40, 50 and 60 dB HL at
-    // 500, 1000, 2000 and 4000 Hz (between bins, 1-2 kHz ranges over half a
-    // decibel of threshold).
+    // Four tones of equal amplitude; N3, as a fixed attenuation, lies at 35,
+    // 40, 50 and 60 dB HL at
+    // 500, 1000, 2000 and 4000 Hz (between bins, 1-2 kHz ranges over half
+    // a decibel of threshold).
     const double tones[4] = {500, 1000, 2000, 4000};
     std::vector<short> signal(3 * 44100);
     for (std::size_t i = 0; i < signal.size(); ++i) {
@@ -184,7 +185,7 @@ TEST_F(RenderTool, AnAudiogramTakesItsThresholdsOffTheTonesAndNormalHearingTakes
     }
     WriteWav(dir.Path("tones.wav"), signal);
     ASSERT_EQ(Run("--speech tones.wav --seconds 2 plain.wav"), 0);
-    ASSERT_EQ(Run("--speech tones.wav --seconds 2 --audiogram N3 n3.wav"), 0);
+    ASSERT_EQ(Run("--speech tones.wav --seconds 2 --audiogram N3 --recruitment off n3.wav"), 0);
     const std::vector<short> plain = ReadMonoWav(dir.Path("plain.wav"));
     const std::vector<short> n3 = ReadMonoWav(dir.Path("n3.wav"));
     // The amplitude of one tone over 8820 samples (a whole number of periods
@@ -230,4 +231,67 @@ TEST_F(RenderTool, AudiogramFilesAndNamesThatCannotBeUsedAreRefused)
               "sonafel-render: 'broken.json' is not a usable audiogram file: listener A: audiogram_levels_l is missing");
     EXPECT_FALSE(std::filesystem::exists(dir.Path("a.wav")));
     EXPECT_EQ(Run("--blocks 2 --audiogram two.json:B:left b.wav"), 0);
+}
+
+TEST_F(RenderTool, RecruitmentKeepsLoudTonesLoudAndAFixedAttenuationDoesNot)
+{
+    // A 1 kHz tone; the loader brings it to a peak of 15000, an RMS of
+    // 9.80 dB below full scale, so --level L + 9.80 presents it at L dB SPL.
+    std::vector<short> tone(3 * 44100);
+    for (std::size_t i = 0; i < tone.size(); ++i)
+        tone[i] = static_cast<short>(15000 * std::sin(2 * 3.141592653589793 * 1000 * static_cast<double>(i) / 44100));
+    WriteWav(dir.Path("tone.wav"), tone);
+    std::ofstream(dir.Path("hl50.json")) << R"({"F": {"audiogram_cfs": [125, 8000], "audiogram_levels_l": [50, 50],
+        "audiogram_levels_r": [50, 50]}})";
+    const double belowFullScale = 20 * std::log10(15000 / std::sqrt(2.0) / 32768);
+    const auto levelOut = [&](double levelIn, const char* recruitment) {
+        const double fullScale = levelIn - belowFullScale;
+        const std::string out = std::string("out-") + recruitment + std::to_string(static_cast<int>(levelIn)) + ".wav";
+        EXPECT_EQ(Run("--speech tone.wav --seconds 2 --audiogram hl50.json --recruitment " + std::string(recruitment) +
+                      " --level " + std::to_string(fullScale) + " " + out),
+                  0);
+        const std::vector<short> samples = ReadMonoWav(dir.Path(out));
+        double sum = 0.0;
+        for (std::size_t i = 44100; i < samples.size(); ++i)
+            sum += static_cast<double>(samples[i]) * samples[i];
+        return fullScale + 20 * std::log10(std::sqrt(sum / static_cast<double>(samples.size() - 44100)) / 32768);
+    };
+    // HL 50, C = 105: 0, 28.6, 57.3 and 95.5 dB SPL with recruitment; 0, 15,
+    // 30 and 50 as a fixed attenuation (the chain itself takes off 0.9 dB).
+    const double in[4] = {50, 65, 80, 100};
+    const double recruited[4] = {0, 28.6, 57.3, 95.5};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(levelOut(in[i], "on"), recruited[i], 2.0) << in[i] << " dB SPL in";
+        EXPECT_NEAR(levelOut(in[i], "off"), in[i] - 50, 2.0) << in[i] << " dB SPL in";
+    }
+}
+
+TEST_F(RenderTool, ATonesOnsetThroughRecruitmentOvershootsByLessThan3Decibels)
+{
+    // Half a second of silence, then the tone at 80 dB SPL.
+    std::vector<short> signal(2 * 44100, 0);
+    for (std::size_t i = 22050; i < signal.size(); ++i)
+        signal[i] = static_cast<short>(15000 * std::sin(2 * 3.141592653589793 * 1000 * static_cast<double>(i) / 44100));
+    WriteWav(dir.Path("onset.wav"), signal);
+    std::ofstream(dir.Path("hl50.json")) << R"({"F": {"audiogram_cfs": [1000], "audiogram_levels_l": [50],
+        "audiogram_levels_r": [50]}})";
+    const double fullScale = 80 - 20 * std::log10(15000 / std::sqrt(2.0) / 32768);
+    ASSERT_EQ(Run("--speech onset.wav --seconds 1.9 --audiogram hl50.json --level " + std::to_string(fullScale) +
+                  " onset-out.wav"),
+              0);
+    const std::vector<short> out = ReadMonoWav(dir.Path("onset-out.wav"));
+    // RMS over 5 ms pieces: the loudest against the steady level of the
+    // last half second.
+    const auto rms = [&](std::size_t from, std::size_t count) {
+        double sum = 0.0;
+        for (std::size_t i = from; i < from + count; ++i)
+            sum += static_cast<double>(out[i]) * out[i];
+        return std::sqrt(sum / static_cast<double>(count));
+    };
+    const double steady = rms(out.size() - 22050, 22050);
+    double loudest = 0.0;
+    for (std::size_t from = 0; from + 220 <= out.size(); from += 220)
+        loudest = std::max(loudest, rms(from, 220));
+    EXPECT_GT(steady, 0.0);
+    EXPECT_LT(20 * std::log10(loudest / steady), 3.0);
 }

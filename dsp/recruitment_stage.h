@@ -1,0 +1,58 @@
+#pragma once
+
+#include "audiogram.h"
+#include "level_smoother.h"
+
+// Loudness recruitment of a cochlear loss in the frame loop: in every Bark
+// band the level in dB SPL (smoothed, a few ms attack, tens of ms release)
+// is expanded toward the catch-up level C = 105 dB, L_out = C + ER·(L_in - C)
+// below C with ER = C / (C - HL), unchanged at and above C. Soft sounds fall
+// below the threshold, loud ones stay nearly as loud. Band gains are
+// interpolated over Bark to the bins, so they vary smoothly from band to band.
+class CRecruitmentStage {
+public:
+    static constexpr double kCatchUpLevel = 105.0;
+    static constexpr double kAttackSeconds = 0.005;
+    static constexpr double kReleaseSeconds = 0.050;
+    static constexpr int kBands = 26;  // 1 Bark wide, centres 0.5 .. 25.5 Bark
+    static constexpr int kBins = 256;  // of a 512-point frame
+    static constexpr double kBinHz = 44100.0 / 512.0;
+    static constexpr double kFramesPerSecond = 44100.0 / 128.0;
+
+    // The input-output law. Hearing levels at or below 0 change nothing;
+    // levels at or above C are taken as just below it (no sound is heard
+    // below C).
+    static double OutputLevel(double inputLevel, double hearingLevel);
+
+    CRecruitmentStage();
+    // `window` is the frame's analysis window (`windowLength` samples, placed
+    // in a 512-point transform); band powers are referred to a full-scale
+    // signal's through it.
+    void SetAnalysisWindow(const float* window, int windowLength);
+    // The hearing level of every band, and the calibration: digital RMS 1
+    // (0 dB FS) plays at `fullScaleSpl` dB SPL. The smoothed levels carry
+    // over a rebuild.
+    void Build(const CAudiogram& audiogram, double fullScaleSpl);
+
+    // One frame: measures, smooths and applies the gains to a packed
+    // spectrum (float 0 DC, float 1 half the sampling rate, bin k in 2k, 2k+1).
+    void Apply(float* spectrum);
+
+    // The smoothed level of each band after the last frame, in dB SPL.
+    double BandLevel(int band) const { return m_smoother[band].Level(); }
+    double BandHearingLevel(int band) const { return m_hearingLevel[band]; }
+    // The band level's frequency range in bins, both included.
+    int BandLow(int band) const { return m_low[band]; }
+    int BandHigh(int band) const { return m_high[band]; }
+
+private:
+    double m_fullScalePowerDb = 0.0;  // 10·log10 of a full-scale signal's band power
+    double m_powerToDbSpl = 0.0;
+    int m_low[kBands];
+    int m_high[kBands];
+    double m_hearingLevel[kBands] = {};
+    CLevelSmoother m_smoother[kBands];
+    // Bin k takes band m_binBand[k]'s gain times (1 - t) and the next one's times t.
+    int m_binBand[kBins];
+    float m_binShare[kBins];
+};
