@@ -18,11 +18,15 @@ void CLossProcessor::ProcessBlock()
     const bool lossy = !m_bNormalHearing;
     const float* const highFreqGain = lossy ? m_fHighFreqGain : m_fNormalHighFreqGain;
     const bool audiogram = lossy && m_audiogram.Active();
+    const bool presented = m_presentationLevel.has_value();
     float spectrum[kFrameSize];
     float magnitudes[kBins];
     short frame[kFrameSize];
     for (int k = 0; k < kFrames; ++k) {
         AnalyseFrame(input + kHop * k, spectrum);
+        if (presented)
+            for (float& value : spectrum)
+                value *= m_fPresentationGain;
         if (lossy) {
             ComputeMagnitudes(spectrum, magnitudes);
             SmearSpectrum(spectrum, magnitudes);
@@ -39,6 +43,8 @@ void CLossProcessor::ProcessBlock()
     }
 
     AnalyseDisplaySpectrum(m_sOutput);
+    if (presented)
+        m_limiter.Process(m_sOutput, kBlockOutput);
     if (lossy)
         ApplyLoudness(m_sOutput, kBlockOutput);
     else

@@ -54,4 +54,26 @@ void CLossProcessor::SetFullScaleLevel(double dbSpl)
     m_dFullScaleLevel = dbSpl;
     if (m_activeAudiogram)
         m_recruitment.Build(*m_activeAudiogram, m_dFullScaleLevel);
+    PreparePresentation();
+}
+
+void CLossProcessor::SetPresentationLevel(std::optional<double> dbSpl)
+{
+    m_presentationLevel = dbSpl;
+    PreparePresentation();
+}
+
+void CLossProcessor::PreparePresentation()
+{
+    constexpr double kHighestSpl = 100.0;
+    if (!m_presentationLevel) {
+        m_fPresentationGain = 1.0f;
+        m_limiter.SetCeiling(32767.0);
+        return;
+    }
+    const double speech = ActiveSpeechLevelDbFs(m_sources.m_pSourceData[0], m_sources.m_nSourceLen[0]);
+    const double speechSpl = m_dFullScaleLevel + speech;
+    m_fPresentationGain = static_cast<float>(std::pow(10.0, (*m_presentationLevel - speechSpl) / 20.0));
+    // The peak of a sine at the highest level.
+    m_limiter.SetCeiling(32768.0 * std::sqrt(2.0) * std::pow(10.0, (kHighestSpl - m_dFullScaleLevel) / 20.0));
 }

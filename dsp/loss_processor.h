@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audiogram_stage.h"
+#include "presentation_level.h"
 #include "recruitment_stage.h"
 #include "source_bank.h"
 #include "wave_out_device.h"
@@ -60,6 +61,11 @@ public:
     // (0 dB FS) plays at. 100 until set.
     void SetFullScaleLevel(double dbSpl);
     double FullScaleLevel() const { return m_dFullScaleLevel; }
+    // Scales every recording so that the speech plays at `dbSpl` dB SPL
+    // (under the calibration), with a limiter that lets nothing above
+    // 100 dB SPL through; nothing (the default) plays them as loaded.
+    void SetPresentationLevel(std::optional<double> dbSpl);
+    std::optional<double> PresentationLevel() const { return m_presentationLevel; }
 
     // Normal hearing for comparison: while on, every block is processed as
     // with all three sliders at 1.0 (no loss) and no audiogram, whatever
@@ -113,6 +119,10 @@ private:
     CRecruitmentStage m_recruitment;
     bool m_bRecruitment = true;
     double m_dFullScaleLevel = 100.0;
+    std::optional<double> m_presentationLevel;
+    float m_fPresentationGain = 1.0f;
+    CLimiter m_limiter;
+    void PreparePresentation();
     bool m_bNormalHearing = false;
     float m_fNormalHighFreqGain[kFrameSize];  // the curve at setting 1.0
 

@@ -16,6 +16,7 @@ void SetUpAsTheUserWould(const RenderOptions& options, CLossProcessor& processor
     processor.BuildSmearTable();
     processor.BuildHighFreqGain();
     processor.SetFullScaleLevel(options.fullScaleLevel);
+    processor.SetPresentationLevel(options.speechLevel);
     processor.SetRecruitment(options.recruitment);
     processor.SetAudiogram(options.audiogram.audiogram ? &*options.audiogram.audiogram : nullptr);
     processor.SetNormalHearing(options.normalHearing);

@@ -8,7 +8,8 @@
 
 const char* const kRenderUsage =
     "usage: sonafel-render [--speech F] [--music F] [--noise F] [--on LIST] [--loudness X] [--highfreq X]\n"
-    "                      [--resolution X] [--audiogram A] [--recruitment on|off] [--level DB] [--normal]\n"
+    "                      [--resolution X] [--audiogram A] [--recruitment on|off] [--level DB]\n"
+    "                      [--speech-level DB] [--normal]\n"
     "                      [--seconds S | --blocks N] [--exact] [--bands CSV] OUTPUT.wav\n"
     "       sonafel-render --list-presets\n"
     "\n"
@@ -25,6 +26,8 @@ const char* const kRenderUsage =
     "                   thresholds are a fixed attenuation (off)\n"
     "  --level DB       calibration: the dB SPL that digital RMS 1 (0 dB FS) plays at (default 100,\n"
     "                   40 to 130)\n"
+    "  --speech-level DB  present the recordings so that the speech plays at DB dB SPL (20 to 100),\n"
+    "                   nothing above 100 dB SPL let through\n"
     "  --normal         normal hearing for comparison: every loss off, whatever the settings\n"
     "  --seconds S      length of the output (default 10)\n"
     "  --blocks N       length in blocks of 3968 samples\n"
@@ -152,6 +155,15 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
                 error = "--level needs the dB SPL of full scale, from 40 to 130, not '" + value + "'";
                 return false;
             }
+        } else if (arg == "--speech-level") {
+            double level = 0.0;
+            if (!takeValue())
+                return false;
+            if (!ParseNumber(value, level) || level < 20.0 || level > 100.0) {
+                error = "--speech-level needs a level from 20 to 100 dB SPL, not '" + value + "'";
+                return false;
+            }
+            options.speechLevel = level;
         } else if (arg == "--audiogram") {
             if (!takeValue() || !ChooseAudiogram(value, options.audiogram, error))
                 return false;

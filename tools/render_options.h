@@ -2,6 +2,7 @@
 
 #include "audiogram_choice.h"
 
+#include <optional>
 #include <string>
 
 struct RenderOptions {
@@ -19,6 +20,7 @@ struct RenderOptions {
     bool normalHearing = false;        // all losses off, for comparison
     bool recruitment = true;           // with an audiogram: loud stays loud
     double fullScaleLevel = 100.0;     // dB SPL of digital RMS 1 (0 dB FS)
+    std::optional<double> speechLevel; // dB SPL the speech is presented at
     std::string outputPath;
     bool help = false;
     bool listPresets = false;
