@@ -1,5 +1,6 @@
 #include "loss_processor.h"
 
+#include "audiogram_smearing.h"
 #include "bark_scale.h"
 #include "output_volume.h"
 
@@ -47,6 +48,29 @@ void CLossProcessor::SetAudiogram(const CAudiogram* audiogram)
     } else {
         m_activeAudiogram.reset();
     }
+    UpdateAudiogramSmearing();
+}
+
+void CLossProcessor::SetAudiogramSmearing(bool on)
+{
+    m_bAudiogramSmearing = on;
+    UpdateAudiogramSmearing();
+}
+
+void CLossProcessor::UpdateAudiogramSmearing()
+{
+    double below = 0.0;
+    double above = 0.0;
+    if (m_bAudiogramSmearing && m_activeAudiogram) {
+        const SmearingWidening widening = WideningFor(*m_activeAudiogram);
+        below = widening.BarkBelow();
+        above = widening.BarkAbove();
+    }
+    if (below == m_dSmearBelowBark && above == m_dSmearAboveBark)
+        return;
+    m_dSmearBelowBark = below;
+    m_dSmearAboveBark = above;
+    BuildSmearTable();
 }
 
 void CLossProcessor::SetFullScaleLevel(double dbSpl)

@@ -61,6 +61,12 @@ public:
     // (0 dB FS) plays at. 100 until set.
     void SetFullScaleLevel(double dbSpl);
     double FullScaleLevel() const { return m_dFullScaleLevel; }
+    // Smearing from the audiogram: its degree of loss widens the smearing
+    // beyond the slider's, more below than above each frequency. Off by
+    // default; the table is rebuilt at once.
+    void SetAudiogramSmearing(bool on);
+    bool AudiogramSmearing() const { return m_bAudiogramSmearing; }
+
     // Scales every recording so that the speech plays at `dbSpl` dB SPL
     // (under the calibration), with a limiter that lets nothing above
     // 100 dB SPL through; nothing (the default) plays them as loaded.
@@ -119,6 +125,10 @@ private:
     CRecruitmentStage m_recruitment;
     bool m_bRecruitment = true;
     double m_dFullScaleLevel = 100.0;
+    bool m_bAudiogramSmearing = false;
+    double m_dSmearBelowBark = 0.0;  // added to the slider's smearing
+    double m_dSmearAboveBark = 0.0;
+    void UpdateAudiogramSmearing();
     std::optional<double> m_presentationLevel;
     float m_fPresentationGain = 1.0f;
     CLimiter m_limiter;

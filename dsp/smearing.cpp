@@ -7,12 +7,15 @@
 void CLossProcessor::BuildSmearTable()
 {
     const double half = (1.0 - m_dResolution) * 6.0 * 0.5;  // Bark on each side
+    // An audiogram's wider filters add to the slider's smearing (0 without).
+    const double below = half + m_dSmearBelowBark;
+    const double above = half + m_dSmearAboveBark;
     for (int i = 1; i < kBins; ++i) {
         const double z = HzToBark(22050.0 * i / 256.0);
-        int low = static_cast<int>(BarkToHz(z - half) * 256.0 / 22050.0);
+        int low = static_cast<int>(BarkToHz(z - below) * 256.0 / 22050.0);
         // One above the floor of the upper quotient, also when it is whole;
         // with no smearing both ends then come from the same quotient.
-        int high = 1 - static_cast<int>(-BarkToHz(z + half) * 256.0 / 22050.0);
+        int high = 1 - static_cast<int>(-BarkToHz(z + above) * 256.0 / 22050.0);
         if (low < 0)
             low = 0;
         if (high > kBins - 1)

@@ -18,6 +18,7 @@ void SetUpAsTheUserWould(const RenderOptions& options, CLossProcessor& processor
     processor.SetFullScaleLevel(options.fullScaleLevel);
     processor.SetPresentationLevel(options.speechLevel);
     processor.SetRecruitment(options.recruitment);
+    processor.SetAudiogramSmearing(options.smearingFromAudiogram);
     processor.SetAudiogram(options.audiogram.audiogram ? &*options.audiogram.audiogram : nullptr);
     processor.SetNormalHearing(options.normalHearing);
     for (int source = 0; source < kSourceCount; ++source)

@@ -9,7 +9,7 @@
 const char* const kRenderUsage =
     "usage: sonafel-render [--speech F] [--music F] [--noise F] [--on LIST] [--loudness X] [--highfreq X]\n"
     "                      [--resolution X] [--audiogram A] [--recruitment on|off] [--level DB]\n"
-    "                      [--speech-level DB] [--normal]\n"
+    "                      [--speech-level DB] [--smearing-from-audiogram] [--normal]\n"
     "                      [--seconds S | --blocks N] [--exact] [--bands CSV] OUTPUT.wav\n"
     "       sonafel-render --list-presets\n"
     "\n"
@@ -28,6 +28,7 @@ const char* const kRenderUsage =
     "                   40 to 130)\n"
     "  --speech-level DB  present the recordings so that the speech plays at DB dB SPL (20 to 100),\n"
     "                   nothing above 100 dB SPL let through\n"
+    "  --smearing-from-audiogram  the audiogram's degree of loss widens the smearing as well\n"
     "  --normal         normal hearing for comparison: every loss off, whatever the settings\n"
     "  --seconds S      length of the output (default 10)\n"
     "  --blocks N       length in blocks of 3968 samples\n"
@@ -135,6 +136,8 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
             options.help = true;
         } else if (arg == "--exact") {
             options.exact = true;
+        } else if (arg == "--smearing-from-audiogram") {
+            options.smearingFromAudiogram = true;
         } else if (arg == "--normal") {
             options.normalHearing = true;
         } else if (arg == "--list-presets") {

@@ -19,6 +19,7 @@ struct RenderOptions {
     AudiogramChoice audiogram;         // none: the sliders alone
     bool normalHearing = false;        // all losses off, for comparison
     bool recruitment = true;           // with an audiogram: loud stays loud
+    bool smearingFromAudiogram = false;
     double fullScaleLevel = 100.0;     // dB SPL of digital RMS 1 (0 dB FS)
     std::optional<double> speechLevel; // dB SPL the speech is presented at
     std::string outputPath;

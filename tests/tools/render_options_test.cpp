@@ -114,6 +114,22 @@ TEST(RenderOptions, AudiogramsByNameOrFileEarAndListenerAndTheComparison)
     EXPECT_FALSE(Parse({"--audiogram", "", "out.wav"}, bad, error));
     EXPECT_EQ(error, "--audiogram needs a standard loss or a file, not ''");
 
+    RenderOptions calibrated;
+    ASSERT_TRUE(Parse({"--level", "94", "--speech-level", "65", "--recruitment", "off", "--smearing-from-audiogram",
+                       "out.wav"},
+                      calibrated, error))
+        << error;
+    EXPECT_EQ(calibrated.fullScaleLevel, 94.0);
+    EXPECT_EQ(*calibrated.speechLevel, 65.0);
+    EXPECT_FALSE(calibrated.recruitment);
+    EXPECT_TRUE(calibrated.smearingFromAudiogram);
+    EXPECT_FALSE(Parse({"--level", "135", "out.wav"}, bad, error));
+    EXPECT_EQ(error, "--level needs the dB SPL of full scale, from 40 to 130, not '135'");
+    EXPECT_FALSE(Parse({"--speech-level", "110", "out.wav"}, bad, error));
+    EXPECT_EQ(error, "--speech-level needs a level from 20 to 100 dB SPL, not '110'");
+    EXPECT_FALSE(Parse({"--recruitment", "maybe", "out.wav"}, bad, error));
+    EXPECT_EQ(error, "--recruitment is on or off, not 'maybe'");
+
     RenderOptions list;
     ASSERT_TRUE(Parse({"--list-presets"}, list, error)) << error;
     EXPECT_TRUE(list.listPresets);
