@@ -4,6 +4,9 @@
 #include "audiogram_presets.h"
 #include "audiogram_settings.h"
 #include "child_view.h"
+#include "listening_level_dialog.h"
+#include "mem_play.h"
+#include "wave_out_choice.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -53,6 +56,49 @@ CHearingLossMenu::CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget*
             checked->setChecked(false);
         UseAudiogram(nullptr, QString());
     });
+    menu->addSeparator();
+
+    QAction* const recruitment = menu->addAction(QStringLiteral("&Lautheitsausgleich (Recruitment)"));
+    recruitment->setCheckable(true);
+    recruitment->setChecked(m_view.Recruitment());
+    connect(recruitment, &QAction::toggled, this, [this](bool on) {
+        m_view.SetRecruitment(on);
+        m_view.update();
+    });
+    QAction* const smearing = menu->addAction(QStringLiteral("&Verschmierung nach Audiogramm"));
+    smearing->setCheckable(true);
+    smearing->setChecked(m_view.AudiogramSmearing());
+    connect(smearing, &QAction::toggled, this, [this](bool on) { m_view.SetAudiogramSmearing(on); });
+    m_splDisplay = menu->addAction(QStringLiteral("Spektrum in dB &SPL"));
+    m_splDisplay->setCheckable(true);
+    connect(m_splDisplay, &QAction::toggled, this, [this](bool on) {
+        m_view.SetSplDisplay(on);
+        m_view.update();
+    });
+    menu->addAction(QStringLiteral("&Wiedergabepegel…"), this, &CHearingLossMenu::SetListeningLevel);
+
+    UseListeningLevel(LoadListeningLevel());
+}
+
+void CHearingLossMenu::UseListeningLevel(const ListeningLevel& level)
+{
+    m_view.SetFullScaleLevel(level.FullScaleOrNominal());
+    m_view.SetPresentationLevel(level.speechLevel);
+    m_view.SetCalibrated(level.fullScale.has_value());
+    // The spectrum in dB SPL only where levels are known.
+    m_splDisplay->setEnabled(level.fullScale.has_value());
+    if (!level.fullScale)
+        m_splDisplay->setChecked(false);
+    m_view.update();
+}
+
+void CHearingLossMenu::SetListeningLevel()
+{
+    CListeningLevelDialog dialog(LoadListeningLevel(), MakeWaveOutDevice(), g_memPlay.m_bOpen != 0, m_dialogParent);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    SaveListeningLevel(dialog.Result());
+    UseListeningLevel(dialog.Result());
 }
 
 void CHearingLossMenu::UseAudiogram(const CAudiogram* audiogram, const QString& name)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audiogram.h"
+#include "calibration_settings.h"
 
 #include <QObject>
 
@@ -20,11 +21,17 @@ public:
     void EnterAudiogram();
     void UseAudiogram(const CAudiogram* audiogram, const QString& name);
 
+    // Opens "Wiedergabepegel…"; OK applies and stores the listening level.
+    void SetListeningLevel();
+    void UseListeningLevel(const ListeningLevel& level);
+
     QAction* NormalHearingAction() const { return m_normalHearing; }
+    QAction* SplDisplayAction() const { return m_splDisplay; }
 
 private:
     CChildView& m_view;
     QWidget* m_dialogParent;
     QActionGroup* m_choices;
     QAction* m_normalHearing;
+    QAction* m_splDisplay;
 };

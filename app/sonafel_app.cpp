@@ -1,34 +1,21 @@
 #include "sonafel_app.h"
 
 #include "about_dlg.h"
-#include "clocked_wave_out.h"
 #include "home_page.h"
 #include "main_frame.h"
 #include "mem_play.h"
-#include "portaudio_wave_out.h"
 #include "report.h"
 #include "splash_wnd.h"
+#include "wave_out_choice.h"
 
 #include <QDesktopServices>
 #include <QIcon>
 #include <QMessageBox>
 #include <QUrl>
 
-#include <cstdlib>
-#include <cstring>
-
 namespace {
 
 const char* const kTitle = "Sonafel - Auralith - Quorvale";
-
-// SONAFEL_AUDIO=virtual plays without sound, paced by the clock.
-std::unique_ptr<IWaveOutDevice> MakeDevice()
-{
-    const char* choice = std::getenv("SONAFEL_AUDIO");
-    if (choice && std::strcmp(choice, "virtual") == 0)
-        return std::make_unique<CClockedWaveOut>();
-    return std::make_unique<CPortAudioWaveOut>();
-}
 
 }  // namespace
 
@@ -66,7 +53,7 @@ bool CSonafelApp::InitInstance(const QStringList& arguments)
             QMessageBox::warning(nullptr, QString::fromLatin1(kTitle), QString::fromStdString(message), QMessageBox::Ok);
         });
     installEventFilter(this);
-    m_device = MakeDevice();
+    m_device = MakeWaveOutDevice();
     g_memPlay.SetDevice(m_device.get());
 
     m_pMainFrame = new CMainFrame(*this, *this);

@@ -54,6 +54,7 @@ public:
     // thresholds are a fixed attenuation.
     void SetAudiogram(const CAudiogram* audiogram);
     const CAudiogramStage& Audiogram() const { return m_audiogram; }
+    const std::optional<CAudiogram>& ActiveAudiogram() const { return m_activeAudiogram; }
     void SetRecruitment(bool on) { m_bRecruitment = on; }
     bool Recruitment() const { return m_bRecruitment; }
     const CRecruitmentStage& RecruitmentStage() const { return m_recruitment; }

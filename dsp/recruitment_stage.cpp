@@ -34,6 +34,15 @@ void CRecruitmentStage::SetAnalysisWindow(const float* window, int windowLength)
     m_fullScalePowerDb = 10.0 * std::log10(256.0 * windowPower * 32768.0 * 32768.0);
 }
 
+double CRecruitmentStage::InputLevelFor(double outputLevel, double hearingLevel)
+{
+    if (hearingLevel <= 0.0 || outputLevel >= kCatchUpLevel)
+        return outputLevel;
+    const double loss = std::min(hearingLevel, kCatchUpLevel - 1.0);
+    const double expansion = kCatchUpLevel / (kCatchUpLevel - loss);
+    return kCatchUpLevel + (outputLevel - kCatchUpLevel) / expansion;
+}
+
 CRecruitmentStage::CRecruitmentStage()
 {
     for (int b = 0; b < kBands; ++b) {

@@ -23,6 +23,8 @@ public:
     // levels at or above C are taken as just below it (no sound is heard
     // below C).
     static double OutputLevel(double inputLevel, double hearingLevel);
+    // The law undone: the input level that comes out at `outputLevel`.
+    static double InputLevelFor(double outputLevel, double hearingLevel);
 
     CRecruitmentStage();
     // `window` is the frame's analysis window (`windowLength` samples, placed

@@ -42,6 +42,15 @@ public:
     // or, while normal hearing is compared, a notice that every loss is off.
     void DrawHearingLoss(CSurface& surface, int left, int top, int width, int height);
 
+    // The spectrum in dB SPL at the ear, before the loss, with the
+    // audiogram's threshold over it; the relative display otherwise.
+    void DrawSplSpectrum(CSurface& surface, int left, int top, int width, int height);
+    void SetSplDisplay(bool on) { m_bSplDisplay = on; }
+    bool SplDisplay() const { return m_bSplDisplay; }
+    // Whether the listening level is calibrated; levels are nominal otherwise,
+    // and the view says so wherever they matter.
+    void SetCalibrated(bool calibrated) { m_bCalibrated = calibrated; }
+
     // The name the view gives the active audiogram.
     void SetAudiogramName(const QString& name) { m_audiogramName = name; }
     const QString& AudiogramName() const { return m_audiogramName; }
@@ -92,4 +101,6 @@ private:
 
     CPoster m_poster{*this};
     QString m_audiogramName;
+    bool m_bSplDisplay = false;
+    bool m_bCalibrated = false;
 };

@@ -12,11 +12,22 @@ constexpr ColorRef kNormalColour = 0x00309030;  // the comparison: green
 constexpr ColorRef kWhite = 0x00FFFFFF;
 constexpr double kLossOpacity = 0.35;
 constexpr int kShownDecibels = 50;  // the spectrum's height
+constexpr double kHighestSpl = 120.0;  // the top of the dB SPL display
+// A display band's level for a full-scale sine (RMS 32768) on a bin: its
+// Hann-windowed magnitudes, A·N/2 with A = 32768·√2 and N = 4096, in dB.
+constexpr double kDisplayFullScaleDb = 159.55;
 
 }  // namespace
 
 void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width, int height)
 {
+    const bool levelsMatter = m_bSplDisplay || PresentationLevel() || (Audiogram().Active() && Recruitment());
+    if (levelsMatter && !m_bCalibrated && !NormalHearing()) {
+        const QString nominal = QStringLiteral("Pegel nominell: nicht kalibriert");
+        surface.SetBkColor(kWhite);
+        surface.SetTextColor(0x00404040);
+        surface.TextOut(left + 5, top + height - surface.TextExtent(nominal).height() - 5, nominal);
+    }
     if (NormalHearing()) {
         const QString notice = QStringLiteral("Normal hören (Vergleich): alle Verluste aus");
         const QFont previous = surface.Font();
@@ -29,8 +40,8 @@ void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width
         surface.SetFont(previous);
         return;
     }
-    if (!Audiogram().Active())
-        return;
+    if (m_bSplDisplay || !Audiogram().Active())
+        return;  // the dB SPL display draws the threshold itself
 
     // Hanging from the top of the spectrum, as deep as the loss, on the
     // spectrum's decibel scale and Bark axis (the high-frequency curve's).
@@ -60,4 +71,53 @@ void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width
     surface.SetTextColor(kLossColour);
     const QSize extent = surface.TextExtent(label);
     surface.TextOut(left + width - extent.width() - 5, top + 5, label);
+}
+
+void CChildView::DrawSplSpectrum(CSurface& surface, int left, int top, int width, int height)
+{
+    const double pxPerDb = height / kHighestSpl;
+    const int bw = width / 23;
+    const std::optional<CAudiogram>& audiogram = ActiveAudiogram();
+    const bool lossy = audiogram && !NormalHearing();
+    // What reaches the ear is what plays with the loss undone: the band's
+    // hearing level added back, or the recruitment law inverted.
+    for (int i = 0; i < kBands; ++i) {
+        double level = FullScaleLevel() + m_dBandLevel[i] - kDisplayFullScaleDb;
+        if (lossy) {
+            const double hearing = std::max(0.0, audiogram->LevelAt((m_nBandEdgeHz[i] + m_nBandEdgeHz[i + 1]) / 2.0));
+            if (!Recruitment())
+                level += hearing;
+            else if (level < CRecruitmentStage::kCatchUpLevel && hearing > 0.0)
+                level = CRecruitmentStage::InputLevelFor(level, hearing);
+        }
+        if (!(level > 0.0))
+            continue;
+        const int barTop = static_cast<int>((top + height) - std::min(level, kHighestSpl) * pxPerDb);
+        surface.FillSolidRect(left + i * bw, barTop, bw, top + height - barTop, HsvToRgb((300 * i) / 23, 0.75, 1.0));
+    }
+
+    surface.SetBkColor(kWhite);
+    surface.SetTextColor(0x00404040);
+    for (int spl = 20; spl < kHighestSpl; spl += 20) {
+        const QString tick = QString::number(spl) + QStringLiteral(" dB SPL");
+        const int y = static_cast<int>((top + height) - spl * pxPerDb);
+        surface.TextOut(left + width - surface.TextExtent(tick).width() - 2, y - surface.TextExtent(tick).height() / 2, tick);
+    }
+    if (!lossy)
+        return;
+    const double pxPerBark = width / 23;
+    QPoint threshold[kBins];
+    int count = 0;
+    for (int i = 0; i < kBins; ++i) {
+        const double b = m_fBinBark[i];
+        if (b < 0.5 || b > 24.0)
+            continue;
+        const double hearing = std::clamp(audiogram->LevelAt(CAudiogramStage::kBinHz * i), 0.0, kHighestSpl);
+        threshold[count++] = QPoint(static_cast<int>((b - 1.0) * pxPerBark + left),
+                                    static_cast<int>((top + height) - hearing * pxPerDb));
+    }
+    surface.Polyline(threshold, count, kLossColour, 3);
+    const QString label = QStringLiteral("Hörschwelle: ") + m_audiogramName;
+    surface.SetTextColor(kLossColour);
+    surface.TextOut(left + 5, top + 5, label);
 }

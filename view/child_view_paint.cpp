@@ -56,7 +56,10 @@ void CChildView::OnPaint()
         const int bh = h / 10;
         DrawSourceButtons(surface, w, bh);
         DrawSliders(surface, 0, bh, w, 90);
-        DrawSpectrum(surface, 0, bh + 90, w, h - bh - 90);
+        if (m_bSplDisplay)
+            DrawSplSpectrum(surface, 0, bh + 90, w, h - bh - 90);
+        else
+            DrawSpectrum(surface, 0, bh + 90, w, h - bh - 90);
         DrawGainCurve(surface, 0, bh + 90, w, h - bh - 90);
         DrawHearingLoss(surface, 0, bh + 90, w, h - bh - 90);
     }

@@ -1,6 +1,8 @@
 #include "about_dlg.h"
 #include "audiogram_dialog.h"
 #include "audiogram_settings.h"
+#include "calibration_settings.h"
+#include "listening_level_dialog.h"
 #include "main_frame.h"
 #include "mem_play.h"
 #include "sonafel_app.h"
@@ -15,6 +17,8 @@
 #include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QToolBar>
@@ -369,6 +373,43 @@ TEST_F(Application, TheAudiogramDialogAppliesOnOkOnlyAndOffersTheLastOneAgain)
     enter->trigger();
     EXPECT_EQ(offered, 40);
     QSettings().remove(QStringLiteral("audiogram"));
+}
+
+TEST_F(Application, RecruitmentSmearingAndTheCalibratedListeningLevelFromTheMenu)
+{
+    QSettings().remove(QStringLiteral("calibration"));
+    Start({"-Embedding"}, true);
+    CChildView& view = App().MainFrame()->View();
+    QAction* recruitment = MenuAction("Hör&verlust", "&Lautheitsausgleich (Recruitment)");
+    QAction* smearing = MenuAction("Hör&verlust", "&Verschmierung nach Audiogramm");
+    QAction* spl = MenuAction("Hör&verlust", "Spektrum in dB &SPL");
+    QAction* level = MenuAction("Hör&verlust", "&Wiedergabepegel…");
+    ASSERT_TRUE(recruitment && smearing && spl && level);
+    EXPECT_TRUE(recruitment->isChecked());
+    EXPECT_FALSE(smearing->isChecked());
+    recruitment->trigger();
+    EXPECT_FALSE(view.Recruitment());
+    smearing->trigger();
+    EXPECT_TRUE(view.AudiogramSmearing());
+    EXPECT_FALSE(spl->isEnabled()) << "levels are nominal until calibrated";
+    EXPECT_EQ(view.FullScaleLevel(), 100.0);
+
+    // A meter reading of 85 dB SPL for the tone at -20 dB FS: full scale at 105.
+    QTimer::singleShot(0, [] {
+        auto* dialog = dynamic_cast<CListeningLevelDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->Reading().setText("85");
+        dialog->SpeechLevel().setCurrentIndex(3);
+        dialog->accept();
+    });
+    level->trigger();
+    EXPECT_EQ(view.FullScaleLevel(), 105.0);
+    EXPECT_EQ(view.PresentationLevel(), 80.0);
+    EXPECT_TRUE(spl->isEnabled());
+    EXPECT_EQ(LoadListeningLevel().fullScale, 105.0);
+    spl->trigger();
+    EXPECT_TRUE(view.SplDisplay());
+    QSettings().remove(QStringLiteral("calibration"));
 }
 
 TEST_F(Application, ClosingTheWindowWhileSoundPlays)

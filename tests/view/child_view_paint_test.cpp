@@ -269,6 +269,39 @@ TEST_F(ViewTest, AnAudiogramHangsAsDeepAsItsLossAndNormalHearingShowsABanner)
     EXPECT_EQ(At(Render(), 415, 300), kWhite);
 }
 
+TEST_F(ViewTest, TheSpectrumInDecibelsSplShowsTheSoundAtTheEarUnderTheThreshold)
+{
+    Resize(1020, 700);  // spectrum area: top 158, height 522, 4.35 pixels per dB up to 120 dB SPL
+    view->SetSplDisplay(true);
+    view->SetCalibrated(true);
+    for (int i = 0; i < CLossProcessor::kBands; ++i)
+        view->m_dBandLevel[i] = -100.0;
+    // A display level of 159.55 - 40 is 40 dB below a full-scale sine: 60 dB
+    // SPL at full scale 100, a bar 261 pixels tall, from y = 419.
+    view->m_dBandLevel[5] = 159.55 - 40.0;
+    const ColorRef band5 = CChildView::HsvToRgb(300 * 5 / 23, 0.75, 1.0);
+    QImage image = Render();
+    EXPECT_EQ(At(image, 235, 420), band5);
+    EXPECT_EQ(At(image, 235, 417), kWhite);
+
+    // A flat 30 dB HL as a fixed attenuation: 30 dB more reached the ear,
+    // 90 dB SPL, from y = 288; the threshold lies at 30 dB, y = 549.
+    std::string error;
+    const auto flat = CAudiogram::Make({{1000, 30}}, error);
+    view->SetAudiogram(&*flat);
+    view->SetRecruitment(false);
+    image = Render();
+    EXPECT_EQ(At(image, 235, 289), band5);
+    EXPECT_EQ(At(image, 235, 286), kWhite);
+    EXPECT_EQ(At(image, 600, 549), 0x00A02070u) << "the threshold";
+    // With recruitment the law is undone: ER = 105 / 75 = 1.4, 60 dB SPL
+    // heard came from 105 - 45 / 1.4 = 72.9 dB SPL, from y = 363.
+    view->SetRecruitment(true);
+    image = Render();
+    EXPECT_EQ(At(image, 235, 364), band5);
+    EXPECT_EQ(At(image, 235, 361), kWhite);
+}
+
 TEST(HsvToRgb, ColourConversion)
 {
     EXPECT_EQ(CChildView::HsvToRgb(0, 0.75, 1), 0x004040FFu);

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+
+// The listening level, kept between runs in the program's settings: the
+// calibration (dB SPL of digital RMS 1, 0 dB FS) and the level the speech is
+// presented at. Without a stored calibration the nominal 100 dB SPL holds.
+struct ListeningLevel {
+    static constexpr double kNominalFullScale = 100.0;
+    static constexpr double kLowestReading = 40.0;  // a sound level meter's sane range
+    static constexpr double kHighestReading = 130.0;
+
+    std::optional<double> fullScale;    // set: calibrated
+    std::optional<double> speechLevel;  // set: presented at this dB SPL
+
+    double FullScaleOrNominal() const { return fullScale.value_or(kNominalFullScale); }
+};
+
+// The stored level; values out of range or unreadable are ignored.
+ListeningLevel LoadListeningLevel();
+void SaveListeningLevel(const ListeningLevel& level);

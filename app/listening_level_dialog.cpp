@@ -1,0 +1,115 @@
+#include "listening_level_dialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr double kPresentationLevels[] = {50.0, 65.0, 80.0};
+
+QString Decibels(double value)
+{
+    return QLocale(QLocale::German).toString(value, 'f', 1) + QStringLiteral(" dB SPL");
+}
+
+}  // namespace
+
+CListeningLevelDialog::CListeningLevelDialog(const ListeningLevel& current, std::unique_ptr<IWaveOutDevice> toneDevice,
+                                             bool soundPlays, QWidget* parent)
+    : QDialog(parent), m_result(current), m_tone(std::move(toneDevice)), m_state(new QLabel),
+      m_reading(new QLineEdit), m_speech(new QComboBox), m_toneButton(new QPushButton),
+      m_resetButton(new QPushButton(QStringLiteral("Kalibrierung zurücksetzen")))
+{
+    setWindowTitle(QStringLiteral("Wiedergabepegel"));
+    auto* const explanation = new QLabel(
+        QStringLiteral("Der Kalibrierton ist ein 1-kHz-Ton bei %1 dB FS (Effektivwert). Halten Sie einen "
+                       "Schallpegelmesser an den Kopfhörer und tragen Sie seine Anzeige ein.")
+            .arg(CCalibrationTone::kLevelDbFs));
+    explanation->setWordWrap(true);
+    m_toneButton->setEnabled(!soundPlays);
+    if (soundPlays)
+        m_toneButton->setToolTip(QStringLiteral("Erst alle Quellen ausschalten"));
+    m_reading->setPlaceholderText(QStringLiteral("z. B. 74,5"));
+    m_speech->addItem(QStringLiteral("wie aufgenommen"));
+    m_speech->addItem(QStringLiteral("50 dB SPL (leise)"));
+    m_speech->addItem(QStringLiteral("65 dB SPL (normale Unterhaltung)"));
+    m_speech->addItem(QStringLiteral("80 dB SPL (laut)"));
+    for (int i = 0; i < 3; ++i)
+        if (current.speechLevel == kPresentationLevels[i])
+            m_speech->setCurrentIndex(i + 1);
+
+    auto* const form = new QFormLayout;
+    form->addRow(QStringLiteral("Jetzt:"), m_state);
+    form->addRow(QStringLiteral("Kalibrierton:"), m_toneButton);
+    form->addRow(QStringLiteral("Anzeige des Pegelmessers (dB SPL):"), m_reading);
+    form->addRow(QString(), m_resetButton);
+    form->addRow(QStringLiteral("Sprache wiedergeben mit:"), m_speech);
+
+    auto* const buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Abbrechen"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_toneButton, &QPushButton::clicked, this, [this] { ToggleTone(); });
+    connect(m_resetButton, &QPushButton::clicked, this, [this] {
+        m_result.fullScale.reset();
+        m_reading->clear();
+        ShowState();
+    });
+
+    auto* const layout = new QVBoxLayout(this);
+    layout->addWidget(explanation);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    ShowState();
+}
+
+void CListeningLevelDialog::ShowState()
+{
+    m_state->setText(m_result.fullScale
+                         ? QStringLiteral("kalibriert: 0 dB FS = %1").arg(Decibels(*m_result.fullScale))
+                         : QStringLiteral("nicht kalibriert: Pegel nominell (0 dB FS = 100 dB SPL)"));
+    m_toneButton->setText(m_tone.Playing() ? QStringLiteral("Ton anhalten") : QStringLiteral("Ton abspielen"));
+}
+
+void CListeningLevelDialog::ToggleTone()
+{
+    if (m_tone.Playing())
+        m_tone.Stop();
+    else if (!m_tone.Start())
+        QMessageBox::warning(this, windowTitle(), QStringLiteral("Failed to open replay device"));
+    ShowState();
+}
+
+void CListeningLevelDialog::done(int result)
+{
+    if (result == QDialog::Accepted) {
+        ListeningLevel chosen = m_result;
+        const QString text = m_reading->text().trimmed();
+        if (!text.isEmpty()) {
+            // A decimal comma or point, as the meter shows it.
+            bool ok = false;
+            const double reading = QLocale::c().toDouble(QString(text).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
+            if (!ok || !(reading >= ListeningLevel::kLowestReading && reading <= ListeningLevel::kHighestReading)) {
+                QMessageBox::warning(this, windowTitle(),
+                                     QStringLiteral("Die Anzeige „%1“ ist kein Schallpegel zwischen %2 und %3 dB "
+                                                    "SPL. Der Wiedergabepegel bleibt, wie er ist.")
+                                         .arg(text)
+                                         .arg(ListeningLevel::kLowestReading)
+                                         .arg(ListeningLevel::kHighestReading));
+                return;
+            }
+            chosen.fullScale = reading - CCalibrationTone::kLevelDbFs;
+        }
+        const int speech = m_speech->currentIndex();
+        chosen.speechLevel = speech == 0 ? std::nullopt : std::optional<double>(kPresentationLevels[speech - 1]);
+        m_result = chosen;
+    }
+    m_tone.Stop();
+    QDialog::done(result);
+}
