@@ -19,6 +19,10 @@ void CLossProcessor::ProcessBlock()
     const float* const highFreqGain = lossy ? m_fHighFreqGain : m_fNormalHighFreqGain;
     const bool audiogram = lossy && m_audiogram.Active();
     const bool presented = m_presentationLevel.has_value();
+    if (presented && m_presentedSpeech != m_sources.m_pSourceData[0])
+        PreparePresentation();  // the speech was loaded after the level was chosen
+    if (m_bMeasureLevels || (audiogram && m_bRecruitment))
+        m_recruitment.BeginBlock();
     float spectrum[kFrameSize];
     float magnitudes[kBins];
     short frame[kFrameSize];
@@ -34,10 +38,14 @@ void CLossProcessor::ProcessBlock()
         spectrum[1] = 0.0f;  // nothing is kept at half the sampling rate
         for (int i = 0; i < kFrameSize; ++i)
             spectrum[i] *= highFreqGain[i];
-        if (audiogram && m_bRecruitment)
+        if (audiogram && m_bRecruitment) {
             m_recruitment.Apply(spectrum);
-        else if (audiogram)
-            m_audiogram.Apply(spectrum);
+        } else {
+            if (m_bMeasureLevels)
+                m_recruitment.Measure(spectrum);
+            if (audiogram)
+                m_audiogram.Apply(spectrum);
+        }
         SynthesiseFrame(frame, spectrum);
         AddSamples(m_sOutput + kHop * k, frame, kFrameSize);
     }

@@ -44,7 +44,7 @@ void CLossProcessor::SetAudiogram(const CAudiogram* audiogram)
     m_audiogram.Build(audiogram);
     if (audiogram) {
         m_activeAudiogram = *audiogram;
-        m_recruitment.Build(*audiogram, m_dFullScaleLevel);
+        m_recruitment.Build(*audiogram);
     } else {
         m_activeAudiogram.reset();
     }
@@ -76,8 +76,7 @@ void CLossProcessor::UpdateAudiogramSmearing()
 void CLossProcessor::SetFullScaleLevel(double dbSpl)
 {
     m_dFullScaleLevel = dbSpl;
-    if (m_activeAudiogram)
-        m_recruitment.Build(*m_activeAudiogram, m_dFullScaleLevel);
+    m_recruitment.SetFullScaleLevel(dbSpl);
     PreparePresentation();
 }
 
@@ -90,14 +89,17 @@ void CLossProcessor::SetPresentationLevel(std::optional<double> dbSpl)
 void CLossProcessor::PreparePresentation()
 {
     constexpr double kHighestSpl = 100.0;
+    m_presentedSpeech = m_sources.m_pSourceData[0];
     if (!m_presentationLevel) {
         m_fPresentationGain = 1.0f;
         m_limiter.SetCeiling(32767.0);
         return;
     }
+    // Without speech there is nothing to measure: the recordings play as loaded.
     const double speech = ActiveSpeechLevelDbFs(m_sources.m_pSourceData[0], m_sources.m_nSourceLen[0]);
     const double speechSpl = m_dFullScaleLevel + speech;
-    m_fPresentationGain = static_cast<float>(std::pow(10.0, (*m_presentationLevel - speechSpl) / 20.0));
+    m_fPresentationGain =
+        speech > -100.0 ? static_cast<float>(std::pow(10.0, (*m_presentationLevel - speechSpl) / 20.0)) : 1.0f;
     // The peak of a sine at the highest level.
     m_limiter.SetCeiling(32768.0 * std::sqrt(2.0) * std::pow(10.0, (kHighestSpl - m_dFullScaleLevel) / 20.0));
 }

@@ -58,6 +58,9 @@ public:
     void SetRecruitment(bool on) { m_bRecruitment = on; }
     bool Recruitment() const { return m_bRecruitment; }
     const CRecruitmentStage& RecruitmentStage() const { return m_recruitment; }
+    // Keeps the recruitment stage's band levels (the sound at the ear, in
+    // dB SPL) up to date also while it does not act, for a display of them.
+    void SetLevelMeasurement(bool on) { m_bMeasureLevels = on; }
     // The calibration: the sound pressure level in dB SPL that digital RMS 1
     // (0 dB FS) plays at. 100 until set.
     void SetFullScaleLevel(double dbSpl);
@@ -125,6 +128,7 @@ private:
     std::optional<CAudiogram> m_activeAudiogram;
     CRecruitmentStage m_recruitment;
     bool m_bRecruitment = true;
+    bool m_bMeasureLevels = false;
     double m_dFullScaleLevel = 100.0;
     bool m_bAudiogramSmearing = false;
     double m_dSmearBelowBark = 0.0;  // added to the slider's smearing
@@ -132,6 +136,7 @@ private:
     void UpdateAudiogramSmearing();
     std::optional<double> m_presentationLevel;
     float m_fPresentationGain = 1.0f;
+    const short* m_presentedSpeech = nullptr;  // the speech the gain was measured on
     CLimiter m_limiter;
     void PreparePresentation();
     bool m_bNormalHearing = false;

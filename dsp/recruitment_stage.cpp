@@ -32,15 +32,7 @@ void CRecruitmentStage::SetAnalysisWindow(const float* window, int windowLength)
     for (int i = 0; i < windowLength; ++i)
         windowPower += static_cast<double>(window[i]) * window[i];
     m_fullScalePowerDb = 10.0 * std::log10(256.0 * windowPower * 32768.0 * 32768.0);
-}
-
-double CRecruitmentStage::InputLevelFor(double outputLevel, double hearingLevel)
-{
-    if (hearingLevel <= 0.0 || outputLevel >= kCatchUpLevel)
-        return outputLevel;
-    const double loss = std::min(hearingLevel, kCatchUpLevel - 1.0);
-    const double expansion = kCatchUpLevel / (kCatchUpLevel - loss);
-    return kCatchUpLevel + (outputLevel - kCatchUpLevel) / expansion;
+    m_powerToDbSpl = m_fullScaleSpl - m_fullScalePowerDb;
 }
 
 CRecruitmentStage::CRecruitmentStage()
@@ -53,6 +45,7 @@ CRecruitmentStage::CRecruitmentStage()
         m_high[b] = std::clamp(std::max(high, centre + kLobeBins), 1, kBins - 1);
         m_smoother[b].SetTimes(kFramesPerSecond, kAttackSeconds, kReleaseSeconds);
         m_smoother[b].Reset(kSilenceDb);
+        m_blockPeak[b] = kSilenceDb;
     }
     for (int k = 0; k < kBins; ++k) {
         const double position = std::clamp(HzToBark(k * kBinHz) - 0.5, 0.0, kBands - 1.0);
@@ -62,26 +55,44 @@ CRecruitmentStage::CRecruitmentStage()
     }
 }
 
-void CRecruitmentStage::Build(const CAudiogram& audiogram, double fullScaleSpl)
+void CRecruitmentStage::SetFullScaleLevel(double fullScaleSpl)
 {
-    m_powerToDbSpl = fullScaleSpl - m_fullScalePowerDb;
+    m_fullScaleSpl = fullScaleSpl;
+    m_powerToDbSpl = m_fullScaleSpl - m_fullScalePowerDb;
+}
+
+void CRecruitmentStage::Build(const CAudiogram& audiogram)
+{
     for (int b = 0; b < kBands; ++b)
         m_hearingLevel[b] = audiogram.LevelAt(BarkToHz(b + 0.5));
 }
 
-void CRecruitmentStage::Apply(float* spectrum)
+void CRecruitmentStage::Measure(const float* spectrum)
 {
     float power[kBins];
     power[0] = 0.0f;
     for (int k = 1; k < kBins; ++k)
         power[k] = spectrum[2 * k] * spectrum[2 * k] + spectrum[2 * k + 1] * spectrum[2 * k + 1];
-
-    float gain[kBands];
     for (int b = 0; b < kBands; ++b) {
         double sum = 1e-20;  // silence: a very low level rather than none
         for (int k = m_low[b]; k <= m_high[b]; ++k)
             sum += power[k];
-        const double level = m_smoother[b].Next(10.0 * std::log10(sum) + m_powerToDbSpl);
+        m_blockPeak[b] = std::max(m_blockPeak[b], m_smoother[b].Next(10.0 * std::log10(sum) + m_powerToDbSpl));
+    }
+}
+
+void CRecruitmentStage::BeginBlock()
+{
+    for (double& peak : m_blockPeak)
+        peak = kSilenceDb;
+}
+
+void CRecruitmentStage::Apply(float* spectrum)
+{
+    Measure(spectrum);
+    float gain[kBands];
+    for (int b = 0; b < kBands; ++b) {
+        const double level = m_smoother[b].Level();
         const double change = OutputLevel(level, m_hearingLevel[b]) - level;
         gain[b] = change == 0.0 ? 1.0f : static_cast<float>(std::pow(10.0, change / 20.0));
     }

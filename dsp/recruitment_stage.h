@@ -23,37 +23,43 @@ public:
     // levels at or above C are taken as just below it (no sound is heard
     // below C).
     static double OutputLevel(double inputLevel, double hearingLevel);
-    // The law undone: the input level that comes out at `outputLevel`.
-    static double InputLevelFor(double outputLevel, double hearingLevel);
 
     CRecruitmentStage();
     // `window` is the frame's analysis window (`windowLength` samples, placed
     // in a 512-point transform); band powers are referred to a full-scale
     // signal's through it.
     void SetAnalysisWindow(const float* window, int windowLength);
-    // The hearing level of every band, and the calibration: digital RMS 1
-    // (0 dB FS) plays at `fullScaleSpl` dB SPL. The smoothed levels carry
-    // over a rebuild.
-    void Build(const CAudiogram& audiogram, double fullScaleSpl);
+    // The calibration: digital RMS 1 (0 dB FS) plays at `fullScaleSpl` dB SPL.
+    void SetFullScaleLevel(double fullScaleSpl);
+    // The hearing level of every band. The smoothed levels carry over.
+    void Build(const CAudiogram& audiogram);
 
-    // One frame: measures, smooths and applies the gains to a packed
-    // spectrum (float 0 DC, float 1 half the sampling rate, bin k in 2k, 2k+1).
+    // One frame of a packed spectrum (float 0 DC, float 1 half the sampling
+    // rate, bin k in 2k, 2k+1): measures and smooths the band levels.
+    void Measure(const float* spectrum);
+    // Measures, then applies the gains of the law.
     void Apply(float* spectrum);
 
     // The smoothed level of each band after the last frame, in dB SPL.
     double BandLevel(int band) const { return m_smoother[band].Level(); }
+    // The highest smoothed level of each band since BeginBlock: what a block
+    // brought to the ear.
+    void BeginBlock();
+    double BlockPeakLevel(int band) const { return m_blockPeak[band]; }
     double BandHearingLevel(int band) const { return m_hearingLevel[band]; }
     // The band level's frequency range in bins, both included.
     int BandLow(int band) const { return m_low[band]; }
     int BandHigh(int band) const { return m_high[band]; }
 
 private:
+    double m_fullScaleSpl = 100.0;
     double m_fullScalePowerDb = 0.0;  // 10·log10 of a full-scale signal's band power
-    double m_powerToDbSpl = 0.0;
+    double m_powerToDbSpl = 0.0;      // from 10·log10 of a band power to dB SPL
     int m_low[kBands];
     int m_high[kBands];
     double m_hearingLevel[kBands] = {};
     CLevelSmoother m_smoother[kBands];
+    double m_blockPeak[kBands];
     // Bin k takes band m_binBand[k]'s gain times (1 - t) and the next one's times t.
     int m_binBand[kBins];
     float m_binShare[kBins];

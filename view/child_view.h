@@ -45,7 +45,11 @@ public:
     // The spectrum in dB SPL at the ear, before the loss, with the
     // audiogram's threshold over it; the relative display otherwise.
     void DrawSplSpectrum(CSurface& surface, int left, int top, int width, int height);
-    void SetSplDisplay(bool on) { m_bSplDisplay = on; }
+    void SetSplDisplay(bool on)
+    {
+        m_bSplDisplay = on;
+        SetLevelMeasurement(on);
+    }
     bool SplDisplay() const { return m_bSplDisplay; }
     // Whether the listening level is calibrated; levels are nominal otherwise,
     // and the view says so wherever they matter.

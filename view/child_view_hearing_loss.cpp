@@ -13,9 +13,6 @@ constexpr ColorRef kWhite = 0x00FFFFFF;
 constexpr double kLossOpacity = 0.35;
 constexpr int kShownDecibels = 50;  // the spectrum's height
 constexpr double kHighestSpl = 120.0;  // the top of the dB SPL display
-// A display band's level for a full-scale sine (RMS 32768) on a bin: its
-// Hann-windowed magnitudes, A·N/2 with A = 32768·√2 and N = 4096, in dB.
-constexpr double kDisplayFullScaleDb = 159.55;
 
 }  // namespace
 
@@ -79,17 +76,11 @@ void CChildView::DrawSplSpectrum(CSurface& surface, int left, int top, int width
     const int bw = width / 23;
     const std::optional<CAudiogram>& audiogram = ActiveAudiogram();
     const bool lossy = audiogram && !NormalHearing();
-    // What reaches the ear is what plays with the loss undone: the band's
-    // hearing level added back, or the recruitment law inverted.
+    // The recruitment stage's Bark bands, measured before the loss, at their
+    // highest in the last block: band b spans b to b + 1 Bark, and the
+    // display's axis starts at 1 Bark.
     for (int i = 0; i < kBands; ++i) {
-        double level = FullScaleLevel() + m_dBandLevel[i] - kDisplayFullScaleDb;
-        if (lossy) {
-            const double hearing = std::max(0.0, audiogram->LevelAt((m_nBandEdgeHz[i] + m_nBandEdgeHz[i + 1]) / 2.0));
-            if (!Recruitment())
-                level += hearing;
-            else if (level < CRecruitmentStage::kCatchUpLevel && hearing > 0.0)
-                level = CRecruitmentStage::InputLevelFor(level, hearing);
-        }
+        const double level = RecruitmentStage().BlockPeakLevel(i + 1);
         if (!(level > 0.0))
             continue;
         const int barTop = static_cast<int>((top + height) - std::min(level, kHighestSpl) * pxPerDb);

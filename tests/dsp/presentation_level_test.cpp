@@ -70,14 +70,15 @@ TEST(PresentationLevel, RecordingsAreScaledSoThatTheSpeechPlaysAtTheChosenLevel)
     const std::vector<short> speech = Sine(2 * 44100, -20.0);  // 80 dB SPL at full scale 100
     const auto play = [&](std::optional<double> level, double fullScale) {
         CSourceBank sources;
+        CLossProcessor processor(sources);
+        // Chosen before the recordings load, as at start-up.
+        processor.SetFullScaleLevel(fullScale);
+        processor.SetPresentationLevel(level);
         sources.m_pSourceData[0] = NewSamples(speech);
         sources.m_nSourceLen[0] = static_cast<int>(speech.size());
-        CLossProcessor processor(sources);
         g_dGainCurveSetting = -1.0;
         processor.BuildHighFreqGain();
         processor.m_bSourceOn[0] = 1;
-        processor.SetFullScaleLevel(fullScale);
-        processor.SetPresentationLevel(level);
         PlaybackRig rig;
         rig.Play(processor, 10);
         return rig.played;

@@ -62,7 +62,8 @@ TEST(Recruitment, BandLevelsAreCalibratedSoundPressureLevels)
     CLossProcessor processor(sources);
     CRecruitmentStage stage;
     stage.SetAnalysisWindow(processor.m_fAnalysisWindow, CLossProcessor::kFrameInput);
-    stage.Build(Flat(0), 100.0);
+    stage.Build(Flat(0));
+    stage.SetFullScaleLevel(100.0);
     const double amplitude = 32768.0 * std::sqrt(2.0) * 0.1;
     std::vector<short> tone(256);
     for (int i = 0; i < 256; ++i)
@@ -85,7 +86,7 @@ TEST(Recruitment, NormalHearingInEveryBandChangesNothingAtAll)
     CRecruitmentStage stage;
     std::vector<float> window(256, 0.5f);
     stage.SetAnalysisWindow(window.data(), 256);
-    stage.Build(Flat(0), 100.0);
+    stage.Build(Flat(0));
     std::mt19937 random(5);
     std::uniform_real_distribution<float> value(-1e5f, 1e5f);
     float spectrum[512];

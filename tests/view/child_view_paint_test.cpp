@@ -1,6 +1,9 @@
 #include "view_fixture.h"
 
 #include "audiogram.h"
+#include "test_support.h"
+
+#include <cmath>
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -274,32 +277,31 @@ TEST_F(ViewTest, TheSpectrumInDecibelsSplShowsTheSoundAtTheEarUnderTheThreshold)
     Resize(1020, 700);  // spectrum area: top 158, height 522, 4.35 pixels per dB up to 120 dB SPL
     view->SetSplDisplay(true);
     view->SetCalibrated(true);
-    for (int i = 0; i < CLossProcessor::kBands; ++i)
-        view->m_dBandLevel[i] = -100.0;
-    // A display level of 159.55 - 40 is 40 dB below a full-scale sine: 60 dB
-    // SPL at full scale 100, a bar 261 pixels tall, from y = 419.
-    view->m_dBandLevel[5] = 159.55 - 40.0;
-    const ColorRef band5 = CChildView::HsvToRgb(300 * 5 / 23, 0.75, 1.0);
+    // A 1 kHz tone at RMS 20 dB below full scale: 80 dB SPL at full scale
+    // 100 in the Bark band 7..8 (1 kHz lies at 7.70 Bark), drawn as the
+    // seventh bar (the axis starts at 1 Bark): 348 pixels tall, from y = 332.
+    std::vector<short> tone(20000);
+    for (std::size_t i = 0; i < tone.size(); ++i)
+        tone[i] = static_cast<short>(std::lround(32768 * std::sqrt(2.0) * 0.1 * std::sin(2 * M_PI * 1000 * i / 44100.0)));
+    sources.m_pSourceData[0] = NewSamples(tone);
+    sources.m_nSourceLen[0] = static_cast<int>(tone.size());
+    view->m_bSourceOn[0] = 1;
+    view->ProcessBlock();
+    const ColorRef band6 = CChildView::HsvToRgb(300 * 6 / 23, 0.75, 1.0);
     QImage image = Render();
-    EXPECT_EQ(At(image, 235, 420), band5);
-    EXPECT_EQ(At(image, 235, 417), kWhite);
+    EXPECT_EQ(At(image, 6 * 43 + 20, 334), band6);
+    EXPECT_EQ(At(image, 6 * 43 + 20, 329), kWhite);
 
-    // A flat 30 dB HL as a fixed attenuation: 30 dB more reached the ear,
-    // 90 dB SPL, from y = 288; the threshold lies at 30 dB, y = 549.
+    // The sound at the ear does not change with the loss; the threshold of
+    // a flat 30 dB HL lies at y = 680 - 130.5.
     std::string error;
     const auto flat = CAudiogram::Make({{1000, 30}}, error);
     view->SetAudiogram(&*flat);
-    view->SetRecruitment(false);
+    view->ProcessBlock();
     image = Render();
-    EXPECT_EQ(At(image, 235, 289), band5);
-    EXPECT_EQ(At(image, 235, 286), kWhite);
+    EXPECT_EQ(At(image, 6 * 43 + 20, 334), band6);
+    EXPECT_EQ(At(image, 6 * 43 + 20, 329), kWhite);
     EXPECT_EQ(At(image, 600, 549), 0x00A02070u) << "the threshold";
-    // With recruitment the law is undone: ER = 105 / 75 = 1.4, 60 dB SPL
-    // heard came from 105 - 45 / 1.4 = 72.9 dB SPL, from y = 363.
-    view->SetRecruitment(true);
-    image = Render();
-    EXPECT_EQ(At(image, 235, 364), band5);
-    EXPECT_EQ(At(image, 235, 361), kWhite);
 }
 
 TEST(HsvToRgb, ColourConversion)
