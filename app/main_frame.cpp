@@ -1,7 +1,7 @@
 #include "main_frame.h"
 
-#include "sonafel_app.h"
 #include "hearing_loss_menu.h"
+#include "sonafel_app.h"
 #include "splash_wnd.h"
 
 #include <QMenuBar>

@@ -122,6 +122,8 @@ private:
     void PrepareSmearWeights();
     static void FillHighFreqGain(double setting, float* gain);
     static void ApplyLoudnessSetting(double loudness, short* samples, int count);
+    void UpdateAudiogramSmearing();
+    void PreparePresentation();
 
     CSourceBank& m_sources;
     CAudiogramStage m_audiogram;
@@ -133,12 +135,10 @@ private:
     bool m_bAudiogramSmearing = false;
     double m_dSmearBelowBark = 0.0;  // added to the slider's smearing
     double m_dSmearAboveBark = 0.0;
-    void UpdateAudiogramSmearing();
     std::optional<double> m_presentationLevel;
     float m_fPresentationGain = 1.0f;
     const short* m_presentedSpeech = nullptr;  // the speech the gain was measured on
     CLimiter m_limiter;
-    void PreparePresentation();
     bool m_bNormalHearing = false;
     float m_fNormalHighFreqGain[kFrameSize];  // the curve at setting 1.0
 

@@ -21,6 +21,7 @@ readonly kSlider=A08060 kThumb=5F7F9F kNormalBanner=309030
 inner() {
     set -euo pipefail
     work="$(mktemp -d)"
+    export XDG_CONFIG_HOME="$work/config"  # the program's settings start empty
     app=
     trap 'kill $app "$wm" 2>/dev/null || true; rm -rf "$work"' EXIT
     openbox >/dev/null 2>&1 &
