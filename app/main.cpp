@@ -1,7 +1,12 @@
+#include "command_line.h"
 #include "sonafel_app.h"
+
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
+    if (const int status = AnswerInformationalOptions(argc, argv, stdout); status >= 0)
+        return status;
     CSonafelApp app(argc, argv);
     QStringList arguments = app.arguments();
     arguments.removeFirst();

@@ -4,6 +4,7 @@
 #include "home_page.h"
 #include "main_frame.h"
 #include "mem_play.h"
+#include "recording_location.h"
 #include "report.h"
 #include "splash_wnd.h"
 #include "wave_out_choice.h"
@@ -12,6 +13,8 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QUrl>
+
+#include <string>
 
 namespace {
 
@@ -57,7 +60,9 @@ bool CSonafelApp::InitInstance(const QStringList& arguments)
     g_memPlay.SetDevice(m_device.get());
 
     m_pMainFrame = new CMainFrame(*this, *this);
-    const char* const files[kSourceCount] = {"sprache.wav", "music.wav", "noise.wav"};
+    const std::string located[kSourceCount] = {LocateRecording("sprache.wav"), LocateRecording("music.wav"),
+                                               LocateRecording("noise.wav")};
+    const char* const files[kSourceCount] = {located[0].c_str(), located[1].c_str(), located[2].c_str()};
     LoadSources(files);
     m_pMainFrame->show();
     m_pMainFrame->setWindowIcon(windowIcon());

@@ -68,6 +68,9 @@ def main():
             icon(size, png)
             sizes.append(png)
         convert(*sizes, os.path.join(HERE, "sonafel.ico"))
+        # The same images for the desktop's icon theme.
+        for size, png in zip((16, 32, 48), sizes):
+            convert(png, os.path.join(HERE, "icons", "sonafel-%d.png" % size))
     splash(os.path.join(HERE, "splash.bmp"))
 
 

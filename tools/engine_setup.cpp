@@ -1,9 +1,14 @@
 #include "engine_setup.h"
 
+#include "recording_location.h"
+
+#include <string>
+
 void LoadRecordings(const RenderOptions& options, CSourceBank& sources)
 {
-    const char* const paths[kSourceCount] = {options.speechPath.c_str(), options.musicPath.c_str(),
-                                             options.noisePath.c_str()};
+    const std::string located[kSourceCount] = {LocateRecording(options.speechPath), LocateRecording(options.musicPath),
+                                               LocateRecording(options.noisePath)};
+    const char* const paths[kSourceCount] = {located[0].c_str(), located[1].c_str(), located[2].c_str()};
     sources.LoadSources(paths);
 }
 

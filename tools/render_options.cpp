@@ -33,7 +33,12 @@ const char* const kRenderUsage =
     "  --seconds S      length of the output (default 10)\n"
     "  --blocks N       length in blocks of 3968 samples\n"
     "  --exact          write the blocks as queued, without the output volume\n"
-    "  --bands CSV      write each block's 23 band levels and the maximum level\n";
+    "  --bands CSV      write each block's 23 band levels and the maximum level\n"
+    "  --list-presets   list the standard losses and exit\n"
+    "  --help, --version  show this text or the version and exit\n"
+    "\n"
+    "The default recordings are read from the current directory, or else from the installed\n"
+    "data directory. Exit status: 0 done, 1 the output cannot be written, 2 bad options.\n";
 
 namespace {
 
@@ -140,6 +145,8 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
             options.smearingFromAudiogram = true;
         } else if (arg == "--normal") {
             options.normalHearing = true;
+        } else if (arg == "--version") {
+            options.version = true;
         } else if (arg == "--list-presets") {
             options.listPresets = true;
         } else if (arg == "--recruitment") {
@@ -208,7 +215,7 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
             return false;
         }
     }
-    if (!options.help && !options.listPresets && options.outputPath.empty()) {
+    if (!options.help && !options.listPresets && !options.version && options.outputPath.empty()) {
         error = "no output file given";
         return false;
     }

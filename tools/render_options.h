@@ -25,6 +25,7 @@ struct RenderOptions {
     std::string outputPath;
     bool help = false;
     bool listPresets = false;
+    bool version = false;
 };
 
 // Parses the command line (argv[0] is the program). On a bad option or value

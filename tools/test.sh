@@ -13,6 +13,30 @@ cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$root/build" -j"$jobs"
 ctest --test-dir "$root/build" -j"$jobs" --output-on-failure
 
+echo "== Debian package"
+(cd "$root/build" && rm -f sonafel_*.deb && cpack -G DEB >/dev/null)
+package="$(ls "$root"/build/sonafel_*.deb)"
+dpkg-deb -I "$package"
+contents="$(dpkg-deb -c "$package" | awk '{print $6}')"
+for file in ./usr/bin/sonafel ./usr/bin/sonafel-render ./usr/share/sonafel/sprache.wav ./usr/share/sonafel/music.wav \
+            ./usr/share/sonafel/noise.wav ./usr/share/applications/sonafel.desktop \
+            ./usr/share/metainfo/sonafel.metainfo.xml ./usr/share/icons/hicolor/48x48/apps/sonafel.png \
+            ./usr/share/man/man1/sonafel.1 ./usr/share/man/man1/sonafel-render.1; do
+    grep -qxF "$file" <<<"$contents" || { echo "the package lacks $file"; exit 1; }
+done
+depends="$(dpkg-deb -f "$package" Depends)"
+for library in libqt6widgets6 libportaudio2 qt6-qpa-plugins; do
+    grep -q "$library" <<<"$depends" || { echo "the package does not depend on $library"; exit 1; }
+done
+# On CI, as root: the package installs, works from any folder, and goes again.
+if [[ "${CI:-}" == true && $(id -u) -eq 0 ]] && ! dpkg-query -W sonafel >/dev/null 2>&1; then
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$package" >/dev/null
+    (cd "$(mktemp -d)" && sonafel --version && sonafel-render --seconds 1 check.wav)
+    DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq sonafel >/dev/null
+    [[ ! -e /usr/bin/sonafel && ! -e /usr/share/sonafel ]] || { echo "apt-get remove left files behind"; exit 1; }
+    echo "installed with apt-get, ran, removed cleanly"
+fi
+
 echo "== Fuzz the WAV loader for ${FUZZ_SECONDS:-60} s"
 cmake -S "$root" -B "$root/build-fuzz" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DSONAFEL_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
