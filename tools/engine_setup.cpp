@@ -1,15 +1,32 @@
 #include "engine_setup.h"
 
 #include "recording_location.h"
+#include "report.h"
+#include "sound_file_loader.h"
 
+#include <algorithm>
 #include <string>
 
 void LoadRecordings(const RenderOptions& options, CSourceBank& sources)
 {
     const std::string located[kSourceCount] = {LocateRecording(options.speechPath), LocateRecording(options.musicPath),
                                                LocateRecording(options.noisePath)};
-    const char* const paths[kSourceCount] = {located[0].c_str(), located[1].c_str(), located[2].c_str()};
-    sources.LoadSources(paths);
+    if (!options.anyFormat) {
+        const char* const paths[kSourceCount] = {located[0].c_str(), located[1].c_str(), located[2].c_str()};
+        sources.LoadSources(paths);
+        return;
+    }
+    for (int source = 0; source < kSourceCount; ++source) {
+        LoadedSound sound;
+        std::string error;
+        if (!LoadSoundFile(located[source], kSourceTargetPeak[source], sound, error)) {
+            ReportFailure(error);  // the source stays silent
+            continue;
+        }
+        sources.m_pSourceData[source] = new short[sound.samples.size()];
+        std::copy(sound.samples.begin(), sound.samples.end(), sources.m_pSourceData[source]);
+        sources.m_nSourceLen[source] = static_cast<int>(sound.samples.size());
+    }
 }
 
 void SetUpAsTheUserWould(const RenderOptions& options, CLossProcessor& processor)

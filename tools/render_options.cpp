@@ -7,8 +7,8 @@
 #include <sstream>
 
 const char* const kRenderUsage =
-    "usage: sonafel-render [--speech F] [--music F] [--noise F] [--on LIST] [--loudness X] [--highfreq X]\n"
-    "                      [--resolution X] [--audiogram A] [--recruitment on|off] [--level DB]\n"
+    "usage: sonafel-render [--speech F] [--music F] [--noise F] [--any-format] [--on LIST] [--loudness X]\n"
+    "                      [--highfreq X] [--resolution X] [--audiogram A] [--recruitment on|off] [--level DB]\n"
     "                      [--speech-level DB] [--smearing-from-audiogram] [--normal]\n"
     "                      [--seconds S | --blocks N] [--exact] [--bands CSV] OUTPUT.wav\n"
     "       sonafel-render --list-presets\n"
@@ -16,6 +16,8 @@ const char* const kRenderUsage =
     "Renders what the demonstrator plays, after the sliders have been set and the sources in\n"
     "LIST switched on, to a 44100 Hz 16-bit mono WAV file.\n"
     "  --speech F, --music F, --noise F   recordings (default sprache.wav, music.wav, noise.wav)\n"
+    "  --any-format     read the recordings in any format, rate and channel count (FLAC, Ogg,\n"
+    "                   MP3, WAV of any depth, ...), resampled to 44100 Hz mono\n"
     "  --on LIST        comma list of speech, music, noise (default speech)\n"
     "  --loudness X     settings from 0 (strongest loss) to 1 (no loss, the default)\n"
     "  --highfreq X\n"
@@ -141,6 +143,8 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
             options.help = true;
         } else if (arg == "--exact") {
             options.exact = true;
+        } else if (arg == "--any-format") {
+            options.anyFormat = true;
         } else if (arg == "--smearing-from-audiogram") {
             options.smearingFromAudiogram = true;
         } else if (arg == "--normal") {

@@ -15,6 +15,7 @@ struct RenderOptions {
     double resolution = 1.0;
     long long samples = 10LL * 44100;  // length of the output
     bool exact = false;                // blocks as queued, without the device volume
+    bool anyFormat = false;            // recordings in any format and rate
     std::string bandsPath;             // empty: no band log
     AudiogramChoice audiogram;         // none: the sliders alone
     bool normalHearing = false;        // all losses off, for comparison

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -294,4 +295,25 @@ TEST_F(RenderTool, ATonesOnsetThroughRecruitmentOvershootsByLessThan3Decibels)
         loudest = std::max(loudest, rms(from, 220));
     EXPECT_GT(steady, 0.0);
     EXPECT_LT(20 * std::log10(loudest / steady), 3.0);
+}
+
+TEST_F(RenderTool, AnyFormatOnlyWhenAskedAndTheOldLoaderWithItsMessagesOtherwise)
+{
+    // A 48 kHz stereo FLAC file of a 1 kHz tone, written by sox.
+    const std::string flac = dir.Path("tone.flac").string();
+    ASSERT_EQ(std::system(("sox -n -r 48000 -c 2 '" + flac + "' synth 2 sine 1000 vol 0.5").c_str()), 0);
+    std::string errors;
+    EXPECT_EQ(Run("--speech tone.flac --seconds 1 plain.wav", &errors), 0);
+    EXPECT_EQ(errors.substr(0, errors.find('\n')), "Not WAV format 'tone.flac'");
+    EXPECT_EQ(Run("--any-format --speech tone.flac --seconds 1 --on speech any.wav", &errors), 0);
+    // All three load, as without --any-format; noise.wav is missing.
+    EXPECT_EQ(errors.rfind("'noise.wav' cannot be used: ", 0), 0u) << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    const std::vector<short> out = ReadMonoWav(dir.Path("any.wav"));
+    int crossings = 0;
+    for (std::size_t i = 22050; i < 44100; ++i)
+        crossings += out[i - 1] < 0 && out[i] >= 0;
+    EXPECT_NEAR(crossings * 2.0, 1000.0, 4.0) << "the tone plays at 1 kHz";
+    EXPECT_EQ(Run("--any-format --noise none.ogg --seconds 1 --on speech,noise x.wav", &errors), 0);
+    EXPECT_NE(errors.find("'none.ogg' cannot be used: "), std::string::npos) << errors;
 }

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// A user's own recording in any format and rate the sound-file library reads
+// (WAV of any depth, FLAC, Ogg, MP3, ...), any channel count: mixed down to
+// mono, resampled once to 44100 Hz, and scaled so that its loudest sample has
+// the magnitude `targetPeak`, as the bundled recording it replaces.
+struct LoadedSound {
+    std::vector<short> samples;
+    int sourceRate = 0;
+    int sourceChannels = 0;
+};
+
+// Called now and then with the share of the file read so far (0..1); false
+// stops the loading.
+using LoadProgress = std::function<bool(double)>;
+
+// False with a message naming the file and the reason (the library's own
+// text, or the rates involved) when the file cannot be used.
+bool LoadSoundFile(const std::string& path, int targetPeak, LoadedSound& sound, std::string& error,
+                   const LoadProgress& progress = {});

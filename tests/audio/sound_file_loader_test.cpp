@@ -1,0 +1,136 @@
+#include "sound_file_loader.h"
+#include "test_support.h"
+
+#include <sndfile.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+
+namespace {
+
+// Writes `seconds` of a 1 kHz tone at half of full scale on every channel.
+void WriteTone(const std::filesystem::path& path, int format, int rate, int channels, double seconds = 1.0)
+{
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = format;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr) << path << ": " << sf_strerror(nullptr);
+    const int frames = static_cast<int>(seconds * rate);
+    std::vector<float> samples(static_cast<std::size_t>(frames) * channels);
+    for (int i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c)
+            samples[static_cast<std::size_t>(i) * channels + c] =
+                static_cast<float>(0.5 * std::sin(2 * M_PI * 1000.0 * i / rate));
+    sf_writef_float(file, samples.data(), frames);
+    sf_close(file);
+}
+
+// The tone's frequency from its upward zero crossings over the middle second's
+// half, and its RMS relative to its peak in dB.
+void CheckTone(const std::vector<short>& samples, int peak, const std::string& what)
+{
+    const std::size_t from = samples.size() / 4, to = from + 22050;
+    ASSERT_GT(samples.size(), to) << what;
+    int crossings = 0;
+    double sum = 0.0;
+    for (std::size_t i = from; i < to; ++i) {
+        crossings += samples[i - 1] < 0 && samples[i] >= 0;
+        sum += static_cast<double>(samples[i]) * samples[i];
+    }
+    EXPECT_NEAR(crossings * 2.0, 1000.0, 4.0) << what << ": the tone stays at 1 kHz";
+    EXPECT_NEAR(20 * std::log10(std::sqrt(sum / 22050) / peak), -3.01, 0.5) << what << ": a sine's RMS, 3 dB under its peak";
+}
+
+}  // namespace
+
+TEST(SoundFileLoader, FormatsRatesDepthsAndChannelsComeOutAs44100HertzMonoAtTheTargetPeak)
+{
+    TempDir dir;
+    struct Case {
+        const char* name;
+        int format;
+        int rate;
+        int channels;
+        int slack;  // samples a codec may add or take at the ends
+    };
+    const Case cases[] = {
+        {"stereo-48k.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 48000, 2, 0},
+        {"8bit-22k.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 22050, 1, 0},
+        {"24bit.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 44100, 1, 0},
+        {"vorbis.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100, 2, 2048},
+        {"lame.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 48000, 1, 3000},
+        {"six-channels.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 32000, 6, 0},
+    };
+    for (const Case& c : cases) {
+        WriteTone(dir.Path(c.name), c.format, c.rate, c.channels);
+        LoadedSound sound;
+        std::string error;
+        ASSERT_TRUE(LoadSoundFile(dir.Path(c.name).string(), 15000, sound, error)) << c.name << ": " << error;
+        EXPECT_EQ(sound.sourceRate, c.rate) << c.name;
+        EXPECT_EQ(sound.sourceChannels, c.channels) << c.name;
+        EXPECT_NEAR(static_cast<double>(sound.samples.size()), 44100.0, 2 + c.slack) << c.name;
+        const auto [low, high] = std::minmax_element(sound.samples.begin(), sound.samples.end());
+        EXPECT_EQ(std::max(-*low, static_cast<int>(*high)), 15000) << c.name;
+        CheckTone(sound.samples, 15000, c.name);
+    }
+}
+
+TEST(SoundFileLoader, ALongFileReportsItsProgressAndCanBeStopped)
+{
+    TempDir dir;
+    WriteTone(dir.Path("three-minutes.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000, 1, 180.0);
+    std::vector<double> shares;
+    LoadedSound sound;
+    std::string error;
+    ASSERT_TRUE(LoadSoundFile(dir.Path("three-minutes.wav").string(), 5000, sound, error, [&](double share) {
+        shares.push_back(share);
+        return true;
+    }));
+    EXPECT_NEAR(static_cast<double>(sound.samples.size()), 180.0 * 44100, 2);
+    ASSERT_GT(shares.size(), 100u);
+    EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()));
+    EXPECT_DOUBLE_EQ(shares.back(), 1.0);
+
+    EXPECT_FALSE(LoadSoundFile(dir.Path("three-minutes.wav").string(), 5000, sound, error,
+                               [](double share) { return share < 0.5; }));
+    EXPECT_EQ(error, "'" + dir.Path("three-minutes.wav").string() + "' cannot be used: loading was stopped");
+}
+
+TEST(SoundFileLoader, FilesThatCannotBeUsedAreNamedWithTheReason)
+{
+    TempDir dir;
+    std::string error;
+    LoadedSound sound;
+    std::ofstream(dir.Path("empty.wav"));
+    EXPECT_FALSE(LoadSoundFile(dir.Path("empty.wav").string(), 15000, sound, error));
+    EXPECT_EQ(error.rfind("'" + dir.Path("empty.wav").string() + "' cannot be used: ", 0), 0u) << error;
+    std::ofstream(dir.Path("text.wav")) << "Dies ist keine Aufnahme, sondern ein Text.\n";
+    EXPECT_FALSE(LoadSoundFile(dir.Path("text.wav").string(), 15000, sound, error));
+    EXPECT_NE(error.find("text.wav' cannot be used: "), std::string::npos) << error;
+    EXPECT_FALSE(LoadSoundFile(dir.Path("missing.flac").string(), 15000, sound, error));
+    EXPECT_NE(error.find("missing.flac' cannot be used: "), std::string::npos) << error;
+    WriteTone(dir.Path("silent.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 0.0);
+    EXPECT_FALSE(LoadSoundFile(dir.Path("silent.wav").string(), 15000, sound, error));
+    EXPECT_EQ(error, "'" + dir.Path("silent.wav").string() + "' cannot be used: it holds no sound");
+
+    // Cut short, or cut while it is read: what is there is used.
+    WriteTone(dir.Path("truncated.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 2.0);
+    std::filesystem::resize_file(dir.Path("truncated.wav"), 44 + 2 * 44100);
+    ASSERT_TRUE(LoadSoundFile(dir.Path("truncated.wav").string(), 15000, sound, error)) << error;
+    EXPECT_EQ(sound.samples.size(), 44100u);
+    WriteTone(dir.Path("vanishing.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 10.0);
+    bool cut = false;
+    ASSERT_TRUE(LoadSoundFile(dir.Path("vanishing.wav").string(), 15000, sound, error, [&](double) {
+        if (!cut)
+            std::filesystem::resize_file(dir.Path("vanishing.wav"), 44 + 2 * 65536);
+        cut = true;
+        return true;
+    })) << error;
+    EXPECT_LT(sound.samples.size(), 10u * 44100);
+    EXPECT_GE(sound.samples.size(), 32768u);
+}
