@@ -1,6 +1,7 @@
 #include "main_frame.h"
 
 #include "hearing_loss_menu.h"
+#include "own_recordings.h"
 #include "sonafel_app.h"
 #include "splash_wnd.h"
 
@@ -12,7 +13,14 @@ CMainFrame::CMainFrame(CSonafelApp& app, CSourceBank& sources) : m_view(sources)
     setWindowTitle(QStringLiteral("Sonafel - Auralith - Quorvale"));
 
     QMenu* const file = menuBar()->addMenu(QStringLiteral("&File"));
+    auto* const own = new COwnRecordings(sources, m_view, this);
+    const char* const ownEntries[kSourceCount] = {"Eigene &Sprache…", "Eigene &Musik…", "Eigene &Hintergrundgeräusche…"};
+    for (int source = 0; source < kSourceCount; ++source)
+        file->addAction(QString::fromUtf8(ownEntries[source]), own, [own, source] { own->Choose(source); });
+    file->addAction(QStringLiteral("Mitgelieferte &Aufnahmen"), own, &COwnRecordings::RestoreBundled);
+    file->addSeparator();
     file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+    m_view.SetDropHandler([own](int source, const QString& path) { own->Load(source, path); });
     new CHearingLossMenu(*menuBar(), m_view, this);
     QMenu* const help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* const homePage = help->addAction(QStringLiteral("Sonafel Home Page"), &app, &CSonafelApp::OpenHomePage);

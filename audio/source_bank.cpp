@@ -16,6 +16,12 @@ void CSourceBank::MixSources(const int* sourceOn, short* buffer, int count)
         if (!sourceOn[source] || length == 0)
             continue;
         int position = m_nSourcePos[source];
+        m_fade[source].FinishIfDone();
+        if (m_fade[source].Active()) {
+            m_fade[source].Mix(buffer, count, m_pSourceData[source], length, position);
+            m_nSourcePos[source] = position;
+            continue;
+        }
         for (int k = 0; k < count;) {
             const int run = count - k < length - position ? count - k : length - position;
             AddSamples(buffer + k, m_pSourceData[source] + position, run);
@@ -41,7 +47,18 @@ void CSourceBank::RewindSources(const int* sourceOn)
         if (position < 0)
             position += length;
         m_nSourcePos[source] = position;
+        if (m_fade[source].Active())
+            m_fade[source].Rewind(kSourceRewind);
     }
+}
+
+void CSourceBank::ReplaceSource(int source, short* samples, int length)
+{
+    if (m_nSourceLen[source] != 0)
+        m_fade[source].Start(m_pSourceData[source], m_nSourceLen[source], m_nSourcePos[source]);
+    m_pSourceData[source] = samples;
+    m_nSourceLen[source] = length;
+    m_nSourcePos[source] = 0;
 }
 
 void CSourceBank::FreeSources()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "source_crossfade.h"
+
 // The three looping recordings: 0 speech, 1 music, 2 noise.
 constexpr int kSourceCount = 3;
 
@@ -35,4 +37,10 @@ struct CSourceBank {
 
     // Frees every loaded recording; the bank is empty afterwards.
     void FreeSources();
+
+    // Puts `samples` (a new[] buffer of `length`) in place of a recording,
+    // from its start; one that plays fades over into it between blocks.
+    void ReplaceSource(int source, short* samples, int length);
+
+    CSourceCrossfade m_fade[kSourceCount];
 };

@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QWidget>
 
+#include <functional>
+
 class CSurface;
 
 // A rectangle, left and top inclusive, right and bottom exclusive.
@@ -55,6 +57,12 @@ public:
     // and the view says so wherever they matter.
     void SetCalibrated(bool calibrated) { m_bCalibrated = calibrated; }
 
+    // A file dropped on a source button: its index (0 speech, 1 music,
+    // 2 noise) and the file. Without a handler the view takes no drops.
+    void SetDropHandler(std::function<void(int, const QString&)> handler);
+    // The source button at a client point, or -1.
+    int SourceButtonAt(int x, int y) const;
+
     // The name the view gives the active audiogram.
     void SetAudiogramName(const QString& name) { m_audiogramName = name; }
     const QString& AudiogramName() const { return m_audiogramName; }
@@ -81,6 +89,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Posts the device's reports to the view as events.
@@ -107,4 +118,5 @@ private:
     QString m_audiogramName;
     bool m_bSplDisplay = false;
     bool m_bCalibrated = false;
+    std::function<void(int, const QString&)> m_dropHandler;
 };

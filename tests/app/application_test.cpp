@@ -16,6 +16,10 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSettings>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
+#include <QDropEvent>
 #include <QSpinBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -27,7 +31,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -410,6 +417,64 @@ TEST_F(Application, RecruitmentSmearingAndTheCalibratedListeningLevelFromTheMenu
     spl->trigger();
     EXPECT_TRUE(view.SplDisplay());
     QSettings().remove(QStringLiteral("calibration"));
+}
+
+TEST_F(Application, OwnRecordingsFromTheFileMenuOrDroppedOnAButtonAndBackToTheBundledOnes)
+{
+    Start({"-Embedding"}, true);
+    QStringList entries;
+    for (QAction* top : App().MainFrame()->menuBar()->actions())
+        if (top->text() == "&File")
+            for (QAction* item : top->menu()->actions())
+                entries << item->text();
+    EXPECT_EQ(entries, (QStringList{"Eigene &Sprache…", "Eigene &Musik…", "Eigene &Hintergrundgeräusche…",
+                                    "Mitgelieferte &Aufnahmen", "", "E&xit"}));
+    const int bundled = App().m_nSourceLen[1];
+
+    // A 48 kHz stereo FLAC file of two seconds, dropped on "Musik" while
+    // speech plays.
+    CChildView& view = App().MainFrame()->View();
+    Click(&view, QPoint(100, 30));
+    ASSERT_TRUE(g_memPlay.m_bOpen);
+    const std::string flac = dir.Path("own.flac").string();
+    ASSERT_EQ(std::system(("sox -n -r 48000 -c 2 '" + flac + "' synth 2 sine 500 vol 0.3").c_str()), 0);
+    const auto drop = [&view](const std::string& file, QPoint at) {
+        // As a drag arrives: it enters, moves over the button and is dropped.
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&view, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&view, &move);
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&view, &dropped);
+    };
+    EXPECT_EQ(view.SourceButtonAt(400, 30), 1);
+    EXPECT_EQ(view.SourceButtonAt(400, 90), -1) << "below the buttons";
+    drop(flac, QPoint(400, 30));
+    EXPECT_TRUE(QTest::qWaitFor([] { return App().m_nSourceLen[1] == 2 * 44100; }, kPatienceMs)) << App().m_nSourceLen[1];
+    EXPECT_EQ(*std::max_element(App().m_pSourceData[1], App().m_pSourceData[1] + 2 * 44100), 10000)
+        << "the music's level";
+
+    // A file that cannot be used is named, and the recording plays on.
+    std::ofstream(dir.Path("text.wav")) << "kein Klang";
+    QString message;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&message] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            message = box->text();
+            box->accept();
+        }
+    });
+    answer.start(20);
+    drop(dir.Path("text.wav").string(), QPoint(400, 30));
+    EXPECT_TRUE(QTest::qWaitFor([&message] { return !message.isEmpty(); }, kPatienceMs));
+    EXPECT_TRUE(message.contains("text.wav' cannot be used: ")) << message.toStdString();
+    EXPECT_EQ(App().m_nSourceLen[1], 2 * 44100);
+
+    MenuAction("&File", "Mitgelieferte &Aufnahmen")->trigger();
+    EXPECT_EQ(App().m_nSourceLen[1], bundled);
+    EXPECT_TRUE(g_memPlay.m_bOpen) << "sound played on throughout";
 }
 
 TEST_F(Application, ClosingTheWindowWhileSoundPlays)

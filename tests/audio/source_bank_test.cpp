@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -70,4 +72,44 @@ TEST_F(SourceBank, MixingAddsAllSourcesAndSaturates)
     std::vector<short> buffer(3, 0);
     bank.MixSources(on, buffer.data(), 3);
     EXPECT_EQ(buffer, (std::vector<short>{30000, -30000, 32767}));
+}
+
+TEST(SourceReplacement, ARecordingReplacedWhilePlayingFadesOverWithoutAClick)
+{
+    const auto sine = [](double hz, int length) {
+        std::vector<short> samples(length);
+        for (int i = 0; i < length; ++i)
+            samples[i] = static_cast<short>(std::lround(10000 * std::sin(2 * M_PI * hz * i / 44100)));
+        return samples;
+    };
+    CSourceBank bank;
+    bank.m_pSourceData[0] = NewSamples(sine(440, 44100));
+    bank.m_nSourceLen[0] = 44100;
+    const int on[kSourceCount] = {1, 0, 0};
+    // Blocks as the processor takes them: 4096 mixed, 128 given back.
+    std::vector<short> heard;
+    const auto block = [&] {
+        std::vector<short> mixed(4096, 0);
+        bank.MixSources(on, mixed.data(), 4096);
+        bank.RewindSources(on);
+        heard.insert(heard.end(), mixed.begin(), mixed.end() - 128);
+    };
+    for (int b = 0; b < 3; ++b)
+        block();
+    const std::vector<short> replacement = sine(660, 30000);
+    bank.ReplaceSource(0, NewSamples(replacement), 30000);
+    EXPECT_EQ(bank.m_nSourceLen[0], 30000);
+    EXPECT_TRUE(bank.m_fade[0].Active());
+    for (int b = 0; b < 4; ++b)
+        block();
+    EXPECT_FALSE(bank.m_fade[0].Active()) << "the old recording is let go";
+    // A 660 Hz sine of 10000 moves at most 10000·2π·660/44100 = 940 per sample.
+    int largest = 0;
+    for (std::size_t i = 1; i < heard.size(); ++i)
+        largest = std::max(largest, std::abs(heard[i] - heard[i - 1]));
+    EXPECT_LE(largest, 950);
+    // After the fade only the new recording plays, from where the fade began.
+    const std::size_t start = 3 * 3968;
+    for (std::size_t i = start + CSourceCrossfade::kSamples; i < heard.size(); ++i)
+        ASSERT_EQ(heard[i], replacement[(i - start) % 30000]) << i;
 }

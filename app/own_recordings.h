@@ -1,0 +1,56 @@
+#pragma once
+
+#include "sound_file_loader.h"
+#include "source_bank.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <atomic>
+#include <thread>
+
+class CChildView;
+class QProgressDialog;
+class QTimer;
+class QWidget;
+
+// The user's own recordings in place of the bundled ones: a file is decoded
+// on a thread of its own (with a progress window when it takes a moment), and
+// the new recording fades in between two blocks while sound plays. A file
+// that cannot be used is named with the reason, and the current recording
+// plays on.
+class COwnRecordings : public QObject {
+public:
+    COwnRecordings(CSourceBank& sources, CChildView& view, QWidget* parent);
+    ~COwnRecordings() override;
+
+    // Asks for a file for a source (0 speech, 1 music, 2 noise) and loads it.
+    void Choose(int source);
+    // Loads a file for a source; false when another is still loading.
+    bool Load(int source, const QString& path);
+    // The bundled recordings again, for every source.
+    void RestoreBundled();
+
+    bool Loading() const { return m_worker.joinable(); }
+
+private:
+    void Poll();
+    void Finish();
+
+    CSourceBank& m_sources;
+    CChildView& m_view;
+    QWidget* m_parent;
+    QTimer* m_poll;
+    QPointer<QProgressDialog> m_progress;
+
+    std::thread m_worker;
+    std::atomic<bool> m_done{false};
+    std::atomic<bool> m_cancel{false};
+    std::atomic<int> m_permille{0};
+    int m_source = 0;
+    QString m_path;
+    LoadedSound m_sound;
+    bool m_loaded = false;
+    std::string m_error;
+};
