@@ -28,15 +28,15 @@ std::string Ids(const std::vector<Listener>& listeners)
 
 }  // namespace
 
-bool ChooseAudiogram(const std::string& spec, AudiogramChoice& choice, std::string& error)
+bool ChooseAudiogram(const std::string& argument, AudiogramChoice& choice, std::string& error)
 {
-    if (const AudiogramPreset* preset = FindAudiogramPreset(spec)) {
+    if (const AudiogramPreset* preset = FindAudiogramPreset(argument)) {
         choice = {preset->audiogram, preset->name};
         return true;
     }
-    std::vector<std::string> parts = Split(spec, ':');
+    std::vector<std::string> parts = Split(argument, ':');
     if (parts.empty() || parts[0].empty()) {
-        error = "--audiogram needs a standard loss or a file, not '" + spec + "'";
+        error = "--audiogram needs a standard loss or a file, not '" + argument + "'";
         return false;
     }
     Ear ear = Ear::Right;
@@ -45,13 +45,13 @@ bool ChooseAudiogram(const std::string& spec, AudiogramChoice& choice, std::stri
         parts.pop_back();
     }
     if (parts.size() > 2) {
-        error = "--audiogram takes FILE[:LISTENER][:left|right], not '" + spec + "'";
+        error = "--audiogram takes FILE[:LISTENER][:left|right], not '" + argument + "'";
         return false;
     }
     const std::string& path = parts[0];
     const auto listeners = ReadListenerFile(path, error);
     if (!listeners) {
-        if (spec.find_first_of("/.:") == std::string::npos)
+        if (argument.find_first_of("/.:") == std::string::npos)
             error += " (nor is it a standard loss: see --list-presets)";
         return false;
     }

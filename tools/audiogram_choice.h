@@ -14,7 +14,7 @@ struct AudiogramChoice {
 };
 
 // False with a message naming the file or the name when the choice is unusable.
-bool ChooseAudiogram(const std::string& spec, AudiogramChoice& choice, std::string& error);
+bool ChooseAudiogram(const std::string& argument, AudiogramChoice& choice, std::string& error);
 
 // The standard losses, one per line: key, group and German name.
 std::string PresetList();
