@@ -41,11 +41,11 @@ CHearingLossMenu::CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget*
     }
     menu->addSeparator();
 
-    m_normalHearing = menu->addAction(QStringLiteral("&Normal hören (Vergleich)"));
-    m_normalHearing->setCheckable(true);
-    m_normalHearing->setShortcut(Qt::Key_Space);
-    m_normalHearing->setShortcutContext(Qt::WindowShortcut);
-    connect(m_normalHearing, &QAction::toggled, this, [this](bool on) {
+    QAction* const normalHearing = menu->addAction(QStringLiteral("&Normal hören (Vergleich)"));
+    normalHearing->setCheckable(true);
+    normalHearing->setShortcut(Qt::Key_Space);
+    normalHearing->setShortcutContext(Qt::WindowShortcut);
+    connect(normalHearing, &QAction::toggled, this, [this](bool on) {
         m_view.SetNormalHearing(on);
         m_view.update();
     });

@@ -25,13 +25,9 @@ public:
     void SetListeningLevel();
     void UseListeningLevel(const ListeningLevel& level);
 
-    QAction* NormalHearingAction() const { return m_normalHearing; }
-    QAction* SplDisplayAction() const { return m_splDisplay; }
-
 private:
     CChildView& m_view;
     QWidget* m_dialogParent;
     QActionGroup* m_choices;
-    QAction* m_normalHearing;
     QAction* m_splDisplay;
 };

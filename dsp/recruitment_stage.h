@@ -46,10 +46,8 @@ public:
     // brought to the ear.
     void BeginBlock();
     double BlockPeakLevel(int band) const { return m_blockPeak[band]; }
-    double BandHearingLevel(int band) const { return m_hearingLevel[band]; }
-    // The band level's frequency range in bins, both included.
+    // The lowest bin of a band's level.
     int BandLow(int band) const { return m_low[band]; }
-    int BandHigh(int band) const { return m_high[band]; }
 
 private:
     double m_fullScaleSpl = 100.0;
