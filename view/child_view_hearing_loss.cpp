@@ -1,5 +1,6 @@
 #include "child_view.h"
 
+#include "bark_axis.h"
 #include "surface.h"
 
 #include <algorithm>
@@ -42,18 +43,13 @@ void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width
 
     // Hanging from the top of the spectrum, as deep as the loss, on the
     // spectrum's decibel scale and Bark axis (the high-frequency curve's).
-    const double pxPerBark = width / 23;
     const double pxPerDb = height / kShownDecibels;
     const float* const gains = Audiogram().Gains();
-    QPoint outline[kBins + 2];
-    int count = 0;
-    for (int i = 0; i < kBins; ++i) {
-        const double b = m_fBinBark[i];
-        if (b < 0.5 || b > 24.0)
-            continue;
+    QPoint outline[kBins];
+    const int count = PointsOnBarkAxis(m_fBinBark, kBins, left, width, [&](int i) {
         const double lossDb = std::clamp(-20.0 * std::log10(gains[2 * i]), 0.0, static_cast<double>(kShownDecibels));
-        outline[count++] = QPoint(static_cast<int>((b - 1.0) * pxPerBark + left), static_cast<int>(top + lossDb * pxPerDb));
-    }
+        return static_cast<int>(top + lossDb * pxPerDb);
+    }, outline);
     if (count == 0)
         return;
     QPoint area[kBins + 2];
@@ -96,17 +92,11 @@ void CChildView::DrawSplSpectrum(CSurface& surface, int left, int top, int width
     }
     if (!lossy)
         return;
-    const double pxPerBark = width / 23;
     QPoint threshold[kBins];
-    int count = 0;
-    for (int i = 0; i < kBins; ++i) {
-        const double b = m_fBinBark[i];
-        if (b < 0.5 || b > 24.0)
-            continue;
+    const int count = PointsOnBarkAxis(m_fBinBark, kBins, left, width, [&](int i) {
         const double hearing = std::clamp(audiogram->LevelAt(CAudiogramStage::kBinHz * i), 0.0, kHighestSpl);
-        threshold[count++] = QPoint(static_cast<int>((b - 1.0) * pxPerBark + left),
-                                    static_cast<int>((top + height) - hearing * pxPerDb));
-    }
+        return static_cast<int>((top + height) - hearing * pxPerDb);
+    }, threshold);
     surface.Polyline(threshold, count, kLossColour, 3);
     const QString label = QStringLiteral("Hörschwelle: ") + m_audiogramName;
     surface.SetTextColor(kLossColour);

@@ -1,5 +1,6 @@
 #include "child_view.h"
 
+#include "bark_axis.h"
 #include "surface.h"
 
 #include <QPainter>
@@ -157,19 +158,13 @@ void CChildView::DrawSpectrum(CSurface& surface, int left, int top, int width, i
 
 void CChildView::DrawGainCurve(CSurface& surface, int left, int top, int width, int height)
 {
-    const double pxPerBark = width / 23;
     const double yScale = (height - 4) * m_dLoudness;
     BuildHighFreqGain();
     // Bark 1 to 24 on the same scale as the bars.
     QPoint points[kBins];
-    int count = 0;
-    for (int i = 0; i < kBins; ++i) {
-        const double b = m_fBinBark[i];
-        if (b < 0.5 || b > 24.0)
-            continue;
-        points[count++] = QPoint(static_cast<int>((b - 1.0) * pxPerBark + left),
-                                 static_cast<int>((top + height - 2) - m_fHighFreqGain[2 * i] * yScale));
-    }
+    const int count = PointsOnBarkAxis(m_fBinBark, kBins, left, width, [&](int i) {
+        return static_cast<int>((top + height - 2) - m_fHighFreqGain[2 * i] * yScale);
+    }, points);
     surface.Polyline(points, count, kCurve, 4);
 }
 
