@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
+#include <utility>
 
 const char* const kRenderUsage =
     "usage: sonafel-render [--speech F] [--music F] [--noise F] [--any-format] [--on LIST] [--loudness X]\n"
@@ -112,6 +113,25 @@ bool ParseLength(const std::string& name, const std::string& text, long long& sa
     return false;
 }
 
+// The options that take no value.
+bool RenderOptions::*FlagNamed(const std::string& arg)
+{
+    static const std::pair<const char*, bool RenderOptions::*> kFlags[] = {
+        {"--help", &RenderOptions::help},
+        {"-h", &RenderOptions::help},
+        {"--version", &RenderOptions::version},
+        {"--list-presets", &RenderOptions::listPresets},
+        {"--exact", &RenderOptions::exact},
+        {"--any-format", &RenderOptions::anyFormat},
+        {"--smearing-from-audiogram", &RenderOptions::smearingFromAudiogram},
+        {"--normal", &RenderOptions::normalHearing},
+    };
+    for (const auto& [name, flag] : kFlags)
+        if (arg == name)
+            return flag;
+    return nullptr;
+}
+
 }  // namespace
 
 bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& options, std::string& error)
@@ -139,20 +159,8 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
             return true;
         };
 
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--exact") {
-            options.exact = true;
-        } else if (arg == "--any-format") {
-            options.anyFormat = true;
-        } else if (arg == "--smearing-from-audiogram") {
-            options.smearingFromAudiogram = true;
-        } else if (arg == "--normal") {
-            options.normalHearing = true;
-        } else if (arg == "--version") {
-            options.version = true;
-        } else if (arg == "--list-presets") {
-            options.listPresets = true;
+        if (bool RenderOptions::*flag = FlagNamed(arg)) {
+            options.*flag = true;
         } else if (arg == "--recruitment") {
             if (!takeValue())
                 return false;
