@@ -2,13 +2,11 @@
 #include "audiogram_stage.h"
 #include "loss_processor.h"
 #include "playback_rig.h"
-#include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -32,33 +30,11 @@ std::vector<short> TestSignal()
     return samples;
 }
 
-// What a processor with these settings plays, volume included, block after block.
-struct Chain {
-    CSourceBank sources;
-    std::unique_ptr<CLossProcessor> processor;
-
-    Chain(double loudness, double highFreq, double resolution)
-    {
-        const std::vector<short> signal = TestSignal();
-        sources.m_pSourceData[0] = NewSamples(signal);
-        sources.m_nSourceLen[0] = static_cast<int>(signal.size());
-        processor = std::make_unique<CLossProcessor>(sources);
-        g_dGainCurveSetting = -1.0;  // the first build always runs
-        processor->m_dLoudness = loudness;
-        processor->m_dHighFreq = highFreq;
-        processor->m_dResolution = resolution;
-        processor->BuildSmearTable();
-        processor->BuildHighFreqGain();
-        processor->m_bSourceOn[0] = 1;
-    }
-
-    std::vector<short> Play(int blocks)
-    {
-        PlaybackRig rig;
-        rig.device = CRenderWaveOut([&rig](const short* s, int n) { rig.played.insert(rig.played.end(), s, s + n); }, true);
-        rig.Play(*processor, blocks);
-        return rig.played;
-    }
+// What a processor with these sliders plays of the test signal, volume
+// included, block after block.
+struct Chain : SpeechChain {
+    Chain(double loudness, double highFreq, double resolution) : SpeechChain(TestSignal(), loudness, highFreq, resolution) {}
+    std::vector<short> Play(int blocks) { return SpeechChain::Play(blocks, true); }
 };
 
 double Rms(const std::vector<short>& samples, std::size_t from)
@@ -110,13 +86,13 @@ TEST(AudiogramStage, WithoutAnAudiogramTheChainIsUnchangedAndAFlatOneAttenuatesB
 
     Chain withAndWithout(1.0, 0.6, 0.7);
     const CAudiogram flat = Make({{125, 20}, {8000, 20}});
-    withAndWithout.processor->SetAudiogram(&flat);
-    withAndWithout.processor->SetAudiogram(nullptr);
+    withAndWithout.processor.SetAudiogram(&flat);
+    withAndWithout.processor.SetAudiogram(nullptr);
     EXPECT_EQ(withAndWithout.Play(12), plain) << "an audiogram set and removed leaves no trace";
 
     Chain attenuated(1.0, 0.6, 0.7);
-    attenuated.processor->SetRecruitment(false);  // the thresholds as a fixed attenuation
-    attenuated.processor->SetAudiogram(&flat);
+    attenuated.processor.SetRecruitment(false);  // the thresholds as a fixed attenuation
+    attenuated.processor.SetAudiogram(&flat);
     const std::vector<short> quieter = attenuated.Play(12);
     ASSERT_EQ(quieter.size(), plain.size());
     EXPECT_NEAR(20 * std::log10(Rms(quieter, 4096) / Rms(plain, 4096)), -20.0, 0.1);
@@ -127,35 +103,30 @@ TEST(AudiogramStage, NormalHearingPlaysAsNoLossWhateverTheSlidersAndTheAudiogram
     const std::vector<short> noLoss = Chain(1.0, 1.0, 1.0).Play(12);
 
     Chain compared(0.2, 0.3, 0.4);
-    compared.processor->SetAudiogram(&FindAudiogramPreset("S2")->audiogram);
-    compared.processor->SetNormalHearing(true);
+    compared.processor.SetAudiogram(&FindAudiogramPreset("S2")->audiogram);
+    compared.processor.SetNormalHearing(true);
     EXPECT_EQ(compared.Play(12), noLoss);
-    EXPECT_EQ(compared.processor->m_dLoudness, 0.2) << "the sliders stay where they are";
+    EXPECT_EQ(compared.processor.m_dLoudness, 0.2) << "the sliders stay where they are";
 
     // Switched off again, the losses are back exactly as before.
     Chain lossy(0.2, 0.3, 0.4);
-    lossy.processor->SetAudiogram(&FindAudiogramPreset("S2")->audiogram);
+    lossy.processor.SetAudiogram(&FindAudiogramPreset("S2")->audiogram);
     const std::vector<short> expected = lossy.Play(12);
     Chain back(0.2, 0.3, 0.4);
-    back.processor->SetAudiogram(&FindAudiogramPreset("S2")->audiogram);
-    back.processor->SetNormalHearing(true);
-    back.processor->SetNormalHearing(false);
+    back.processor.SetAudiogram(&FindAudiogramPreset("S2")->audiogram);
+    back.processor.SetNormalHearing(true);
+    back.processor.SetNormalHearing(false);
     EXPECT_EQ(back.Play(12), expected);
     EXPECT_NE(expected, noLoss);
 }
 
 TEST(AudiogramStage, AnAudiogramSetWhileSoundPlaysActsFromTheNextBlockWithoutAClick)
 {
-    CSourceBank sources;
     std::vector<short> tone(44100 * 3);
     for (std::size_t i = 0; i < tone.size(); ++i)
         tone[i] = static_cast<short>(16000 * std::sin(2 * M_PI * 441 * static_cast<double>(i) / 44100));
-    sources.m_pSourceData[0] = NewSamples(tone);
-    sources.m_nSourceLen[0] = static_cast<int>(tone.size());
-    CLossProcessor processor(sources);
-    g_dGainCurveSetting = -1.0;
-    processor.BuildHighFreqGain();
-    processor.m_bSourceOn[0] = 1;
+    SpeechChain chain(tone);
+    CLossProcessor& processor = chain.processor;
     processor.SetRecruitment(false);
     const CAudiogram flat = Make({{1000, 20}});
 

@@ -3,7 +3,6 @@
 #include "loss_processor.h"
 #include "playback_rig.h"
 #include "recruitment_stage.h"
-#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -105,19 +104,11 @@ TEST(Recruitment, NormalHearingInEveryBandChangesNothingAtAll)
     for (short& sample : noise)
         sample = static_cast<short>(value(random) / 10);
     const auto play = [&](bool withAudiogram) {
-        CSourceBank bank;
-        bank.m_pSourceData[0] = NewSamples(noise);
-        bank.m_nSourceLen[0] = static_cast<int>(noise.size());
-        CLossProcessor processor(bank);
-        g_dGainCurveSetting = -1.0;
-        processor.BuildHighFreqGain();
-        processor.m_bSourceOn[0] = 1;
+        SpeechChain chain(noise);
         const CAudiogram normal = Flat(0);
         if (withAudiogram)
-            processor.SetAudiogram(&normal);
-        PlaybackRig rig;
-        rig.Play(processor, 8);
-        return rig.played;
+            chain.processor.SetAudiogram(&normal);
+        return chain.Play(8);
     };
     EXPECT_EQ(play(true), play(false));
 }
