@@ -13,7 +13,6 @@
 
 namespace {
 
-const char* const kBundled[kSourceCount] = {"sprache.wav", "music.wav", "noise.wav"};
 const char* const kTitles[kSourceCount] = {"Eigene Sprache", "Eigene Musik", "Eigene Hintergrundgeräusche"};
 
 }  // namespace
@@ -106,7 +105,7 @@ void COwnRecordings::RestoreBundled()
 {
     for (int source = 0; source < kSourceCount; ++source) {
         short* samples = nullptr;
-        const int length = LoadWave(LocateRecording(kBundled[source]).c_str(), &samples, kSourceTargetPeak[source]);
+        const int length = LoadWave(LocateRecording(kSourceFileName[source]).c_str(), &samples, kSourceTargetPeak[source]);
         if (length > 0)
             m_sources.ReplaceSource(source, samples, length);
     }

@@ -60,8 +60,8 @@ bool CSonafelApp::InitInstance(const QStringList& arguments)
     g_memPlay.SetDevice(m_device.get());
 
     m_pMainFrame = new CMainFrame(*this, *this);
-    const std::string located[kSourceCount] = {LocateRecording("sprache.wav"), LocateRecording("music.wav"),
-                                               LocateRecording("noise.wav")};
+    const std::string located[kSourceCount] = {LocateRecording(kSourceFileName[0]), LocateRecording(kSourceFileName[1]),
+                                               LocateRecording(kSourceFileName[2])};
     const char* const files[kSourceCount] = {located[0].c_str(), located[1].c_str(), located[2].c_str()};
     LoadSources(files);
     m_pMainFrame->show();

@@ -5,6 +5,9 @@
 // The three looping recordings: 0 speech, 1 music, 2 noise.
 constexpr int kSourceCount = 3;
 
+// The bundled recordings' file names.
+constexpr const char* kSourceFileName[kSourceCount] = {"sprache.wav", "music.wav", "noise.wav"};
+
 // The loudest sample of each recording is scaled to this magnitude; the
 // three add up to 30000, so that their sum always fits in 16 bits.
 constexpr int kSourceTargetPeak[kSourceCount] = {15000, 10000, 5000};
@@ -41,6 +44,8 @@ struct CSourceBank {
     // Puts `samples` (a new[] buffer of `length`) in place of a recording,
     // from its start; one that plays fades over into it between blocks.
     void ReplaceSource(int source, short* samples, int length);
+    bool Fading(int source) const { return m_fade[source].Active(); }
 
+private:
     CSourceCrossfade m_fade[kSourceCount];
 };

@@ -99,10 +99,10 @@ TEST(SourceReplacement, ARecordingReplacedWhilePlayingFadesOverWithoutAClick)
     const std::vector<short> replacement = sine(660, 30000);
     bank.ReplaceSource(0, NewSamples(replacement), 30000);
     EXPECT_EQ(bank.m_nSourceLen[0], 30000);
-    EXPECT_TRUE(bank.m_fade[0].Active());
+    EXPECT_TRUE(bank.Fading(0));
     for (int b = 0; b < 4; ++b)
         block();
-    EXPECT_FALSE(bank.m_fade[0].Active()) << "the old recording is let go";
+    EXPECT_FALSE(bank.Fading(0)) << "the old recording is let go";
     // A 660 Hz sine of 10000 moves at most 10000·2π·660/44100 = 940 per sample.
     int largest = 0;
     for (std::size_t i = 1; i < heard.size(); ++i)
