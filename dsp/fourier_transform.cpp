@@ -1,6 +1,7 @@
 #include "fourier_transform.h"
 
 #include "simd.h"
+#include "vector_path.h"
 
 #include <cmath>
 #include <cstdint>
@@ -208,9 +209,10 @@ __attribute__((target("avx"))) void ButterflyStageAvx(float* data, int floats, i
     }
 }
 
-bool HasAvx()
+// Chosen once, before the first transform: they run on the audio path.
+bool UseAvx()
 {
-    static const bool avx = __builtin_cpu_supports("avx");
+    static const bool avx = ChosenVectorPath() >= VectorPath::Avx2;
     return avx;
 }
 #endif
@@ -265,7 +267,7 @@ void FourierTransform(float* data, int n, int sign)
         const double* const wr = Tables().StageWr(sign, len);
         const double* const wi = Tables().StageWi(sign, len);
 #ifdef SONAFEL_AVX_DISPATCH
-        if (len >= 4 && HasAvx()) {
+        if (len >= 4 && UseAvx()) {
             ButterflyStageAvx(data, floats, len, wr, wi);
             continue;
         }

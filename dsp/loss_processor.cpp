@@ -18,7 +18,9 @@ void BuildHannWindow(float* window, int length)
 }  // namespace
 
 CLossProcessor::CLossProcessor(CSourceBank& sources)
-    : m_sources(sources), m_fSmearWeight(static_cast<std::size_t>(kBins) * kBins)
+    : m_sources(sources),
+      m_smearSums(SmearSumsFor(ChosenVectorPath())),
+      m_fSmearWeight(static_cast<std::size_t>(kBins) * kBins)
 {
     for (double& level : m_dBandLevel)
         level = 0.0;

@@ -3,6 +3,7 @@
 #include "audiogram_stage.h"
 #include "presentation_level.h"
 #include "recruitment_stage.h"
+#include "smear_sums.h"
 #include "source_bank.h"
 #include "wave_out_device.h"
 
@@ -143,18 +144,19 @@ private:
     float m_fNormalHighFreqGain[kFrameSize];  // the curve at setting 1.0
 
     // Smearing weights prepared with the table. Smeared bins go in groups of
-    // kSmearLanes whose weighted sums are formed side by side; each bin's own
-    // sum still runs from its lowest bin upward.
-    static constexpr int kSmearLanes = 8;
+    // kSmearLanes whose weighted sums are formed side by side over the
+    // magnitudes the group spans; each bin's own sum still runs from its
+    // lowest bin upward.
     struct SmearGroup {
         int lanes;                   // bins in the group
-        int length;                  // the longest range in the group
-        int weightStart;             // into m_fSmearWeight: length rows of kSmearLanes
+        int first;                   // the lowest bin any of them takes in
+        int span;                    // bins from `first` to the highest any takes in
+        int weightStart;             // into m_fSmearWeight: span rows of kSmearLanes
         int bin[kSmearLanes];
-        int low[kSmearLanes];
         float weightSum[kSmearLanes];
     };
-    SmearGroup m_smearGroups[kBins / kSmearLanes + 1];
+    SmearGroup m_smearGroups[(kBins + kSmearLanes - 1) / kSmearLanes];
     int m_nSmearGroups = 0;
+    SmearSumsFunction m_smearSums;
     std::vector<float> m_fSmearWeight;  // sized once, for the widest table
 };

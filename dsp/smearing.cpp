@@ -31,7 +31,6 @@ void CLossProcessor::BuildSmearTable()
 void CLossProcessor::PrepareSmearWeights()
 {
     m_nSmearGroups = 0;
-    int next = 0;
     SmearGroup* group = nullptr;
     for (int i = 1; i < kBins; ++i) {
         const int lo = m_nSmearLow[i];
@@ -39,56 +38,55 @@ void CLossProcessor::PrepareSmearWeights()
         if (!(lo < i && i < hi))
             continue;
         if (!group || group->lanes == kSmearLanes) {
-            if (group)
-                next += group->length * kSmearLanes;
             group = &m_smearGroups[m_nSmearGroups++];
-            *group = SmearGroup{};
-            group->weightStart = next;
+            *group = SmearGroup{0, lo, 0, 0, {}, {}};
         }
-        // A group is as long as its widest range; shorter ranges are padded
-        // with weights of 0, which leave their sums unchanged.
-        const int lane = group->lanes++;
-        const int length = hi - lo + 1;
-        if (length > group->length) {
-            std::fill(&m_fSmearWeight[next + group->length * kSmearLanes],
-                      &m_fSmearWeight[next + length * kSmearLanes], 0.0f);
-            group->length = length;
+        group->bin[group->lanes++] = i;
+        group->first = std::min(group->first, lo);
+    }
+    // Each group's rows hold a weight for every lane at every bin it spans,
+    // 0 outside the lane's own range; at most kBins rows for each of at most
+    // kBins / kSmearLanes groups fit the store.
+    int next = 0;
+    for (int g = 0; g < m_nSmearGroups; ++g) {
+        SmearGroup& current = m_smearGroups[g];
+        int last = current.first;
+        for (int lane = 0; lane < current.lanes; ++lane)
+            last = std::max(last, m_nSmearHigh[current.bin[lane]]);
+        current.span = last - current.first + 1;
+        current.weightStart = next;
+        float* const rows = &m_fSmearWeight[next];
+        next += current.span * kSmearLanes;
+        std::fill(rows, rows + current.span * kSmearLanes, 0.0f);
+        for (int lane = 0; lane < current.lanes; ++lane) {
+            const int i = current.bin[lane];
+            const int lo = m_nSmearLow[i];
+            const int hi = m_nSmearHigh[i];
+            float sum = 0.0f;
+            for (int j = lo; j <= hi; ++j) {
+                const float w = j < i ? static_cast<float>(j - lo) / static_cast<float>(i - lo)
+                                      : static_cast<float>(hi - j) / static_cast<float>(hi - i);
+                rows[(j - current.first) * kSmearLanes + lane] = w;
+                sum += w;
+            }
+            current.weightSum[lane] = sum;
         }
-        group->bin[lane] = i;
-        group->low[lane] = lo;
-        float* const weights = &m_fSmearWeight[next];
-        float sum = 0.0f;
-        for (int j = lo; j <= hi; ++j) {
-            const float w = j < i ? static_cast<float>(j - lo) / static_cast<float>(i - lo)
-                                  : static_cast<float>(hi - j) / static_cast<float>(hi - i);
-            weights[(j - lo) * kSmearLanes + lane] = w;
-            sum += w;
-        }
-        for (int t = length; t < group->length; ++t)
-            weights[t * kSmearLanes + lane] = 0.0f;
-        group->weightSum[lane] = sum;
     }
 }
 
 void CLossProcessor::SmearSpectrum(float* spectrum, const float* magnitudes) const
 {
     // Every bin takes the weighted mean of the unsmeared magnitudes around it
-    // and keeps its phase. Padded lanes read zeros beyond the last bin.
-    float m[2 * kBins];
-    std::copy(magnitudes, magnitudes + kBins, m);
-    std::fill(m + kBins, m + 2 * kBins, 0.0f);
+    // and keeps its phase.
     for (int g = 0; g < m_nSmearGroups; ++g) {
         const SmearGroup& group = m_smearGroups[g];
-        const float* weight = &m_fSmearWeight[group.weightStart];
-        float total[kSmearLanes] = {};
-        for (int t = 0; t < group.length; ++t, weight += kSmearLanes)
-            for (int lane = 0; lane < kSmearLanes; ++lane)
-                total[lane] += weight[lane] * m[group.low[lane] + t];
+        float total[kSmearLanes];
+        m_smearSums(&m_fSmearWeight[group.weightStart], magnitudes + group.first, group.span, total);
         for (int lane = 0; lane < group.lanes; ++lane) {
             const int i = group.bin[lane];
-            if (!(m[i] > 0.0f))
+            if (!(magnitudes[i] > 0.0f))
                 continue;
-            const float gain = total[lane] / group.weightSum[lane] / m[i];
+            const float gain = total[lane] / group.weightSum[lane] / magnitudes[i];
             spectrum[2 * i] *= gain;
             spectrum[2 * i + 1] *= gain;
         }

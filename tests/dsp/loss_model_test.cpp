@@ -1,10 +1,12 @@
 #include "bark_scale.h"
 #include "loss_processor.h"
 #include "output_volume.h"
+#include "vector_path.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <random>
 #include <vector>
@@ -149,11 +151,24 @@ static void SmearPlainly(const CLossProcessor& processor, float* spectrum, const
     }
 }
 
-TEST_F(LossModel, PreparedSmearingEqualsThePlainStepToTheBit)
+void PrintTo(VectorPath path, std::ostream* out) { *out << VectorPathName(path); }
+
+// Each vector path, forced as a user would force it, on every path the
+// processor supports.
+struct SmearingPath : LossModel, ::testing::WithParamInterface<VectorPath> {};
+
+TEST_P(SmearingPath, EqualsThePlainStepToTheBit)
 {
+    if (!VectorPathSupported(GetParam()))
+        GTEST_SKIP() << "this processor cannot run " << VectorPathName(GetParam());
+    setenv("SONAFEL_VECTOR", VectorPathName(GetParam()), 1);
+    ASSERT_EQ(ChosenVectorPath(), GetParam());
+    processor = std::make_unique<CLossProcessor>(sources);
+    unsetenv("SONAFEL_VECTOR");
     std::mt19937 random(5);
     std::uniform_real_distribution<float> value(-5000.0f, 5000.0f);
-    for (double setting : {0.0, 0.13, 0.5, 0.77, 0.95, 1.0}) {
+    // Below 0, every bin takes in the whole spectrum: the widest table.
+    for (double setting : {0.0, 0.13, 0.5, 0.77, 0.95, 1.0, -10.0}) {
         SetResolution(setting);
         for (int trial = 0; trial < 20; ++trial) {
             std::vector<float> spectrum(512), magnitudes(256);
@@ -168,6 +183,10 @@ TEST_F(LossModel, PreparedSmearingEqualsThePlainStepToTheBit)
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(LossModel, SmearingPath,
+                         ::testing::Values(VectorPath::Plain, VectorPath::Sse2, VectorPath::Avx2, VectorPath::Avx512),
+                         [](const ::testing::TestParamInfo<VectorPath>& info) { return VectorPathName(info.param); });
 
 TEST_F(LossModel, RangeOfOneBinEachSideLeavesTheBinAlone)
 {

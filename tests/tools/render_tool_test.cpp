@@ -1,6 +1,7 @@
 // Runs the sonafel-render program as a user would.
 
 #include "test_support.h"
+#include "vector_path.h"
 
 #include <gtest/gtest.h>
 
@@ -36,13 +37,17 @@ struct RenderTool : ::testing::Test {
         const std::string command = "cd '" + dir.Path("").string() + "' && '" + program + "' " + arguments +
                                     " 2> '" + dir.Path("stderr.txt").string() + "'";
         const int status = std::system(command.c_str());
-        if (errors) {
-            std::ifstream file(dir.Path("stderr.txt"));
-            std::stringstream text;
-            text << file.rdbuf();
-            *errors = text.str();
-        }
+        if (errors)
+            *errors = ReadText(dir.Path("stderr.txt"));
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    static std::string ReadText(const std::filesystem::path& path)
+    {
+        std::ifstream file(path);
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
     }
 
     // Energy above `hz` as a share of the whole, from a plain DFT of a stretch.
@@ -153,20 +158,26 @@ TEST_F(RenderTool, FailuresExitWithAStatusAndLeaveNoFile)
     EXPECT_FALSE(std::filesystem::exists(dir.Path("c.wav.partial")));
 }
 
-TEST_F(RenderTool, VectorAndPlainArithmeticGiveTheSameSound)
+TEST_F(RenderTool, EveryVectorPathAndPlainArithmeticGiveTheSameSound)
 {
     WriteWav(dir.Path("noise.wav"), std::vector<short>(5000, -700));
     for (const char* settings : {"0", "0.35", "0.8", "1"}) {
         const std::string arguments = std::string("--on speech,music,noise --seconds 2 --exact --loudness ") + settings +
                                       " --highfreq " + settings + " --resolution " + settings + " --bands ";
-        ASSERT_EQ(Run(arguments + "vector.csv vector.wav"), 0);
         ASSERT_EQ(Run(arguments + "plain.csv plain.wav", nullptr, SONAFEL_RENDER_PLAIN_PATH), 0);
-        EXPECT_EQ(ReadMonoWav(dir.Path("vector.wav")), ReadMonoWav(dir.Path("plain.wav"))) << settings;
-        std::ifstream vectorBands(dir.Path("vector.csv")), plainBands(dir.Path("plain.csv"));
-        std::stringstream vectorText, plainText;
-        vectorText << vectorBands.rdbuf();
-        plainText << plainBands.rdbuf();
-        EXPECT_EQ(vectorText.str(), plainText.str()) << settings;
+        const std::string plainBands = ReadText(dir.Path("plain.csv"));
+        const std::vector<short> plain = ReadMonoWav(dir.Path("plain.wav"));
+        for (const VectorPath path : {VectorPath::Plain, VectorPath::Sse2, VectorPath::Avx2, VectorPath::Avx512}) {
+            if (!VectorPathSupported(path))
+                continue;
+            setenv("SONAFEL_VECTOR", VectorPathName(path), 1);
+            std::string errors;
+            ASSERT_EQ(Run(arguments + "vector.csv vector.wav", &errors), 0);
+            unsetenv("SONAFEL_VECTOR");
+            EXPECT_EQ(errors, "") << VectorPathName(path) << " is not taken as asked";
+            EXPECT_EQ(ReadMonoWav(dir.Path("vector.wav")), plain) << VectorPathName(path) << " at " << settings;
+            EXPECT_EQ(ReadText(dir.Path("vector.csv")), plainBands) << VectorPathName(path) << " at " << settings;
+        }
     }
 }
 

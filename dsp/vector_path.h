@@ -1,0 +1,16 @@
+#pragma once
+
+// The widest vector instructions the arithmetic loops use, chosen at run time.
+// Every path gives exactly the results of the plain one.
+enum class VectorPath { Plain, Sse2, Avx2, Avx512 };
+
+// Whether this build and this processor can run the path.
+bool VectorPathSupported(VectorPath path);
+
+// The widest supported path, or the one the environment variable
+// SONAFEL_VECTOR names (plain, sse2, avx2 or avx512) for comparing them; a
+// name that is unknown or not supported is reported on stderr and the widest
+// path taken instead.
+VectorPath ChosenVectorPath();
+
+const char* VectorPathName(VectorPath path);
