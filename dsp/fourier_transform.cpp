@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -143,9 +144,13 @@ void BitReverse(float* data, int n)
 {
     const std::pair<std::uint16_t, std::uint16_t>* swaps = nullptr;
     const int count = Tables().Swaps(n, &swaps);
+    // A complex value moves as one 8-byte unit.
     for (int s = 0; s < count; ++s) {
-        std::swap(data[swaps[s].first], data[swaps[s].second]);
-        std::swap(data[swaps[s].first + 1], data[swaps[s].second + 1]);
+        std::uint64_t first, second;
+        std::memcpy(&first, data + swaps[s].first, sizeof first);
+        std::memcpy(&second, data + swaps[s].second, sizeof second);
+        std::memcpy(data + swaps[s].first, &second, sizeof second);
+        std::memcpy(data + swaps[s].second, &first, sizeof first);
     }
 }
 
@@ -210,6 +215,27 @@ __attribute__((target("avx"))) void ButterflyStageAvx(float* data, int floats, i
 }
 
 // Chosen once, before the first transform: they run on the audio path.
+// The first stage (butterflies of neighbouring values, all with the same
+// twiddle) two butterflies at a time; `floats` a multiple of 8.
+__attribute__((target("avx"))) void FirstButterflyStageAvx(float* data, int floats, const double* wr, const double* wi)
+{
+    const __m256d c = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(wr));
+    const __m256d s = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(wi));
+    for (int group = 0; group < floats; group += 8) {
+        // a0 a1 b0 b1 | a0' a1' b0' b1'
+        const __m128 low = _mm_loadu_ps(data + group);
+        const __m128 high = _mm_loadu_ps(data + group + 4);
+        const __m128 a = _mm_movelh_ps(low, high);
+        const __m256d x = _mm256_cvtps_pd(_mm_movehl_ps(high, low));
+        const __m256d swapped = _mm256_permute_pd(x, 0x5);
+        const __m128 t = _mm256_cvtpd_ps(_mm256_add_pd(_mm256_mul_pd(c, x), _mm256_mul_pd(s, swapped)));
+        const __m128 sum = _mm_add_ps(a, t);
+        const __m128 difference = _mm_sub_ps(a, t);
+        _mm_storeu_ps(data + group, _mm_movelh_ps(sum, difference));
+        _mm_storeu_ps(data + group + 4, _mm_movehl_ps(difference, sum));
+    }
+}
+
 bool UseAvx()
 {
     static const bool avx = ChosenVectorPath() >= VectorPath::Avx2;
@@ -267,8 +293,12 @@ void FourierTransform(float* data, int n, int sign)
         const double* const wr = Tables().StageWr(sign, len);
         const double* const wi = Tables().StageWi(sign, len);
 #ifdef SONAFEL_AVX_DISPATCH
-        if (len >= 4 && UseAvx()) {
+        if (UseAvx() && len >= 4) {
             ButterflyStageAvx(data, floats, len, wr, wi);
+            continue;
+        }
+        if (UseAvx() && floats % 8 == 0) {
+            FirstButterflyStageAvx(data, floats, wr, wi);
             continue;
         }
 #endif
