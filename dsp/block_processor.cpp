@@ -17,6 +17,8 @@ void CLossProcessor::ProcessBlock()
     // every bin as it is, the gain curve is the one of setting 1.0.
     const bool lossy = !m_bNormalHearing;
     const float* const highFreqGain = lossy ? m_fHighFreqGain : m_fNormalHighFreqGain;
+    // Without a smeared bin (setting 1.0) the magnitudes are not needed.
+    const bool smearing = lossy && m_nSmearGroups > 0;
     const bool audiogram = lossy && m_audiogram.Active();
     const bool presented = m_presentationLevel.has_value();
     if (presented && m_presentedSpeech != m_sources.m_pSourceData[0])
@@ -31,7 +33,7 @@ void CLossProcessor::ProcessBlock()
         if (presented)
             for (float& value : spectrum)
                 value *= m_fPresentationGain;
-        if (lossy) {
+        if (smearing) {
             ComputeMagnitudes(spectrum, magnitudes);
             SmearSpectrum(spectrum, magnitudes);
         }

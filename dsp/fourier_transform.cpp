@@ -282,6 +282,42 @@ inline void PairBins(float* p, float* q, const Twiddle& w, double c1, double c2)
 }
 #endif
 
+#ifdef SONAFEL_AVX_DISPATCH
+// The pairing loop of RealFourierTransform from i = 2, two pairs at a time,
+// with PairBins' arithmetic: bins k and k + 1 with bins n - k and n - k - 1.
+// Returns the i it stopped at.
+__attribute__((target("avx"))) int PairBinsAvx(float* data, int n, const Twiddle* twiddles, double c1, double c2)
+{
+    const __m256d negateHigh = _mm256_set_pd(-0.0, 0.0, -0.0, 0.0);
+    const __m256d negateLow = _mm256_set_pd(0.0, -0.0, 0.0, -0.0);
+    const __m256d factor1 = _mm256_set1_pd(c1);
+    const __m256d factor2 = _mm256_set_pd(-c2, c2, -c2, c2);
+    int i = 2;
+    for (; i + 1 <= n / 2; i += 2) {
+        float* const p = data + 2 * i - 2;
+        float* const q = data + 2 * n - 2 * i;  // the lower of the two
+        const Twiddle* const w = twiddles + i - 2;
+        const __m256d a = _mm256_cvtps_pd(_mm_loadu_ps(p));
+        const __m256d reversed = _mm256_cvtps_pd(_mm_loadu_ps(q));
+        const __m256d b = _mm256_permute2f128_pd(reversed, reversed, 1);
+        const __m256d arai = _mm256_mul_pd(factor1, _mm256_add_pd(a, _mm256_xor_pd(b, negateHigh)));
+        const __m256d bibr = _mm256_mul_pd(factor2, _mm256_add_pd(a, _mm256_xor_pd(b, negateLow)));
+        const __m256d brbi = _mm256_permute_pd(bibr, 0x5);
+        const __m256d wr = _mm256_set_m128d(_mm_load_pd(w[1].wr), _mm_load_pd(w[0].wr));
+        const __m256d wi = _mm256_set_m128d(_mm_load_pd(w[1].wi), _mm_load_pd(w[0].wi));
+        const __m256d wrb = _mm256_mul_pd(wr, brbi);
+        const __m256d wib = _mm256_mul_pd(wi, bibr);
+        const __m256d low = _mm256_add_pd(_mm256_add_pd(arai, wrb), wib);
+        const __m256d high = _mm256_add_pd(_mm256_add_pd(_mm256_xor_pd(arai, negateHigh), _mm256_xor_pd(wrb, negateLow)),
+                                           _mm256_xor_pd(wib, negateLow));
+        _mm_storeu_ps(p, _mm256_cvtpd_ps(low));
+        const __m128 pairedHigh = _mm256_cvtpd_ps(high);
+        _mm_storeu_ps(q, _mm_shuffle_ps(pairedHigh, pairedHigh, _MM_SHUFFLE(1, 0, 3, 2)));
+    }
+    return i;
+}
+#endif
+
 }  // namespace
 
 void FourierTransform(float* data, int n, int sign)
@@ -317,7 +353,12 @@ void RealFourierTransform(float* data, int n, int direction)
 
     // Bin k = i - 1 is paired with bin n - k.
     const Twiddle* const twiddles = Tables().Real(forward ? 1 : -1, n);
-    for (int i = 2; i <= n / 2; ++i) {
+    int i = 2;
+#ifdef SONAFEL_AVX_DISPATCH
+    if (UseAvx())
+        i = PairBinsAvx(data, n, twiddles, c1, c2);
+#endif
+    for (; i <= n / 2; ++i) {
         const int p1 = 2 * i - 2;
         PairBins(data + p1, data + 2 * n + 2 - 2 * i, twiddles[i - 2], c1, c2);
     }
