@@ -214,7 +214,6 @@ __attribute__((target("avx"))) void ButterflyStageAvx(float* data, int floats, i
     }
 }
 
-// Chosen once, before the first transform: they run on the audio path.
 // The first stage (butterflies of neighbouring values, all with the same
 // twiddle) two butterflies at a time; `floats` a multiple of 8.
 __attribute__((target("avx"))) void FirstButterflyStageAvx(float* data, int floats, const double* wr, const double* wi)
@@ -238,8 +237,7 @@ __attribute__((target("avx"))) void FirstButterflyStageAvx(float* data, int floa
 
 bool UseAvx()
 {
-    static const bool avx = ChosenVectorPath() >= VectorPath::Avx2;
-    return avx;
+    return AudioVectorPath() >= VectorPath::Avx2;
 }
 #endif
 

@@ -2,6 +2,7 @@
 
 #include "sample_arithmetic.h"
 #include "simd.h"
+#include "vector_path.h"
 
 #include <cmath>
 
@@ -46,9 +47,43 @@ void BinMagnitudes(const float* spectrum, float* magnitudes, int bins)
     }
 }
 
+#ifdef SONAFEL_AVX_DISPATCH
+namespace {
+
+__attribute__((target("avx"))) __m128i WindowToIntegersAvx(__m128 values, __m128 weights, __m256d factor)
+{
+    __m256d x = _mm256_mul_pd(_mm256_mul_pd(_mm256_cvtps_pd(values), _mm256_cvtps_pd(weights)), factor);
+    x = _mm256_and_pd(x, _mm256_cmp_pd(x, x, _CMP_ORD_Q));  // NaN becomes 0
+    x = _mm256_min_pd(_mm256_max_pd(x, _mm256_set1_pd(-32768.0)), _mm256_set1_pd(32767.0));
+    return _mm256_cvttpd_epi32(x);
+}
+
+// WindowToSamples eight at a time; returns how many it did.
+__attribute__((target("avx"))) int WindowToSamplesAvx(const float* data, const float* window, double scale, short* out,
+                                                      int count)
+{
+    const __m256d factor = _mm256_set1_pd(scale);
+    int n = 0;
+    for (; n + 8 <= count; n += 8) {
+        const __m256 values = _mm256_loadu_ps(data + n);
+        const __m256 weights = _mm256_loadu_ps(window + n);
+        const __m128i low = WindowToIntegersAvx(_mm256_castps256_ps128(values), _mm256_castps256_ps128(weights), factor);
+        const __m128i high = WindowToIntegersAvx(_mm256_extractf128_ps(values, 1), _mm256_extractf128_ps(weights, 1), factor);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + n), _mm_packs_epi32(low, high));
+    }
+    return n;
+}
+
+}  // namespace
+#endif
+
 void WindowToSamples(const float* data, const float* window, double scale, short* out, int count)
 {
     int n = 0;
+#ifdef SONAFEL_AVX_DISPATCH
+    if (AudioVectorPath() >= VectorPath::Avx2)
+        n = WindowToSamplesAvx(data, window, scale, out, count);
+#endif
 #ifdef SONAFEL_SSE2
     const __m128d factor = _mm_set1_pd(scale);
     const __m128d lowest = _mm_set1_pd(-32768.0);

@@ -62,6 +62,12 @@ VectorPath ChosenVectorPath()
     return widest;
 }
 
+VectorPath AudioVectorPath()
+{
+    static const VectorPath path = ChosenVectorPath();
+    return path;
+}
+
 const char* VectorPathName(VectorPath path)
 {
     switch (path) {

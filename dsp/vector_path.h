@@ -13,4 +13,8 @@ bool VectorPathSupported(VectorPath path);
 // path taken instead.
 VectorPath ChosenVectorPath();
 
+// ChosenVectorPath() as at the first call, kept: for the transforms and the
+// per-sample loops, which run on the audio path.
+VectorPath AudioVectorPath();
+
 const char* VectorPathName(VectorPath path);
