@@ -214,24 +214,33 @@ __attribute__((target("avx"))) void ButterflyStageAvx(float* data, int floats, i
     }
 }
 
-// The first stage (butterflies of neighbouring values, all with the same
-// twiddle) two butterflies at a time; `floats` a multiple of 8.
-__attribute__((target("avx"))) void FirstButterflyStageAvx(float* data, int floats, const double* wr, const double* wi)
+// The first two stages together, on four complex values at a time held in
+// registers: butterflies of neighbours with the first stage's twiddle
+// (wr1, wi1), then of values two apart with the second's (wr2, wi2).
+// `floats` a multiple of 8.
+__attribute__((target("avx"))) void FirstTwoButterflyStagesAvx(float* data, int floats, const double* wr1,
+                                                               const double* wi1, const double* wr2, const double* wi2)
 {
-    const __m256d c = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(wr));
-    const __m256d s = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(wi));
+    const __m256d c1 = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(wr1));
+    const __m256d s1 = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(wi1));
+    const __m256d c2 = _mm256_loadu_pd(wr2);
+    const __m256d s2 = _mm256_loadu_pd(wi2);
     for (int group = 0; group < floats; group += 8) {
-        // a0 a1 b0 b1 | a0' a1' b0' b1'
+        // v0 v1 | v2 v3: butterflies (v0, v1) and (v2, v3)
         const __m128 low = _mm_loadu_ps(data + group);
         const __m128 high = _mm_loadu_ps(data + group + 4);
         const __m128 a = _mm_movelh_ps(low, high);
         const __m256d x = _mm256_cvtps_pd(_mm_movehl_ps(high, low));
-        const __m256d swapped = _mm256_permute_pd(x, 0x5);
-        const __m128 t = _mm256_cvtpd_ps(_mm256_add_pd(_mm256_mul_pd(c, x), _mm256_mul_pd(s, swapped)));
-        const __m128 sum = _mm_add_ps(a, t);
-        const __m128 difference = _mm_sub_ps(a, t);
-        _mm_storeu_ps(data + group, _mm_movelh_ps(sum, difference));
-        _mm_storeu_ps(data + group + 4, _mm_movehl_ps(difference, sum));
+        const __m128 t = _mm256_cvtpd_ps(_mm256_add_pd(_mm256_mul_pd(c1, x), _mm256_mul_pd(s1, _mm256_permute_pd(x, 0x5))));
+        const __m128 sum = _mm_add_ps(a, t);         // v0' v2'
+        const __m128 difference = _mm_sub_ps(a, t);  // v1' v3'
+        // butterflies (v0', v2') and (v1', v3')
+        const __m128 a2 = _mm_movelh_ps(sum, difference);
+        const __m256d x2 = _mm256_cvtps_pd(_mm_movehl_ps(difference, sum));
+        const __m128 t2 =
+            _mm256_cvtpd_ps(_mm256_add_pd(_mm256_mul_pd(c2, x2), _mm256_mul_pd(s2, _mm256_permute_pd(x2, 0x5))));
+        _mm_storeu_ps(data + group, _mm_add_ps(a2, t2));
+        _mm_storeu_ps(data + group + 4, _mm_sub_ps(a2, t2));
     }
 }
 
@@ -323,16 +332,20 @@ void FourierTransform(float* data, int n, int sign)
     RequirePreparedSize(n, 1);
     const int floats = 2 * n;
     BitReverse(data, n);
-    for (int len = 2; floats > len; len *= 2) {
+    int len = 2;
+#ifdef SONAFEL_AVX_DISPATCH
+    if (UseAvx() && floats >= 8) {
+        FirstTwoButterflyStagesAvx(data, floats, Tables().StageWr(sign, 2), Tables().StageWi(sign, 2),
+                                   Tables().StageWr(sign, 4), Tables().StageWi(sign, 4));
+        len = 8;
+    }
+#endif
+    for (; floats > len; len *= 2) {
         const double* const wr = Tables().StageWr(sign, len);
         const double* const wi = Tables().StageWi(sign, len);
 #ifdef SONAFEL_AVX_DISPATCH
         if (UseAvx() && len >= 4) {
             ButterflyStageAvx(data, floats, len, wr, wi);
-            continue;
-        }
-        if (UseAvx() && floats % 8 == 0) {
-            FirstButterflyStageAvx(data, floats, wr, wi);
             continue;
         }
 #endif
