@@ -195,21 +195,22 @@ void ButterflyStage(float* data, int floats, int len, const double* wr, const do
 #endif
 
 #ifdef SONAFEL_AVX_DISPATCH
-// The same stage two butterflies at a time, for stages of at least two.
+// The same stage four butterflies at a time, for stages of at least four.
 __attribute__((target("avx"))) void ButterflyStageAvx(float* data, int floats, int len, const double* wr, const double* wi)
 {
+    const auto rotate = [](const float* b, const double* c, const double* s) __attribute__((target("avx"))) {
+        const __m256d x = _mm256_cvtps_pd(_mm_loadu_ps(b));
+        return _mm256_cvtpd_ps(
+            _mm256_add_pd(_mm256_mul_pd(_mm256_loadu_pd(c), x), _mm256_mul_pd(_mm256_loadu_pd(s), _mm256_permute_pd(x, 0x5))));
+    };
     for (int group = 0; group < floats; group += 2 * len) {
         float* const a = data + group;
         float* const b = a + len;
-        for (int m = 0; m < len; m += 4) {
-            const __m256d x = _mm256_cvtps_pd(_mm_loadu_ps(b + m));
-            const __m256d swapped = _mm256_permute_pd(x, 0x5);
-            const __m256d rotated =
-                _mm256_add_pd(_mm256_mul_pd(_mm256_loadu_pd(wr + m), x), _mm256_mul_pd(_mm256_loadu_pd(wi + m), swapped));
-            const __m128 t = _mm256_cvtpd_ps(rotated);
-            const __m128 top = _mm_loadu_ps(a + m);
-            _mm_storeu_ps(b + m, _mm_sub_ps(top, t));
-            _mm_storeu_ps(a + m, _mm_add_ps(top, t));
+        for (int m = 0; m < len; m += 8) {
+            const __m256 t = _mm256_set_m128(rotate(b + m + 4, wr + m + 4, wi + m + 4), rotate(b + m, wr + m, wi + m));
+            const __m256 top = _mm256_loadu_ps(a + m);
+            _mm256_storeu_ps(b + m, _mm256_sub_ps(top, t));
+            _mm256_storeu_ps(a + m, _mm256_add_ps(top, t));
         }
     }
 }
@@ -344,7 +345,7 @@ void FourierTransform(float* data, int n, int sign)
         const double* const wr = Tables().StageWr(sign, len);
         const double* const wi = Tables().StageWi(sign, len);
 #ifdef SONAFEL_AVX_DISPATCH
-        if (UseAvx() && len >= 4) {
+        if (UseAvx() && len >= 8) {
             ButterflyStageAvx(data, floats, len, wr, wi);
             continue;
         }
