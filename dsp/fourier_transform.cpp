@@ -45,6 +45,7 @@ public:
     TwiddleTables()
     {
         int swaps = 0;
+        int quarters = 0;
         for (int order = 0, n = 1; n <= kMaxComplex; ++order, n *= 2) {
             m_swapStart[order] = swaps;
             int j = 0;
@@ -59,6 +60,15 @@ public:
                 j += m;
             }
             m_swapStart[order + 1] = swaps;
+            if (n >= 4) {
+                m_quarterStart[order] = quarters;
+                for (int g = 0; g < n / 4; ++g) {
+                    int reversed = 0;
+                    for (int bit = 1; bit < n / 4; bit *= 2)
+                        reversed = 2 * reversed + ((g & bit) ? 1 : 0);
+                    m_quarterReversed[quarters++] = static_cast<std::uint16_t>(reversed);
+                }
+            }
         }
         for (int s = 0; s < 2; ++s) {
             const int sign = s == 0 ? 1 : -1;
@@ -93,6 +103,11 @@ public:
         *swaps = &m_swaps[m_swapStart[order]];
         return m_swapStart[order + 1] - m_swapStart[order];
     }
+
+    // For n >= 4: entry g is the complex value that the bit-reversal
+    // permutation puts at 4g; those at 4g + 1, 2, 3 lie n/2, n/4 and 3n/4
+    // further on.
+    const std::uint16_t* QuarterReversed(int n) const { return &m_quarterReversed[m_quarterStart[Log2(n)]]; }
 
     // The twiddles of one butterfly stage, `len` floats apart, in order: for
     // butterfly m, {wr, wr} at wr[2m] and {-wi, wi} at wi[2m].
@@ -129,6 +144,8 @@ private:
     static constexpr int kOrders = 12;  // n = 1 .. kMaxComplex
     int m_swapStart[kOrders + 1];
     std::pair<std::uint16_t, std::uint16_t> m_swaps[2 * kMaxComplex];
+    int m_quarterStart[kOrders];
+    std::uint16_t m_quarterReversed[kMaxComplex / 2];
     alignas(32) double m_stageWr[2][2 * kMaxComplex];
     alignas(32) double m_stageWi[2][2 * kMaxComplex];
     Twiddle m_real[2][kMaxComplex];
@@ -215,23 +232,29 @@ __attribute__((target("avx"))) void ButterflyStageAvx(float* data, int floats, i
     }
 }
 
-// The first two stages together, on four complex values at a time held in
-// registers: butterflies of neighbours with the first stage's twiddle
-// (wr1, wi1), then of values two apart with the second's (wr2, wi2).
-// `floats` a multiple of 8.
-__attribute__((target("avx"))) void FirstTwoButterflyStagesAvx(float* data, int floats, const double* wr1,
+// The bit-reversal permutation and the first two stages together: four
+// complex values at a time are taken from `source` in their permuted order and
+// held in registers through the butterflies of neighbours with the first
+// stage's twiddle (wr1, wi1) and of values two apart with the second's (wr2,
+// wi2); n >= 4.
+__attribute__((target("avx"))) void FirstTwoButterflyStagesAvx(float* data, const float* source, int n,
+                                                               const std::uint16_t* quarterReversed, const double* wr1,
                                                                const double* wi1, const double* wr2, const double* wi2)
 {
     const __m256d c1 = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(wr1));
     const __m256d s1 = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(wi1));
     const __m256d c2 = _mm256_loadu_pd(wr2);
     const __m256d s2 = _mm256_loadu_pd(wi2);
-    for (int group = 0; group < floats; group += 8) {
-        // v0 v1 | v2 v3: butterflies (v0, v1) and (v2, v3)
-        const __m128 low = _mm_loadu_ps(data + group);
-        const __m128 high = _mm_loadu_ps(data + group + 4);
-        const __m128 a = _mm_movelh_ps(low, high);
-        const __m256d x = _mm256_cvtps_pd(_mm_movehl_ps(high, low));
+    const auto complexAt = [](__m128 vector, const float* at, bool high) __attribute__((target("avx"))) {
+        const __m64* const value = reinterpret_cast<const __m64*>(at);
+        return high ? _mm_loadh_pi(vector, value) : _mm_loadl_pi(vector, value);
+    };
+    for (int g = 0; g < n / 4; ++g) {
+        // v0 v2 and v1 v3: butterflies (v0, v1) and (v2, v3)
+        const float* const v = source + 2 * quarterReversed[g];
+        const __m128 a = complexAt(complexAt(_mm_setzero_ps(), v, false), v + n / 2, true);
+        const __m128 b = complexAt(complexAt(_mm_setzero_ps(), v + n, false), v + 3 * n / 2, true);
+        const __m256d x = _mm256_cvtps_pd(b);
         const __m128 t = _mm256_cvtpd_ps(_mm256_add_pd(_mm256_mul_pd(c1, x), _mm256_mul_pd(s1, _mm256_permute_pd(x, 0x5))));
         const __m128 sum = _mm_add_ps(a, t);         // v0' v2'
         const __m128 difference = _mm_sub_ps(a, t);  // v1' v3'
@@ -240,8 +263,8 @@ __attribute__((target("avx"))) void FirstTwoButterflyStagesAvx(float* data, int 
         const __m256d x2 = _mm256_cvtps_pd(_mm_movehl_ps(difference, sum));
         const __m128 t2 =
             _mm256_cvtpd_ps(_mm256_add_pd(_mm256_mul_pd(c2, x2), _mm256_mul_pd(s2, _mm256_permute_pd(x2, 0x5))));
-        _mm_storeu_ps(data + group, _mm_add_ps(a2, t2));
-        _mm_storeu_ps(data + group + 4, _mm_sub_ps(a2, t2));
+        _mm_storeu_ps(data + 8 * g, _mm_add_ps(a2, t2));
+        _mm_storeu_ps(data + 8 * g + 4, _mm_sub_ps(a2, t2));
     }
 }
 
@@ -332,15 +355,18 @@ void FourierTransform(float* data, int n, int sign)
 {
     RequirePreparedSize(n, 1);
     const int floats = 2 * n;
-    BitReverse(data, n);
     int len = 2;
 #ifdef SONAFEL_AVX_DISPATCH
-    if (UseAvx() && floats >= 8) {
-        FirstTwoButterflyStagesAvx(data, floats, Tables().StageWr(sign, 2), Tables().StageWi(sign, 2),
-                                   Tables().StageWr(sign, 4), Tables().StageWi(sign, 4));
+    if (UseAvx() && n >= 4) {
+        float source[2 * kMaxComplex];
+        std::memcpy(source, data, floats * sizeof(float));
+        FirstTwoButterflyStagesAvx(data, source, n, Tables().QuarterReversed(n), Tables().StageWr(sign, 2),
+                                   Tables().StageWi(sign, 2), Tables().StageWr(sign, 4), Tables().StageWi(sign, 4));
         len = 8;
     }
 #endif
+    if (len == 2)
+        BitReverse(data, n);
     for (; floats > len; len *= 2) {
         const double* const wr = Tables().StageWr(sign, len);
         const double* const wi = Tables().StageWi(sign, len);
