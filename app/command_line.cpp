@@ -22,7 +22,10 @@ const char* const kUsage =
     "      --version             show the version and exit\n"
     "\n"
     "Environment:\n"
-    "  SONAFEL_AUDIO=virtual     play on a silent device paced by the clock\n";
+    "  SONAFEL_AUDIO=virtual     play on a silent device paced by the clock\n"
+    "  SONAFEL_VECTOR=NAME       the vector instructions the processing uses: plain, sse2,\n"
+    "                            avx2 or avx512 (default the widest the processor has; all\n"
+    "                            give the same sound to the bit)\n";
 
 }  // namespace
 

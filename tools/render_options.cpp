@@ -41,7 +41,12 @@ const char* const kRenderUsage =
     "  --help, --version  show this text or the version and exit\n"
     "\n"
     "The default recordings are read from the current directory, or else from the installed\n"
-    "data directory. Exit status: 0 done, 1 the output cannot be written, 2 bad options.\n";
+    "data directory. Exit status: 0 done, 1 the output cannot be written, 2 bad options.\n"
+    "\n"
+    "Environment:\n"
+    "  SONAFEL_VECTOR=NAME  the vector instructions the processing uses: plain, sse2, avx2\n"
+    "                       or avx512 (default the widest the processor has; all give the\n"
+    "                       same sound to the bit)\n";
 
 namespace {
 
