@@ -212,7 +212,8 @@ void ButterflyStage(float* data, int floats, int len, const double* wr, const do
 #endif
 
 #ifdef SONAFEL_AVX_DISPATCH
-// The same stage four butterflies at a time, for stages of at least four.
+// The same stage four butterflies at a time, for stages whose groups hold at
+// least four (len >= 8).
 __attribute__((target("avx"))) void ButterflyStageAvx(float* data, int floats, int len, const double* wr, const double* wi)
 {
     const auto rotate = [](const float* b, const double* c, const double* s) __attribute__((target("avx"))) {
@@ -245,15 +246,15 @@ __attribute__((target("avx"))) void FirstTwoButterflyStagesAvx(float* data, cons
     const __m256d s1 = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(wi1));
     const __m256d c2 = _mm256_loadu_pd(wr2);
     const __m256d s2 = _mm256_loadu_pd(wi2);
-    const auto complexAt = [](__m128 vector, const float* at, bool high) __attribute__((target("avx"))) {
-        const __m64* const value = reinterpret_cast<const __m64*>(at);
-        return high ? _mm_loadh_pi(vector, value) : _mm_loadl_pi(vector, value);
+    const auto twoComplex = [](const float* low, const float* high) __attribute__((target("avx"))) {
+        return _mm_loadh_pi(_mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(low)),
+                            reinterpret_cast<const __m64*>(high));
     };
     for (int g = 0; g < n / 4; ++g) {
         // v0 v2 and v1 v3: butterflies (v0, v1) and (v2, v3)
         const float* const v = source + 2 * quarterReversed[g];
-        const __m128 a = complexAt(complexAt(_mm_setzero_ps(), v, false), v + n / 2, true);
-        const __m128 b = complexAt(complexAt(_mm_setzero_ps(), v + n, false), v + 3 * n / 2, true);
+        const __m128 a = twoComplex(v, v + n / 2);
+        const __m128 b = twoComplex(v + n, v + 3 * n / 2);
         const __m256d x = _mm256_cvtps_pd(b);
         const __m128 t = _mm256_cvtpd_ps(_mm256_add_pd(_mm256_mul_pd(c1, x), _mm256_mul_pd(s1, _mm256_permute_pd(x, 0x5))));
         const __m128 sum = _mm_add_ps(a, t);         // v0' v2'
@@ -349,25 +350,30 @@ __attribute__((target("avx"))) int PairBinsAvx(float* data, int n, const Twiddle
 }
 #endif
 
+// The bit-reversal permutation and the stages done with it; returns the
+// length of the next stage.
+int PermuteAndBegin(float* data, int n, [[maybe_unused]] int sign)
+{
+#ifdef SONAFEL_AVX_DISPATCH
+    if (UseAvx() && n >= 4) {
+        float source[2 * kMaxComplex];
+        std::memcpy(source, data, 2 * n * sizeof(float));
+        FirstTwoButterflyStagesAvx(data, source, n, Tables().QuarterReversed(n), Tables().StageWr(sign, 2),
+                                   Tables().StageWi(sign, 2), Tables().StageWr(sign, 4), Tables().StageWi(sign, 4));
+        return 8;
+    }
+#endif
+    BitReverse(data, n);
+    return 2;
+}
+
 }  // namespace
 
 void FourierTransform(float* data, int n, int sign)
 {
     RequirePreparedSize(n, 1);
     const int floats = 2 * n;
-    int len = 2;
-#ifdef SONAFEL_AVX_DISPATCH
-    if (UseAvx() && n >= 4) {
-        float source[2 * kMaxComplex];
-        std::memcpy(source, data, floats * sizeof(float));
-        FirstTwoButterflyStagesAvx(data, source, n, Tables().QuarterReversed(n), Tables().StageWr(sign, 2),
-                                   Tables().StageWi(sign, 2), Tables().StageWr(sign, 4), Tables().StageWi(sign, 4));
-        len = 8;
-    }
-#endif
-    if (len == 2)
-        BitReverse(data, n);
-    for (; floats > len; len *= 2) {
+    for (int len = PermuteAndBegin(data, n, sign); floats > len; len *= 2) {
         const double* const wr = Tables().StageWr(sign, len);
         const double* const wi = Tables().StageWi(sign, len);
 #ifdef SONAFEL_AVX_DISPATCH
