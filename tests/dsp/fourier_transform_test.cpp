@@ -97,6 +97,32 @@ TEST(RealFourierTransform, ForwardMatchesTheDefinitionOnNoise)
     }
 }
 
+TEST(FourierTransform, EverySizeAndSignMatchesTheDefinitionOnNoise)
+{
+    std::mt19937 random(13);
+    std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
+    for (int n = 2; n <= kMaxFourierComplex; n *= 2) {
+        for (int sign : {1, -1}) {
+            std::vector<float> x(2 * n);
+            for (float& value : x)
+                value = noise(random);
+            std::vector<float> data = x;
+            FourierTransform(data.data(), n, sign);
+            // A few bins, the first and last among them, by the definition.
+            for (int k : {0, 1, n / 2, n - 1}) {
+                double re = 0.0, im = 0.0;
+                for (int j = 0; j < n; ++j) {
+                    const double angle = sign * 2 * kPi * static_cast<double>(j) * k / n;
+                    re += x[2 * j] * std::cos(angle) - x[2 * j + 1] * std::sin(angle);
+                    im += x[2 * j] * std::sin(angle) + x[2 * j + 1] * std::cos(angle);
+                }
+                ASSERT_NEAR(data[2 * k], re, 1e-3) << n << " points, sign " << sign << ", bin " << k;
+                ASSERT_NEAR(data[2 * k + 1], im, 1e-3) << n << " points, sign " << sign << ", bin " << k;
+            }
+        }
+    }
+}
+
 TEST(FourierTransform, ImpulseAtOneGivesTheTwiddlesAndLengthOneIsIdentity)
 {
     std::vector<float> data(16, 0.0f);
