@@ -2,6 +2,7 @@
 
 #include "simd.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,14 @@ VectorPath WidestSupportedPath()
         if (VectorPathSupported(path))
             widest = path;
     return widest;
+}
+
+// Said once, however often the choice is made.
+void ReportRefusal(const char* wanted, const char* reason, VectorPath widest)
+{
+    static std::atomic<bool> reported{false};
+    if (!reported.exchange(true))
+        std::fprintf(stderr, "SONAFEL_VECTOR=%s: %s; using %s\n", wanted, reason, VectorPathName(widest));
 }
 
 }  // namespace
@@ -54,11 +63,10 @@ VectorPath ChosenVectorPath()
             continue;
         if (VectorPathSupported(path))
             return path;
-        std::fprintf(stderr, "SONAFEL_VECTOR=%s: not supported here; using %s\n", wanted, VectorPathName(widest));
+        ReportRefusal(wanted, "not supported here", widest);
         return widest;
     }
-    std::fprintf(stderr, "SONAFEL_VECTOR=%s: unknown (plain, sse2, avx2 or avx512); using %s\n", wanted,
-                 VectorPathName(widest));
+    ReportRefusal(wanted, "unknown (plain, sse2, avx2 or avx512)", widest);
     return widest;
 }
 

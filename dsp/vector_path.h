@@ -13,7 +13,7 @@ bool VectorPathSupported(VectorPath path);
 
 // The widest supported path, or the one the environment variable
 // SONAFEL_VECTOR names (plain, sse2, avx2 or avx512) for comparing them; a
-// name that is unknown or not supported is reported on stderr and the widest
+// name that is unknown or not supported is reported once on stderr and the widest
 // path taken instead.
 VectorPath ChosenVectorPath();
 

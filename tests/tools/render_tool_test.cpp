@@ -179,6 +179,16 @@ TEST_F(RenderTool, EveryVectorPathAndPlainArithmeticGiveTheSameSound)
             EXPECT_EQ(ReadText(dir.Path("vector.csv")), plainBands) << VectorPathName(path) << " at " << settings;
         }
     }
+    // A name it does not know is reported, and the widest path plays.
+    setenv("SONAFEL_VECTOR", "avx1024", 1);
+    std::string errors;
+    ASSERT_EQ(Run("--seconds 0.1 unknown.wav", &errors), 0);
+    unsetenv("SONAFEL_VECTOR");
+    const VectorPath widest = VectorPathSupported(VectorPath::Avx512) ? VectorPath::Avx512
+                              : VectorPathSupported(VectorPath::Avx2) ? VectorPath::Avx2
+                                                                       : VectorPath::Sse2;
+    EXPECT_EQ(errors, std::string("SONAFEL_VECTOR=avx1024: unknown (plain, sse2, avx2 or avx512); using ") +
+                          VectorPathName(widest) + "\n");
 }
 
 TEST_F(RenderTool, AnAudiogramTakesItsThresholdsOffTheTonesAndNormalHearingTakesEveryLossAway)
