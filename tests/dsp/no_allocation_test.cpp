@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -71,18 +72,34 @@ TEST(NoAllocation, ProcessBlockAndWriteAllocateNothingAtAnySetting)
     ASSERT_TRUE(g_memPlay.Open(reports, 44100));
 
     const CAudiogram& audiogram = FindAudiogramPreset("S2")->audiogram;
-    for (double setting : {1.0, 0.4, 0.0}) {
-        processor->m_dLoudness = processor->m_dHighFreq = processor->m_dResolution = setting;
+    struct Case {
+        double setting;
+        bool audiogram;
+        bool recruitment;  // otherwise the fixed attenuation, with the levels measured for the display
+        bool listeningLevel;  // speech presented at 80 dB SPL under the limiter, smearing from the audiogram
+        bool normalHearing;
+    };
+    const Case cases[] = {
+        {1.0, false, true, false, false}, {0.4, true, true, true, false}, {0.4, true, false, true, false},
+        {0.0, true, true, false, false},  {0.0, true, true, true, true},
+    };
+    for (const Case& c : cases) {
+        processor->m_dLoudness = processor->m_dHighFreq = processor->m_dResolution = c.setting;
         processor->BuildSmearTable();
         processor->BuildHighFreqGain();
-        // Without an audiogram, with one, and in the comparison with normal hearing.
-        processor->SetAudiogram(setting == 1.0 ? nullptr : &audiogram);
-        processor->SetNormalHearing(setting == 0.0);
+        processor->SetAudiogram(c.audiogram ? &audiogram : nullptr);
+        processor->SetRecruitment(c.recruitment);
+        processor->SetLevelMeasurement(!c.recruitment);
+        processor->SetAudiogramSmearing(c.listeningLevel);
+        processor->SetPresentationLevel(c.listeningLevel ? std::optional<double>(80.0) : std::nullopt);
+        processor->SetNormalHearing(c.normalHearing);
         const long before = g_allocations;
         processor->ProcessBlock();
         const short block[3968] = {1, 2, 3};
         EXPECT_EQ(g_memPlay.Write(block, sizeof block), 7936);
-        EXPECT_EQ(g_allocations - before, 0) << "setting " << setting;
+        EXPECT_EQ(g_allocations - before, 0) << "setting " << c.setting << ", audiogram " << c.audiogram
+                                             << ", recruitment " << c.recruitment << ", listening level "
+                                             << c.listeningLevel << ", normal hearing " << c.normalHearing;
         // Hand both buffers back, so the ring never fills.
         device.FinishNext();
         device.FinishNext();
