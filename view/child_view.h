@@ -37,6 +37,8 @@ public:
     void OnWomClose(int opening);
 
     void DrawSourceButtons(CSurface& surface, int width, int height);
+    // Source button `k` as painted in a button row `width` by `height`.
+    static CRect SourceButtonRect(int k, int width, int height);
     void DrawSliders(CSurface& surface, int left, int top, int width, int height);
     void DrawSpectrum(CSurface& surface, int left, int top, int width, int height);
     void DrawGainCurve(CSurface& surface, int left, int top, int width, int height);

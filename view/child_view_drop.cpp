@@ -27,16 +27,13 @@ void CChildView::SetDropHandler(std::function<void(int, const QString&)> handler
 
 int CChildView::SourceButtonAt(int x, int y) const
 {
-    // The buttons' geometry as painted: on the surface at (10, 10).
+    // The buttons as painted: on the surface at (10, 10), in its top tenth.
     const int w = std::max(width() - 20, 250);
     const int h = std::max(height() - 20, 250);
-    const int bw = (w - 10) / 3;
-    const int bb = h / 10 - 5;
-    const int sx = x - 10, sy = y - 10;
-    if (sy < 0 || sy >= bb || sx < 0)
-        return -1;
-    const int k = sx / (bw + 5);
-    return k < 3 && sx - k * (bw + 5) < bw ? k : -1;
+    for (int k = 0; k < kSourceCount; ++k)
+        if (SourceButtonRect(k, w, h / 10).Contains(x - 10, y - 10))
+            return k;
+    return -1;
 }
 
 void CChildView::dragEnterEvent(QDragEnterEvent* event)

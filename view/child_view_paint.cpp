@@ -74,21 +74,28 @@ void CChildView::OnPaint()
     painter.drawImage(10, 10, image);
 }
 
+CRect CChildView::SourceButtonRect(int k, int width, int height)
+{
+    const int bw = (width - 10) / 3;
+    const int x = k * (bw + 5);
+    return {x, 0, x + bw, height - 5};
+}
+
 void CChildView::DrawSourceButtons(CSurface& surface, int width, int height)
 {
     const QFont previous = surface.Font();
     surface.SetFont(m_font);
-    const int bw = (width - 10) / 3;
-    const int bb = height - 5;
     for (int k = 0; k < 3; ++k) {
-        const int x = k * (bw + 5);
+        const CRect button = SourceButtonRect(k, width, height);
+        const int bw = button.right - button.left;
+        const int bb = button.bottom;
         const bool on = m_bSourceOn[k] != 0;
         // The fill also makes the button's colour the label's background.
-        surface.FillSolidRect(x, 0, bw, bb, on ? kButtons[k].on : kButtons[k].off);
+        surface.FillSolidRect(button.left, 0, bw, bb, on ? kButtons[k].on : kButtons[k].off);
         const QString label = Text(kButtons[k].label);
         const QSize extent = surface.TextExtent(label);
         surface.SetTextColor(on ? kWhite : kGrey);
-        surface.TextOut(x + (bw - extent.width()) / 2, (bb - extent.height()) / 2, label);
+        surface.TextOut(button.left + (bw - extent.width()) / 2, (bb - extent.height()) / 2, label);
     }
     surface.SetFont(previous);
 }
