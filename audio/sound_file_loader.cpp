@@ -40,9 +40,8 @@ bool LoadSoundFile(const std::string& path, int targetPeak, LoadedSound& sound, 
     }
 
     // Mixed down to mono while reading, piece by piece.
+    // Not reserved from the frame count: a damaged header may claim any length.
     std::vector<float> mono;
-    if (info.frames > 0)
-        mono.reserve(static_cast<std::size_t>(std::min<sf_count_t>(info.frames, sf_count_t{1} << 31)));
     std::vector<float> piece(static_cast<std::size_t>(kPieceFrames * info.channels));
     for (;;) {
         const sf_count_t read = sf_readf_float(file.get(), piece.data(), kPieceFrames);
