@@ -42,8 +42,8 @@ public:
 
     // The smoothed level of each band after the last frame, in dB SPL.
     double BandLevel(int band) const { return m_smoother[band].Level(); }
-    // The highest smoothed level of each band since BeginBlock: what a block
-    // brought to the ear.
+    // Starts a block: the highest smoothed level of each band since then is
+    // what the block brought to the ear.
     void BeginBlock();
     double BlockPeakLevel(int band) const { return m_blockPeak[band]; }
     // The lowest bin of a band's level.
