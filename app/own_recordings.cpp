@@ -10,6 +10,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <new>
+#include <thread>
 
 namespace {
 
@@ -26,9 +28,10 @@ COwnRecordings::COwnRecordings(CSourceBank& sources, CChildView& view, QWidget* 
 
 COwnRecordings::~COwnRecordings()
 {
-    m_cancel = true;
-    if (m_worker.joinable())
-        m_worker.join();
+    // Closing does not wait: the thread stops at its next piece and lets go
+    // of the job itself.
+    if (m_job)
+        m_job->cancel = true;
 }
 
 void COwnRecordings::Choose(int source)
@@ -49,25 +52,32 @@ bool COwnRecordings::Load(int source, const QString& path)
     }
     m_source = source;
     m_path = path;
-    m_done = false;
-    m_cancel = false;
-    m_permille = 0;
-    m_sound = LoadedSound{};
-    m_error.clear();
-    m_worker = std::thread([this, target = kSourceTargetPeak[source], file = path.toStdString()] {
-        m_loaded = LoadSoundFile(file, target, m_sound, m_error, [this](double share) {
-            m_permille = static_cast<int>(share * 1000);
-            return !m_cancel.load();
-        });
-        m_done = true;
-    });
+    m_job = std::make_shared<Job>();
+    std::thread([job = m_job, target = kSourceTargetPeak[source], file = path.toStdString()] {
+        // Nothing may leave the thread: a failure is reported as any other.
+        try {
+            job->loaded = LoadSoundFile(file, target, job->sound, job->error, [&job](double share) {
+                job->permille = static_cast<int>(share * 1000);
+                return !job->cancel.load();
+            });
+        } catch (const std::bad_alloc&) {
+            job->loaded = false;
+            job->sound = LoadedSound{};
+            job->error = "'" + file + "' cannot be used: there is not enough memory for it";
+        } catch (...) {
+            job->loaded = false;
+            job->sound = LoadedSound{};
+            job->error = "'" + file + "' cannot be used: decoding failed unexpectedly";
+        }
+        job->done = true;
+    }).detach();
     // Shown only when the file takes more than a moment.
     m_progress = new QProgressDialog(QStringLiteral("„%1“ wird geladen…").arg(path), QStringLiteral("Abbrechen"), 0,
                                      1000, m_parent);
     m_progress->setWindowTitle(QString::fromUtf8(kTitles[source]));
     m_progress->setMinimumDuration(500);
     m_progress->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_progress, &QProgressDialog::canceled, this, [this] { m_cancel = true; });
+    connect(m_progress, &QProgressDialog::canceled, this, [job = m_job] { job->cancel = true; });
     m_poll->start();
     return true;
 }
@@ -75,29 +85,28 @@ bool COwnRecordings::Load(int source, const QString& path)
 void COwnRecordings::Poll()
 {
     if (m_progress)
-        m_progress->setValue(std::min(999, m_permille.load()));
-    if (m_done)
+        m_progress->setValue(std::min(999, m_job->permille.load()));
+    if (m_job->done)
         Finish();
 }
 
 void COwnRecordings::Finish()
 {
     m_poll->stop();
-    m_worker.join();
-    const bool stopped = m_cancel;  // closing the progress window reports a cancel too
+    const std::shared_ptr<Job> job = std::move(m_job);
+    const bool stopped = job->cancel;  // closing the progress window reports a cancel too
     if (m_progress)
         m_progress->close();
-    if (!m_loaded) {
+    if (!job->loaded) {
         if (!stopped)
             QMessageBox::warning(m_parent, QString::fromUtf8(kTitles[m_source]),
-                                 QString::fromStdString(m_error) +
+                                 QString::fromStdString(job->error) +
                                      QStringLiteral("\nDie bisherige Aufnahme spielt weiter."));
         return;
     }
-    short* const samples = new short[m_sound.samples.size()];
-    std::copy(m_sound.samples.begin(), m_sound.samples.end(), samples);
-    m_sources.ReplaceSource(m_source, samples, static_cast<int>(m_sound.samples.size()));
-    m_sound = LoadedSound{};
+    short* const samples = new short[job->sound.samples.size()];
+    std::copy(job->sound.samples.begin(), job->sound.samples.end(), samples);
+    m_sources.ReplaceSource(m_source, samples, static_cast<int>(job->sound.samples.size()), m_view.m_bSourceOn[m_source] != 0);
     m_view.update();
 }
 
@@ -107,7 +116,7 @@ void COwnRecordings::RestoreBundled()
         short* samples = nullptr;
         const int length = LoadWave(LocateRecording(kSourceFileName[source]).c_str(), &samples, kSourceTargetPeak[source]);
         if (length > 0)
-            m_sources.ReplaceSource(source, samples, length);
+            m_sources.ReplaceSource(source, samples, length, m_view.m_bSourceOn[source] != 0);
     }
     m_view.update();
 }

@@ -8,7 +8,7 @@
 #include <QString>
 
 #include <atomic>
-#include <thread>
+#include <memory>
 
 class CChildView;
 class QProgressDialog;
@@ -32,9 +32,20 @@ public:
     // The bundled recordings again, for every source.
     void RestoreBundled();
 
-    bool Loading() const { return m_worker.joinable(); }
+    bool Loading() const { return m_job != nullptr; }
 
 private:
+    // One decoding, shared by the window and its thread: the window may
+    // close while the thread still reads, and the thread then finishes alone.
+    struct Job {
+        std::atomic<bool> done{false};
+        std::atomic<bool> cancel{false};
+        std::atomic<int> permille{0};
+        LoadedSound sound;
+        bool loaded = false;
+        std::string error;
+    };
+
     void Poll();
     void Finish();
 
@@ -44,13 +55,7 @@ private:
     QTimer* m_poll;
     QPointer<QProgressDialog> m_progress;
 
-    std::thread m_worker;
-    std::atomic<bool> m_done{false};
-    std::atomic<bool> m_cancel{false};
-    std::atomic<int> m_permille{0};
+    std::shared_ptr<Job> m_job;  // null: nothing is loading
     int m_source = 0;
     QString m_path;
-    LoadedSound m_sound;
-    bool m_loaded = false;
-    std::string m_error;
 };

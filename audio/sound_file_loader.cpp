@@ -6,20 +6,107 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <type_traits>
 
 namespace {
 
 constexpr int kRate = 44100;
 constexpr sf_count_t kPieceFrames = 1 << 15;
+constexpr std::size_t kResamplePiece = 1 << 15;  // input samples per resampling step
 
 struct SndFileCloser {
     void operator()(SNDFILE* file) const { sf_close(file); }
 };
 using SndFile = std::unique_ptr<SNDFILE, SndFileCloser>;
 
+struct SoxrDeleter {
+    void operator()(soxr_t resampler) const { soxr_delete(resampler); }
+};
+using Resampler = std::unique_ptr<std::remove_pointer_t<soxr_t>, SoxrDeleter>;
+
 std::string Named(const std::string& path, const std::string& reason)
 {
     return "'" + path + "' cannot be used: " + reason;
+}
+
+std::string LengthLimit()
+{
+    return "a recording may last at most " + std::to_string(kMaxOwnRecordingSeconds / 60) + " minutes";
+}
+
+// Reads the file mixed down to mono, piece by piece; progress runs from 0 to
+// `progressEnd`. False with the reason.
+bool ReadMono(SNDFILE* file, const SF_INFO& info, std::vector<float>& mono, double progressEnd,
+              const LoadProgress& progress, std::string& reason)
+{
+    const long long mostFrames = static_cast<long long>(info.samplerate) * kMaxOwnRecordingSeconds;
+    // Not reserved from the frame count: a damaged header may claim any length.
+    std::vector<float> piece(static_cast<std::size_t>(kPieceFrames * info.channels));
+    for (;;) {
+        const sf_count_t read = sf_readf_float(file, piece.data(), kPieceFrames);
+        if (read <= 0)
+            return true;
+        if (static_cast<long long>(mono.size()) + read > mostFrames) {
+            reason = "it is longer than " + LengthLimit();
+            return false;
+        }
+        for (sf_count_t frame = 0; frame < read; ++frame) {
+            float sum = 0.0f;
+            for (int channel = 0; channel < info.channels; ++channel)
+                sum += piece[static_cast<std::size_t>(frame * info.channels + channel)];
+            if (!std::isfinite(sum)) {
+                reason = "it holds samples that are not finite numbers (infinite or NaN) after " +
+                         std::to_string(mono.size()) + " frames";
+                return false;
+            }
+            mono.push_back(sum / static_cast<float>(info.channels));
+        }
+        if (progress && info.frames > 0 &&
+            !progress(progressEnd * std::min(1.0, static_cast<double>(mono.size()) / static_cast<double>(info.frames)))) {
+            reason = "loading was stopped";
+            return false;
+        }
+    }
+}
+
+// Resamples to 44100 Hz a piece at a time, so that it can be stopped;
+// progress runs from `progressStart` to 1.
+bool Resample(const std::vector<float>& mono, int rate, std::vector<float>& resampled, double progressStart,
+              const LoadProgress& progress, std::string& reason)
+{
+    const double ratio = static_cast<double>(kRate) / rate;
+    resampled.resize(static_cast<std::size_t>(std::ceil(static_cast<double>(mono.size()) * ratio)) + 16);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    const soxr_io_spec_t formats = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    soxr_error_t failed = nullptr;
+    const Resampler resampler(soxr_create(rate, kRate, 1, &failed, &formats, &quality, nullptr));
+    std::size_t consumed = 0;
+    std::size_t produced = 0;
+    while (!failed) {
+        const std::size_t take = std::min(kResamplePiece, mono.size() - consumed);
+        const bool last = take == 0;  // a null input flushes what the filter holds
+        std::size_t used = 0;
+        std::size_t done = 0;
+        failed = soxr_process(resampler.get(), last ? nullptr : mono.data() + consumed, take, &used,
+                              resampled.data() + produced, resampled.size() - produced, &done);
+        consumed += used;
+        produced += done;
+        if (last && done == 0)
+            break;
+        if (produced == resampled.size())
+            break;  // the room given holds the whole recording and more
+        if (progress && !progress(progressStart + (1.0 - progressStart) * static_cast<double>(consumed) /
+                                                      static_cast<double>(mono.size()))) {
+            reason = "loading was stopped";
+            return false;
+        }
+    }
+    if (failed) {
+        reason = "resampling from " + std::to_string(rate) + " Hz to 44100 Hz failed: " + failed;
+        return false;
+    }
+    resampled.resize(produced);
+    return true;
 }
 
 }  // namespace
@@ -33,30 +120,27 @@ bool LoadSoundFile(const std::string& path, int targetPeak, LoadedSound& sound, 
         error = Named(path, sf_strerror(nullptr));
         return false;
     }
-    if (info.channels < 1 || info.samplerate < 1) {
+    if (info.channels < 1 || info.channels > kMaxOwnRecordingChannels || info.samplerate < kLowestOwnRecordingRate ||
+        info.samplerate > kHighestOwnRecordingRate) {
         error = Named(path, "it declares " + std::to_string(info.channels) + " channels at " +
-                                std::to_string(info.samplerate) + " Hz");
+                                std::to_string(info.samplerate) + " Hz; a recording may have 1 to " +
+                                std::to_string(kMaxOwnRecordingChannels) + " channels at " +
+                                std::to_string(kLowestOwnRecordingRate) + " to " +
+                                std::to_string(kHighestOwnRecordingRate) + " Hz");
+        return false;
+    }
+    if (info.frames > static_cast<sf_count_t>(info.samplerate) * kMaxOwnRecordingSeconds) {
+        error = Named(path, "it declares " + std::to_string((info.frames + info.samplerate - 1) / info.samplerate) + " seconds; " +
+                                LengthLimit());
         return false;
     }
 
-    // Mixed down to mono while reading, piece by piece.
-    // Not reserved from the frame count: a damaged header may claim any length.
+    const bool resampling = info.samplerate != kRate;
     std::vector<float> mono;
-    std::vector<float> piece(static_cast<std::size_t>(kPieceFrames * info.channels));
-    for (;;) {
-        const sf_count_t read = sf_readf_float(file.get(), piece.data(), kPieceFrames);
-        if (read <= 0)
-            break;
-        for (sf_count_t frame = 0; frame < read; ++frame) {
-            float sum = 0.0f;
-            for (int channel = 0; channel < info.channels; ++channel)
-                sum += piece[static_cast<std::size_t>(frame * info.channels + channel)];
-            mono.push_back(sum / static_cast<float>(info.channels));
-        }
-        if (progress && info.frames > 0 && !progress(static_cast<double>(mono.size()) / static_cast<double>(info.frames))) {
-            error = Named(path, "loading was stopped");
-            return false;
-        }
+    std::string reason;
+    if (!ReadMono(file.get(), info, mono, resampling ? 0.5 : 1.0, progress, reason)) {
+        error = Named(path, reason);
+        return false;
     }
     if (mono.empty()) {
         error = Named(path, "it holds no sound");
@@ -64,23 +148,11 @@ bool LoadSoundFile(const std::string& path, int targetPeak, LoadedSound& sound, 
     }
 
     std::vector<float> resampled;
-    if (info.samplerate == kRate) {
+    if (!resampling)
         resampled = std::move(mono);
-    } else {
-        const double ratio = static_cast<double>(kRate) / info.samplerate;
-        resampled.resize(static_cast<std::size_t>(std::ceil(static_cast<double>(mono.size()) * ratio)) + 16);
-        std::size_t produced = 0;
-        const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
-        const soxr_io_spec_t formats = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-        const soxr_error_t failed = soxr_oneshot(info.samplerate, kRate, 1, mono.data(), mono.size(), nullptr,
-                                                 resampled.data(), resampled.size(), &produced, &formats, &quality,
-                                                 nullptr);
-        if (failed) {
-            error = Named(path, "resampling from " + std::to_string(info.samplerate) + " Hz to 44100 Hz failed: " +
-                                    failed);
-            return false;
-        }
-        resampled.resize(produced);
+    else if (!Resample(mono, info.samplerate, resampled, 0.5, progress, reason)) {
+        error = Named(path, reason);
+        return false;
     }
 
     float loudest = 0.0f;
@@ -96,5 +168,7 @@ bool LoadSoundFile(const std::string& path, int targetPeak, LoadedSound& sound, 
         sound.samples[i] = static_cast<short>(std::lround(resampled[i] * scale));
     sound.sourceRate = info.samplerate;
     sound.sourceChannels = info.channels;
+    if (progress)
+        progress(1.0);
     return true;
 }

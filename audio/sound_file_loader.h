@@ -14,11 +14,20 @@ struct LoadedSound {
     int sourceChannels = 0;
 };
 
+// What a demonstration needs, and all a user's recording may be; larger
+// files are refused before their samples are read, so that sample counts fit
+// an int and memory stays within a few hundred MB.
+constexpr int kMaxOwnRecordingSeconds = 600;
+constexpr int kLowestOwnRecordingRate = 8000;    // Hz
+constexpr int kHighestOwnRecordingRate = 192000;  // Hz
+constexpr int kMaxOwnRecordingChannels = 32;
+
 // Called now and then with the share of the file read so far (0..1); false
 // stops the loading.
 using LoadProgress = std::function<bool(double)>;
 
 // False with a message naming the file and the reason (the library's own
-// text, or the rates involved) when the file cannot be used.
+// text, the rates involved, the limits above, samples that are not finite
+// numbers) when the file cannot be used. Throws only std::bad_alloc.
 bool LoadSoundFile(const std::string& path, int targetPeak, LoadedSound& sound, std::string& error,
                    const LoadProgress& progress = {});

@@ -52,10 +52,14 @@ void CSourceBank::RewindSources(const int* sourceOn)
     }
 }
 
-void CSourceBank::ReplaceSource(int source, short* samples, int length)
+void CSourceBank::ReplaceSource(int source, short* samples, int length, bool playing)
 {
-    if (m_nSourceLen[source] != 0)
+    if (m_nSourceLen[source] != 0 && playing)
         m_fade[source].Start(m_pSourceData[source], m_nSourceLen[source], m_nSourcePos[source]);
+    else if (m_nSourceLen[source] != 0)
+        delete[] m_pSourceData[source];
+    if (!playing)
+        m_fade[source].Stop();  // a fade left over from before it was switched off
     m_pSourceData[source] = samples;
     m_nSourceLen[source] = length;
     m_nSourcePos[source] = 0;

@@ -42,8 +42,10 @@ struct CSourceBank {
     void FreeSources();
 
     // Puts `samples` (a new[] buffer of `length`) in place of a recording,
-    // from its start; one that plays fades over into it between blocks.
-    void ReplaceSource(int source, short* samples, int length);
+    // from its start. One that is `playing` (switched on) fades over into it
+    // between blocks; otherwise the old recording is freed at once, and the
+    // new one starts unfaded when the source is switched on.
+    void ReplaceSource(int source, short* samples, int length, bool playing);
     bool Fading(int source) const { return m_fade[source].Active(); }
 
 private:

@@ -12,6 +12,12 @@ void CSourceCrossfade::Start(short* old, int length, int position)
     m_done = 0;
 }
 
+void CSourceCrossfade::Stop()
+{
+    delete[] m_old;
+    m_old = nullptr;
+}
+
 void CSourceCrossfade::Mix(short* buffer, int count, const short* samples, int length, int& position)
 {
     for (int k = 0; k < count; ++k) {
@@ -35,8 +41,6 @@ void CSourceCrossfade::Rewind(int back)
 
 void CSourceCrossfade::FinishIfDone()
 {
-    if (m_old && m_done >= kSamples) {
-        delete[] m_old;
-        m_old = nullptr;
-    }
+    if (m_old && m_done >= kSamples)
+        Stop();
 }

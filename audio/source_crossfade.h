@@ -16,6 +16,8 @@ public:
     // Takes over the old samples (a new[] buffer) and where they were read.
     void Start(short* old, int length, int position);
     bool Active() const { return m_old != nullptr; }
+    // Ends the fade at once and frees the old samples.
+    void Stop();
 
     // Mixes `count` samples of the fade into `buffer`, the new recording
     // read from `samples` (of `length`) at `position`, which moves on.

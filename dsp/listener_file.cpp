@@ -3,13 +3,50 @@
 #include <nlohmann/json.hpp>
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 
 using json = nlohmann::ordered_json;  // listeners in the file's order
 
 namespace {
+
+// A value as an error message shows it: short, whatever the file holds.
+std::string Shown(const json& value)
+{
+    constexpr std::size_t kLongest = 40;
+    std::string text = value.dump();
+    if (text.size() > kLongest)
+        text = text.substr(0, kLongest) + "...";
+    return text;
+}
+
+// How deeply the text nests arrays and objects, outside strings, counted
+// before parsing so that no parser recurses into a hostile file.
+bool NestsTooDeeply(const std::string& text)
+{
+    int depth = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (const char c : text) {
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > kMaxListenerFileDepth)
+                return true;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return false;
+}
 
 bool ReadNumbers(const json& entry, const char* field, std::vector<double>& numbers, std::string& error)
 {
@@ -22,9 +59,14 @@ bool ReadNumbers(const json& entry, const char* field, std::vector<double>& numb
         error = std::string(field) + " is not a list";
         return false;
     }
+    if (found->size() > kMaxAudiogramFrequencies) {
+        error = std::string(field) + " holds " + std::to_string(found->size()) + " values, more than the " +
+                std::to_string(kMaxAudiogramFrequencies) + " an audiogram may have";
+        return false;
+    }
     for (const json& value : *found) {
         if (!value.is_number()) {
-            error = std::string(field) + " holds " + value.dump() + ", not a number";
+            error = std::string(field) + " holds " + Shown(value) + ", not a number";
             return false;
         }
         numbers.push_back(value.get<double>());
@@ -75,10 +117,18 @@ bool ReadListener(const std::string& id, const json& entry, Listener& listener, 
 
 std::optional<std::vector<Listener>> ParseListeners(const std::string& text, std::string& error)
 {
+    if (text.size() > kMaxListenerFileBytes) {
+        error = "larger than " + std::to_string(kMaxListenerFileBytes) + " bytes, far more than a listener file holds";
+        return std::nullopt;
+    }
+    if (NestsTooDeeply(text)) {
+        error = "nested more than " + std::to_string(kMaxListenerFileDepth) + " levels deep, not a listener file";
+        return std::nullopt;
+    }
     json document;
     try {
         document = json::parse(text);
-    } catch (const json::parse_error& failure) {
+    } catch (const json::exception& failure) {  // syntax, and numbers beyond a double's range
         error = std::string("not JSON: ") + failure.what();
         return std::nullopt;
     }
@@ -106,10 +156,12 @@ std::optional<std::vector<Listener>> ReadListenerFile(const std::string& path, s
         error = "Cannot read '" + path + "': " + std::strerror(errno);
         return std::nullopt;
     }
-    std::ostringstream text;
-    text << file.rdbuf();
+    // One byte more than allowed is enough to refuse a larger file.
+    std::string text(kMaxListenerFileBytes + 1, '\0');
+    file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(file.gcount()));
     std::string reason;
-    auto listeners = ParseListeners(text.str(), reason);
+    auto listeners = ParseListeners(text, reason);
     if (!listeners)
         error = "'" + path + "' is not a usable audiogram file: " + reason;
     return listeners;
@@ -130,7 +182,7 @@ std::string ListenerFileText(const Listener& listener)
     const auto numbers = [](const std::vector<double>& values) {
         json list = json::array();
         for (double value : values)
-            if (value == static_cast<double>(static_cast<long long>(value)))
+            if (std::abs(value) < 1e15 && value == std::trunc(value))
                 list.push_back(static_cast<long long>(value));
             else
                 list.push_back(value);

@@ -2,6 +2,7 @@
 
 #include "audiogram.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,8 +23,16 @@ struct Listener {
     const std::vector<double>& Levels(Ear ear) const { return ear == Ear::Left ? left : right; }
 };
 
+// What a listener file may hold. The data set's files are a few tens of kB,
+// three levels deep, with at most a dozen frequencies; anything beyond these
+// is refused before it is parsed or stored.
+constexpr std::size_t kMaxListenerFileBytes = 1 << 20;
+constexpr int kMaxListenerFileDepth = 8;
+constexpr std::size_t kMaxAudiogramFrequencies = 64;
+
 // The listeners in a file's text, in the file's order; nothing when it is not
 // a listener file, with the reason in `error` (which listener, which field).
+// Never throws, whatever the text.
 std::optional<std::vector<Listener>> ParseListeners(const std::string& text, std::string& error);
 
 // As ParseListeners, from a file; the reason then names the file.

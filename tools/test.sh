@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test: the suite, a fuzzing
-# run of the WAV loader (FUZZ_SECONDS, default 60), and the suite again under
+# Installs what is missing, builds and runs every test: the suite, fuzzing
+# runs of the WAV loader and the listener-file reader (FUZZ_SECONDS each,
+# default 60), and the suite again under
 # AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -37,28 +38,36 @@ if [[ "${CI:-}" == true && $(id -u) -eq 0 ]] && ! dpkg-query -W sonafel >/dev/nu
     echo "installed with apt-get, ran, removed cleanly"
 fi
 
-echo "== Fuzz the WAV loader for ${FUZZ_SECONDS:-60} s"
+echo "== Fuzz the WAV loader and the listener-file reader for ${FUZZ_SECONDS:-60} s each"
 cmake -S "$root" -B "$root/build-fuzz" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DSONAFEL_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$root/build-fuzz" -j"$jobs" --target load_wave_fuzzer
+cmake --build "$root/build-fuzz" -j"$jobs" --target load_wave_fuzzer listener_file_fuzzer
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-mkdir "$work/corpus"
-cp "$root"/tests/audio/load_wave_corpus/* "$work/corpus/"
-if ! (cd "$work" && "$root/build-fuzz/load_wave_fuzzer" -max_total_time="${FUZZ_SECONDS:-60}" \
-        -print_final_stats=1 corpus >fuzz.log 2>&1); then
-    tail -60 "$work/fuzz.log"
-    exit 1
-fi
-# The coverage reached: the loader is instrumented, so the edges counted are
-# its own (the target alone has about 10).
-grep -E '^#[0-9]+[[:space:]]+(INITED|DONE)' "$work/fuzz.log"
-grep -E '^stat::number_of_executed_units' "$work/fuzz.log"
-edges=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$work/fuzz.log" | sed -E 's/.* cov: ([0-9]+).*/\1/')
-if (( ${edges:-0} < 60 )); then
-    echo "the fuzzer reached only ${edges:-0} coverage edges: is the loader instrumented?"
-    exit 1
-fi
+# fuzz NAME CORPUS MIN_EDGES: runs a fuzzer from a copy of its corpus, prints
+# the coverage reached and fails below MIN_EDGES. The code under test is
+# instrumented, so the edges counted are its own (a target alone has about 10).
+fuzz() {
+    local name="$1" corpus="$2" least="$3"
+    mkdir "$work/$name"
+    cp "$corpus"/* "$work/$name/"
+    if ! (cd "$work" && "$root/build-fuzz/$name" -max_total_time="${FUZZ_SECONDS:-60}" \
+            -print_final_stats=1 "$name" >"$name.log" 2>&1); then
+        tail -60 "$work/$name.log"
+        exit 1
+    fi
+    echo "$name:"
+    grep -E '^#[0-9]+[[:space:]]+(INITED|DONE)' "$work/$name.log"
+    grep -E '^stat::number_of_executed_units' "$work/$name.log"
+    local edges
+    edges=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$work/$name.log" | sed -E 's/.* cov: ([0-9]+).*/\1/')
+    if (( ${edges:-0} < least )); then
+        echo "$name reached only ${edges:-0} coverage edges: is the code under test instrumented?"
+        exit 1
+    fi
+}
+fuzz load_wave_fuzzer "$root/tests/audio/load_wave_corpus" 60
+fuzz listener_file_fuzzer "$root/tests/dsp/listener_file_corpus" 800
 
 echo "== Build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S "$root" -B "$root/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DSONAFEL_SANITIZE=ON >/dev/null

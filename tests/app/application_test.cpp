@@ -31,7 +31,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -475,6 +479,66 @@ TEST_F(Application, OwnRecordingsFromTheFileMenuOrDroppedOnAButtonAndBackToTheBu
     MenuAction("&File", "Mitgelieferte &Aufnahmen")->trigger();
     EXPECT_EQ(App().m_nSourceLen[1], bundled);
     EXPECT_TRUE(g_memPlay.m_bOpen) << "sound played on throughout";
+}
+
+TEST_F(Application, AnOwnRecordingNoDemonstrationNeedsIsRefusedAndClosingDoesNotWaitForADecoding)
+{
+    Start({"-Embedding"}, true);
+    CChildView& view = App().MainFrame()->View();
+    const int bundled = App().m_nSourceLen[0];
+    // 2 MB of samples whose header says 1 Hz.
+    std::vector<short> samples(1000000, 1000);
+    WriteWav(dir.Path("onehz.wav"), samples);
+    {
+        std::fstream file(dir.Path("onehz.wav"), std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(24);
+        const char rate[4] = {1, 0, 0, 0};
+        file.write(rate, 4);
+    }
+    const auto drop = [&view](const std::filesystem::path& file) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
+        const QPoint at(100, 30);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&view, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&view, &move);
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&view, &dropped);
+    };
+    QString message;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&message] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            message = box->text();
+            box->accept();
+        }
+    });
+    answer.start(20);
+    drop(dir.Path("onehz.wav"));
+    EXPECT_TRUE(QTest::qWaitFor([&message] { return !message.isEmpty(); }, kPatienceMs));
+    EXPECT_TRUE(message.contains("at 1 Hz; a recording may have 1 to 32 channels at 8000 to 192000 Hz"))
+        << message.toStdString();
+    EXPECT_EQ(App().m_nSourceLen[0], bundled) << "the speech plays on";
+
+    // A named pipe nobody writes to: the decoding thread blocks in opening it.
+    // The window closes all the same; the pipe is opened for writing later,
+    // so that the thread ends.
+    const std::filesystem::path pipe = dir.Path("stuck.wav");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    drop(pipe);
+    Settle();
+    std::thread release([pipe] {
+        std::this_thread::sleep_for(std::chrono::seconds(10));
+        std::ofstream writer(pipe);
+    });
+    QElapsedTimer closing;
+    closing.start();
+    App().MainFrame()->close();
+    Settle();
+    EXPECT_LT(closing.elapsed(), 5000) << "closing waited for the decoding";
+    EXPECT_EQ(App().MainFrame(), nullptr);
+    release.join();
 }
 
 TEST_F(Application, ClosingTheWindowWhileSoundPlays)

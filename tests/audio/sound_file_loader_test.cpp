@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <limits>
 
 namespace {
 
@@ -133,4 +134,87 @@ TEST(SoundFileLoader, FilesThatCannotBeUsedAreNamedWithTheReason)
     })) << error;
     EXPECT_LT(sound.samples.size(), 10u * 44100);
     EXPECT_GE(sound.samples.size(), 32768u);
+}
+
+TEST(SoundFileLoader, WhatNoDemonstrationNeedsIsRefusedBeforeItIsRead)
+{
+    TempDir dir;
+    std::string error;
+    LoadedSound sound;
+    const auto refusal = [&](const char* name) {
+        EXPECT_FALSE(LoadSoundFile(dir.Path(name).string(), 15000, sound, error)) << name;
+        const std::string prefix = "'" + dir.Path(name).string() + "' cannot be used: ";
+        EXPECT_EQ(error.rfind(prefix, 0), 0u) << error;
+        return error.substr(prefix.size());
+    };
+    // 1 Hz: 2 MB of samples would become 44100 times as many.
+    {
+        std::vector<short> samples(1000000, 1000);
+        WriteWav(dir.Path("onehz.wav"), samples);
+        std::fstream file(dir.Path("onehz.wav"), std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(24);
+        const char rate[4] = {1, 0, 0, 0};
+        file.write(rate, 4);
+    }
+    EXPECT_EQ(refusal("onehz.wav"),
+              "it declares 1 channels at 1 Hz; a recording may have 1 to 32 channels at 8000 to 192000 Hz");
+    WriteTone(dir.Path("lowest.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 7999, 1, 0.1);
+    EXPECT_NE(refusal("lowest.wav").find("at 7999 Hz;"), std::string::npos);
+    WriteTone(dir.Path("highest.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 192001, 1, 0.1);
+    EXPECT_NE(refusal("highest.wav").find("at 192001 Hz;"), std::string::npos);
+    WriteTone(dir.Path("channels.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 33, 0.01);
+    EXPECT_NE(refusal("channels.wav").find("declares 33 channels"), std::string::npos);
+    // The extremes that are allowed load.
+    WriteTone(dir.Path("8k.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 1, 1.0);
+    ASSERT_TRUE(LoadSoundFile(dir.Path("8k.wav").string(), 15000, sound, error)) << error;
+    EXPECT_NEAR(static_cast<double>(sound.samples.size()), 44100.0, 8);
+    WriteTone(dir.Path("192k.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 192000, 32, 0.25);
+    ASSERT_TRUE(LoadSoundFile(dir.Path("192k.wav").string(), 15000, sound, error)) << error;
+    EXPECT_NEAR(static_cast<double>(sound.samples.size()), 11025.0, 4);
+
+    // Ten minutes and a little more, at the lowest rate: refused from the header.
+    WriteTone(dir.Path("long.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 8000, 1, 600.5);
+    EXPECT_EQ(refusal("long.wav"), "it declares 601 seconds; a recording may last at most 10 minutes");
+}
+
+TEST(SoundFileLoader, SamplesThatAreNotFiniteNumbersAreRefused)
+{
+    TempDir dir;
+    for (const float bad : {std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
+                            std::numeric_limits<float>::quiet_NaN()}) {
+        for (const int rate : {44100, 48000}) {  // read as it is, and resampled
+            SF_INFO info{};
+            info.samplerate = rate;
+            info.channels = 2;
+            info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+            const std::string path = dir.Path("bad.wav").string();
+            SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+            ASSERT_NE(file, nullptr);
+            std::vector<float> samples(2 * 20000, 0.25f);
+            samples[2 * 12345 + 1] = bad;
+            sf_writef_float(file, samples.data(), 20000);
+            sf_close(file);
+            LoadedSound sound;
+            std::string error;
+            EXPECT_FALSE(LoadSoundFile(path, 15000, sound, error)) << bad << " at " << rate;
+            EXPECT_EQ(error, "'" + path + "' cannot be used: it holds samples that are not finite numbers "
+                                          "(infinite or NaN) after 12345 frames");
+        }
+    }
+}
+
+TEST(SoundFileLoader, StoppingWorksWhileResamplingToo)
+{
+    TempDir dir;
+    WriteTone(dir.Path("minute.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000, 1, 60.0);
+    LoadedSound sound;
+    std::string error;
+    double last = 0.0;
+    EXPECT_FALSE(LoadSoundFile(dir.Path("minute.wav").string(), 5000, sound, error, [&](double share) {
+        last = share;
+        return share < 0.75;  // reading is the first half, resampling the second
+    }));
+    EXPECT_EQ(error, "'" + dir.Path("minute.wav").string() + "' cannot be used: loading was stopped");
+    EXPECT_GE(last, 0.75);
+    EXPECT_LT(last, 0.8) << "stopped within a piece of the resampling";
 }

@@ -97,7 +97,7 @@ TEST(SourceReplacement, ARecordingReplacedWhilePlayingFadesOverWithoutAClick)
     for (int b = 0; b < 3; ++b)
         block();
     const std::vector<short> replacement = sine(660, 30000);
-    bank.ReplaceSource(0, NewSamples(replacement), 30000);
+    bank.ReplaceSource(0, NewSamples(replacement), 30000, true);
     EXPECT_EQ(bank.m_nSourceLen[0], 30000);
     EXPECT_TRUE(bank.Fading(0));
     for (int b = 0; b < 4; ++b)
@@ -112,4 +112,31 @@ TEST(SourceReplacement, ARecordingReplacedWhilePlayingFadesOverWithoutAClick)
     const std::size_t start = 3 * 3968;
     for (std::size_t i = start + CSourceCrossfade::kSamples; i < heard.size(); ++i)
         ASSERT_EQ(heard[i], replacement[(i - start) % 30000]) << i;
+}
+
+TEST(SourceReplacement, ARecordingReplacedWhileItsSourceIsOffStartsAtOnceWhenSwitchedOn)
+{
+    CSourceBank bank;
+    bank.m_pSourceData[1] = NewSamples(std::vector<short>(5000, 111));
+    bank.m_nSourceLen[1] = 5000;
+    int on[kSourceCount] = {0, 1, 0};
+    std::vector<short> mixed(4096, 0);
+    bank.MixSources(on, mixed.data(), 4096);
+    bank.RewindSources(on);
+    // Replaced while playing, then switched off during the fade, then replaced again.
+    bank.ReplaceSource(1, NewSamples(std::vector<short>(5000, 222)), 5000, true);
+    ASSERT_TRUE(bank.Fading(1));
+    on[1] = 0;
+    std::vector<short> replacement(3000);
+    for (int i = 0; i < 3000; ++i)
+        replacement[i] = static_cast<short>(i);
+    bank.ReplaceSource(1, NewSamples(replacement), 3000, false);
+    EXPECT_FALSE(bank.Fading(1)) << "nothing of the old recordings is kept";
+    EXPECT_EQ(bank.m_nSourcePos[1], 0);
+
+    on[1] = 1;
+    std::fill(mixed.begin(), mixed.end(), 0);
+    bank.MixSources(on, mixed.data(), 4096);
+    for (int i = 0; i < 4096; ++i)
+        ASSERT_EQ(mixed[i], i % 3000) << "the new recording from its first sample, unfaded, at " << i;
 }

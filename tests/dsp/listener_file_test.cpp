@@ -74,6 +74,49 @@ TEST(ListenerFile, MissingOrMalformedFieldsAndBadFrequenciesAreRefusedWithTheRea
     EXPECT_EQ(Refusal(R"({"L1": {"audiogram_cfs": [500],)").rfind("not JSON: ", 0), 0u);
 }
 
+TEST(ListenerFile, HostileTextIsRefusedBeforeItCanExhaustTheStackOrMemory)
+{
+    // Beyond a double's range: the parser's range error, not only its syntax errors, is caught.
+    EXPECT_EQ(Refusal(Entry(R"("audiogram_cfs": [1e400], "audiogram_levels_l": [1], "audiogram_levels_r": [1])"))
+                  .rfind("not JSON: ", 0),
+              0u);
+    // Nesting: eight levels pass to the reader, nine are refused unparsed;
+    // brackets inside a name (escaped quotes included) do not count.
+    EXPECT_EQ(Refusal(R"({"L1": {"audiogram_cfs": [[[[[[1]]]]]]}})"),
+              "listener L1: audiogram_cfs holds [[[[[1]]]]], not a number");
+    EXPECT_EQ(Refusal(R"({"L1": {"audiogram_cfs": [[[[[[[1]]]]]]]}})"),
+              "nested more than 8 levels deep, not a listener file");
+    EXPECT_EQ(Refusal(std::string(200000, '[') + std::string(200000, ']')),
+              "nested more than 8 levels deep, not a listener file");
+    std::string error;
+    const auto bracketsInAName = ParseListeners(
+        R"({"L1": {"name": "[[[[[[[[[[\"{{{{{{{{{", "audiogram_cfs": [500], "audiogram_levels_l": [1],
+            "audiogram_levels_r": [2]}})",
+        error);
+    ASSERT_TRUE(bracketsInAName) << error;
+    EXPECT_EQ(bracketsInAName->front().name, "[[[[[[[[[[\"{{{{{{{{{");
+
+    // A value the message quotes is cut short; a list longer than any audiogram is refused.
+    EXPECT_EQ(Refusal(Entry(R"("audiogram_cfs": [")" + std::string(5000, 'x') +
+                            R"("], "audiogram_levels_l": [1], "audiogram_levels_r": [1])")),
+              "listener L1: audiogram_cfs holds \"" + std::string(39, 'x') + "..., not a number");
+    std::string many = "[100";
+    for (int hz = 101; hz < 165; ++hz)
+        many += "," + std::to_string(hz);
+    EXPECT_EQ(Refusal(Entry(R"("audiogram_cfs": )" + many + R"(], "audiogram_levels_l": [1], "audiogram_levels_r": [1])")),
+              "listener L1: audiogram_cfs holds 65 values, more than the 64 an audiogram may have");
+
+    // Larger than a listener file can be: refused from the text and from a file.
+    const std::string padded = std::string(kMaxListenerFileBytes, ' ') + kTwoListeners;
+    EXPECT_EQ(Refusal(padded), "larger than 1048576 bytes, far more than a listener file holds");
+    TempDir dir;
+    std::ofstream(dir.Path("big.json")) << padded;
+    EXPECT_FALSE(ReadListenerFile(dir.Path("big.json").string(), error));
+    EXPECT_EQ(error, "'" + dir.Path("big.json").string() +
+                         "' is not a usable audiogram file: larger than 1048576 bytes, far more than a listener file "
+                         "holds");
+}
+
 TEST(ListenerFile, OneListenerWrittenReadsBackTheSameAndFilesNameThemselvesInErrors)
 {
     const Listener written{"P7", "Herr K.", {250, 1000, 8000}, {20, 37.5, 80}, {15, 40, 95}};

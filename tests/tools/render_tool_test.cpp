@@ -251,6 +251,18 @@ TEST_F(RenderTool, AudiogramFilesAndNamesThatCannotBeUsedAreRefused)
     EXPECT_EQ(Run("--audiogram broken.json a.wav", &errors), 2);
     EXPECT_EQ(errors.substr(0, errors.find('\n')),
               "sonafel-render: 'broken.json' is not a usable audiogram file: listener A: audiogram_levels_l is missing");
+    // A number beyond a double's range and a stack-deep nesting: refused, not a crash.
+    std::ofstream(dir.Path("huge.json"))
+        << R"({"L":{"name":"L","audiogram_cfs":[250,500,1000,2000,4000,8000],)"
+           R"("audiogram_levels_l":[1e400,10,10,10,10,10],"audiogram_levels_r":[10,10,10,10,10,10]}})";
+    EXPECT_EQ(Run("--audiogram huge.json a.wav", &errors), 2);
+    EXPECT_EQ(errors.rfind("sonafel-render: 'huge.json' is not a usable audiogram file: not JSON: ", 0), 0u) << errors;
+    std::ofstream(dir.Path("deep.json"))
+        << R"({"L":{"audiogram_cfs":)" + std::string(200000, '[') + std::string(200000, ']') + "}}";
+    EXPECT_EQ(Run("--audiogram deep.json a.wav", &errors), 2);
+    EXPECT_EQ(errors.substr(0, errors.find('\n')),
+              "sonafel-render: 'deep.json' is not a usable audiogram file: nested more than 8 levels deep, not a "
+              "listener file");
     EXPECT_FALSE(std::filesystem::exists(dir.Path("a.wav")));
     EXPECT_EQ(Run("--blocks 2 --audiogram two.json:B:left b.wav"), 0);
 }
