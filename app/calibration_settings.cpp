@@ -1,5 +1,7 @@
 #include "calibration_settings.h"
 
+#include "level_ranges.h"
+
 #include <QSettings>
 
 namespace {
@@ -22,10 +24,8 @@ ListeningLevel LoadListeningLevel()
 {
     const QSettings settings;
     ListeningLevel level;
-    // Full scale lies 20 dB above the tone the meter reads.
-    level.fullScale = Stored(settings, kFullScaleKey, ListeningLevel::kLowestReading + 20.0,
-                             ListeningLevel::kHighestReading + 20.0);
-    level.speechLevel = Stored(settings, kSpeechKey, 20.0, 100.0);
+    level.fullScale = Stored(settings, kFullScaleKey, kLowestFullScaleSpl, kHighestFullScaleSpl);
+    level.speechLevel = Stored(settings, kSpeechKey, kLowestSpeechSpl, kHighestSpeechSpl);
     return level;
 }
 

@@ -7,8 +7,6 @@
 // presented at. Without a stored calibration the nominal 100 dB SPL holds.
 struct ListeningLevel {
     static constexpr double kNominalFullScale = 100.0;
-    static constexpr double kLowestReading = 40.0;  // a sound level meter's sane range
-    static constexpr double kHighestReading = 130.0;
 
     std::optional<double> fullScale;    // set: calibrated
     std::optional<double> speechLevel;  // set: presented at this dB SPL

@@ -94,7 +94,8 @@ void CHearingLossMenu::UseListeningLevel(const ListeningLevel& level)
 
 void CHearingLossMenu::SetListeningLevel()
 {
-    CListeningLevelDialog dialog(LoadListeningLevel(), MakeWaveOutDevice(), g_memPlay.m_bOpen != 0, m_dialogParent);
+    CListeningLevelDialog dialog(LoadListeningLevel(), MakeWaveOutDevice(), g_memPlay.m_bOpen != 0, m_dialogParent,
+                                 [this](double fullScale) { return m_view.HighestUnlimitedSpeechLevel(fullScale); });
     if (dialog.exec() != QDialog::Accepted)
         return;
     SaveListeningLevel(dialog.Result());

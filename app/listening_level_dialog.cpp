@@ -1,5 +1,7 @@
 #include "listening_level_dialog.h"
 
+#include "level_ranges.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -8,6 +10,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -18,11 +22,30 @@ QString Decibels(double value)
     return QLocale(QLocale::German).toString(value, 'f', 1) + QStringLiteral(" dB SPL");
 }
 
+QString StateText(std::optional<double> fullScale)
+{
+    return fullScale ? QStringLiteral("kalibriert: 0 dB FS = %1").arg(Decibels(*fullScale))
+                     : QStringLiteral("nicht kalibriert: Pegel nominell (0 dB FS = 100 dB SPL)");
+}
+
+// The full scale a typed meter reading gives: a decimal comma or point, as
+// the meter shows it, within the range; nothing otherwise.
+std::optional<double> TypedFullScale(const QString& text)
+{
+    bool ok = false;
+    const double reading = QLocale::c().toDouble(QString(text.trimmed()).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
+    const double fullScale = reading - CCalibrationTone::kLevelDbFs;
+    if (!ok || !(fullScale >= kLowestFullScaleSpl && fullScale <= kHighestFullScaleSpl))
+        return std::nullopt;
+    return fullScale;
+}
+
 }  // namespace
 
 CListeningLevelDialog::CListeningLevelDialog(const ListeningLevel& current, std::unique_ptr<IWaveOutDevice> toneDevice,
-                                             bool soundPlays, QWidget* parent)
-    : QDialog(parent), m_result(current), m_tone(std::move(toneDevice)), m_state(new QLabel),
+                                             bool soundPlays, QWidget* parent, SpeechHeadroom headroom)
+    : QDialog(parent), m_result(current), m_tone(std::move(toneDevice)), m_headroom(std::move(headroom)),
+      m_state(new QLabel), m_reach(new QLabel),
       m_reading(new QLineEdit), m_speech(new QComboBox), m_toneButton(new QPushButton),
       m_resetButton(new QPushButton(QStringLiteral("Kalibrierung zurücksetzen")))
 {
@@ -62,18 +85,50 @@ CListeningLevelDialog::CListeningLevelDialog(const ListeningLevel& current, std:
         ShowState();
     });
 
+    // The status lines change while the dialog is open; room is kept for
+    // their longest texts, so that nothing moves under the pointer.
+    const QFontMetrics metrics = m_state->fontMetrics();
+    m_state->setMinimumWidth(std::max(metrics.horizontalAdvance(StateText(kHighestFullScaleSpl)),
+                                      metrics.horizontalAdvance(StateText(std::nullopt))));
+    m_reach->setWordWrap(true);
+    m_reach->setMinimumHeight(3 * metrics.lineSpacing());
+    m_reach->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    connect(m_reading, &QLineEdit::textChanged, this, [this] { ShowState(); });
+    connect(m_speech, &QComboBox::currentIndexChanged, this, [this] { ShowState(); });
+
     auto* const layout = new QVBoxLayout(this);
     layout->addWidget(explanation);
     layout->addLayout(form);
+    layout->addWidget(m_reach);
     layout->addWidget(buttons);
     ShowState();
 }
 
+double CListeningLevelDialog::FullScaleShown() const
+{
+    const std::optional<double> typed = TypedFullScale(m_reading->text());
+    return typed ? *typed : m_result.FullScaleOrNominal();
+}
+
+QString CListeningLevelDialog::Reachability() const
+{
+    const int speech = m_speech->currentIndex();
+    if (speech == 0 || !m_headroom)
+        return QString();
+    const double wanted = kPresentationLevels[speech - 1];
+    const std::optional<double> highest = m_headroom(FullScaleShown());
+    if (!highest || wanted <= *highest)
+        return QString();
+    return QStringLiteral("%1 sind mit dieser Kalibrierung nicht ohne Begrenzung erreichbar: Die Sprache erreicht "
+                          "unverzerrt höchstens %2. Darüber hält der Begrenzer die Spitzen unter Vollaussteuerung "
+                          "bzw. 100 dB SPL, und laute Stellen klingen gepresst.")
+        .arg(Decibels(wanted), Decibels(*highest));
+}
+
 void CListeningLevelDialog::ShowState()
 {
-    m_state->setText(m_result.fullScale
-                         ? QStringLiteral("kalibriert: 0 dB FS = %1").arg(Decibels(*m_result.fullScale))
-                         : QStringLiteral("nicht kalibriert: Pegel nominell (0 dB FS = 100 dB SPL)"));
+    m_state->setText(StateText(m_result.fullScale));
+    m_reach->setText(Reachability());
     m_toneButton->setText(m_tone.Playing() ? QStringLiteral("Ton anhalten") : QStringLiteral("Ton abspielen"));
 }
 
@@ -92,19 +147,17 @@ void CListeningLevelDialog::done(int result)
         ListeningLevel chosen = m_result;
         const QString text = m_reading->text().trimmed();
         if (!text.isEmpty()) {
-            // A decimal comma or point, as the meter shows it.
-            bool ok = false;
-            const double reading = QLocale::c().toDouble(QString(text).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
-            if (!ok || !(reading >= ListeningLevel::kLowestReading && reading <= ListeningLevel::kHighestReading)) {
+            const std::optional<double> fullScale = TypedFullScale(text);
+            if (!fullScale) {
                 QMessageBox::warning(this, windowTitle(),
                                      QStringLiteral("Die Anzeige „%1“ ist kein Schallpegel zwischen %2 und %3 dB "
                                                     "SPL. Der Wiedergabepegel bleibt, wie er ist.")
                                          .arg(text)
-                                         .arg(ListeningLevel::kLowestReading)
-                                         .arg(ListeningLevel::kHighestReading));
+                                         .arg(kLowestFullScaleSpl + CCalibrationTone::kLevelDbFs)
+                                         .arg(kHighestFullScaleSpl + CCalibrationTone::kLevelDbFs));
                 return;
             }
-            chosen.fullScale = reading - CCalibrationTone::kLevelDbFs;
+            chosen.fullScale = *fullScale;
         }
         const int speech = m_speech->currentIndex();
         chosen.speechLevel = speech == 0 ? std::nullopt : std::optional<double>(kPresentationLevels[speech - 1]);

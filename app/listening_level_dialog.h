@@ -5,6 +5,9 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <optional>
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -12,13 +15,17 @@ class QPushButton;
 
 // "Wiedergabepegel…": plays the calibration tone, takes the reading of a
 // sound level meter held at the headphone, and offers the levels the speech
-// can be presented at. OK with a reading outside 40 to 130 dB SPL is refused
+// can be presented at. OK with a reading outside 20 to 130 dB SPL is refused
 // with a message; nothing is applied before OK: the caller reads Result()
 // after exec().
 class CListeningLevelDialog : public QDialog {
 public:
+    // The highest level in dB SPL the speech reaches without the limiter
+    // under a full scale in dB SPL; nothing when unknown (no speech).
+    using SpeechHeadroom = std::function<std::optional<double>(double fullScaleSpl)>;
+
     CListeningLevelDialog(const ListeningLevel& current, std::unique_ptr<IWaveOutDevice> toneDevice,
-                          bool soundPlays, QWidget* parent = nullptr);
+                          bool soundPlays, QWidget* parent = nullptr, SpeechHeadroom headroom = {});
 
     ListeningLevel Result() const { return m_result; }
 
@@ -26,6 +33,9 @@ public:
     QComboBox& SpeechLevel() { return *m_speech; }
     QPushButton& ToneButton() { return *m_toneButton; }
     QPushButton& ResetButton() { return *m_resetButton; }
+    // What the dialog says of the chosen speech level: empty when it can be
+    // reached without the limiter.
+    QString Reachability() const;
     const CCalibrationTone& Tone() const { return m_tone; }
 
     void done(int result) override;
@@ -33,10 +43,15 @@ public:
 private:
     void ToggleTone();
     void ShowState();
+    // The full scale the dialog would apply now: the typed reading when it
+    // is one, the current calibration otherwise.
+    double FullScaleShown() const;
 
     ListeningLevel m_result;
     CCalibrationTone m_tone;
+    SpeechHeadroom m_headroom;
     QLabel* m_state;
+    QLabel* m_reach;
     QLineEdit* m_reading;
     QComboBox* m_speech;
     QPushButton* m_toneButton;

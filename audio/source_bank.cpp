@@ -1,12 +1,30 @@
 #include "source_bank.h"
 
+#include "recording_level.h"
 #include "sample_arithmetic.h"
 #include "wave_loader.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 void CSourceBank::LoadSources(const char* const* paths)
 {
-    for (int source = 0; source < kSourceCount; ++source)
+    for (int source = 0; source < kSourceCount; ++source) {
         m_nSourceLen[source] = LoadWave(paths[source], &m_pSourceData[source], kSourceTargetPeak[source]);
+        Measure(source);
+    }
+}
+
+void CSourceBank::Measure(int source)
+{
+    const short* const samples = m_pSourceData[source];
+    const int length = m_nSourceLen[source];
+    m_serial[source] = m_nextSerial++;
+    m_activeLevelDbFs[source] = length ? ActiveSpeechLevelDbFs(samples, length) : -100.0;
+    int peak = 0;
+    for (int i = 0; i < length; ++i)
+        peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
+    m_peakMagnitude[source] = peak;
 }
 
 void CSourceBank::MixSources(const int* sourceOn, short* buffer, int count)
@@ -63,6 +81,7 @@ void CSourceBank::ReplaceSource(int source, short* samples, int length, bool pla
     m_pSourceData[source] = samples;
     m_nSourceLen[source] = length;
     m_nSourcePos[source] = 0;
+    Measure(source);
 }
 
 void CSourceBank::FreeSources()
@@ -73,5 +92,6 @@ void CSourceBank::FreeSources()
         m_pSourceData[source] = nullptr;
         m_nSourceLen[source] = 0;
         m_nSourcePos[source] = 0;
+        Measure(source);
     }
 }

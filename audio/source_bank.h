@@ -48,6 +48,20 @@ struct CSourceBank {
     void ReplaceSource(int source, short* samples, int length, bool playing);
     bool Fading(int source) const { return m_fade[source].Active(); }
 
+    // Measured when a recording is loaded or replaced: a number that changes
+    // with every recording and never repeats, so that what is derived from a
+    // recording can tell it is current; its active speech level in dB FS
+    // (-100 for none) and its loudest sample's magnitude.
+    unsigned long long Serial(int source) const { return m_serial[source]; }
+    double ActiveLevelDbFs(int source) const { return m_activeLevelDbFs[source]; }
+    int PeakMagnitude(int source) const { return m_peakMagnitude[source]; }
+
 private:
+    void Measure(int source);
+
     CSourceCrossfade m_fade[kSourceCount];
+    unsigned long long m_nextSerial = 1;
+    unsigned long long m_serial[kSourceCount] = {0, 0, 0};
+    double m_activeLevelDbFs[kSourceCount] = {-100.0, -100.0, -100.0};
+    int m_peakMagnitude[kSourceCount] = {0, 0, 0};
 };

@@ -21,9 +21,20 @@ void CLossProcessor::ProcessBlock()
     const bool smearing = lossy && m_nSmearGroups > 0;
     const bool audiogram = lossy && m_audiogram.Active();
     const bool presented = m_presentationLevel.has_value();
-    if (presented && m_presentedSpeech != m_sources.m_pSourceData[0])
-        PreparePresentation();  // the speech was loaded after the level was chosen
-    if (m_bMeasureLevels || (audiogram && m_bRecruitment))
+    if (presented && m_presentedSerial != m_sources.Serial(0))
+        PreparePresentation();  // another speech recording was loaded
+    if (presented != m_bPresentedBefore) {
+        if (presented)
+            m_presentedOutput.TakeCarry(m_sOutput, kCarryOver);
+        else
+            m_presentedOutput.GiveCarry(m_sOutput, kCarryOver);
+        m_bPresentedBefore = presented;
+    }
+    // The band levels follow the sound whenever an audiogram is chosen, also
+    // while the comparison or the fixed attenuation is on, so that switching
+    // back to recruitment finds them current.
+    const bool measuring = m_bMeasureLevels || m_audiogram.Active();
+    if (measuring)
         m_recruitment.BeginBlock();
     float spectrum[kFrameSize];
     float magnitudes[kBins];
@@ -43,18 +54,23 @@ void CLossProcessor::ProcessBlock()
         if (audiogram && m_bRecruitment) {
             m_recruitment.Apply(spectrum);
         } else {
-            if (m_bMeasureLevels)
+            if (measuring)
                 m_recruitment.Measure(spectrum);
             if (audiogram)
                 m_audiogram.Apply(spectrum);
         }
-        SynthesiseFrame(frame, spectrum);
-        AddSamples(m_sOutput + kHop * k, frame, kFrameSize);
+        if (presented) {
+            RealFourierTransform(spectrum, kFrameSize / 2, -1);
+            m_presentedOutput.AddFrame(kHop * k, spectrum, m_fSynthesisWindow, kSynthesisScale, kFrameSize);
+        } else {
+            SynthesiseFrame(frame, spectrum);
+            AddSamples(m_sOutput + kHop * k, frame, kFrameSize);
+        }
     }
+    if (presented)
+        m_presentedOutput.Finish(m_limiter, m_sOutput, kBlockOutput, kCarryOver);
 
     AnalyseDisplaySpectrum(m_sOutput);
-    if (presented)
-        m_limiter.Process(m_sOutput, kBlockOutput);
     if (lossy)
         ApplyLoudness(m_sOutput, kBlockOutput);
     else
@@ -86,6 +102,5 @@ void CLossProcessor::ComputeMagnitudes(const float* spectrum, float* magnitudes,
 void CLossProcessor::SynthesiseFrame(short* output, float* spectrum) const
 {
     RealFourierTransform(spectrum, kFrameSize / 2, -1);
-    // 1/256 undoes the gain of the forward and inverse transforms.
-    WindowToSamples(spectrum, m_fSynthesisWindow, 0.00390625, output, kFrameSize);
+    WindowToSamples(spectrum, m_fSynthesisWindow, kSynthesisScale, output, kFrameSize);
 }

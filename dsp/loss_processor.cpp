@@ -4,6 +4,7 @@
 #include "bark_scale.h"
 #include "output_volume.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -90,18 +91,31 @@ void CLossProcessor::SetPresentationLevel(std::optional<double> dbSpl)
 
 void CLossProcessor::PreparePresentation()
 {
-    constexpr double kHighestSpl = 100.0;
-    m_presentedSpeech = m_sources.m_pSourceData[0];
+    m_presentedSerial = m_sources.Serial(0);
     if (!m_presentationLevel) {
         m_fPresentationGain = 1.0f;
-        m_limiter.SetCeiling(32767.0);
+        m_limiter.SetCeiling(HUGE_VAL);
         return;
     }
     // Without speech there is nothing to measure: the recordings play as loaded.
-    const double speech = ActiveSpeechLevelDbFs(m_sources.m_pSourceData[0], m_sources.m_nSourceLen[0]);
+    const double speech = m_sources.ActiveLevelDbFs(0);
     const double speechSpl = m_dFullScaleLevel + speech;
     m_fPresentationGain =
         speech > -100.0 ? static_cast<float>(std::pow(10.0, (*m_presentationLevel - speechSpl) / 20.0)) : 1.0f;
-    // The peak of a sine at the highest level.
-    m_limiter.SetCeiling(32768.0 * std::sqrt(2.0) * std::pow(10.0, (kHighestSpl - m_dFullScaleLevel) / 20.0));
+    m_limiter.SetCeiling(LimiterCeiling(m_dFullScaleLevel));
+}
+
+double CLossProcessor::LimiterCeiling(double fullScaleSpl)
+{
+    // The peak of a sine at the highest level, or full scale if that is lower.
+    return std::min(kLimiterFullScalePeak,
+                    32768.0 * std::sqrt(2.0) * std::pow(10.0, (kHighestPresentedSpl - fullScaleSpl) / 20.0));
+}
+
+std::optional<double> CLossProcessor::HighestUnlimitedSpeechLevel(double fullScaleSpl) const
+{
+    const double speech = m_sources.ActiveLevelDbFs(0);
+    if (!(speech > -100.0) || m_sources.PeakMagnitude(0) == 0)
+        return std::nullopt;
+    return fullScaleSpl + speech + 20.0 * std::log10(LimiterCeiling(fullScaleSpl) / m_sources.PeakMagnitude(0));
 }

@@ -2,6 +2,7 @@
 
 #include "audiogram_stage.h"
 #include "presentation_level.h"
+#include "presented_output.h"
 #include "recruitment_stage.h"
 #include "smear_sums.h"
 #include "source_bank.h"
@@ -30,6 +31,7 @@ public:
     static constexpr int kDisplaySize = 4096;   // display analysis points
     static constexpr int kBands = 23;           // display bands, one Bark each
     static constexpr int kSampleRate = 44100;
+    static constexpr double kSynthesisScale = 0.00390625;  // 1/256 undoes the two transforms' gain
 
     explicit CLossProcessor(CSourceBank& sources);
     virtual ~CLossProcessor() = default;
@@ -74,9 +76,19 @@ public:
 
     // Scales every recording so that the speech plays at `dbSpl` dB SPL
     // (under the calibration), with a limiter that lets nothing above
-    // 100 dB SPL through; nothing (the default) plays them as loaded.
+    // 100 dB SPL or full scale through, whichever is lower; nothing (the
+    // default) plays them as loaded. The speech's level is the one measured
+    // when it was loaded.
+    static constexpr double kHighestPresentedSpl = 100.0;
+    // The limiter's ceiling in sample magnitude under a calibration.
+    static double LimiterCeiling(double fullScaleSpl);
+    // The highest level the speech can be presented at under a calibration
+    // before the limiter must act on its loudest sample; nothing without
+    // speech.
+    std::optional<double> HighestUnlimitedSpeechLevel(double fullScaleSpl) const;
     void SetPresentationLevel(std::optional<double> dbSpl);
     std::optional<double> PresentationLevel() const { return m_presentationLevel; }
+    const CLimiter& Limiter() const { return m_limiter; }
 
     // Normal hearing for comparison: while on, every block is processed as
     // with all three sliders at 1.0 (no loss) and no audiogram, whatever
@@ -138,8 +150,10 @@ private:
     double m_dSmearAboveBark = 0.0;
     std::optional<double> m_presentationLevel;
     float m_fPresentationGain = 1.0f;
-    const short* m_presentedSpeech = nullptr;  // the speech the gain was measured on
+    unsigned long long m_presentedSerial = 0;  // the speech recording the gain is for
     CLimiter m_limiter;
+    CPresentedOutput m_presentedOutput;
+    bool m_bPresentedBefore = false;  // the last block was presented
     bool m_bNormalHearing = false;
     float m_fNormalHighFreqGain[kFrameSize];  // the curve at setting 1.0
 

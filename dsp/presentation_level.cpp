@@ -2,42 +2,35 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
-double ActiveSpeechLevelDbFs(const short* samples, int count)
+void CLimiter::Process(float* samples, int count)
 {
-    constexpr int kPiece = 882;  // 20 ms
-    constexpr double kFullScalePower = 32768.0 * 32768.0;
-    const double quietest = kFullScalePower * std::pow(10.0, -50.0 / 10.0);
-    double sum = 0.0;
-    long long counted = 0;
-    for (int start = 0; start + kPiece <= count; start += kPiece) {
-        double piece = 0.0;
-        for (int i = start; i < start + kPiece; ++i)
-            piece += static_cast<double>(samples[i]) * samples[i];
-        if (piece / kPiece > quietest) {
-            sum += piece;
-            counted += kPiece;
+    if (!Active())
+        return;
+    for (; count > kMaxSamples; samples += kMaxSamples, count -= kMaxSamples)
+        Process(samples, kMaxSamples);
+    if (count <= 0)
+        return;
+    std::fill(m_allowed, m_allowed + count, 1.0f);
+    // Each sample beyond the ceiling pulls the gain down to what it needs,
+    // linearly over the samples before it.
+    for (int j = 0; j < count; ++j) {
+        const double magnitude = std::abs(static_cast<double>(samples[j]));
+        if (magnitude <= m_ceiling)
+            continue;
+        const double needed = m_ceiling / magnitude;
+        for (int i = std::max(0, j - kLookAhead); i <= j; ++i) {
+            const double ramp = needed + (1.0 - needed) * (j - i) / kLookAhead;
+            m_allowed[i] = std::min(m_allowed[i], static_cast<float>(ramp));
         }
     }
-    return counted ? 10.0 * std::log10(sum / static_cast<double>(counted) / kFullScalePower) : -100.0;
-}
-
-void CLimiter::Process(short* samples, int count)
-{
-    if (!Active() || count <= 0)
-        return;
-    int peak = 0;
-    for (int i = 0; i < count; ++i)
-        peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
-    const double needed = peak > 0 ? std::min(1.0, m_ceiling / peak) : 1.0;
-    const double target = needed < m_gain ? needed : std::min(needed, m_gain * std::pow(10.0, 1.0 / 20.0));
-    // Falling within the first 1.5 ms, rising over the whole block.
-    const int ramp = target < m_gain ? std::min(64, count) : count;
+    // Rising back slowly. The clamp only takes off what float rounding of
+    // the gain may leave above the ceiling.
+    const double rise = std::pow(10.0, 1.0 / 20.0 / 3968.0);
+    double gain = m_gain;
     for (int i = 0; i < count; ++i) {
-        const double gain = i < ramp ? m_gain + (target - m_gain) * (i + 1) / ramp : target;
-        const double limited = std::clamp(samples[i] * gain, -m_ceiling, m_ceiling);
-        samples[i] = static_cast<short>(limited);
+        gain = std::min(static_cast<double>(m_allowed[i]), std::min(1.0, gain * rise));
+        samples[i] = static_cast<float>(std::clamp(samples[i] * gain, -m_ceiling, m_ceiling));
     }
-    m_gain = target;
+    m_gain = gain;
 }

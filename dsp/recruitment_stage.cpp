@@ -11,7 +11,10 @@ namespace {
 // either side in a 512-point transform of 256 windowed samples. A band's
 // level takes in at least that much around its centre.
 constexpr int kLobeBins = 4;
-constexpr double kSilenceDb = 0.0;  // where the smoothed levels start
+// Where the smoothed levels start, and the lowest level measured: digital
+// silence reads as this, so that an onset after it rises from here as from a
+// quiet room, not from hundreds of dB below.
+constexpr double kSilenceDb = 0.0;
 
 }  // namespace
 
@@ -19,8 +22,9 @@ double CRecruitmentStage::OutputLevel(double inputLevel, double hearingLevel)
 {
     if (hearingLevel <= 0.0 || inputLevel >= kCatchUpLevel)
         return inputLevel;
-    const double loss = std::min(hearingLevel, kCatchUpLevel - 1.0);
-    const double expansion = kCatchUpLevel / (kCatchUpLevel - loss);
+    if (hearingLevel >= kCatchUpLevel)
+        return -HUGE_VAL;  // the law's limit: nothing below C is heard
+    const double expansion = kCatchUpLevel / (kCatchUpLevel - hearingLevel);
     return kCatchUpLevel + expansion * (inputLevel - kCatchUpLevel);
 }
 
@@ -74,10 +78,11 @@ void CRecruitmentStage::Measure(const float* spectrum)
     for (int k = 1; k < kBins; ++k)
         power[k] = spectrum[2 * k] * spectrum[2 * k] + spectrum[2 * k + 1] * spectrum[2 * k + 1];
     for (int b = 0; b < kBands; ++b) {
-        double sum = 1e-20;  // silence: a very low level rather than none
+        double sum = 1e-20;  // keeps the logarithm finite; floored below
         for (int k = m_low[b]; k <= m_high[b]; ++k)
             sum += power[k];
-        m_blockPeak[b] = std::max(m_blockPeak[b], m_smoother[b].Next(10.0 * std::log10(sum) + m_powerToDbSpl));
+        const double level = std::max(kSilenceDb, 10.0 * std::log10(sum) + m_powerToDbSpl);
+        m_blockPeak[b] = std::max(m_blockPeak[b], m_smoother[b].Next(level));
     }
 }
 

@@ -20,8 +20,8 @@ public:
     static constexpr double kFramesPerSecond = 44100.0 / 128.0;
 
     // The input-output law. Hearing levels at or below 0 change nothing;
-    // levels at or above C are taken as just below it (no sound is heard
-    // below C).
+    // at or above C (to the audiogram's 120 dB HL) nothing below C is heard:
+    // the law's limit as the expansion ratio grows without bound.
     static double OutputLevel(double inputLevel, double hearingLevel);
 
     CRecruitmentStage();

@@ -23,9 +23,9 @@ void LoadRecordings(const RenderOptions& options, CSourceBank& sources)
             ReportFailure(error);  // the source stays silent
             continue;
         }
-        sources.m_pSourceData[source] = new short[sound.samples.size()];
-        std::copy(sound.samples.begin(), sound.samples.end(), sources.m_pSourceData[source]);
-        sources.m_nSourceLen[source] = static_cast<int>(sound.samples.size());
+        short* const samples = new short[sound.samples.size()];
+        std::copy(sound.samples.begin(), sound.samples.end(), samples);
+        sources.ReplaceSource(source, samples, static_cast<int>(sound.samples.size()), false);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "render_options.h"
 
+#include "level_ranges.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -28,7 +30,7 @@ const char* const kRenderUsage =
     "  --recruitment on|off  with an audiogram: loud sounds stay loud (on, the default) or the\n"
     "                   thresholds are a fixed attenuation (off)\n"
     "  --level DB       calibration: the dB SPL that digital RMS 1 (0 dB FS) plays at (default 100,\n"
-    "                   40 to 130)\n"
+    "                   40 to 150)\n"
     "  --speech-level DB  present the recordings so that the speech plays at DB dB SPL (20 to 100),\n"
     "                   nothing above 100 dB SPL let through\n"
     "  --smearing-from-audiogram  the audiogram's degree of loss widens the smearing as well\n"
@@ -177,16 +179,16 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
         } else if (arg == "--level") {
             if (!takeValue())
                 return false;
-            if (!ParseNumber(value, options.fullScaleLevel) || options.fullScaleLevel < 40.0 ||
-                options.fullScaleLevel > 130.0) {
-                error = "--level needs the dB SPL of full scale, from 40 to 130, not '" + value + "'";
+            if (!ParseNumber(value, options.fullScaleLevel) || options.fullScaleLevel < kLowestFullScaleSpl ||
+                options.fullScaleLevel > kHighestFullScaleSpl) {
+                error = "--level needs the dB SPL of full scale, from 40 to 150, not '" + value + "'";
                 return false;
             }
         } else if (arg == "--speech-level") {
             double level = 0.0;
             if (!takeValue())
                 return false;
-            if (!ParseNumber(value, level) || level < 20.0 || level > 100.0) {
+            if (!ParseNumber(value, level) || level < kLowestSpeechSpl || level > kHighestSpeechSpl) {
                 error = "--speech-level needs a level from 20 to 100 dB SPL, not '" + value + "'";
                 return false;
             }

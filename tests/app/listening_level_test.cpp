@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -53,7 +54,7 @@ TEST(ListeningLevel, AMeterReadingCalibratesFullScaleAndOneOutsideTheRangeIsRefu
     CListeningLevelDialog dialog(ListeningLevel{}, tone.Make(), false);
     dialog.Reading().setText("150");
     const QString refusal = PressOk(dialog);
-    EXPECT_TRUE(refusal.contains("zwischen 40 und 130 dB SPL")) << refusal.toStdString();
+    EXPECT_TRUE(refusal.contains("zwischen 20 und 130 dB SPL")) << refusal.toStdString();
     EXPECT_EQ(dialog.result(), QDialog::Rejected) << "the dialog stays open";
     EXPECT_FALSE(dialog.Result().fullScale);
     dialog.Reading().setText("laut");
@@ -120,5 +121,46 @@ TEST(ListeningLevel, TheLevelIsKeptBetweenRunsAndDamagedEntriesAreIgnored)
     QSettings().setValue(QStringLiteral("calibration/speechLevelSpl"), 400);
     EXPECT_FALSE(LoadListeningLevel().fullScale);
     EXPECT_FALSE(LoadListeningLevel().speechLevel);
+    // The same range as the dialog and the tool: outside it ignored, not clamped.
+    QSettings().setValue(QStringLiteral("calibration/fullScaleSpl"), 150.5);
+    QSettings().setValue(QStringLiteral("calibration/speechLevelSpl"), 19.5);
+    EXPECT_FALSE(LoadListeningLevel().fullScale);
+    EXPECT_FALSE(LoadListeningLevel().speechLevel);
+    QSettings().setValue(QStringLiteral("calibration/fullScaleSpl"), 40);
+    EXPECT_EQ(LoadListeningLevel().fullScale, 40.0);
     QSettings().remove(QStringLiteral("calibration"));
+}
+
+TEST(ListeningLevel, ALevelTheCalibrationCannotReachIsNamedAndTheButtonsStayPut)
+{
+    // The speech reaches 16.6 dB below full scale without the limiter.
+    ToneDevice tone;
+    CListeningLevelDialog dialog(ListeningLevel{80.0, std::nullopt}, tone.Make(), false, nullptr,
+                                 [](double fullScale) { return std::optional<double>(fullScale - 16.6); });
+    dialog.show();
+    QApplication::processEvents();
+    QPushButton* const ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    const QRect okWhere = ok->geometry();
+    const QSize size = dialog.size();
+    EXPECT_TRUE(dialog.Reachability().isEmpty()) << "as recorded";
+
+    dialog.SpeechLevel().setCurrentIndex(3);  // 80 dB SPL
+    EXPECT_TRUE(dialog.Reachability().startsWith("80,0 dB SPL sind mit dieser Kalibrierung nicht ohne Begrenzung "
+                                                 "erreichbar: Die Sprache erreicht unverzerrt höchstens 63,4 dB SPL."))
+        << dialog.Reachability().toStdString();
+    dialog.SpeechLevel().setCurrentIndex(2);  // 65: also out of reach
+    EXPECT_FALSE(dialog.Reachability().isEmpty());
+    dialog.SpeechLevel().setCurrentIndex(1);  // 50: reached
+    EXPECT_TRUE(dialog.Reachability().isEmpty());
+    // A reading typed counts at once: 100 on the meter puts full scale at 120.
+    dialog.SpeechLevel().setCurrentIndex(3);
+    dialog.Reading().setText("100");
+    EXPECT_TRUE(dialog.Reachability().isEmpty());
+    dialog.Reading().setText("70");
+    EXPECT_TRUE(dialog.Reachability().contains("höchstens 73,4 dB SPL")) << dialog.Reachability().toStdString();
+    dialog.ResetButton().click();  // the longest status line
+    QApplication::processEvents();
+    EXPECT_EQ(dialog.size(), size);
+    EXPECT_EQ(ok->geometry(), okWhere) << "OK has not moved";
+    dialog.reject();
 }

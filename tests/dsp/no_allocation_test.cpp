@@ -61,8 +61,7 @@ TEST(NoAllocation, ProcessBlockAndWriteAllocateNothingAtAnySetting)
         std::vector<short> samples(20000);
         for (std::size_t i = 0; i < samples.size(); ++i)
             samples[i] = static_cast<short>((i * (source + 3) * 37) % 20000 - 10000);
-        sources.m_pSourceData[source] = NewSamples(samples);
-        sources.m_nSourceLen[source] = 20000;
+        sources.ReplaceSource(source, NewSamples(samples), 20000, false);
     }
     const auto processor = std::make_unique<CLossProcessor>(sources);
     processor->m_bSourceOn[0] = processor->m_bSourceOn[1] = processor->m_bSourceOn[2] = 1;
@@ -76,7 +75,8 @@ TEST(NoAllocation, ProcessBlockAndWriteAllocateNothingAtAnySetting)
         double setting;
         bool audiogram;
         bool recruitment;  // otherwise the fixed attenuation, with the levels measured for the display
-        bool listeningLevel;  // speech presented at 80 dB SPL under the limiter, smearing from the audiogram
+        bool listeningLevel;  // full scale at 80 dB SPL, speech presented at 80 under the limiter, which acts;
+                              // smearing from the audiogram
         bool normalHearing;
     };
     const Case cases[] = {
@@ -91,6 +91,7 @@ TEST(NoAllocation, ProcessBlockAndWriteAllocateNothingAtAnySetting)
         processor->SetRecruitment(c.recruitment);
         processor->SetLevelMeasurement(!c.recruitment);
         processor->SetAudiogramSmearing(c.listeningLevel);
+        processor->SetFullScaleLevel(c.listeningLevel ? 80.0 : 100.0);
         processor->SetPresentationLevel(c.listeningLevel ? std::optional<double>(80.0) : std::nullopt);
         processor->SetNormalHearing(c.normalHearing);
         const long before = g_allocations;
@@ -100,6 +101,9 @@ TEST(NoAllocation, ProcessBlockAndWriteAllocateNothingAtAnySetting)
         EXPECT_EQ(g_allocations - before, 0) << "setting " << c.setting << ", audiogram " << c.audiogram
                                              << ", recruitment " << c.recruitment << ", listening level "
                                              << c.listeningLevel << ", normal hearing " << c.normalHearing;
+        if (c.listeningLevel) {
+            EXPECT_LT(processor->Limiter().Gain(), 1.0) << "the limiter's working loop ran";
+        }
         // Hand both buffers back, so the ring never fills.
         device.FinishNext();
         device.FinishNext();

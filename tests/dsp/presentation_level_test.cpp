@@ -1,6 +1,7 @@
 #include "loss_processor.h"
 #include "playback_rig.h"
 #include "presentation_level.h"
+#include "recording_level.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -40,29 +41,48 @@ TEST(PresentationLevel, TheSpeechLevelLeavesThePausesOut)
     EXPECT_EQ(ActiveSpeechLevelDbFs(silence.data(), 44100), -100.0);
 }
 
-TEST(PresentationLevel, TheLimiterFallsWithin64SamplesAndRisesBy1DecibelPerBlock)
+TEST(PresentationLevel, TheLimiterIsDownBeforeALoudSampleComesAndRisesBy1DecibelPerBlock)
 {
     CLimiter limiter;
-    std::vector<short> block = Sine(3968, 0.0);
-    std::vector<short> untouched = block;
+    std::vector<float> block(3968);
+    for (int i = 0; i < 3968; ++i)
+        block[i] = static_cast<float>(40000 * std::sin(i * 0.1));
+    const std::vector<float> untouched = block;
     limiter.Process(block.data(), 3968);
     EXPECT_EQ(block, untouched) << "no ceiling set: nothing to do";
 
+    // Quiet, then from sample 1000 twice the ceiling.
     limiter.SetCeiling(1000.0);
-    std::vector<short> loud(3968);
-    for (int i = 0; i < 3968; ++i)
-        loud[i] = static_cast<short>(i % 2 ? 2000 : -2000);
+    std::vector<float> loud(3968, 500.0f);
+    for (int i = 1000; i < 3968; ++i)
+        loud[i] = i % 2 ? 2000.0f : -2000.0f;
     limiter.Process(loud.data(), 3968);
-    for (short sample : loud)
-        ASSERT_LE(std::abs(sample), 1000);
+    for (const float sample : loud)
+        ASSERT_LE(std::abs(sample), 1000.0f) << "nothing beyond the ceiling, nothing cut";
+    EXPECT_EQ(loud[935], 500.0f) << "65 samples ahead the gain is still 1";
+    // Linearly from 1 at 936 to 0.5 at 1000: 1 - 0.5·32/64 = 0.75 at 968.
+    EXPECT_NEAR(loud[968], 500.0f * 0.75f, 0.01);
+    EXPECT_NEAR(loud[999], 500.0f * (0.5f + 0.5f / 64), 0.01);
+    EXPECT_EQ(loud[1000], -1000.0f);
+    EXPECT_EQ(loud[3967], 1000.0f);
     EXPECT_DOUBLE_EQ(limiter.Gain(), 0.5);
-    EXPECT_EQ(loud[100], -1000) << "the gain has fallen to 0.5 after 64 samples";
-    // Quiet again: the gain climbs back by 1 dB per block, to 0.5·1.122.
-    std::vector<short> quiet(3968, 100);
+    // Quiet again: the gain climbs back by 1 dB over a block, smoothly.
+    std::vector<float> quiet(3968, 100.0f);
     limiter.Process(quiet.data(), 3968);
-    EXPECT_NEAR(limiter.Gain(), 0.5 * std::pow(10.0, 0.05), 1e-12);
-    EXPECT_EQ(quiet[0], 50);
-    EXPECT_EQ(quiet[3967], 56);
+    EXPECT_NEAR(limiter.Gain(), 0.5 * std::pow(10.0, 0.05), 1e-9);
+    EXPECT_NEAR(quiet[0], 50.0f, 0.01);
+    EXPECT_NEAR(quiet[1983], 50.0f * std::pow(10.0f, 0.025f), 0.01);
+    EXPECT_NEAR(quiet[3967], 56.1f, 0.05);
+
+    // A loud sample at the very start of a block, after a quiet block: the
+    // gain is down in time all the same.
+    CLimiter fresh;
+    fresh.SetCeiling(1000.0);
+    std::vector<float> sudden(3968, 0.0f);
+    sudden[3] = 30000.0f;
+    fresh.Process(sudden.data(), 3968);
+    EXPECT_FLOAT_EQ(sudden[3], 1000.0f);
+    EXPECT_NEAR(fresh.Gain(), 1000.0 / 30000.0 * std::pow(10.0, 0.05 * 3964 / 3968), 1e-7) << "and rising again";
 }
 
 TEST(PresentationLevel, RecordingsAreScaledSoThatTheSpeechPlaysAtTheChosenLevel)
@@ -74,8 +94,7 @@ TEST(PresentationLevel, RecordingsAreScaledSoThatTheSpeechPlaysAtTheChosenLevel)
         // Chosen before the recordings load, as at start-up.
         processor.SetFullScaleLevel(fullScale);
         processor.SetPresentationLevel(level);
-        sources.m_pSourceData[0] = NewSamples(speech);
-        sources.m_nSourceLen[0] = static_cast<int>(speech.size());
+        sources.ReplaceSource(0, NewSamples(speech), static_cast<int>(speech.size()), false);
         g_dGainCurveSetting = -1.0;
         processor.BuildHighFreqGain();
         processor.m_bSourceOn[0] = 1;

@@ -31,8 +31,12 @@ TEST(Recruitment, TheInputOutputLawAtThresholdAtTheCatchUpLevelAndBetween)
     EXPECT_EQ(CRecruitmentStage::OutputLevel(112, 50), 112.0) << "above C no change";
     EXPECT_EQ(CRecruitmentStage::OutputLevel(37.5, 0), 37.5) << "normal hearing";
     EXPECT_EQ(CRecruitmentStage::OutputLevel(37.5, -10), 37.5) << "better than normal";
-    // 120 dB HL is taken as 104: ER = 105, so 104 dB in comes out at 0.
-    EXPECT_NEAR(CRecruitmentStage::OutputLevel(104, 120), 0.0, 1e-9);
+    // At and beyond C (the chart goes to 120 dB HL) nothing below C is heard;
+    // just below C the law is already steep: HL 104, ER = 105, 104 -> 0.
+    EXPECT_NEAR(CRecruitmentStage::OutputLevel(104, 104), 0.0, 1e-9);
+    EXPECT_EQ(CRecruitmentStage::OutputLevel(104.9, 105), -HUGE_VAL);
+    EXPECT_EQ(CRecruitmentStage::OutputLevel(60, 120), -HUGE_VAL);
+    EXPECT_EQ(CRecruitmentStage::OutputLevel(105, 120), 105.0);
 }
 
 TEST(Recruitment, TheLevelRisesWithAFewMillisecondsAndFallsWithTensOfMilliseconds)

@@ -36,8 +36,7 @@ struct SpeechChain {
     explicit SpeechChain(const std::vector<short>& speech, double loudness = 1.0, double highFreq = 1.0,
                          double resolution = 1.0)
     {
-        sources.m_pSourceData[0] = NewSamples(speech);
-        sources.m_nSourceLen[0] = static_cast<int>(speech.size());
+        sources.ReplaceSource(0, NewSamples(speech), static_cast<int>(speech.size()), false);
         processor.m_dLoudness = loudness;
         processor.m_dHighFreq = highFreq;
         processor.m_dResolution = resolution;

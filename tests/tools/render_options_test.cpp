@@ -123,8 +123,14 @@ TEST(RenderOptions, AudiogramsByNameOrFileEarAndListenerAndTheComparison)
     EXPECT_EQ(*calibrated.speechLevel, 65.0);
     EXPECT_FALSE(calibrated.recruitment);
     EXPECT_TRUE(calibrated.smearingFromAudiogram);
-    EXPECT_FALSE(Parse({"--level", "135", "out.wav"}, bad, error));
-    EXPECT_EQ(error, "--level needs the dB SPL of full scale, from 40 to 130, not '135'");
+    // Full scale has one range everywhere: 40 to 150 dB SPL, as the dialog's
+    // meter readings of 20 to 130 for a tone 20 dB below it.
+    EXPECT_FALSE(Parse({"--level", "150.5", "out.wav"}, bad, error));
+    EXPECT_EQ(error, "--level needs the dB SPL of full scale, from 40 to 150, not '150.5'");
+    EXPECT_FALSE(Parse({"--level", "39.9", "out.wav"}, bad, error));
+    RenderOptions loudest, quietest;
+    ASSERT_TRUE(Parse({"--level", "150", "out.wav"}, loudest, error)) << error;
+    ASSERT_TRUE(Parse({"--level", "40", "out.wav"}, quietest, error)) << error;
     EXPECT_FALSE(Parse({"--speech-level", "110", "out.wav"}, bad, error));
     EXPECT_EQ(error, "--speech-level needs a level from 20 to 100 dB SPL, not '110'");
     EXPECT_FALSE(Parse({"--recruitment", "maybe", "out.wav"}, bad, error));

@@ -330,6 +330,27 @@ TEST_F(RenderTool, ATonesOnsetThroughRecruitmentOvershootsByLessThan3Decibels)
     EXPECT_LT(20 * std::log10(loudest / steady), 3.0);
 }
 
+TEST_F(RenderTool, AtAListeningLevelBeyondFullScaleTheLimiterActsBeforeAnythingClips)
+{
+    // Speech (white noise) at 80 dB SPL with full scale at 80: its RMS alone
+    // would be full scale, with music and noise on top.
+    std::vector<short> noise(44100);
+    for (std::size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<short>(8000 * std::sin(2 * 3.141592653589793 * 300 * static_cast<double>(i) / 44100));
+    WriteWav(dir.Path("noise.wav"), noise);
+    for (const char* exact : {"", "--exact "}) {
+        ASSERT_EQ(Run(std::string("--on speech,music,noise --level 80 --speech-level 80 --seconds 5 ") + exact + "p.wav"),
+                  0);
+        const std::vector<short> out = ReadMonoWav(dir.Path("p.wav"));
+        const auto atRail = std::count_if(out.begin(), out.end(), [](short s) { return s >= 32767 || s <= -32768; });
+        EXPECT_EQ(atRail, 0) << exact;
+        short loudest = 0;
+        for (const short s : out)
+            loudest = std::max<short>(loudest, static_cast<short>(std::abs(s)));
+        EXPECT_GT(loudest, 30000) << "the limiter holds the peaks at its ceiling, not far below";
+    }
+}
+
 TEST_F(RenderTool, AnyFormatOnlyWhenAskedAndTheOldLoaderWithItsMessagesOtherwise)
 {
     // A 48 kHz stereo FLAC file of a 1 kHz tone, written by sox.

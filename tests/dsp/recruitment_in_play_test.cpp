@@ -1,0 +1,199 @@
+// Recruitment as it meets real audiograms and real playing: a sloping loss
+// band by band, onsets after true silence, and switches toggled while sound
+// plays.
+
+#include "audiogram.h"
+#include "loss_processor.h"
+#include "offline_playback.h"
+#include "recruitment_stage.h"
+#include "test_support.h"
+#include "virtual_wave_out.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <vector>
+
+namespace {
+
+CAudiogram Make(std::vector<AudiogramPoint> points)
+{
+    std::string error;
+    return *CAudiogram::Make(std::move(points), error);
+}
+
+// A recording played as speech; `onBlock` is called after every processed
+// block with its number (from 1), so that switches can be toggled between
+// blocks while sound plays. Block n (from 1) plays from sample (n-1)·3968.
+class ToggledChain : public CLossProcessor {
+public:
+    explicit ToggledChain(const std::vector<short>& speech) : CLossProcessor(m_bank)
+    {
+        m_bank.ReplaceSource(0, NewSamples(speech), static_cast<int>(speech.size()), false);
+        m_bSourceOn[0] = 1;
+        g_dGainCurveSetting = -1.0;
+        BuildHighFreqGain();
+    }
+
+    std::function<void(int)> onBlock = [](int) {};
+
+    std::vector<short> Play(int blocks)
+    {
+        std::vector<short> played;
+        CRenderWaveOut device([&](const short* samples, int count) { played.insert(played.end(), samples, samples + count); },
+                              false);
+        const std::size_t wanted = static_cast<std::size_t>(blocks) * kBlockOutput;
+        RunOfflinePlayback(*this, device, [&] { return played.size() >= wanted; });
+        return played;
+    }
+
+protected:
+    void BlockProcessed() override { onBlock(++m_blocks); }
+
+private:
+    CSourceBank m_bank;
+    int m_blocks = 0;
+};
+
+std::vector<short> Sine(double hz, double amplitude, std::size_t from, std::size_t to, std::vector<short> into)
+{
+    for (std::size_t i = from; i < to; ++i)
+        into[i] = static_cast<short>(std::lround(amplitude * std::sin(2 * M_PI * hz * static_cast<double>(i) / 44100)));
+    return into;
+}
+
+double RmsDb(const std::vector<short>& samples, std::size_t from, std::size_t count)
+{
+    double sum = 0.0;
+    for (std::size_t i = from; i < from + count; ++i)
+        sum += static_cast<double>(samples[i]) * samples[i];
+    return 10 * std::log10(sum / static_cast<double>(count));
+}
+
+}  // namespace
+
+TEST(RecruitmentInPlay, ASlopingAudiogramActsInEachBandAsTheLawGivesForThatBandsFrequency)
+{
+    // 10, 20, 35, 50, 65, 80 dB HL at 250 Hz to 8 kHz. Bands are 1 Bark wide,
+    // centred at b + 0.5 Bark, f = 600·sinh(Bark/6). A tone at 80 dB SPL on a
+    // bin next to a band's centre takes that band's gain (the next band's
+    // share is 1-2 %):
+    //   bin 3 (258.4 Hz), band 2, centre 257.3 Hz: HL = 10 + 10·log2(257.3/250)
+    //     = 10.42, ER = 105/94.58 = 1.1101, change = -25·0.1101 = -2.75 dB;
+    //   bin 46 (3962 Hz), band 15, centre 3949.7 Hz: HL = 50 + 15·log2(3949.7/2000)
+    //     = 64.73, ER = 105/40.27 = 2.6071, change = -25·1.6071 = -40.18 dB;
+    //   bin 76 (6546 Hz), band 18, centre 6535.6 Hz: HL = 65 + 15·log2(6535.6/4000)
+    //     = 75.63, ER = 105/29.37 = 3.5745, change = -25·2.5745 = -64.36 dB.
+    const CAudiogram sloping = Make({{250, 10}, {500, 20}, {1000, 35}, {2000, 50}, {4000, 65}, {8000, 80}});
+    struct Case {
+        int bin;
+        double change;
+    };
+    for (const Case c : {Case{3, -2.75}, Case{46, -40.18}, Case{76, -64.36}}) {
+        CSourceBank sources;
+        CLossProcessor processor(sources);
+        CRecruitmentStage stage;
+        stage.SetAnalysisWindow(processor.m_fAnalysisWindow, CLossProcessor::kFrameInput);
+        stage.SetFullScaleLevel(100.0);
+        stage.Build(sloping);
+        const double hz = c.bin * 44100.0 / 512;
+        const std::vector<short> tone = Sine(hz, 32768.0 * std::sqrt(2.0) * 0.1, 0, 256, std::vector<short>(256));
+        float spectrum[512];
+        double before = 0.0;
+        for (int frame = 0; frame < 60; ++frame) {
+            processor.AnalyseFrame(tone.data(), spectrum);
+            before = std::hypot(spectrum[2 * c.bin], spectrum[2 * c.bin + 1]);
+            stage.Apply(spectrum);
+        }
+        const double after = std::hypot(spectrum[2 * c.bin], spectrum[2 * c.bin + 1]);
+        EXPECT_NEAR(20 * std::log10(after / before), c.change, 0.6) << "bin " << c.bin;
+    }
+}
+
+TEST(RecruitmentInPlay, AnOnsetAfterDigitalSilenceIsAsLoudSoonAsOneAfterARoomTone)
+{
+    // One second of digital silence, or of white room tone at -60 dB FS,
+    // then a 1 kHz tone at 80 dB SPL through a flat 50 dB HL loss. The
+    // tone's onset in the output is where the chain without a loss first
+    // plays a sample above the room tone.
+    const std::size_t onset = 44100;
+    const double amplitude = 15000.0;
+    const double fullScale = 80.0 - 20 * std::log10(amplitude / std::sqrt(2.0) / 32768);  // 89.8 dB SPL
+    std::vector<short> silent(3 * 44100, 0);
+    std::vector<short> room(3 * 44100, 0);
+    unsigned seed = 7;
+    for (std::size_t i = 0; i < room.size(); ++i) {
+        seed = seed * 1103515245u + 12345u;
+        room[i] = static_cast<short>(std::lround(((seed >> 16) % 2001 - 1000) / 1000.0 * 32768 * 0.001 * std::sqrt(3.0)));
+    }
+    const CAudiogram flat = Make({{1000, 50}});
+    const auto play = [&](const std::vector<short>& before, bool loss) {
+        std::vector<short> input = before;
+        for (std::size_t i = onset; i < input.size(); ++i)
+            input[i] = static_cast<short>(input[i] +
+                                          std::lround(amplitude * std::sin(2 * M_PI * 1000.0 * static_cast<double>(i - onset) / 44100)));
+        ToggledChain chain(input);
+        chain.SetFullScaleLevel(fullScale);
+        if (loss)
+            chain.SetAudiogram(&flat);
+        return chain.Play(30);
+    };
+    const std::vector<short> normal = play(silent, false);
+    std::size_t start = 0;
+    while (start < normal.size() && std::abs(normal[start]) < 2000)
+        ++start;
+    ASSERT_LT(start, normal.size());
+
+    for (const std::vector<short>* before : {&silent, &room}) {
+        const std::vector<short> out = play(*before, true);
+        const double steady = RmsDb(out, out.size() - 22050, 22050);
+        const double from15to20 = RmsDb(out, start + 661, 221);
+        const double from20to30 = RmsDb(out, start + 882, 441);
+        const char* what = before == &silent ? "after digital silence" : "after a room tone";
+        EXPECT_GT(from15to20, steady - 2.0) << what;
+        EXPECT_GT(from20to30, steady - 2.0) << what;
+        EXPECT_LT(from15to20, steady + 3.0) << what;
+    }
+}
+
+TEST(RecruitmentInPlay, SwitchingBackFromTheComparisonOrTheFixedAttenuationFindsTheLevelsCurrent)
+{
+    // HL 50 at full scale 90 dB SPL: two seconds of a 1 kHz tone at 95 dB
+    // SPL, then one at 70. At 70 the law gives 105 - 1.909·35 = 38.2 dB SPL
+    // out; levels left at 95 would give 70 - 0.909·10 = 60.9, 22.7 dB more.
+    const double fullScale = 90.0;
+    const double loud = 32768.0 * std::sqrt(2.0) * std::pow(10.0, (95.0 - fullScale) / 20);
+    const double soft = 32768.0 * std::sqrt(2.0) * std::pow(10.0, (70.0 - fullScale) / 20);
+    std::vector<short> input = Sine(1000, std::min(loud, 32767.0), 0, 2 * 44100, std::vector<short>(4 * 44100));
+    input = Sine(1000, soft, 2 * 44100, 4 * 44100, input);
+    const CAudiogram flat = Make({{1000, 50}});
+    // Off during block 10 (within the loud tone) to block 30 (within the soft one).
+    struct Toggle {
+        const char* what;
+        std::function<void(CLossProcessor&, bool)> set;
+    };
+    const Toggle toggles[] = {
+        {"Normal hören", [](CLossProcessor& p, bool off) { p.SetNormalHearing(off); }},
+        {"recruitment off", [](CLossProcessor& p, bool off) { p.SetRecruitment(!off); }},
+    };
+    for (const Toggle& toggle : toggles) {
+        ToggledChain chain(input);
+        chain.SetFullScaleLevel(fullScale);
+        chain.SetAudiogram(&flat);
+        chain.onBlock = [&](int block) {
+            if (block == 10 || block == 30)
+                toggle.set(chain, block == 10);
+        };
+        const std::vector<short> out = chain.Play(40);
+        // Block 31 is the first back with recruitment; its first 512 samples
+        // still hold the overlap of block 30's last frames. The next 50 ms
+        // against the soft tone's steady output at the end.
+        const std::size_t back = 30 * 3968 + 512;
+        const double steady = RmsDb(out, out.size() - 3 * 3968, 3 * 3968);
+        const double first = RmsDb(out, back, 2205);
+        EXPECT_NEAR(first, steady, 2.0) << toggle.what;
+        // The steady output in dB SPL: the law's 38.2, less the chain's 0.7.
+        EXPECT_NEAR(fullScale + steady - 20 * std::log10(32768.0), 38.2 - 0.7, 1.0) << toggle.what;
+    }
+}
