@@ -7,9 +7,9 @@
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -32,20 +32,18 @@ int ChooseInDialog(QWidget* parent, const std::vector<Listener>& listeners)
     return ok ? static_cast<int>(names.indexOf(chosen)) : -1;
 }
 
-}  // namespace
-
-std::array<int, CAudiogramChart::kPoints> ChartLevels(const Listener& listener, Ear ear)
+QString HzText(double hz)
 {
-    const CAudiogram audiogram = ListenerAudiogram(listener, ear);
-    std::array<int, CAudiogramChart::kPoints> levels{};
-    for (int i = 0; i < CAudiogramChart::kPoints; ++i)
-        levels[i] = static_cast<int>(std::lround(audiogram.LevelAt(CAudiogramChart::kHz[i])));
-    return levels;
+    return QLocale(QLocale::German).toString(hz, 'g', 6) + QStringLiteral(" Hz");
 }
 
+}  // namespace
+
 CAudiogramDialog::CAudiogramDialog(const Listener& start, Ear heard, QWidget* parent)
-    : QDialog(parent), m_right(ChartLevels(start, Ear::Right)), m_left(ChartLevels(start, Ear::Left)),
-      m_name(QString::fromStdString(start.name)), m_chart(new CAudiogramChart), m_ear(new QComboBox)
+    : QDialog(parent), m_listener(start), m_chart(new CAudiogramChart), m_ear(new QComboBox),
+      m_name(new QLineEdit(QString::fromStdString(start.name))), m_fieldGrid(new QGridLayout),
+      m_frequency(new QComboBox), m_add(new QPushButton(QStringLiteral("Hinzufügen"))),
+      m_remove(new QPushButton(QStringLiteral("Entfernen"))), m_refusal(new QLabel)
 {
     setWindowTitle(QStringLiteral("Audiogramm"));
     m_ear->addItem(QStringLiteral("Rechtes Ohr (O, rot)"));
@@ -53,29 +51,29 @@ CAudiogramDialog::CAudiogramDialog(const Listener& start, Ear heard, QWidget* pa
     m_ear->setCurrentIndex(heard == Ear::Left ? 1 : 0);
 
     auto* const earRow = new QHBoxLayout;
+    earRow->addWidget(new QLabel(QStringLiteral("Name:")));
+    earRow->addWidget(m_name, 1);
+    earRow->addSpacing(20);
     earRow->addWidget(new QLabel(QStringLiteral("Gehört wird das:")));
     earRow->addWidget(m_ear);
-    earRow->addStretch();
 
-    auto* const fields = new QGridLayout;
-    for (int i = 0; i < CAudiogramChart::kPoints; ++i) {
-        const double hz = CAudiogramChart::kHz[i];
-        fields->addWidget(new QLabel(QString::number(hz) + QStringLiteral(" Hz")), 0, i, Qt::AlignCenter);
-        QSpinBox* const field = new QSpinBox;
-        field->setRange(CAudiogramChart::kTopLevel, CAudiogramChart::kBottomLevel);
-        field->setSingleStep(CAudiogramChart::kStep);
-        field->setAccessibleName(QString::number(hz) + QStringLiteral(" Hz in dB HL"));
-        fields->addWidget(field, 1, i);
-        m_fields[i] = field;
-        connect(field, &QSpinBox::valueChanged, this, [this, i](int level) {
-            Shown()[i] = level;
-            m_chart->SetEar(m_ear->currentIndex() == 0, Shown());
-        });
-    }
-    m_chart->SetChangedHandler([this](int point, int level) {
-        Shown()[point] = level;
-        m_fields[point]->setValue(level);
-    });
+    auto* const frequencyRow = new QHBoxLayout;
+    frequencyRow->addWidget(new QLabel(QStringLiteral("Frequenz:")));
+    frequencyRow->addWidget(m_frequency);
+    frequencyRow->addWidget(m_add);
+    frequencyRow->addWidget(m_remove);
+    frequencyRow->addStretch();
+    connect(m_frequency, &QComboBox::currentIndexChanged, this, [this] { OfferFrequencies(); });
+    connect(m_add, &QPushButton::clicked, this, [this] { AddFrequency(m_frequency->currentData().toDouble()); });
+    connect(m_remove, &QPushButton::clicked, this, [this] { RemoveFrequency(m_frequency->currentData().toDouble()); });
+
+    // One line kept for the reason a value was refused, so that nothing moves.
+    QPalette warning = m_refusal->palette();
+    warning.setColor(QPalette::WindowText, QColor(180, 0, 0));
+    m_refusal->setPalette(warning);
+    m_refusal->setMinimumHeight(m_refusal->fontMetrics().lineSpacing());
+
+    m_chart->SetChangedHandler([this](int point, int level) { m_fields[point]->setValue(level); });
     connect(m_ear, &QComboBox::currentIndexChanged, this, [this] { ShowEar(); });
 
     auto* const buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -90,32 +88,122 @@ CAudiogramDialog::CAudiogramDialog(const Listener& start, Ear heard, QWidget* pa
     auto* const layout = new QVBoxLayout(this);
     layout->addLayout(earRow);
     layout->addWidget(m_chart, 1);
-    layout->addLayout(fields);
+    layout->addLayout(m_fieldGrid);
+    layout->addWidget(m_refusal);
+    layout->addLayout(frequencyRow);
     layout->addWidget(buttons);
-    ShowEar();
+    BuildFields();
 }
 
-std::array<int, CAudiogramChart::kPoints>& CAudiogramDialog::Shown()
+std::vector<double>& CAudiogramDialog::Shown()
 {
-    return m_ear->currentIndex() == 0 ? m_right : m_left;
+    return m_ear->currentIndex() == 0 ? m_listener.right : m_listener.left;
+}
+
+void CAudiogramDialog::BuildFields()
+{
+    for (QWidget* widget : m_fieldWidgets)
+        delete widget;
+    m_fieldWidgets.clear();
+    m_fields.clear();
+    for (int i = 0; i < static_cast<int>(m_listener.hz.size()); ++i) {
+        const QString hz = HzText(m_listener.hz[i]);
+        auto* const label = new QLabel(hz);
+        m_fieldGrid->addWidget(label, 0, i, Qt::AlignCenter);
+        auto* const field = new CHearingLevelField;
+        field->setAccessibleName(hz + QStringLiteral(" in dB HL"));
+        m_fieldGrid->addWidget(field, 1, i);
+        field->SetRefusalHandler([this](const QString& reason) { m_refusal->setText(reason); });
+        connect(field, &QDoubleSpinBox::valueChanged, this, [this, i](double level) {
+            Shown()[i] = level;
+            m_chart->SetEar(m_ear->currentIndex() == 0, m_listener.hz, Shown());
+        });
+        m_fieldWidgets.push_back(label);
+        m_fieldWidgets.push_back(field);
+        m_fields.push_back(field);
+    }
+    ShowEar();
+    OfferFrequencies();
 }
 
 void CAudiogramDialog::ShowEar()
 {
-    const std::array<int, CAudiogramChart::kPoints> levels = Shown();
-    for (int i = 0; i < CAudiogramChart::kPoints; ++i)
-        m_fields[i]->setValue(levels[i]);
-    m_chart->SetEar(m_ear->currentIndex() == 0, levels);
+    // Shown as they are: only what the user changes is written back.
+    for (std::size_t i = 0; i < m_fields.size(); ++i) {
+        const QSignalBlocker quiet(m_fields[i]);
+        m_fields[i]->SetLevel(Shown()[i]);
+    }
+    m_chart->SetEar(m_ear->currentIndex() == 0, m_listener.hz, Shown());
+}
+
+void CAudiogramDialog::OfferFrequencies()
+{
+    // The audiometric frequencies and any other the audiogram has.
+    std::vector<double> offered(CAudiogramChart::kHz.begin(), CAudiogramChart::kHz.end());
+    offered.insert(offered.end(), m_listener.hz.begin(), m_listener.hz.end());
+    std::sort(offered.begin(), offered.end());
+    offered.erase(std::unique(offered.begin(), offered.end()), offered.end());
+    const double chosen = m_frequency->currentIndex() >= 0 ? m_frequency->currentData().toDouble() : 1000.0;
+    if (m_frequency->count() != static_cast<int>(offered.size())) {
+        const QSignalBlocker quiet(m_frequency);
+        m_frequency->clear();
+        for (double hz : offered)
+            m_frequency->addItem(HzText(hz), hz);
+        m_frequency->setCurrentIndex(std::max(0, m_frequency->findData(chosen)));
+    }
+    const double hz = m_frequency->currentData().toDouble();
+    const bool present = std::find(m_listener.hz.begin(), m_listener.hz.end(), hz) != m_listener.hz.end();
+    m_add->setEnabled(!present && m_listener.hz.size() < kMaxAudiogramFrequencies);
+    m_remove->setEnabled(present && m_listener.hz.size() > 1);
+}
+
+void CAudiogramDialog::AddFrequency(double hz)
+{
+    const auto at = std::lower_bound(m_listener.hz.begin(), m_listener.hz.end(), hz);
+    if ((at != m_listener.hz.end() && *at == hz) || m_listener.hz.size() >= kMaxAudiogramFrequencies)
+        return;
+    const std::size_t index = static_cast<std::size_t>(at - m_listener.hz.begin());
+    // A new frequency starts where the lines between its neighbours run, on the 5 dB grid.
+    for (const Ear ear : {Ear::Left, Ear::Right}) {
+        const double between = ListenerAudiogram(m_listener, ear).LevelAt(hz);
+        std::vector<double>& levels = ear == Ear::Left ? m_listener.left : m_listener.right;
+        levels.insert(levels.begin() + static_cast<std::ptrdiff_t>(index),
+                      std::round(between / CAudiogramChart::kStep) * CAudiogramChart::kStep);
+    }
+    m_listener.hz.insert(at, hz);
+    BuildFields();
+}
+
+void CAudiogramDialog::RemoveFrequency(double hz)
+{
+    const auto at = std::find(m_listener.hz.begin(), m_listener.hz.end(), hz);
+    if (at == m_listener.hz.end() || m_listener.hz.size() <= 1)
+        return;
+    const std::ptrdiff_t index = at - m_listener.hz.begin();
+    m_listener.hz.erase(at);
+    m_listener.left.erase(m_listener.left.begin() + index);
+    m_listener.right.erase(m_listener.right.begin() + index);
+    BuildFields();
+}
+
+QString CAudiogramDialog::Refusal() const
+{
+    return m_refusal->text();
+}
+
+QString CAudiogramDialog::DisplayName() const
+{
+    const QString name = m_name->text().trimmed();
+    return name.isEmpty() ? QStringLiteral("eingegeben") : name;
 }
 
 Listener CAudiogramDialog::Entered() const
 {
-    Listener listener;
-    listener.id = "Sonafel";
-    listener.name = m_name.isEmpty() ? listener.id : m_name.toStdString();
-    listener.hz.assign(CAudiogramChart::kHz.begin(), CAudiogramChart::kHz.end());
-    listener.left.assign(m_left.begin(), m_left.end());
-    listener.right.assign(m_right.begin(), m_right.end());
+    Listener listener = m_listener;
+    if (listener.id.empty())
+        listener.id = "Sonafel";
+    const std::string name = m_name->text().trimmed().toStdString();
+    listener.name = name.empty() ? listener.id : name;
     return listener;
 }
 
@@ -135,11 +223,10 @@ bool CAudiogramDialog::ImportFrom(const QString& path, const ListenerChooser& ch
     const int chosen = listeners->size() == 1 ? 0 : choose(*listeners);
     if (chosen < 0 || chosen >= static_cast<int>(listeners->size()))
         return false;
-    const Listener& listener = (*listeners)[chosen];
-    m_right = ChartLevels(listener, Ear::Right);
-    m_left = ChartLevels(listener, Ear::Left);
-    m_name = QString::fromStdString(listener.name);
-    ShowEar();
+    m_listener = (*listeners)[chosen];
+    m_name->setText(QString::fromStdString(m_listener.name));
+    m_refusal->clear();
+    BuildFields();
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audiogram_chart.h"
+#include "hearing_level_field.h"
 #include "listener_file.h"
 
 #include <QDialog>
@@ -9,12 +10,17 @@
 #include <vector>
 
 class QComboBox;
-class QSpinBox;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
 
-// "Audiogramm…": both ears' thresholds at the chart's frequencies, one ear
-// shown at a time and that one heard; dragged on the chart or typed in the
-// row of fields; imported from and exported to listener files. Nothing is
-// applied before OK: the caller reads the result after exec().
+// "Audiogramm…": both ears' thresholds at the audiogram's own frequencies,
+// one ear shown at a time and that one heard; dragged on the chart or typed
+// in the row of fields; frequencies added or removed; imported from and
+// exported to listener files, which keep their frequencies, values, id and
+// name. Nothing is applied before OK: the caller reads the result after
+// exec().
 class CAudiogramDialog : public QDialog {
 public:
     // Picks one of several listeners in a file; -1 when the user declines.
@@ -22,7 +28,8 @@ public:
 
     CAudiogramDialog(const Listener& start, Ear heard, QWidget* parent = nullptr);
 
-    // Both ears as entered, at the chart's frequencies.
+    // Both ears as entered, at the audiogram's frequencies, with its id and
+    // the name as typed.
     Listener Entered() const;
     Ear HeardEar() const;
 
@@ -32,23 +39,38 @@ public:
     bool ExportTo(const QString& path);
 
     CAudiogramChart& Chart() { return *m_chart; }
-    QSpinBox& Field(int point) { return *m_fields[point]; }
+    int FieldCount() const { return static_cast<int>(m_fields.size()); }
+    CHearingLevelField& Field(int point) { return *m_fields[point]; }
     QComboBox& EarChoice() { return *m_ear; }
+    QLineEdit& NameEdit() { return *m_name; }
+    QComboBox& FrequencyChoice() { return *m_frequency; }
+    QPushButton& AddFrequencyButton() { return *m_add; }
+    QPushButton& RemoveFrequencyButton() { return *m_remove; }
+    // Why the last typed value was refused; empty when none was.
+    QString Refusal() const;
+    // What the view calls the audiogram: the name typed, or "eingegeben".
+    QString DisplayName() const;
 
 private:
-    std::array<int, CAudiogramChart::kPoints>& Shown();
+    std::vector<double>& Shown();
     void ShowEar();
+    void BuildFields();
+    void OfferFrequencies();
+    void AddFrequency(double hz);
+    void RemoveFrequency(double hz);
     void Import();
     void Export();
     void Warn(const QString& text);
 
-    std::array<int, CAudiogramChart::kPoints> m_right{};
-    std::array<int, CAudiogramChart::kPoints> m_left{};
-    QString m_name;
+    Listener m_listener;
     CAudiogramChart* m_chart;
     QComboBox* m_ear;
-    std::array<QSpinBox*, CAudiogramChart::kPoints> m_fields{};
+    QLineEdit* m_name;
+    QGridLayout* m_fieldGrid;
+    std::vector<QWidget*> m_fieldWidgets;  // the labels and fields of the row, rebuilt with the frequencies
+    std::vector<CHearingLevelField*> m_fields;
+    QComboBox* m_frequency;
+    QPushButton* m_add;
+    QPushButton* m_remove;
+    QLabel* m_refusal;
 };
-
-// The levels of `listener` at the chart's frequencies, rounded to whole dB.
-std::array<int, CAudiogramChart::kPoints> ChartLevels(const Listener& listener, Ear ear);

@@ -9,7 +9,7 @@ const QString kEarKey = QStringLiteral("audiogram/heard");
 
 }  // namespace
 
-std::optional<StoredAudiogram> LoadLastAudiogram()
+std::optional<StoredAudiogram> LoadLastAudiogram(std::string* damage)
 {
     const QSettings settings;
     const QString text = settings.value(kListenerKey).toString();
@@ -17,8 +17,13 @@ std::optional<StoredAudiogram> LoadLastAudiogram()
         return std::nullopt;
     std::string error;
     const auto listeners = ParseListeners(text.toStdString(), error);
-    if (!listeners || listeners->size() != 1)
+    if (listeners && listeners->size() != 1)
+        error = "it holds " + std::to_string(listeners->size()) + " listeners, not one";
+    if (!listeners || listeners->size() != 1) {
+        if (damage)
+            *damage = error;
         return std::nullopt;  // damaged: the program starts as without one
+    }
     return StoredAudiogram{listeners->front(),
                            settings.value(kEarKey).toString() == QLatin1String("left") ? Ear::Left : Ear::Right};
 }

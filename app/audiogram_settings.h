@@ -11,6 +11,7 @@ struct StoredAudiogram {
     Ear heard = Ear::Right;
 };
 
-// The stored audiogram; nothing when none is stored or the entry is damaged.
-std::optional<StoredAudiogram> LoadLastAudiogram();
+// The stored audiogram; nothing when none is stored or the entry is damaged,
+// and then, when `damage` is given, why it cannot be used.
+std::optional<StoredAudiogram> LoadLastAudiogram(std::string* damage = nullptr);
 void SaveLastAudiogram(const StoredAudiogram& stored);

@@ -13,7 +13,27 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <QMessageBox>
+
 #include <map>
+
+namespace {
+
+// A standard loss as the dialog shows it: the same thresholds in both ears.
+StoredAudiogram PresetListener(const AudiogramPreset& preset)
+{
+    StoredAudiogram stored;
+    stored.listener.id = preset.key;
+    stored.listener.name = preset.name;
+    for (const AudiogramPoint& point : preset.audiogram.Points()) {
+        stored.listener.hz.push_back(point.hz);
+        stored.listener.right.push_back(point.hearingLevel);
+        stored.listener.left.push_back(point.hearingLevel);
+    }
+    return stored;
+}
+
+}  // namespace
 
 CHearingLossMenu::CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget* dialogParent)
     : QObject(&menuBar), m_view(view), m_dialogParent(dialogParent), m_choices(new QActionGroup(this))
@@ -36,16 +56,17 @@ CHearingLossMenu::CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget*
         choice->setCheckable(true);
         m_choices->addAction(choice);
         const AudiogramPreset* const chosen = &preset;
-        connect(choice, &QAction::triggered, this,
-                [this, chosen] { UseAudiogram(&chosen->audiogram, QString::fromStdString(chosen->name)); });
+        connect(choice, &QAction::triggered, this, [this, chosen] {
+            UseAudiogram(&chosen->audiogram, QString::fromStdString(chosen->name), PresetListener(*chosen));
+        });
     }
     menu->addSeparator();
 
-    QAction* const normalHearing = menu->addAction(QStringLiteral("&Normal hören (Vergleich)"));
-    normalHearing->setCheckable(true);
-    normalHearing->setShortcut(Qt::Key_Space);
-    normalHearing->setShortcutContext(Qt::WindowShortcut);
-    connect(normalHearing, &QAction::toggled, this, [this](bool on) {
+    m_normalHearing = menu->addAction(QStringLiteral("&Normal hören (Vergleich)"));
+    m_normalHearing->setCheckable(true);
+    m_normalHearing->setShortcut(Qt::Key_Space);
+    m_normalHearing->setShortcutContext(Qt::WindowShortcut);
+    connect(m_normalHearing, &QAction::toggled, this, [this](bool on) {
         m_view.SetNormalHearing(on);
         m_view.update();
     });
@@ -102,8 +123,11 @@ void CHearingLossMenu::SetListeningLevel()
     UseListeningLevel(dialog.Result());
 }
 
-void CHearingLossMenu::UseAudiogram(const CAudiogram* audiogram, const QString& name)
+void CHearingLossMenu::UseAudiogram(const CAudiogram* audiogram, const QString& name,
+                                    const std::optional<StoredAudiogram>& listener)
 {
+    m_active = audiogram ? listener : std::nullopt;
+    m_normalHearing->setChecked(false);
     m_view.SetAudiogram(audiogram);
     m_view.SetAudiogramName(name);
     m_view.update();
@@ -112,14 +136,22 @@ void CHearingLossMenu::UseAudiogram(const CAudiogram* audiogram, const QString& 
 void CHearingLossMenu::EnterAudiogram()
 {
     StoredAudiogram start;
-    if (const auto stored = LoadLastAudiogram()) {
+    std::string damage;
+    if (m_active) {
+        start = *m_active;
+    } else if (const auto stored = LoadLastAudiogram(&damage)) {
         start = *stored;
     } else {
-        start.listener.id = start.listener.name = "Sonafel";
+        start.listener.id = "Sonafel";
         start.listener.hz.assign(CAudiogramChart::kHz.begin(), CAudiogramChart::kHz.end());
         start.listener.left.assign(CAudiogramChart::kPoints, 0.0);
         start.listener.right.assign(CAudiogramChart::kPoints, 0.0);
     }
+    if (!damage.empty())
+        QMessageBox::warning(m_dialogParent, QStringLiteral("Audiogramm"),
+                             QStringLiteral("Das zuletzt eingegebene Audiogramm ist in den Einstellungen beschädigt "
+                                            "und wird nicht verwendet (%1).")
+                                 .arg(QString::fromStdString(damage)));
     CAudiogramDialog dialog(start.listener, start.heard, m_dialogParent);
     if (dialog.exec() != QDialog::Accepted)
         return;
@@ -128,6 +160,8 @@ void CHearingLossMenu::EnterAudiogram()
     if (QAction* checked = m_choices->checkedAction())
         checked->setChecked(false);
     const CAudiogram audiogram = ListenerAudiogram(entered.listener, entered.heard);
-    UseAudiogram(&audiogram, entered.heard == Ear::Left ? QStringLiteral("eingegeben, linkes Ohr")
-                                                        : QStringLiteral("eingegeben, rechtes Ohr"));
+    UseAudiogram(&audiogram,
+                 dialog.DisplayName() + (entered.heard == Ear::Left ? QStringLiteral(", linkes Ohr")
+                                                                    : QStringLiteral(", rechtes Ohr")),
+                 entered);
 }

@@ -24,6 +24,7 @@ public:
     static std::optional<CAudiogram> Make(std::vector<AudiogramPoint> points, std::string& error);
 
     double LevelAt(double hz) const;
+    const std::vector<AudiogramPoint>& Points() const { return m_points; }
 
 private:
     explicit CAudiogram(std::vector<AudiogramPoint> points) : m_points(std::move(points)) {}

@@ -36,12 +36,12 @@ int CAudiogramChart::LevelForY(double y, const QRectF& plot)
     return std::clamp(stepped, kTopLevel, kBottomLevel);
 }
 
-int CAudiogramChart::PointForX(double x, const QRectF& plot)
+int CAudiogramChart::PointForX(const std::vector<double>& hz, double x, const QRectF& plot)
 {
     const double octave = std::log2(std::max(HzForX(x, plot), 1.0));
-    int nearest = 0;
-    for (int i = 1; i < kPoints; ++i)
-        if (std::abs(std::log2(kHz[i]) - octave) < std::abs(std::log2(kHz[nearest]) - octave))
+    int nearest = -1;
+    for (int i = 0; i < static_cast<int>(hz.size()); ++i)
+        if (nearest < 0 || std::abs(std::log2(hz[i]) - octave) < std::abs(std::log2(hz[nearest]) - octave))
             nearest = i;
     return nearest;
 }
@@ -57,10 +57,12 @@ QRectF CAudiogramChart::Plot() const
     return QRectF(60, 30, width() - 90, height() - 56);
 }
 
-void CAudiogramChart::SetEar(bool right, const std::array<int, kPoints>& levels)
+void CAudiogramChart::SetEar(bool right, std::vector<double> hz, std::vector<double> levels)
 {
     m_right = right;
-    m_levels = levels;
+    m_hz = std::move(hz);
+    m_levels = std::move(levels);
+    m_dragged = -1;
     update();
 }
 
@@ -94,17 +96,18 @@ void CAudiogramChart::paintEvent(QPaintEvent*)
 
     const QColor colour = m_right ? kRightEar : kLeftEar;
     painter.setPen(QPen(colour, 2));
+    const int points = static_cast<int>(std::min(m_hz.size(), m_levels.size()));
     QPointF previous;
-    for (int i = 0; i < kPoints; ++i) {
-        const QPointF point(XForHz(kHz[i], plot), YForLevel(m_levels[i], plot));
+    for (int i = 0; i < points; ++i) {
+        const QPointF point(XForHz(m_hz[i], plot), YForLevel(m_levels[i], plot));
         if (i > 0)
             painter.drawLine(previous, point);
         previous = point;
     }
     constexpr double r = 6.0;
     painter.setBrush(Qt::white);
-    for (int i = 0; i < kPoints; ++i) {
-        const QPointF point(XForHz(kHz[i], plot), YForLevel(m_levels[i], plot));
+    for (int i = 0; i < points; ++i) {
+        const QPointF point(XForHz(m_hz[i], plot), YForLevel(m_levels[i], plot));
         if (m_right) {
             painter.drawEllipse(point, r, r);
         } else {
@@ -118,7 +121,9 @@ void CAudiogramChart::SetFromPointer(QPointF at)
 {
     const QRectF plot = Plot();
     if (m_dragged < 0)
-        m_dragged = PointForX(at.x(), plot);
+        m_dragged = PointForX(m_hz, at.x(), plot);
+    if (m_dragged < 0)
+        return;
     const int level = LevelForY(at.y(), plot);
     if (level == m_levels[m_dragged])
         return;

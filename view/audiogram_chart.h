@@ -5,14 +5,18 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 
 // The audiogram chart as audiologists draw it: frequency on an octave axis,
 // 125 Hz on the left to 8000 Hz on the right; dB HL downward, -10 at the top
-// to 120 at the bottom, a grid line every 10 dB. The ear shown is drawn as O
-// in red (right) or X in blue (left); a press or drag sets the nearest
+// to 120 at the bottom, a grid line every 10 dB. The ear shown is drawn at
+// the frequencies it was measured at, as O in red (right) or X in blue
+// (left), joined by lines; a press or drag sets the nearest measured
 // frequency's threshold in 5 dB steps.
 class CAudiogramChart : public QWidget {
 public:
+    // The audiometric frequencies: the axis's grid, and those offered for
+    // adding to an audiogram.
     static constexpr int kPoints = 11;
     static constexpr std::array<double, kPoints> kHz = {125, 250, 500, 750, 1000, 1500, 2000, 3000, 4000, 6000, 8000};
     static constexpr int kTopLevel = -10;
@@ -25,13 +29,15 @@ public:
     static double YForLevel(double level, const QRectF& plot);
     // The level at y, to the nearest 5 dB step within the chart.
     static int LevelForY(double y, const QRectF& plot);
-    // The chart frequency nearest to x on the octave axis.
-    static int PointForX(double x, const QRectF& plot);
+    // The index of the frequency in `hz` nearest to x on the octave axis;
+    // -1 when there is none.
+    static int PointForX(const std::vector<double>& hz, double x, const QRectF& plot);
 
     explicit CAudiogramChart(QWidget* parent = nullptr);
 
-    void SetEar(bool right, const std::array<int, kPoints>& levels);
-    const std::array<int, kPoints>& Levels() const { return m_levels; }
+    // The ear shown: its frequencies (ascending) and thresholds.
+    void SetEar(bool right, std::vector<double> hz, std::vector<double> levels);
+    const std::vector<double>& Levels() const { return m_levels; }
     // Called when the pointer sets a threshold: point index and new level.
     void SetChangedHandler(std::function<void(int, int)> handler) { m_changed = std::move(handler); }
     // The plotting area within the widget.
@@ -46,7 +52,8 @@ private:
     void SetFromPointer(QPointF at);
 
     bool m_right = true;
-    std::array<int, kPoints> m_levels{};
+    std::vector<double> m_hz;
+    std::vector<double> m_levels;
     int m_dragged = -1;
     std::function<void(int, int)> m_changed;
 };

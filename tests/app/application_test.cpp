@@ -356,7 +356,7 @@ TEST_F(Application, TheAudiogramDialogAppliesOnOkOnlyAndOffersTheLastOneAgain)
         QTimer::singleShot(0, [level, ok] {
             auto* dialog = dynamic_cast<CAudiogramDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
-            for (int i = 0; i < CAudiogramChart::kPoints; ++i)
+            for (int i = 0; i < dialog->FieldCount(); ++i)
                 dialog->Field(i).setValue(level);
             ok ? dialog->accept() : dialog->reject();
         });
@@ -378,11 +378,84 @@ TEST_F(Application, TheAudiogramDialogAppliesOnOkOnlyAndOffersTheLastOneAgain)
     QTimer::singleShot(0, [&offered] {
         auto* dialog = dynamic_cast<CAudiogramDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
-        offered = dialog->Field(6).value();
+        offered = static_cast<int>(dialog->Field(6).value());
         dialog->reject();
     });
     enter->trigger();
     EXPECT_EQ(offered, 40);
+    QSettings().remove(QStringLiteral("audiogram"));
+}
+
+TEST_F(Application, TheDialogStartsFromTheActiveLossKeepsTheListenersNameAndEndsTheComparison)
+{
+    QSettings().remove(QStringLiteral("audiogram"));
+    Start({"-Embedding"}, true);
+    CChildView& view = App().MainFrame()->View();
+    QAction* enter = MenuAction("Hör&verlust", "&Audiogramm…");
+    QAction* normal = MenuAction("Hör&verlust", "&Normal hören (Vergleich)");
+    QAction* s2 = nullptr;
+    for (QAction* top : App().MainFrame()->menuBar()->actions())
+        if (top->text() == "Hör&verlust")
+            for (QAction* item : top->menu()->actions())
+                if (item->menu() && item->text() == "Standardaudiogramme")
+                    for (QAction* preset : item->menu()->actions())
+                        if (preset->text() == "S2: mittlerer Steilabfall")
+                            s2 = preset;
+    ASSERT_TRUE(enter && normal && s2);
+
+    // Choosing a loss during the comparison ends it, so the loss is heard.
+    normal->trigger();
+    ASSERT_TRUE(view.NormalHearing());
+    s2->trigger();
+    EXPECT_FALSE(view.NormalHearing());
+    EXPECT_FALSE(normal->isChecked());
+
+    // The dialog opens with S2 at its own ten frequencies; one change, and
+    // a name typed, then OK: the view names the listener.
+    std::vector<double> hz;
+    QTimer::singleShot(0, [&hz] {
+        auto* dialog = dynamic_cast<CAudiogramDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        hz = dialog->Entered().hz;
+        EXPECT_EQ(dialog->Entered().right[8], 95.0) << "4 kHz";
+        EXPECT_EQ(dialog->NameEdit().text(), "S2: mittlerer Steilabfall");
+        dialog->Field(8).setValue(90);
+        dialog->NameEdit().setText("Frau M.");
+        dialog->EarChoice().setCurrentIndex(1);
+        dialog->Field(0).setValue(30);
+        dialog->accept();
+    });
+    normal->trigger();
+    enter->trigger();
+    EXPECT_EQ(hz, (std::vector<double>{250, 375, 500, 750, 1000, 1500, 2000, 3000, 4000, 6000}));
+    EXPECT_EQ(view.AudiogramName(), "Frau M., linkes Ohr");
+    EXPECT_FALSE(view.NormalHearing()) << "OK in the dialog ends the comparison too";
+    EXPECT_FALSE(s2->isChecked());
+    ASSERT_TRUE(view.ActiveAudiogram());
+    EXPECT_EQ(view.ActiveAudiogram()->LevelAt(250), 30.0);
+    EXPECT_EQ(view.ActiveAudiogram()->LevelAt(4000), 95.0) << "the left ear kept S2 at 4 kHz";
+
+    // A damaged stored audiogram is named when the dialog would take it.
+    MenuAction("Hör&verlust", "&Kein Audiogramm")->trigger();
+    QSettings().setValue(QStringLiteral("audiogram/listener"), QStringLiteral("{\"L\": [[[[[[[[[[1]]]]]]]]]]}"));
+    QString message;
+    int fields = 0;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            message = box->text();
+            box->accept();
+        } else if (auto* dialog = dynamic_cast<CAudiogramDialog*>(modal)) {
+            fields = dialog->FieldCount();
+            dialog->reject();
+        }
+    });
+    answer.start(20);
+    enter->trigger();
+    EXPECT_EQ(message, "Das zuletzt eingegebene Audiogramm ist in den Einstellungen beschädigt und wird nicht "
+                       "verwendet (nested more than 8 levels deep, not a listener file).");
+    EXPECT_EQ(fields, 11) << "the dialog opens empty";
     QSettings().remove(QStringLiteral("audiogram"));
 }
 

@@ -7,7 +7,9 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QSettings>
-#include <QSpinBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -16,16 +18,32 @@
 
 namespace {
 
-Listener Flat(double right, double left)
+// A listener as the research data set measures one: eight frequencies, no
+// 125, 750 or 1500 Hz, sloping, the ears apart.
+const char* const kMeasured = R"({"L0002": {"name": "L0002",
+  "audiogram_cfs": [250, 500, 1000, 2000, 3000, 4000, 6000, 8000],
+  "audiogram_levels_l": [45, 45, 35, 45, 60, 65, 70, 65],
+  "audiogram_levels_r": [40, 40, 45, 45, 60, 65, 80, 80]}})";
+
+Listener Measured()
 {
-    Listener listener{"P", "P", {125, 8000}, {left, left}, {right, right}};
-    return listener;
+    std::string error;
+    return ParseListeners(kMeasured, error)->front();
 }
 
 void Press(QWidget& widget, QPointF at, QEvent::Type type = QEvent::MouseButtonPress)
 {
     QMouseEvent event(type, at, widget.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&widget, &event);
+}
+
+// Types `text` into a field as a user would, over what it shows, and presses Return.
+void Type(CHearingLevelField& field, const QString& text)
+{
+    field.setFocus();
+    field.findChild<QLineEdit*>()->selectAll();
+    QTest::keyClicks(&field, text);
+    QTest::keyClick(&field, Qt::Key_Return);
 }
 
 }  // namespace
@@ -47,83 +65,94 @@ TEST(AudiogramChart, OctaveAxisAndDecibelAxisMapBothWays)
     EXPECT_EQ(CAudiogramChart::LevelForY(30 + 3 * 68, plot), 60) << "58 dB HL";
     EXPECT_EQ(CAudiogramChart::LevelForY(0.0, plot), -10);
     EXPECT_EQ(CAudiogramChart::LevelForY(1000.0, plot), 120);
-    // The nearest chart frequency on the octave axis: 1100 Hz is nearest
+    // The nearest measured frequency on the octave axis: 1100 Hz is nearest
     // 1000; 5000 Hz lies 0.32 octaves above 4000 and 0.26 below 6000.
-    EXPECT_EQ(CAudiogramChart::PointForX(CAudiogramChart::XForHz(1100, plot), plot), 4);
-    EXPECT_EQ(CAudiogramChart::PointForX(CAudiogramChart::XForHz(5000, plot), plot), 9);
-    EXPECT_EQ(CAudiogramChart::PointForX(0, plot), 0);
-    EXPECT_EQ(CAudiogramChart::PointForX(5000, plot), 10);
+    const std::vector<double> hz = Measured().hz;
+    EXPECT_EQ(CAudiogramChart::PointForX(hz, CAudiogramChart::XForHz(1100, plot), plot), 2);
+    EXPECT_EQ(CAudiogramChart::PointForX(hz, CAudiogramChart::XForHz(5000, plot), plot), 6);
+    EXPECT_EQ(CAudiogramChart::PointForX(hz, 0, plot), 0) << "125 Hz: nearest 250, the lowest measured";
+    EXPECT_EQ(CAudiogramChart::PointForX(hz, 5000, plot), 7);
+    EXPECT_EQ(CAudiogramChart::PointForX({}, 300, plot), -1);
 }
 
 TEST(AudiogramDialog, DraggingAPointStepsBy5AndTheFieldFollowsTypingMovesThePoint)
 {
-    CAudiogramDialog dialog(Flat(20, 30), Ear::Right);
+    CAudiogramDialog dialog(Measured(), Ear::Right);
     dialog.resize(900, 600);
     dialog.show();
     CAudiogramChart& chart = dialog.Chart();
     const QRectF plot = chart.Plot();
-    EXPECT_EQ(dialog.Field(4).value(), 20);
+    ASSERT_EQ(dialog.FieldCount(), 8);
+    EXPECT_EQ(dialog.Field(2).value(), 45) << "1000 Hz, right ear";
 
-    Press(chart, {CAudiogramChart::XForHz(1000, plot), CAudiogramChart::YForLevel(42, plot)});
-    EXPECT_EQ(chart.Levels()[4], 40);
-    EXPECT_EQ(dialog.Field(4).value(), 40);
-    Press(chart, {CAudiogramChart::XForHz(1150, plot), CAudiogramChart::YForLevel(63, plot)}, QEvent::MouseMove);
-    EXPECT_EQ(chart.Levels()[4], 65) << "the drag stays on the point it took";
-    EXPECT_EQ(dialog.Field(4).value(), 65);
-    EXPECT_EQ(dialog.Field(5).value(), 20);
+    Press(chart, {CAudiogramChart::XForHz(1000, plot), CAudiogramChart::YForLevel(52, plot)});
+    EXPECT_EQ(chart.Levels()[2], 50);
+    EXPECT_EQ(dialog.Field(2).value(), 50);
+    Press(chart, {CAudiogramChart::XForHz(1300, plot), CAudiogramChart::YForLevel(63, plot)}, QEvent::MouseMove);
+    EXPECT_EQ(chart.Levels()[2], 65) << "the drag stays on the point it took";
+    EXPECT_EQ(dialog.Field(3).value(), 45) << "2000 Hz untouched";
 
-    dialog.Field(7).setValue(75);
-    EXPECT_EQ(chart.Levels()[7], 75);
+    dialog.Field(5).setValue(75);
+    EXPECT_EQ(chart.Levels()[5], 75);
 
     // The other ear keeps its own values; the heard ear is the one shown.
     dialog.EarChoice().setCurrentIndex(1);
     EXPECT_EQ(dialog.HeardEar(), Ear::Left);
-    EXPECT_EQ(dialog.Field(4).value(), 30);
-    EXPECT_EQ(chart.Levels()[7], 30);
+    EXPECT_EQ(dialog.Field(2).value(), 35);
+    EXPECT_EQ(chart.Levels()[6], 70);
     const Listener entered = dialog.Entered();
-    EXPECT_EQ(entered.right[4], 65.0);
-    EXPECT_EQ(entered.right[7], 75.0);
-    EXPECT_EQ(entered.left[4], 30.0);
-    EXPECT_EQ(entered.hz.front(), 125.0);
-    EXPECT_EQ(entered.hz.back(), 8000.0);
+    EXPECT_EQ(entered.hz, Measured().hz) << "no frequency invented";
+    EXPECT_EQ(entered.right, (std::vector<double>{40, 40, 65, 45, 60, 75, 80, 80}));
+    EXPECT_EQ(entered.left, Measured().left);
 }
 
-TEST(AudiogramDialog, ExportAndImportRoundTripAndAFileThatCannotBeReadChangesNothing)
+TEST(AudiogramDialog, AnImportedListenerKeepsItsFrequenciesValuesIdAndNameThroughExport)
 {
     TempDir dir;
-    const QString path = QString::fromStdString(dir.Path("out.json").string());
-    CAudiogramDialog written(Flat(0, 0), Ear::Right);
-    for (int i = 0; i < CAudiogramChart::kPoints; ++i)
-        written.Field(i).setValue(5 * i);
-    written.EarChoice().setCurrentIndex(1);
-    written.Field(10).setValue(95);
-    ASSERT_TRUE(written.ExportTo(path));
+    std::ofstream(dir.Path("l0002.json")) << kMeasured;
+    CAudiogramDialog dialog(Listener{"Sonafel", "Sonafel", {125, 8000}, {0, 0}, {0, 0}}, Ear::Right);
+    ASSERT_TRUE(dialog.ImportFrom(QString::fromStdString(dir.Path("l0002.json").string()), nullptr));
+    ASSERT_EQ(dialog.FieldCount(), 8);
+    EXPECT_EQ(dialog.NameEdit().text(), "L0002");
+    const QString out = QString::fromStdString(dir.Path("out.json").string());
+    ASSERT_TRUE(dialog.ExportTo(out));
+    std::string error;
+    const auto written = ReadListenerFile(out.toStdString(), error);
+    ASSERT_TRUE(written) << error;
+    const Listener& again = written->front();
+    EXPECT_EQ(again.id, "L0002");
+    EXPECT_EQ(again.name, "L0002");
+    EXPECT_EQ(again.hz, Measured().hz);
+    EXPECT_EQ(again.left, Measured().left);
+    EXPECT_EQ(again.right, Measured().right);
 
-    CAudiogramDialog read(Flat(10, 10), Ear::Right);
-    ASSERT_TRUE(read.ImportFrom(path, [](const std::vector<Listener>&) { return -1; }));
-    EXPECT_EQ(read.Entered().right, written.Entered().right);
-    EXPECT_EQ(read.Entered().left, written.Entered().left);
-    EXPECT_EQ(read.Field(3).value(), 15);
+    // Values off the 5 dB grid that came from a file stay as they are.
+    std::ofstream(dir.Path("odd.json")) << R"({"P9": {"name": "Herr K.", "audiogram_cfs": [500, 1000],
+        "audiogram_levels_l": [22.5, 23], "audiogram_levels_r": [-10, 120]}})";
+    ASSERT_TRUE(dialog.ImportFrom(QString::fromStdString(dir.Path("odd.json").string()), nullptr));
+    dialog.EarChoice().setCurrentIndex(1);
+    EXPECT_EQ(dialog.Field(0).text(), "22,5");
+    EXPECT_EQ(dialog.Entered().left, (std::vector<double>{22.5, 23}));
+    EXPECT_EQ(dialog.Entered().right, (std::vector<double>{-10, 120}));
+    EXPECT_EQ(dialog.Entered().name, "Herr K.");
 
-    // Several listeners: the chooser picks; levels between given frequencies
-    // are interpolated over log frequency (750 Hz lies 0.585 of the octave
-    // from 500 to 1000: 10 + 0.585 * 20 = 21.7, shown as 22).
+    // Several listeners: the chooser picks.
     std::ofstream(dir.Path("two.json")) << R"({"A": {"audiogram_cfs": [500, 1000], "audiogram_levels_l": [0, 0],
         "audiogram_levels_r": [0, 0]}, "B": {"audiogram_cfs": [500, 1000], "audiogram_levels_l": [10, 30],
         "audiogram_levels_r": [40, 60]}})";
     std::vector<std::string> offered;
-    ASSERT_TRUE(read.ImportFrom(QString::fromStdString(dir.Path("two.json").string()),
-                                [&](const std::vector<Listener>& listeners) {
-                                    for (const Listener& listener : listeners)
-                                        offered.push_back(listener.id);
-                                    return 1;
-                                }));
+    ASSERT_TRUE(dialog.ImportFrom(QString::fromStdString(dir.Path("two.json").string()),
+                                  [&](const std::vector<Listener>& listeners) {
+                                      for (const Listener& listener : listeners)
+                                          offered.push_back(listener.id);
+                                      return 1;
+                                  }));
     EXPECT_EQ(offered, (std::vector<std::string>{"A", "B"}));
-    EXPECT_EQ(read.Entered().left[3], 22.0);
-    EXPECT_EQ(read.Entered().right[0], 40.0) << "125 Hz: the 500 Hz value held";
+    EXPECT_EQ(dialog.Entered().id, "B");
+    EXPECT_EQ(dialog.Entered().right, (std::vector<double>{40, 60}));
 
     std::ofstream(dir.Path("bad.json")) << "{ not json";
-    const std::vector<double> before = read.Entered().right;
+    const Listener before = dialog.Entered();
     QString message;
     QTimer::singleShot(0, [&message] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
@@ -131,26 +160,103 @@ TEST(AudiogramDialog, ExportAndImportRoundTripAndAFileThatCannotBeReadChangesNot
             box->accept();
         }
     });
-    EXPECT_FALSE(read.ImportFrom(QString::fromStdString(dir.Path("bad.json").string()), nullptr));
+    EXPECT_FALSE(dialog.ImportFrom(QString::fromStdString(dir.Path("bad.json").string()), nullptr));
     EXPECT_TRUE(message.startsWith("'" + QString::fromStdString(dir.Path("bad.json").string()) +
                                    "' is not a usable audiogram file: not JSON"))
         << message.toStdString();
-    EXPECT_EQ(read.Entered().right, before);
+    EXPECT_EQ(dialog.Entered().right, before.right);
+    EXPECT_EQ(dialog.Entered().id, before.id);
+}
+
+TEST(AudiogramDialog, AFrequencyIsAddedWhereTheLineRunsOnTheGridAndRemovedFromBothEars)
+{
+    CAudiogramDialog dialog(Measured(), Ear::Left);
+    QComboBox& frequency = dialog.FrequencyChoice();
+    frequency.setCurrentIndex(frequency.findData(1500.0));
+    EXPECT_TRUE(dialog.AddFrequencyButton().isEnabled());
+    EXPECT_FALSE(dialog.RemoveFrequencyButton().isEnabled()) << "1500 Hz is not measured";
+    dialog.AddFrequencyButton().click();
+    // 1500 Hz lies log2(1.5) = 0.585 of the octave from 1000 to 2000: left
+    // 35 + 0.585·10 = 40.8, on the grid 40; right 45 throughout.
+    ASSERT_EQ(dialog.FieldCount(), 9);
+    EXPECT_EQ(dialog.Entered().hz[3], 1500.0);
+    EXPECT_EQ(dialog.Entered().left[3], 40.0);
+    EXPECT_EQ(dialog.Entered().right[3], 45.0);
+    EXPECT_EQ(dialog.Field(3).value(), 40.0) << "the left ear is shown";
+    EXPECT_FALSE(dialog.AddFrequencyButton().isEnabled());
+
+    frequency.setCurrentIndex(frequency.findData(6000.0));
+    dialog.RemoveFrequencyButton().click();
+    EXPECT_EQ(dialog.Entered().hz, (std::vector<double>{250, 500, 1000, 1500, 2000, 3000, 4000, 8000}));
+    EXPECT_EQ(dialog.Entered().left, (std::vector<double>{45, 45, 35, 40, 45, 60, 65, 65}));
+    EXPECT_EQ(dialog.Entered().right, (std::vector<double>{40, 40, 45, 45, 45, 60, 65, 80}));
+
+    CAudiogramDialog single(Listener{"X", "X", {1000}, {10}, {10}}, Ear::Right);
+    single.FrequencyChoice().setCurrentIndex(single.FrequencyChoice().findData(1000.0));
+    EXPECT_FALSE(single.RemoveFrequencyButton().isEnabled()) << "an audiogram keeps one frequency";
+}
+
+TEST(AudiogramDialog, TypedValuesOutOfRangeOrOffTheGridAreRefusedVisiblyAndChangeNothing)
+{
+    CAudiogramDialog dialog(Measured(), Ear::Right);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    CHearingLevelField& field = dialog.Field(4);  // 3000 Hz, 60
+    field.findChild<QLineEdit*>()->selectAll();
+    field.setFocus();
+    QTest::keyClicks(&field, "150");
+    EXPECT_EQ(field.findChild<QLineEdit*>()->text(), "150") << "not cut to 15 while typing";
+    QTest::keyClick(&field, Qt::Key_Return);
+    EXPECT_EQ(dialog.Refusal(), "150 dB HL liegt außerhalb von −10 bis 120 dB HL.");
+    EXPECT_EQ(field.value(), 60.0);
+    EXPECT_EQ(field.findChild<QLineEdit*>()->text(), "60");
+    EXPECT_TRUE(dialog.isVisible()) << "Return with a refused value does not press OK";
+
+    Type(field, "37");
+    EXPECT_EQ(dialog.Refusal(), "37 dB HL liegt nicht im 5-dB-Raster der Audiometer (…, 35, 40, …).");
+    EXPECT_EQ(dialog.Entered().right[4], 60.0);
+    Type(field, "-15");
+    EXPECT_EQ(dialog.Refusal(), "-15 dB HL liegt außerhalb von −10 bis 120 dB HL.");
+    Type(field, "35");
+    EXPECT_EQ(dialog.Refusal(), "") << "a value taken clears the reason";
+    EXPECT_EQ(dialog.Entered().right[4], 35.0);
+    Type(field, "-5");
+    EXPECT_EQ(dialog.Entered().right[4], -5.0);
+
+    // The arrow keys step along the grid, also from a value off it.
+    CAudiogramDialog odd(Listener{"X", "X", {1000}, {22.5}, {22.5}}, Ear::Right);
+    odd.Field(0).stepBy(1);
+    EXPECT_EQ(odd.Entered().right[0], 25.0);
+    odd.Field(0).stepBy(-2);
+    EXPECT_EQ(odd.Entered().right[0], 15.0);
+    dialog.reject();
 }
 
 TEST(AudiogramSettings, TheLastAudiogramIsKeptAndADamagedEntryIsIgnored)
 {
     QSettings().remove(QStringLiteral("audiogram"));
     EXPECT_FALSE(LoadLastAudiogram());
-    const Listener listener{"Sonafel", "Frau M.", {125, 8000}, {10, 70}, {20, 80}};
+    const Listener listener = Measured();
     SaveLastAudiogram({listener, Ear::Left});
     const auto stored = LoadLastAudiogram();
     ASSERT_TRUE(stored);
-    EXPECT_EQ(stored->listener.name, "Frau M.");
+    EXPECT_EQ(stored->listener.id, "L0002");
+    EXPECT_EQ(stored->listener.hz, listener.hz);
     EXPECT_EQ(stored->listener.right, listener.right);
     EXPECT_EQ(stored->heard, Ear::Left);
 
+    // Damaged, or hostile: ignored, with the reason for whoever asks.
+    std::string damage;
     QSettings().setValue(QStringLiteral("audiogram/listener"), QStringLiteral("{\"x\": [1, 2"));
-    EXPECT_FALSE(LoadLastAudiogram());
+    EXPECT_FALSE(LoadLastAudiogram(&damage));
+    EXPECT_EQ(damage.rfind("not JSON: ", 0), 0u) << damage;
+    QSettings().setValue(QStringLiteral("audiogram/listener"),
+                         QString::fromStdString(R"({"L":{"audiogram_cfs":[1e400],"audiogram_levels_l":[1],)"
+                                                R"("audiogram_levels_r":[1]}})"));
+    EXPECT_FALSE(LoadLastAudiogram(&damage));
+    QSettings().setValue(QStringLiteral("audiogram/listener"),
+                         QString(200000, QLatin1Char('[')) + QString(200000, QLatin1Char(']')));
+    EXPECT_FALSE(LoadLastAudiogram(&damage));
+    EXPECT_EQ(damage, "nested more than 8 levels deep, not a listener file");
     QSettings().remove(QStringLiteral("audiogram"));
 }
