@@ -1,7 +1,6 @@
 #include "loss_processor.h"
 #include "playback_rig.h"
 #include "presentation_level.h"
-#include "recording_level.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -31,15 +30,6 @@ double RmsDb(const std::vector<short>& samples, std::size_t from)
 }
 
 }  // namespace
-
-TEST(PresentationLevel, TheSpeechLevelLeavesThePausesOut)
-{
-    std::vector<short> speech = Sine(44100, -20.0);
-    speech.resize(3 * 44100, 3);  // two seconds of a faint room tone
-    EXPECT_NEAR(ActiveSpeechLevelDbFs(speech.data(), static_cast<int>(speech.size())), -20.0, 0.05);
-    const std::vector<short> silence(44100, 0);
-    EXPECT_EQ(ActiveSpeechLevelDbFs(silence.data(), 44100), -100.0);
-}
 
 TEST(PresentationLevel, TheLimiterIsDownBeforeALoudSampleComesAndRisesBy1DecibelPerBlock)
 {
