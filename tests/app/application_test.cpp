@@ -87,6 +87,24 @@ private:
     QObject& m_watched;
 };
 
+// While it lives, answers every message box that comes up with OK and keeps
+// the last one's text.
+struct MessageAnswer {
+    QString message;
+    QTimer timer;
+
+    MessageAnswer()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                message = box->text();
+                box->accept();
+            }
+        });
+        timer.start(20);
+    }
+};
+
 // Starts the program in a directory; the recordings are copied there or not.
 struct Application : ::testing::Test {
     TempDir dir;
@@ -119,6 +137,21 @@ struct Application : ::testing::Test {
                               type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
             QApplication::sendEvent(widget, &event);
         }
+    }
+
+    // Drops a file on the view as a drag arrives: it enters, moves over the
+    // point and is dropped.
+    void Drop(const std::string& file, QPoint at)
+    {
+        CChildView& view = App().MainFrame()->View();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&view, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&view, &move);
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&view, &dropped);
     }
 
     QAction* MenuAction(const QString& menu, const QString& item)
@@ -515,38 +548,19 @@ TEST_F(Application, OwnRecordingsFromTheFileMenuOrDroppedOnAButtonAndBackToTheBu
     ASSERT_TRUE(g_memPlay.m_bOpen);
     const std::string flac = dir.Path("own.flac").string();
     ASSERT_EQ(std::system(("sox -n -r 48000 -c 2 '" + flac + "' synth 2 sine 500 vol 0.3").c_str()), 0);
-    const auto drop = [&view](const std::string& file, QPoint at) {
-        // As a drag arrives: it enters, moves over the button and is dropped.
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&view, &enter);
-        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&view, &move);
-        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&view, &dropped);
-    };
     EXPECT_EQ(view.SourceButtonAt(400, 30), 1);
     EXPECT_EQ(view.SourceButtonAt(400, 90), -1) << "below the buttons";
-    drop(flac, QPoint(400, 30));
+    Drop(flac, QPoint(400, 30));
     EXPECT_TRUE(QTest::qWaitFor([] { return App().m_nSourceLen[1] == 2 * 44100; }, kPatienceMs)) << App().m_nSourceLen[1];
     EXPECT_EQ(*std::max_element(App().m_pSourceData[1], App().m_pSourceData[1] + 2 * 44100), 10000)
         << "the music's level";
 
     // A file that cannot be used is named, and the recording plays on.
     std::ofstream(dir.Path("text.wav")) << "kein Klang";
-    QString message;
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&message] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            message = box->text();
-            box->accept();
-        }
-    });
-    answer.start(20);
-    drop(dir.Path("text.wav").string(), QPoint(400, 30));
-    EXPECT_TRUE(QTest::qWaitFor([&message] { return !message.isEmpty(); }, kPatienceMs));
-    EXPECT_TRUE(message.contains("text.wav' cannot be used: ")) << message.toStdString();
+    const MessageAnswer answer;
+    Drop(dir.Path("text.wav").string(), QPoint(400, 30));
+    EXPECT_TRUE(QTest::qWaitFor([&answer] { return !answer.message.isEmpty(); }, kPatienceMs));
+    EXPECT_TRUE(answer.message.contains("text.wav' cannot be used: ")) << answer.message.toStdString();
     EXPECT_EQ(App().m_nSourceLen[1], 2 * 44100);
 
     MenuAction("&File", "Mitgelieferte &Aufnahmen")->trigger();
@@ -557,41 +571,14 @@ TEST_F(Application, OwnRecordingsFromTheFileMenuOrDroppedOnAButtonAndBackToTheBu
 TEST_F(Application, AnOwnRecordingNoDemonstrationNeedsIsRefusedAndClosingDoesNotWaitForADecoding)
 {
     Start({"-Embedding"}, true);
-    CChildView& view = App().MainFrame()->View();
     const int bundled = App().m_nSourceLen[0];
-    // 2 MB of samples whose header says 1 Hz.
-    std::vector<short> samples(1000000, 1000);
-    WriteWav(dir.Path("onehz.wav"), samples);
-    {
-        std::fstream file(dir.Path("onehz.wav"), std::ios::in | std::ios::out | std::ios::binary);
-        file.seekp(24);
-        const char rate[4] = {1, 0, 0, 0};
-        file.write(rate, 4);
-    }
-    const auto drop = [&view](const std::filesystem::path& file) {
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
-        const QPoint at(100, 30);
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&view, &enter);
-        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&view, &move);
-        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&view, &dropped);
-    };
-    QString message;
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&message] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            message = box->text();
-            box->accept();
-        }
-    });
-    answer.start(20);
-    drop(dir.Path("onehz.wav"));
-    EXPECT_TRUE(QTest::qWaitFor([&message] { return !message.isEmpty(); }, kPatienceMs));
-    EXPECT_TRUE(message.contains("at 1 Hz; a recording may have 1 to 32 channels at 8000 to 192000 Hz"))
-        << message.toStdString();
+    // 2 MB of samples whose header says 1 Hz, dropped on "Sprache".
+    WriteWavDeclaringRate(dir.Path("onehz.wav"), std::vector<short>(1000000, 1000), 1);
+    const MessageAnswer answer;
+    Drop(dir.Path("onehz.wav").string(), QPoint(100, 30));
+    EXPECT_TRUE(QTest::qWaitFor([&answer] { return !answer.message.isEmpty(); }, kPatienceMs));
+    EXPECT_TRUE(answer.message.contains("at 1 Hz; a recording may have 1 to 32 channels at 8000 to 192000 Hz"))
+        << answer.message.toStdString();
     EXPECT_EQ(App().m_nSourceLen[0], bundled) << "the speech plays on";
 
     // A named pipe nobody writes to: the decoding thread blocks in opening it.
@@ -599,7 +586,7 @@ TEST_F(Application, AnOwnRecordingNoDemonstrationNeedsIsRefusedAndClosingDoesNot
     // so that the thread ends.
     const std::filesystem::path pipe = dir.Path("stuck.wav");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    drop(pipe);
+    Drop(pipe.string(), QPoint(100, 30));
     Settle();
     std::thread release([pipe] {
         std::this_thread::sleep_for(std::chrono::seconds(10));

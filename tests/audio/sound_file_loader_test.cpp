@@ -148,14 +148,7 @@ TEST(SoundFileLoader, WhatNoDemonstrationNeedsIsRefusedBeforeItIsRead)
         return error.substr(prefix.size());
     };
     // 1 Hz: 2 MB of samples would become 44100 times as many.
-    {
-        std::vector<short> samples(1000000, 1000);
-        WriteWav(dir.Path("onehz.wav"), samples);
-        std::fstream file(dir.Path("onehz.wav"), std::ios::in | std::ios::out | std::ios::binary);
-        file.seekp(24);
-        const char rate[4] = {1, 0, 0, 0};
-        file.write(rate, 4);
-    }
+    WriteWavDeclaringRate(dir.Path("onehz.wav"), std::vector<short>(1000000, 1000), 1);
     EXPECT_EQ(refusal("onehz.wav"),
               "it declares 1 channels at 1 Hz; a recording may have 1 to 32 channels at 8000 to 192000 Hz");
     WriteTone(dir.Path("lowest.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 7999, 1, 0.1);

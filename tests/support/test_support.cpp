@@ -88,6 +88,16 @@ void WriteWav(const std::filesystem::path& path, const std::vector<short>& sampl
     builder.Save(path);
 }
 
+void WriteWavDeclaringRate(const std::filesystem::path& path, const std::vector<short>& samples, int rate)
+{
+    WriteWav(path, samples);
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(24);  // the rate in the "fmt " chunk, little-endian
+    const char bytes[4] = {static_cast<char>(rate & 0xFF), static_cast<char>((rate >> 8) & 0xFF),
+                           static_cast<char>((rate >> 16) & 0xFF), static_cast<char>((rate >> 24) & 0xFF)};
+    file.write(bytes, 4);
+}
+
 std::vector<short> ReadMonoWav(const std::filesystem::path& path)
 {
     std::ifstream file(path, std::ios::binary);

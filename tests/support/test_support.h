@@ -50,6 +50,9 @@ struct RiffBuilder {
 // A plain 44.1 kHz 16-bit file with the given channel count.
 void WriteWav(const std::filesystem::path& path, const std::vector<short>& samples, int channels = 1);
 
+// As WriteWav, with a header that declares `rate` samples per second.
+void WriteWavDeclaringRate(const std::filesystem::path& path, const std::vector<short>& samples, int rate);
+
 // The samples of a 44.1 kHz 16-bit mono file written by WriteWav or by the
 // render tool; fails the test on anything else.
 std::vector<short> ReadMonoWav(const std::filesystem::path& path);
