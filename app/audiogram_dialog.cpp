@@ -242,7 +242,8 @@ bool CAudiogramDialog::ExportTo(const QString& path)
 
 void CAudiogramDialog::Import()
 {
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Audiogramm importieren"), QString(), kFileFilter);
+    const QString path =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Audiogramm importieren"), QString(), kFileFilter);
     if (!path.isEmpty())
         ImportFrom(path, [this](const std::vector<Listener>& listeners) { return ChooseInDialog(this, listeners); });
 }

@@ -12,7 +12,6 @@
 #include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
-
 #include <QMessageBox>
 
 #include <map>

@@ -33,7 +33,8 @@ QString StateText(std::optional<double> fullScale)
 std::optional<double> TypedFullScale(const QString& text)
 {
     bool ok = false;
-    const double reading = QLocale::c().toDouble(QString(text.trimmed()).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
+    const QString withPoint = QString(text.trimmed()).replace(QLatin1Char(','), QLatin1Char('.'));
+    const double reading = QLocale::c().toDouble(withPoint, &ok);
     const double fullScale = reading - CCalibrationTone::kLevelDbFs;
     if (!ok || !(fullScale >= kLowestFullScaleSpl && fullScale <= kHighestFullScaleSpl))
         return std::nullopt;

@@ -51,7 +51,6 @@ bool COwnRecordings::Load(int source, const QString& path)
         return false;
     }
     m_source = source;
-    m_path = path;
     m_job = std::make_shared<Job>();
     std::thread([job = m_job, target = kSourceTargetPeak[source], file = path.toStdString()] {
         // Nothing may leave the thread: a failure is reported as any other.
@@ -106,7 +105,8 @@ void COwnRecordings::Finish()
     }
     short* const samples = new short[job->sound.samples.size()];
     std::copy(job->sound.samples.begin(), job->sound.samples.end(), samples);
-    m_sources.ReplaceSource(m_source, samples, static_cast<int>(job->sound.samples.size()), m_view.m_bSourceOn[m_source] != 0);
+    const bool playing = m_view.m_bSourceOn[m_source] != 0;
+    m_sources.ReplaceSource(m_source, samples, static_cast<int>(job->sound.samples.size()), playing);
     m_view.update();
 }
 

@@ -57,5 +57,4 @@ private:
 
     std::shared_ptr<Job> m_job;  // null: nothing is loading
     int m_source = 0;
-    QString m_path;
 };

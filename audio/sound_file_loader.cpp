@@ -61,8 +61,8 @@ bool ReadMono(SNDFILE* file, const SF_INFO& info, std::vector<float>& mono, doub
             }
             mono.push_back(sum / static_cast<float>(info.channels));
         }
-        if (progress && info.frames > 0 &&
-            !progress(progressEnd * std::min(1.0, static_cast<double>(mono.size()) / static_cast<double>(info.frames)))) {
+        const double share = std::min(1.0, static_cast<double>(mono.size()) / static_cast<double>(info.frames));
+        if (progress && info.frames > 0 && !progress(progressEnd * share)) {
             reason = "loading was stopped";
             return false;
         }
@@ -130,8 +130,8 @@ bool LoadSoundFile(const std::string& path, int targetPeak, LoadedSound& sound, 
         return false;
     }
     if (info.frames > static_cast<sf_count_t>(info.samplerate) * kMaxOwnRecordingSeconds) {
-        error = Named(path, "it declares " + std::to_string((info.frames + info.samplerate - 1) / info.samplerate) + " seconds; " +
-                                LengthLimit());
+        const sf_count_t seconds = (info.frames + info.samplerate - 1) / info.samplerate;
+        error = Named(path, "it declares " + std::to_string(seconds) + " seconds; " + LengthLimit());
         return false;
     }
 

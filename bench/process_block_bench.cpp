@@ -11,13 +11,19 @@
 
 namespace {
 
-void ProcessBlockAt(benchmark::State& state, double setting, const char* audiogram = nullptr, bool recruitment = true)
+void ProcessBlockAt(benchmark::State& state, double setting, const char* audiogram = nullptr, bool recruitment = true,
+                    bool presented = false)
 {
     CSourceBank sources;
     RenderOptions options = BenchOptions(setting);
     if (audiogram)
         options.audiogram = {FindAudiogramPreset(audiogram)->audiogram, audiogram};
     options.recruitment = recruitment;
+    if (presented) {
+        // Speech at 80 dB SPL with full scale at 80: the limiter works on every block.
+        options.fullScaleLevel = 80.0;
+        options.speechLevel = 80.0;
+    }
     LoadRecordings(options, sources);
     const auto processor = std::make_unique<CLossProcessor>(sources);
     SetUpAsTheUserWould(options, *processor);
@@ -34,6 +40,10 @@ void BM_ProcessBlock_Settings1(benchmark::State& state) { ProcessBlockAt(state, 
 void BM_ProcessBlock_Settings0_AudiogramS2(benchmark::State& state) { ProcessBlockAt(state, 0.0, "S2", false); }
 void BM_ProcessBlock_Settings1_AudiogramS2(benchmark::State& state) { ProcessBlockAt(state, 1.0, "S2", false); }
 void BM_ProcessBlock_Settings0_RecruitmentS2(benchmark::State& state) { ProcessBlockAt(state, 0.0, "S2", true); }
+void BM_ProcessBlock_Settings0_RecruitmentS2_Presented(benchmark::State& state)
+{
+    ProcessBlockAt(state, 0.0, "S2", true, true);
+}
 
 }  // namespace
 
@@ -48,6 +58,10 @@ BENCHMARK(BM_ProcessBlock_Settings1_AudiogramS2)
     ->Repetitions(15)
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_ProcessBlock_Settings0_RecruitmentS2)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_ProcessBlock_Settings0_RecruitmentS2_Presented)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(15)
     ->ReportAggregatesOnly(true);

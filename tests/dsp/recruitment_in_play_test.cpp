@@ -41,8 +41,8 @@ public:
     std::vector<short> Play(int blocks)
     {
         std::vector<short> played;
-        CRenderWaveOut device([&](const short* samples, int count) { played.insert(played.end(), samples, samples + count); },
-                              false);
+        const auto keep = [&](const short* samples, int count) { played.insert(played.end(), samples, samples + count); };
+        CRenderWaveOut device(keep, false);
         const std::size_t wanted = static_cast<std::size_t>(blocks) * kBlockOutput;
         RunOfflinePlayback(*this, device, [&] { return played.size() >= wanted; });
         return played;
@@ -122,17 +122,20 @@ TEST(RecruitmentInPlay, AnOnsetAfterDigitalSilenceIsAsLoudSoonAsOneAfterARoomTon
     const double fullScale = 80.0 - 20 * std::log10(amplitude / std::sqrt(2.0) / 32768);  // 89.8 dB SPL
     std::vector<short> silent(3 * 44100, 0);
     std::vector<short> room(3 * 44100, 0);
+    // Uniform noise of RMS 32.8, -60 dB FS: amplitude 32.8·√3.
     unsigned seed = 7;
     for (std::size_t i = 0; i < room.size(); ++i) {
         seed = seed * 1103515245u + 12345u;
-        room[i] = static_cast<short>(std::lround(((seed >> 16) % 2001 - 1000) / 1000.0 * 32768 * 0.001 * std::sqrt(3.0)));
+        const double uniform = (static_cast<int>((seed >> 16) % 2001) - 1000) / 1000.0;
+        room[i] = static_cast<short>(std::lround(uniform * 32768 * 0.001 * std::sqrt(3.0)));
     }
     const CAudiogram flat = Make({{1000, 50}});
     const auto play = [&](const std::vector<short>& before, bool loss) {
         std::vector<short> input = before;
-        for (std::size_t i = onset; i < input.size(); ++i)
-            input[i] = static_cast<short>(input[i] +
-                                          std::lround(amplitude * std::sin(2 * M_PI * 1000.0 * static_cast<double>(i - onset) / 44100)));
+        for (std::size_t i = onset; i < input.size(); ++i) {
+            const double phase = 2 * M_PI * 1000.0 * static_cast<double>(i - onset) / 44100;
+            input[i] = static_cast<short>(input[i] + std::lround(amplitude * std::sin(phase)));
+        }
         ToggledChain chain(input);
         chain.SetFullScaleLevel(fullScale);
         if (loss)
