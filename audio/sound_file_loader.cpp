@@ -61,8 +61,10 @@ bool ReadMono(SNDFILE* file, const SF_INFO& info, std::vector<float>& mono, doub
             }
             mono.push_back(sum / static_cast<float>(info.channels));
         }
-        const double share = std::min(1.0, static_cast<double>(mono.size()) / static_cast<double>(info.frames));
-        if (progress && info.frames > 0 && !progress(progressEnd * share)) {
+        // A stream of unknown length reports no share, but can still be stopped.
+        const double share =
+            info.frames > 0 ? std::min(1.0, static_cast<double>(mono.size()) / static_cast<double>(info.frames)) : 0.0;
+        if (progress && !progress(progressEnd * share)) {
             reason = "loading was stopped";
             return false;
         }
