@@ -62,7 +62,6 @@ void CAudiogramChart::SetEar(bool right, std::vector<double> hz, std::vector<dou
     m_right = right;
     m_hz = std::move(hz);
     m_levels = std::move(levels);
-    m_dragged = -1;
     update();
 }
 
@@ -120,7 +119,7 @@ void CAudiogramChart::paintEvent(QPaintEvent*)
 void CAudiogramChart::SetFromPointer(QPointF at)
 {
     const QRectF plot = Plot();
-    if (m_dragged < 0)
+    if (m_dragged < 0 || m_dragged >= static_cast<int>(m_hz.size()))
         m_dragged = PointForX(m_hz, at.x(), plot);
     if (m_dragged < 0)
         return;
