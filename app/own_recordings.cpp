@@ -54,19 +54,21 @@ bool COwnRecordings::Load(int source, const QString& path)
     m_job = std::make_shared<Job>();
     std::thread([job = m_job, target = kSourceTargetPeak[source], file = path.toStdString()] {
         // Nothing may leave the thread: a failure is reported as any other.
+        std::string failure;
         try {
             job->loaded = LoadSoundFile(file, target, job->sound, job->error, [&job](double share) {
                 job->permille = static_cast<int>(share * 1000);
                 return !job->cancel.load();
             });
         } catch (const std::bad_alloc&) {
-            job->loaded = false;
-            job->sound = LoadedSound{};
-            job->error = "'" + file + "' cannot be used: there is not enough memory for it";
+            failure = "there is not enough memory for it";
         } catch (...) {
+            failure = "decoding failed unexpectedly";
+        }
+        if (!failure.empty()) {
             job->loaded = false;
             job->sound = LoadedSound{};
-            job->error = "'" + file + "' cannot be used: decoding failed unexpectedly";
+            job->error = "'" + file + "' cannot be used: " + failure;
         }
         job->done = true;
     }).detach();

@@ -4,7 +4,6 @@
 #include "bark_scale.h"
 #include "output_volume.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -105,17 +104,7 @@ void CLossProcessor::PreparePresentation()
     m_limiter.SetCeiling(LimiterCeiling(m_dFullScaleLevel));
 }
 
-double CLossProcessor::LimiterCeiling(double fullScaleSpl)
-{
-    // The peak of a sine at the highest level, or full scale if that is lower.
-    return std::min(kLimiterFullScalePeak,
-                    32768.0 * std::sqrt(2.0) * std::pow(10.0, (kHighestPresentedSpl - fullScaleSpl) / 20.0));
-}
-
 std::optional<double> CLossProcessor::HighestUnlimitedSpeechLevel(double fullScaleSpl) const
 {
-    const double speech = m_sources.ActiveLevelDbFs(0);
-    if (!(speech > -100.0) || m_sources.PeakMagnitude(0) == 0)
-        return std::nullopt;
-    return fullScaleSpl + speech + 20.0 * std::log10(LimiterCeiling(fullScaleSpl) / m_sources.PeakMagnitude(0));
+    return HighestUnlimitedLevel(fullScaleSpl, m_sources.ActiveLevelDbFs(0), m_sources.PeakMagnitude(0));
 }

@@ -79,12 +79,9 @@ public:
     // 100 dB SPL or full scale through, whichever is lower; nothing (the
     // default) plays them as loaded. The speech's level is the one measured
     // when it was loaded.
-    static constexpr double kHighestPresentedSpl = 100.0;
-    // The limiter's ceiling in sample magnitude under a calibration.
-    static double LimiterCeiling(double fullScaleSpl);
-    // The highest level the speech can be presented at under a calibration
-    // before the limiter must act on its loudest sample; nothing without
-    // speech.
+    // The highest level the speech recording can be presented at under a
+    // calibration before the limiter acts on its loudest sample; nothing
+    // without speech.
     std::optional<double> HighestUnlimitedSpeechLevel(double fullScaleSpl) const;
     void SetPresentationLevel(std::optional<double> dbSpl);
     std::optional<double> PresentationLevel() const { return m_presentationLevel; }

@@ -3,6 +3,19 @@
 #include <algorithm>
 #include <cmath>
 
+double LimiterCeiling(double fullScaleSpl)
+{
+    return std::min(kLimiterFullScalePeak,
+                    32768.0 * std::sqrt(2.0) * std::pow(10.0, (kHighestPresentedSpl - fullScaleSpl) / 20.0));
+}
+
+std::optional<double> HighestUnlimitedLevel(double fullScaleSpl, double activeLevelDbFs, int peakMagnitude)
+{
+    if (!(activeLevelDbFs > -100.0) || peakMagnitude <= 0)
+        return std::nullopt;
+    return fullScaleSpl + activeLevelDbFs + 20.0 * std::log10(LimiterCeiling(fullScaleSpl) / peakMagnitude);
+}
+
 void CLimiter::Process(float* samples, int count)
 {
     if (!Active())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cmath>
+#include <optional>
 
 // Presenting the recordings at a chosen sound pressure level.
 
@@ -8,6 +9,20 @@
 // little below the 16-bit rail, so that no sample the limiter has shaped
 // reaches it when converted.
 constexpr double kLimiterFullScalePeak = 32000.0;
+
+// Nothing louder than this is presented, in dB SPL.
+constexpr double kHighestPresentedSpl = 100.0;
+
+// The limiter's ceiling in sample magnitude when digital RMS 1 plays at
+// `fullScaleSpl` dB SPL: a sine's peak at kHighestPresentedSpl, or the
+// full-scale peak if that is lower.
+double LimiterCeiling(double fullScaleSpl);
+
+// The highest level in dB SPL a recording can be presented at before the
+// limiter acts on its loudest sample: its active level (dB FS) raised until
+// its peak (sample magnitude) meets the ceiling. Nothing for a recording
+// without an active level.
+std::optional<double> HighestUnlimitedLevel(double fullScaleSpl, double activeLevelDbFs, int peakMagnitude);
 
 // Keeps every sample of a block, before its conversion to 16 bits, within a
 // ceiling. The gain looks ahead within the block: it falls linearly over the

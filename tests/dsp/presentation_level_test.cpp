@@ -31,6 +31,20 @@ double RmsDb(const std::vector<short>& samples, std::size_t from)
 
 }  // namespace
 
+TEST(PresentationLevel, TheCeilingAndTheHighestLevelReachedUnlimitedUnderACalibration)
+{
+    // Full scale at 80: a sine at 100 dB SPL would peak at 32768·√2·10 =
+    // 463,410, above full scale, so the ceiling is 32000. Speech active at
+    // -20 dB FS plays at 60 dB SPL; its peak of 16000 may rise 6.02 dB.
+    EXPECT_EQ(LimiterCeiling(80.0), 32000.0);
+    EXPECT_NEAR(*HighestUnlimitedLevel(80.0, -20.0, 16000), 66.02, 0.01);
+    // Full scale at 110: 100 dB SPL peaks at 46,340.95·10^(-0.5) = 14,654.3.
+    EXPECT_NEAR(LimiterCeiling(110.0), 14654.3, 0.05);
+    EXPECT_NEAR(*HighestUnlimitedLevel(110.0, -20.0, 16000), 89.24, 0.01);
+    EXPECT_FALSE(HighestUnlimitedLevel(80.0, -100.0, 16000)) << "no speech";
+    EXPECT_FALSE(HighestUnlimitedLevel(80.0, -20.0, 0));
+}
+
 TEST(PresentationLevel, TheLimiterIsDownBeforeALoudSampleComesAndRisesBy1DecibelPerBlock)
 {
     CLimiter limiter;
