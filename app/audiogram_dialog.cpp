@@ -122,6 +122,14 @@ void CAudiogramDialog::BuildFields()
         m_fieldWidgets.push_back(field);
         m_fields.push_back(field);
     }
+    // Tab follows the rows as they are seen: the fields are made after the
+    // rows below them.
+    QWidget* previous = m_ear;
+    for (QWidget* field : m_fields) {
+        setTabOrder(previous, field);
+        previous = field;
+    }
+    setTabOrder(previous, m_frequency);
     ShowEar();
     OfferFrequencies();
 }

@@ -8,7 +8,10 @@
 #  - a click on "Sprache" turns the button bright green, and a click in the
 #    middle of the loudness track moves the thumb there;
 #  - the space bar switches the comparison with normal hearing on (its green
-#    banner shows) and off again.
+#    banner shows) and off again;
+#  - in the audiogram dialog, reached by keys alone, 150 typed into the
+#    125 Hz field is refused in red and Return leaves the dialog open; 40 is
+#    taken, and OK shows the loss over the spectrum.
 # Every step waits for what it checks, up to a generous limit.
 #   real_window.sh SONAFEL WINDOW_PROBE RECORDINGS_DIR
 set -euo pipefail
@@ -16,7 +19,7 @@ program="$(realpath "$1")" probe="$(realpath "$2")" recordings="$(realpath "$3")
 source "$(dirname "$(realpath "$0")")/test_helpers.sh"
 
 readonly kSplash=1B2C4B kBoxFace=EFEFEF kMenuHighlight=308CC6 kSpracheOff=006400 kSpracheOn=00C800
-readonly kSlider=A08060 kThumb=5F7F9F kNormalBanner=309030
+readonly kSlider=A08060 kThumb=5F7F9F kNormalBanner=309030 kRefusal=B40000 kLoss=7020A0
 
 inner() {
     set -euo pipefail
@@ -32,6 +35,7 @@ inner() {
     alt_f_closes_the_splash_and_opens_no_menu
     clicks_change_what_the_user_sees
     space_compares_with_normal_hearing
+    typed_thresholds_are_refused_or_taken
 }
 
 shot() { import -window root "$work/shot.png"; }
@@ -116,6 +120,30 @@ space_compares_with_normal_hearing() {
     xdotool key space
     wait_for 20 "colour_gone $kNormalBanner" || { echo "the second space bar left the comparison on"; return 1; }
     echo "the space bar switched the comparison with normal hearing on and off"
+    stop
+}
+
+dialog_open() { xdotool search --onlyvisible --name '^Audiogramm$' >/dev/null 2>&1; }
+
+typed_thresholds_are_refused_or_taken() {
+    cd "$recordings"
+    start -Embedding
+    wait_for 20 "colour_seen $kSpracheOff"
+    colour_gone "$kLoss" || { echo "a loss is shown before one was entered"; return 1; }
+    xdotool search --onlyvisible --name 'Sonafel - Auralith - Quorvale' windowactivate --sync >/dev/null 2>&1 || true
+    xdotool key alt+v
+    wait_for 20 "colour_seen $kMenuHighlight" || { echo "Alt+V opened no menu"; return 1; }
+    xdotool key a
+    wait_for 20 dialog_open || { echo "the audiogram dialog did not open"; return 1; }
+    # From the name, past the ear, to the first field: 125 Hz.
+    xdotool key Tab Tab 1 5 0 Return
+    wait_for 20 "colour_seen $kRefusal" || { echo "150 dB HL was not refused in red"; return 1; }
+    dialog_open || { echo "Return on a refused value closed the dialog"; return 1; }
+    xdotool key 4 0 Return
+    wait_for 20 "colour_gone $kRefusal" || { echo "40 dB HL was refused"; return 1; }
+    xdotool key Return
+    wait_for 20 "! dialog_open && colour_seen $kLoss" || { echo "OK showed no loss"; return 1; }
+    echo "the audiogram dialog refused 150 dB HL in red, took 40 and applied it"
     stop
 }
 
