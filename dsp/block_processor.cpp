@@ -23,19 +23,24 @@ void CLossProcessor::ProcessBlock()
     const bool presented = m_presentationLevel.has_value();
     if (presented && m_presentedSerial != m_sources.Serial(0))
         PreparePresentation();  // another speech recording was loaded
-    if (presented != m_bPresentedBefore) {
-        if (presented)
-            m_presentedOutput.TakeCarry(m_sOutput, kCarryOver);
+    // A presentation level or an audiogram in effect takes the float path:
+    // overlap-add in float, the limiter, one dithered conversion. The
+    // comparison without a presentation level is the plain chain, exactly.
+    const bool floatPath = presented || audiogram;
+    if (floatPath != m_bFloatBefore) {
+        if (floatPath)
+            m_floatOutput.TakeCarry(m_sOutput, kCarryOver);
         else
-            m_presentedOutput.GiveCarry(m_sOutput, kCarryOver);
-        m_bPresentedBefore = presented;
+            m_floatOutput.GiveCarry(m_sOutput, kCarryOver);
+        m_bFloatBefore = floatPath;
     }
-    // The band levels follow the sound whenever an audiogram is chosen, also
-    // while the comparison or the fixed attenuation is on, so that switching
-    // back to recruitment finds them current.
+    // The filters' levels follow the sound whenever an audiogram is chosen,
+    // also while the comparison or the fixed attenuation is on, so that
+    // switching back to recruitment finds them current.
     const bool measuring = m_bMeasureLevels || m_audiogram.Active();
     if (measuring)
-        m_recruitment.BeginBlock();
+        m_recruitment.BeginBlock(input, m_bMeasuredBefore, presented ? m_fPresentationGain : 1.0f, highFreqGain);
+    m_bMeasuredBefore = measuring;
     float spectrum[kFrameSize];
     float magnitudes[kBins];
     short frame[kFrameSize];
@@ -59,22 +64,38 @@ void CLossProcessor::ProcessBlock()
             if (audiogram)
                 m_audiogram.Apply(spectrum);
         }
-        if (presented) {
+        if (floatPath) {
             RealFourierTransform(spectrum, kFrameSize / 2, -1);
-            m_presentedOutput.AddFrame(kHop * k, spectrum, m_fSynthesisWindow, kSynthesisScale, kFrameSize);
+            m_floatOutput.AddFrame(kHop * k, spectrum);
         } else {
             SynthesiseFrame(frame, spectrum);
             AddSamples(m_sOutput + kHop * k, frame, kFrameSize);
         }
     }
-    if (presented)
-        m_presentedOutput.Finish(m_limiter, m_sOutput, kBlockOutput, kCarryOver);
-
-    AnalyseDisplaySpectrum(m_sOutput);
-    if (lossy)
-        ApplyLoudness(m_sOutput, kBlockOutput);
-    else
-        ApplyLoudnessSetting(1.0, m_sOutput, kBlockOutput);
+    if (floatPath) {
+        float* const block = m_floatOutput.Block();
+        m_limiter.Process(block, kBlockOutput);
+        // The display sees the block before the loudness setting's share of
+        // the samples; without one, the output itself.
+        const double gain = SetVolumeForLoudness(lossy ? m_dLoudness : 1.0);
+        if (gain != 1.0) {
+            RoundToSamples(block, m_sOutput, kBlockOutput);
+            AnalyseDisplaySpectrum(m_sOutput);
+        }
+        for (int i = 0; i < kBlockOutput; ++i)
+            m_fFloatBlock[i] = static_cast<float>(block[i] * gain);
+        m_dither.Convert(m_fFloatBlock, m_sOutput, kBlockOutput);
+        if (gain == 1.0)
+            AnalyseDisplaySpectrum(m_sOutput);
+        m_floatOutput.Advance(kBlockOutput, kCarryOver);
+    } else {
+        AnalyseDisplaySpectrum(m_sOutput);
+        if (lossy)
+            ApplyLoudness(m_sOutput, kBlockOutput);
+        else
+            ApplyLoudnessSetting(1.0, m_sOutput, kBlockOutput);
+    }
+    m_bFloatBlock = floatPath;
     g_memPlay.Write(m_sOutput, kBlockOutput * 2);
 
     // The last frames' partial sums carry over into the next block.

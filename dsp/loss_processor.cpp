@@ -30,6 +30,7 @@ CLossProcessor::CLossProcessor(CSourceBank& sources)
     m_recruitment.SetAnalysisWindow(m_fAnalysisWindow, kFrameInput);
     BuildHannWindow(m_fDisplayWindow, kDisplaySize);
     BuildHannWindow(m_fSynthesisWindow, kFrameSize);
+    m_floatOutput.SetSynthesisWindow(m_fSynthesisWindow, kSynthesisScale, kFrameSize);
     for (float& gain : m_fHighFreqGain)
         gain = 1.0f;
     FillHighFreqGain(1.0, m_fNormalHighFreqGain);

@@ -2,10 +2,11 @@
 
 #include "audiogram_stage.h"
 #include "presentation_level.h"
-#include "presented_output.h"
+#include "float_output.h"
 #include "recruitment_stage.h"
 #include "smear_sums.h"
 #include "source_bank.h"
+#include "tpdf_dither.h"
 #include "wave_out_device.h"
 
 #include <optional>
@@ -86,6 +87,10 @@ public:
     void SetPresentationLevel(std::optional<double> dbSpl);
     std::optional<double> PresentationLevel() const { return m_presentationLevel; }
     const CLimiter& Limiter() const { return m_limiter; }
+    // The last block's samples before their conversion to 16 bits (16-bit
+    // units, the device volume not applied) when it took the float path (a
+    // presentation level or an audiogram chosen); null after a plain block.
+    const float* FloatBlock() const { return m_bFloatBlock ? m_fFloatBlock : nullptr; }
 
     // Normal hearing for comparison: while on, every block is processed as
     // with all three sliders at 1.0 (no loss) and no audiogram, whatever
@@ -132,6 +137,9 @@ private:
     void PrepareSmearWeights();
     static void FillHighFreqGain(double setting, float* gain);
     static void ApplyLoudnessSetting(double loudness, short* samples, int count);
+    // Sets the device volume for a loudness setting; returns the gain the
+    // samples carry beyond it.
+    static double SetVolumeForLoudness(double loudness);
     void UpdateAudiogramSmearing();
     void PreparePresentation();
 
@@ -149,8 +157,12 @@ private:
     float m_fPresentationGain = 1.0f;
     unsigned long long m_presentedSerial = 0;  // the speech recording the gain is for
     CLimiter m_limiter;
-    CPresentedOutput m_presentedOutput;
-    bool m_bPresentedBefore = false;  // the last block was presented
+    CFloatOutput m_floatOutput;
+    bool m_bFloatBefore = false;     // the last block took the float path
+    bool m_bMeasuredBefore = false;  // the last block's levels were measured
+    CTpdfDither m_dither;
+    float m_fFloatBlock[kBlockOutput];
+    bool m_bFloatBlock = false;
     bool m_bNormalHearing = false;
     float m_fNormalHighFreqGain[kFrameSize];  // the curve at setting 1.0
 

@@ -12,6 +12,14 @@ void CLossProcessor::ApplyLoudness(short* samples, int count) const
 
 void CLossProcessor::ApplyLoudnessSetting(double loudness, short* samples, int count)
 {
+    const double gain = SetVolumeForLoudness(loudness);
+    if (gain != 1.0)
+        for (int i = 0; i < count; ++i)
+            samples[i] = static_cast<short>(samples[i] * gain);
+}
+
+double CLossProcessor::SetVolumeForLoudness(double loudness)
+{
     // The device volume carries the first 20 dB; below its floor the samples
     // carry the rest.
     constexpr std::uint32_t kVolumeFloor = 6553;
@@ -23,9 +31,5 @@ void CLossProcessor::ApplyLoudnessSetting(double loudness, short* samples, int c
         remainderDb = attenuationDb + 20.0;
     }
     SetOutputVolume(volume * 65536u + volume);
-    if (remainderDb < 0.0) {
-        const double gain = std::pow(10.0, remainderDb / 20.0);
-        for (int i = 0; i < count; ++i)
-            samples[i] = static_cast<short>(samples[i] * gain);
-    }
+    return remainderDb < 0.0 ? std::pow(10.0, remainderDb / 20.0) : 1.0;
 }

@@ -1,119 +1,176 @@
 #include "recruitment_stage.h"
 
 #include "bark_scale.h"
+#include "erb_scale.h"
+#include "fast_exp_log.h"
+#include "normal_threshold.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
+#include <complex>
 
 namespace {
 
-// A pure tone's power spreads over the Hann window's main lobe: four bins
-// either side in a 512-point transform of 256 windowed samples. A band's
-// level takes in at least that much around its centre.
-constexpr int kLobeBins = 4;
 // Where the smoothed levels start, and the lowest level measured: digital
 // silence reads as this, so that an onset after it rises from here as from a
 // quiet room, not from hundreds of dB below.
 constexpr double kSilenceDb = 0.0;
+constexpr float kDecibelsPerOctave = 3.0103f;  // 10·log10(2): from log2 of a power to dB
+
+// A frame's window spreads a tone over 4 bins either side; beyond 3 the
+// lobe holds less than 1 % of its power.
+constexpr double kLobeReach = 3.0;
+
+// |W(offset)|² of `window` placed in a 512-point transform.
+double LobePower(const float* window, int length, double offset)
+{
+    std::complex<double> sum = 0.0;
+    for (int n = 0; n < length; ++n)
+        sum += static_cast<double>(window[n]) * std::polar(1.0, -2.0 * 3.141592653589793 * n * offset / 512.0);
+    return std::norm(sum);
+}
 
 }  // namespace
 
-double CRecruitmentStage::OutputLevel(double inputLevel, double hearingLevel)
+double CRecruitmentStage::OutputLevel(double inputLevel, double hearingLevel, double normalThreshold)
 {
     if (hearingLevel <= 0.0 || inputLevel >= kCatchUpLevel)
         return inputLevel;
-    if (hearingLevel >= kCatchUpLevel)
+    const double range = kCatchUpLevel - normalThreshold;  // c
+    if (hearingLevel >= range)
         return -HUGE_VAL;  // the law's limit: nothing below C is heard
-    const double expansion = kCatchUpLevel / (kCatchUpLevel - hearingLevel);
+    const double expansion = range / (range - hearingLevel);
     return kCatchUpLevel + expansion * (inputLevel - kCatchUpLevel);
-}
-
-void CRecruitmentStage::SetAnalysisWindow(const float* window, int windowLength)
-{
-    // One-sided power of a full-scale (RMS 32768) signal: half the 512-point
-    // Parseval sum, 256·Σw²·32768².
-    double windowPower = 0.0;
-    for (int i = 0; i < windowLength; ++i)
-        windowPower += static_cast<double>(window[i]) * window[i];
-    m_fullScalePowerDb = 10.0 * std::log10(256.0 * windowPower * 32768.0 * 32768.0);
-    m_powerToDbSpl = m_fullScaleSpl - m_fullScalePowerDb;
 }
 
 CRecruitmentStage::CRecruitmentStage()
 {
-    for (int b = 0; b < kBands; ++b) {
-        const int centre = static_cast<int>(std::lround(BarkToHz(b + 0.5) / kBinHz));
-        const int low = static_cast<int>(std::ceil(BarkToHz(b) / kBinHz));
-        const int high = static_cast<int>(std::ceil(BarkToHz(b + 1.0) / kBinHz)) - 1;
-        m_low[b] = std::clamp(std::min(low, centre - kLobeBins), 1, kBins - 1);
-        m_high[b] = std::clamp(std::max(high, centre + kLobeBins), 1, kBins - 1);
-        m_smoother[b].SetTimes(kFramesPerSecond, kAttackSeconds, kReleaseSeconds);
-        m_smoother[b].Reset(kSilenceDb);
-        m_blockPeak[b] = kSilenceDb;
+    for (int c = 0; c < kChannels; ++c) {
+        const double hz = CAuditoryFilterBank::CentreHz(c);
+        m_normalThreshold[c] = NormalThresholdSpl(hz);
+        m_barkBand[c] = std::min(static_cast<int>(HzToBark(hz)), kBarkBands - 1);
+        m_smoother[c].SetTimes(kFramesPerSecond, kAttackSeconds, kReleaseSeconds);
+        m_smoother[c].Reset(kSilenceDb);
     }
+    std::fill(m_blockPeak, m_blockPeak + kBarkBands, kSilenceDb);
     for (int k = 0; k < kBins; ++k) {
-        const double position = std::clamp(HzToBark(k * kBinHz) - 0.5, 0.0, kBands - 1.0);
-        const int band = std::min(static_cast<int>(position), kBands - 2);
-        m_binBand[k] = band;
-        m_binShare[k] = static_cast<float>(position - band);
+        const double position = std::clamp(
+            (ErbNumber(k * kBinHz) - CAuditoryFilterBank::kLowestErbNumber) / CAuditoryFilterBank::kSpacingErbs, 0.0,
+            kChannels - 1.0);
+        const int channel = std::min(static_cast<int>(position), kChannels - 2);
+        m_binChannel[k] = channel;
+        m_binShare[k] = static_cast<float>(position - channel);
     }
 }
 
-void CRecruitmentStage::SetFullScaleLevel(double fullScaleSpl)
+void CRecruitmentStage::SetAnalysisWindow(const float* window, int windowLength)
 {
-    m_fullScaleSpl = fullScaleSpl;
-    m_powerToDbSpl = m_fullScaleSpl - m_fullScalePowerDb;
+    m_filters.SetFrameWindow(window, windowLength);
+    const double centre = LobePower(window, windowLength, 0.0);
+    int pairs = 0;
+    for (int c = 0; c < kChannels; ++c) {
+        m_lobeStart[c] = pairs;
+        const double position = CAuditoryFilterBank::CentreHz(c) / kBinHz;
+        m_lobeFirstBin[c] = std::max(0, static_cast<int>(std::floor(position - kLobeReach)) + 1);
+        for (int k = m_lobeFirstBin[c]; k < kBins && k < position + kLobeReach; ++k)
+            m_lobeWeight[pairs++] = static_cast<float>(LobePower(window, windowLength, position - k) / centre);
+    }
+    m_lobeStart[kChannels] = pairs;
 }
 
 void CRecruitmentStage::Build(const CAudiogram& audiogram)
 {
-    for (int b = 0; b < kBands; ++b)
-        m_hearingLevel[b] = audiogram.LevelAt(BarkToHz(b + 0.5));
+    // In the frames the law is a gain: 10^((out - in) / 20) =
+    // 2^(slope·(in - C)) below C, with slope = (ER - 1)·log2(10) / 20. Where
+    // nothing below C is heard, a slope so steep that any level below C
+    // gives 2^-126, nothing.
+    for (int c = 0; c < kChannels; ++c) {
+        const double hearingLevel = audiogram.LevelAt(CAuditoryFilterBank::CentreHz(c));
+        const double range = kCatchUpLevel - m_normalThreshold[c];
+        m_slope[c] = hearingLevel <= 0.0     ? 0.0f
+                     : hearingLevel >= range ? 1e30f
+                                             : static_cast<float>((range / (range - hearingLevel) - 1.0) *
+                                                                  std::log2(10.0) / 20.0);
+    }
+}
+
+void CRecruitmentStage::BeginBlock(const short* input, bool continues, float inputGain, const float* binGain)
+{
+    m_filters.BeginBlock(input, continues, inputGain, binGain);
+    std::fill(m_blockPeak, m_blockPeak + kBarkBands, kSilenceDb);
 }
 
 void CRecruitmentStage::Measure(const float* spectrum)
 {
-    float power[kBins];
-    power[0] = 0.0f;
-    for (int k = 1; k < kBins; ++k)
-        power[k] = spectrum[2 * k] * spectrum[2 * k] + spectrum[2 * k + 1] * spectrum[2 * k + 1];
-    for (int b = 0; b < kBands; ++b) {
-        double sum = 1e-20;  // keeps the logarithm finite; floored below
-        for (int k = m_low[b]; k <= m_high[b]; ++k)
-            sum += power[k];
-        const double level = std::max(kSilenceDb, 10.0 * std::log10(sum) + m_powerToDbSpl);
-        m_blockPeak[b] = std::max(m_blockPeak[b], m_smoother[b].Next(level));
+    m_filters.Measure(spectrum, m_power);
+    float decibels[kChannels];
+    for (int c = 0; c < kChannels; ++c)
+        decibels[c] = kDecibelsPerOctave * FastLog2(static_cast<float>(m_power[c]) + 1e-30f);
+    for (int c = 0; c < kChannels; ++c) {
+        const double level = std::max(kSilenceDb, decibels[c] + m_fullScaleSpl);
+        double& peak = m_blockPeak[m_barkBand[c]];
+        peak = std::max(peak, m_smoother[c].Next(level));
     }
-}
-
-void CRecruitmentStage::BeginBlock()
-{
-    for (double& peak : m_blockPeak)
-        peak = kSilenceDb;
 }
 
 void CRecruitmentStage::Apply(float* spectrum)
 {
     Measure(spectrum);
-    float gain[kBands];
-    for (int b = 0; b < kBands; ++b) {
-        const double level = m_smoother[b].Level();
-        const double change = OutputLevel(level, m_hearingLevel[b]) - level;
-        gain[b] = change == 0.0 ? 1.0f : static_cast<float>(std::pow(10.0, change / 20.0));
+    double loudest = 1e-12;  // -120 dB re full scale keeps silence defined
+    for (const double power : m_power)
+        loudest = std::max(loudest, power);
+    const double perLoudest = 1.0 / loudest;
+    // Loops of one operation each over all the filters, which run in
+    // vector registers.
+    float below[kChannels];
+    float share[kChannels];
+    for (int c = 0; c < kChannels; ++c) {
+        below[c] = static_cast<float>(std::min(m_smoother[c].Level() - kCatchUpLevel, 0.0));
+        share[c] = static_cast<float>((m_power[c] + 1e-12) * perLoudest);
     }
+    float gain[kChannels];
+    float weight[kChannels];
+    float weighted[kChannels];
+    for (int c = 0; c < kChannels; ++c) {
+        gain[c] = FastExp2(m_slope[c] * below[c]);
+        const float squared = share[c] * share[c];
+        weight[c] = squared * squared;
+        weighted[c] = weight[c] * gain[c];
+    }
+    if (std::all_of(gain, gain + kChannels, [](float g) { return g == 1.0f; }))
+        return;
 
-    // Between band centres the gain runs linearly over Bark; equal gains are
-    // taken as they are, so that no change stays exactly no change.
-    const auto binGain = [&](int k) {
-        const float g0 = gain[m_binBand[k]];
-        const float g1 = gain[m_binBand[k] + 1];
-        return g0 == g1 ? g0 : g0 + m_binShare[k] * (g1 - g0);
-    };
-    spectrum[0] *= binGain(0);
-    spectrum[1] *= gain[kBands - 1];
+    // Each filter adds its weighted gain to the bins of its lobe. Where all
+    // the filters a bin takes have the gain 1, the two sums are formed alike
+    // and the bin stays exactly as it was.
+    float sum[kBins] = {};
+    float weights[kBins] = {};
+    for (int c = 0; c < kChannels; ++c) {
+        const float* const share = m_lobeWeight + m_lobeStart[c];
+        const int first = m_lobeFirstBin[c];
+        const int count = m_lobeStart[c + 1] - m_lobeStart[c];
+        for (int j = 0; j < count; ++j) {
+            sum[first + j] += share[j] * weighted[c];
+            weights[first + j] += share[j] * weight[c];
+        }
+    }
+    float binGain[kBins];
+    for (int k = 0; k < kBins; ++k)
+        binGain[k] = sum[k] / std::max(weights[k], FLT_MIN);
+    for (int k = 0; k < kBins; ++k) {
+        if (weights[k] >= FLT_MIN)
+            continue;
+        // No filter in the lobe, or none above 95 dB below the loudest:
+        // interpolated over the ERB scale.
+        const float g0 = gain[m_binChannel[k]];
+        const float g1 = gain[m_binChannel[k] + 1];
+        binGain[k] = g0 == g1 ? g0 : g0 + m_binShare[k] * (g1 - g0);
+    }
+    spectrum[0] *= binGain[0];
+    spectrum[1] *= gain[kChannels - 1];
     for (int k = 1; k < kBins; ++k) {
-        const float g = binGain(k);
-        spectrum[2 * k] *= g;
-        spectrum[2 * k + 1] *= g;
+        spectrum[2 * k] *= binGain[k];
+        spectrum[2 * k + 1] *= binGain[k];
     }
 }

@@ -1,64 +1,87 @@
 #pragma once
 
 #include "audiogram.h"
+#include "auditory_filter_bank.h"
 #include "level_smoother.h"
 
-// Loudness recruitment of a cochlear loss in the frame loop: in every Bark
-// band the level in dB SPL (smoothed, a few ms attack, tens of ms release)
-// is expanded toward the catch-up level C = 105 dB, L_out = C + ER·(L_in - C)
-// below C with ER = C / (C - HL), unchanged at and above C. Soft sounds fall
-// below the threshold, loud ones stay nearly as loud. Band gains are
-// interpolated over Bark to the bins, so they vary smoothly from band to band.
+// Loudness recruitment of a cochlear loss in the frame loop: in every
+// auditory filter the level in dB SPL (smoothed, a few ms attack, tens of
+// ms release) is expanded toward the catch-up level C = 105 dB SPL, so that
+// a sound at the impaired threshold (T0 + HL dB SPL, T0 normal hearing's
+// threshold) comes out at T0, just audible to a normal ear, and sounds at C
+// and above are unchanged. Soft sounds fall below the threshold, loud ones
+// stay nearly as loud.
+//
+// A frame spreads a pure tone over ±4 bins (±344 Hz), wider than the filters
+// below a few kHz, and filters beside a tone read it weaker than the one at
+// it. So each bin takes the filters' gains weighted by how much of each
+// filter's sound the frame puts in that bin (the window's lobe) and by the
+// fourth power of that filter's power: the bins of a tone's lobe all take
+// the gain of the tone's own filter, those of a broadband sound the mean of
+// their neighbourhood's.
 class CRecruitmentStage {
 public:
-    static constexpr double kCatchUpLevel = 105.0;
+    static constexpr double kCatchUpLevel = 105.0;  // dB SPL
     static constexpr double kAttackSeconds = 0.005;
     static constexpr double kReleaseSeconds = 0.050;
-    static constexpr int kBands = 26;  // 1 Bark wide, centres 0.5 .. 25.5 Bark
-    static constexpr int kBins = 256;  // of a 512-point frame
+    static constexpr int kChannels = CAuditoryFilterBank::kChannels;
+    static constexpr int kBarkBands = 26;  // 1 Bark wide, for the display
+    static constexpr int kBins = 256;      // of a 512-point frame
     static constexpr double kBinHz = 44100.0 / 512.0;
     static constexpr double kFramesPerSecond = 44100.0 / 128.0;
 
-    // The input-output law. Hearing levels at or below 0 change nothing;
-    // at or above C (to the audiogram's 120 dB HL) nothing below C is heard:
-    // the law's limit as the expansion ratio grows without bound.
-    static double OutputLevel(double inputLevel, double hearingLevel);
+    // The input-output law, levels in dB SPL, hearing level in dB HL, at a
+    // frequency whose normal threshold is `normalThreshold` dB SPL:
+    // c = C - T0, ER = c / (c - HL), out = C + ER·(in - C) below C.
+    // Hearing levels at or below 0 change nothing; at or above c nothing
+    // below C is heard: the law's limit as the expansion grows without bound.
+    static double OutputLevel(double inputLevel, double hearingLevel, double normalThreshold);
 
     CRecruitmentStage();
     // `window` is the frame's analysis window (`windowLength` samples, placed
-    // in a 512-point transform); band powers are referred to a full-scale
-    // signal's through it.
+    // in a 512-point transform).
     void SetAnalysisWindow(const float* window, int windowLength);
     // The calibration: digital RMS 1 (0 dB FS) plays at `fullScaleSpl` dB SPL.
-    void SetFullScaleLevel(double fullScaleSpl);
-    // The hearing level of every band. The smoothed levels carry over.
+    void SetFullScaleLevel(double fullScaleSpl) { m_fullScaleSpl = fullScaleSpl; }
+    // The hearing level of every filter. The smoothed levels carry over.
     void Build(const CAudiogram& audiogram);
 
+    // Starts a block: its input, whether it follows the last block begun,
+    // and the gains the chain applies before the frames reach the stage (see
+    // CAuditoryFilterBank). The highest level of each Bark band from here on
+    // is what the block brought to the ear.
+    void BeginBlock(const short* input, bool continues, float inputGain, const float* binGain);
     // One frame of a packed spectrum (float 0 DC, float 1 half the sampling
-    // rate, bin k in 2k, 2k+1): measures and smooths the band levels.
+    // rate, bin k in 2k, 2k+1): measures and smooths the filters' levels.
     void Measure(const float* spectrum);
     // Measures, then applies the gains of the law.
     void Apply(float* spectrum);
 
-    // The smoothed level of each band after the last frame, in dB SPL.
-    double BandLevel(int band) const { return m_smoother[band].Level(); }
-    // Starts a block: the highest smoothed level of each band since then is
-    // what the block brought to the ear.
-    void BeginBlock();
+    // The smoothed level of a filter after the last frame, in dB SPL.
+    double ChannelLevel(int channel) const { return m_smoother[channel].Level(); }
+    // The highest smoothed level of any filter within Bark band b (b to
+    // b + 1 Bark) since the block began, in dB SPL.
     double BlockPeakLevel(int band) const { return m_blockPeak[band]; }
-    // The lowest bin of a band's level.
-    int BandLow(int band) const { return m_low[band]; }
 
 private:
+    CAuditoryFilterBank m_filters;
     double m_fullScaleSpl = 100.0;
-    double m_fullScalePowerDb = 0.0;  // 10·log10 of a full-scale signal's band power
-    double m_powerToDbSpl = 0.0;      // from 10·log10 of a band power to dB SPL
-    int m_low[kBands];
-    int m_high[kBands];
-    double m_hearingLevel[kBands] = {};
-    CLevelSmoother m_smoother[kBands];
-    double m_blockPeak[kBands];
-    // Bin k takes band m_binBand[k]'s gain times (1 - t) and the next one's times t.
-    int m_binBand[kBins];
+    float m_slope[kChannels] = {};  // of the law's gain, in octaves per dB below C
+    double m_normalThreshold[kChannels];
+    int m_barkBand[kChannels];
+    CLevelSmoother m_smoother[kChannels];
+    double m_power[kChannels] = {};  // the last frame's, re full scale
+    double m_blockPeak[kBarkBands];
+    // Bin k's gain where no filter lies within its lobe (at the highest
+    // frequencies): channel m_binChannel[k]'s times (1 - t) and the next
+    // one's times t, interpolated over the ERB scale.
+    int m_binChannel[kBins];
     float m_binShare[kBins];
+    // The bins within channel c's lobe, from m_lobeFirstBin[c], with the
+    // share of the channel's sound each takes: m_lobeWeight[m_lobeStart[c]
+    // .. m_lobeStart[c + 1]).
+    static constexpr int kLobeBins = 6;
+    int m_lobeFirstBin[kChannels] = {};
+    int m_lobeStart[kChannels + 1] = {};
+    float m_lobeWeight[kChannels * kLobeBins];
 };

@@ -13,7 +13,7 @@ const char* const kRenderUsage =
     "usage: sonafel-render [--speech F] [--music F] [--noise F] [--any-format] [--on LIST] [--loudness X]\n"
     "                      [--highfreq X] [--resolution X] [--audiogram A] [--recruitment on|off] [--level DB]\n"
     "                      [--speech-level DB] [--smearing-from-audiogram] [--normal]\n"
-    "                      [--seconds S | --blocks N] [--exact] [--bands CSV] OUTPUT.wav\n"
+    "                      [--seconds S | --blocks N] [--exact] [--float] [--bands CSV] OUTPUT.wav\n"
     "       sonafel-render --list-presets\n"
     "\n"
     "Renders what the demonstrator plays, after the sliders have been set and the sources in\n"
@@ -38,6 +38,9 @@ const char* const kRenderUsage =
     "  --seconds S      length of the output (default 10)\n"
     "  --blocks N       length in blocks of 3968 samples\n"
     "  --exact          write the blocks as queued, without the output volume\n"
+    "  --float          write 32-bit float samples (full scale 1): with an audiogram or a speech\n"
+    "                   level, the samples before their one dithered conversion to 16 bits;\n"
+    "                   otherwise the 16-bit samples, exactly\n"
     "  --bands CSV      write each block's 23 band levels and the maximum level\n"
     "  --list-presets   list the standard losses and exit\n"
     "  --help, --version  show this text or the version and exit\n"
@@ -129,6 +132,7 @@ bool RenderOptions::*FlagNamed(const std::string& arg)
         {"--version", &RenderOptions::version},
         {"--list-presets", &RenderOptions::listPresets},
         {"--exact", &RenderOptions::exact},
+        {"--float", &RenderOptions::floatOutput},
         {"--any-format", &RenderOptions::anyFormat},
         {"--smearing-from-audiogram", &RenderOptions::smearingFromAudiogram},
         {"--normal", &RenderOptions::normalHearing},

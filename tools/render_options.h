@@ -15,6 +15,7 @@ struct RenderOptions {
     double resolution = 1.0;
     long long samples = 10LL * 44100;  // length of the output
     bool exact = false;                // blocks as queued, without the device volume
+    bool floatOutput = false;          // a 32-bit float WAV of the samples before their conversion
     bool anyFormat = false;            // recordings in any format and rate
     std::string bandsPath;             // empty: no band log
     AudiogramChoice audiogram;         // none: the sliders alone

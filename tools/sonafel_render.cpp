@@ -5,6 +5,7 @@
 #include "engine_setup.h"
 #include "loss_processor.h"
 #include "offline_playback.h"
+#include "output_volume.h"
 #include "render_options.h"
 #include "virtual_wave_out.h"
 #include "wav_file_writer.h"
@@ -13,6 +14,7 @@
 
 #include <array>
 #include <cstdio>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,11 +23,14 @@ namespace {
 
 using BandRow = std::array<double, CLossProcessor::kBands + 1>;
 
-// Keeps every block's band levels and maximum for the band log.
+// Keeps every block's band levels and maximum for the band log, and its
+// float samples, when asked for, until they are played.
 class CBandLoggingProcessor final : public CLossProcessor {
 public:
     using CLossProcessor::CLossProcessor;
     std::vector<BandRow> m_rows;
+    bool m_bKeepFloat = false;
+    std::deque<float> m_floatQueued;
 
 protected:
     void BlockProcessed() override
@@ -35,8 +40,26 @@ protected:
             row[b] = m_dBandLevel[b];
         row[kBands] = m_dMaxLevel;
         m_rows.push_back(row);
+        if (m_bKeepFloat && FloatBlock())
+            m_floatQueued.insert(m_floatQueued.end(), FloatBlock(), FloatBlock() + kBlockOutput);
     }
 };
+
+// The float samples of what the device plays: the float path's own, or
+// else the 16-bit samples as played; with the output volume unless exact.
+void ToFloat(CBandLoggingProcessor& processor, const short* samples, int count, bool exact, float* out)
+{
+    if (processor.m_floatQueued.size() < static_cast<std::size_t>(count)) {
+        for (int i = 0; i < count; ++i)
+            out[i] = static_cast<float>(samples[i] / 32768.0);
+        return;
+    }
+    const double volume = exact ? 1.0 : LeftVolume(OutputVolume()) / 65535.0;
+    for (int i = 0; i < count; ++i) {
+        out[i] = static_cast<float>(processor.m_floatQueued.front() * volume / 32768.0);
+        processor.m_floatQueued.pop_front();
+    }
+}
 
 class CProgressBar {
 public:
@@ -86,7 +109,7 @@ int Fail(const std::string& message, int status)
 
 int Render(const RenderOptions& options)
 {
-    CWavFileWriter writer;
+    CWavFileWriter writer(options.floatOutput ? CWavFileWriter::Format::Float32 : CWavFileWriter::Format::Pcm16);
     std::string error;
     if (!writer.Open(options.outputPath, error))
         return Fail(error, 1);
@@ -96,6 +119,7 @@ int Render(const RenderOptions& options)
 
     auto processor = std::make_unique<CBandLoggingProcessor>(sources);
     processor->m_rows.reserve(static_cast<std::size_t>(options.samples / CLossProcessor::kBlockOutput + 8));
+    processor->m_bKeepFloat = options.floatOutput;
     SetUpAsTheUserWould(options, *processor);
 
     long long written = 0;
@@ -105,7 +129,13 @@ int Render(const RenderOptions& options)
         [&](const short* samples, int count) {
             const long long wanted = options.samples - written;
             const int take = wanted < count ? static_cast<int>(wanted) : count;
-            writeFailed = writeFailed || !writer.Write(samples, take);
+            if (options.floatOutput) {
+                float floats[4096];
+                ToFloat(*processor, samples, count, options.exact, floats);
+                writeFailed = writeFailed || !writer.Write(floats, take);
+            } else {
+                writeFailed = writeFailed || !writer.Write(samples, take);
+            }
             written += take;
             progress.Update(written);
         },

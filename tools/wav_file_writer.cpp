@@ -14,24 +14,37 @@ void PutLittleEndian(unsigned char* bytes, std::uint32_t value, int size)
         bytes[i] = static_cast<unsigned char>(value >> (8 * i));
 }
 
-// The canonical 44-byte header of a PCM file.
-void MakeHeader(unsigned char* header, std::uint32_t dataBytes)
-{
-    std::memcpy(header, "RIFF", 4);
-    PutLittleEndian(header + 4, 36 + dataBytes, 4);
-    std::memcpy(header + 8, "WAVEfmt ", 8);
-    PutLittleEndian(header + 16, 16, 4);
-    PutLittleEndian(header + 20, 1, 2);       // PCM
-    PutLittleEndian(header + 22, 1, 2);       // mono
-    PutLittleEndian(header + 24, 44100, 4);
-    PutLittleEndian(header + 28, 88200, 4);   // bytes per second
-    PutLittleEndian(header + 32, 2, 2);       // block align
-    PutLittleEndian(header + 34, 16, 2);      // bits per sample
-    std::memcpy(header + 36, "data", 4);
-    PutLittleEndian(header + 40, dataBytes, 4);
-}
-
 }  // namespace
+
+// The canonical 44-byte header of a PCM file; a float file's fmt chunk has
+// the extension size and a fact chunk with the length, 58 bytes in all.
+void CWavFileWriter::MakeHeader(unsigned char* header) const
+{
+    const bool pcm = m_format == Format::Pcm16;
+    const std::uint32_t bytesPerSample = pcm ? 2 : 4;
+    const auto dataBytes = static_cast<std::uint32_t>(bytesPerSample * m_samples);
+    const std::uint32_t size = static_cast<std::uint32_t>(HeaderSize());
+    std::memcpy(header, "RIFF", 4);
+    PutLittleEndian(header + 4, size - 8 + dataBytes, 4);
+    std::memcpy(header + 8, "WAVEfmt ", 8);
+    PutLittleEndian(header + 16, pcm ? 16 : 18, 4);
+    PutLittleEndian(header + 20, pcm ? 1 : 3, 2);  // PCM, IEEE float
+    PutLittleEndian(header + 22, 1, 2);            // mono
+    PutLittleEndian(header + 24, 44100, 4);
+    PutLittleEndian(header + 28, 44100 * bytesPerSample, 4);  // bytes per second
+    PutLittleEndian(header + 32, bytesPerSample, 2);          // block align
+    PutLittleEndian(header + 34, 8 * bytesPerSample, 2);      // bits per sample
+    unsigned char* data = header + 36;
+    if (!pcm) {
+        PutLittleEndian(header + 36, 0, 2);  // no extension
+        std::memcpy(header + 38, "fact", 4);
+        PutLittleEndian(header + 42, 4, 4);
+        PutLittleEndian(header + 46, static_cast<std::uint32_t>(m_samples), 4);
+        data = header + 50;
+    }
+    std::memcpy(data, "data", 4);
+    PutLittleEndian(data + 4, dataBytes, 4);
+}
 
 CWavFileWriter::~CWavFileWriter()
 {
@@ -44,9 +57,10 @@ bool CWavFileWriter::Open(const std::string& path, std::string& error)
     m_tempPath = path + ".partial";
     m_samples = 0;
     m_file = std::fopen(m_tempPath.c_str(), "wb");
-    unsigned char header[44];
-    MakeHeader(header, 0);
-    if (!m_file || std::fwrite(header, 1, sizeof header, m_file) != sizeof header) {
+    unsigned char header[58];
+    MakeHeader(header);
+    const auto size = static_cast<std::size_t>(HeaderSize());
+    if (!m_file || std::fwrite(header, 1, size, m_file) != size) {
         error = "cannot write '" + path + "': " + std::strerror(errno);
         Abandon();
         return false;
@@ -69,11 +83,30 @@ bool CWavFileWriter::Write(const short* samples, int count)
     return true;
 }
 
+bool CWavFileWriter::Write(const float* samples, int count)
+{
+    unsigned char bytes[4 * 4096];
+    for (int done = 0; done < count;) {
+        const int piece = count - done < 4096 ? count - done : 4096;
+        for (int i = 0; i < piece; ++i) {
+            std::uint32_t bits;
+            std::memcpy(&bits, samples + done + i, 4);
+            PutLittleEndian(bytes + 4 * i, bits, 4);
+        }
+        if (std::fwrite(bytes, 4, static_cast<std::size_t>(piece), m_file) != static_cast<std::size_t>(piece))
+            return false;
+        done += piece;
+    }
+    m_samples += static_cast<unsigned long long>(count);
+    return true;
+}
+
 bool CWavFileWriter::Commit(std::string& error)
 {
-    unsigned char header[44];
-    MakeHeader(header, static_cast<std::uint32_t>(2 * m_samples));
-    bool written = std::fseek(m_file, 0, SEEK_SET) == 0 && std::fwrite(header, 1, sizeof header, m_file) == sizeof header;
+    unsigned char header[58];
+    MakeHeader(header);
+    const auto size = static_cast<std::size_t>(HeaderSize());
+    bool written = std::fseek(m_file, 0, SEEK_SET) == 0 && std::fwrite(header, 1, size, m_file) == size;
     written = std::fclose(m_file) == 0 && written;
     m_file = nullptr;
     std::error_code renameError;

@@ -3,11 +3,14 @@
 #include <cstdio>
 #include <string>
 
-// Writes a 44100 Hz 16-bit mono WAV file through a temporary file beside it,
-// so that a failed or abandoned write leaves no partial file behind.
+// Writes a 44100 Hz mono WAV file, 16-bit or 32-bit float, through a
+// temporary file beside it, so that a failed or abandoned write leaves no
+// partial file behind.
 class CWavFileWriter {
 public:
-    CWavFileWriter() = default;
+    enum class Format { Pcm16, Float32 };
+
+    explicit CWavFileWriter(Format format = Format::Pcm16) : m_format(format) {}
     ~CWavFileWriter();
     CWavFileWriter(const CWavFileWriter&) = delete;
     CWavFileWriter& operator=(const CWavFileWriter&) = delete;
@@ -15,12 +18,18 @@ public:
     // Starts the temporary file. False with a message in `error` on failure.
     bool Open(const std::string& path, std::string& error);
     bool Write(const short* samples, int count);
+    // Float samples, full scale ±1, into a float file.
+    bool Write(const float* samples, int count);
     // Completes the header and puts the file in its place.
     bool Commit(std::string& error);
     // Removes the temporary file.
     void Abandon();
 
 private:
+    int HeaderSize() const { return m_format == Format::Pcm16 ? 44 : 58; }
+    void MakeHeader(unsigned char* header) const;
+
+    Format m_format;
     std::string m_path;
     std::string m_tempPath;
     std::FILE* m_file = nullptr;

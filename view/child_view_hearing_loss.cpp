@@ -1,6 +1,7 @@
 #include "child_view.h"
 
 #include "bark_axis.h"
+#include "normal_threshold.h"
 #include "surface.h"
 
 #include <algorithm>
@@ -72,9 +73,9 @@ void CChildView::DrawSplSpectrum(CSurface& surface, int left, int top, int width
     const int bw = width / 23;
     const std::optional<CAudiogram>& audiogram = ActiveAudiogram();
     const bool lossy = audiogram && !NormalHearing();
-    // The recruitment stage's Bark bands, measured before the loss, at their
-    // highest in the last block: band b spans b to b + 1 Bark, and the
-    // display's axis starts at 1 Bark.
+    // The loudest auditory filter in each of the recruitment stage's Bark
+    // bands, measured before the loss, at its highest in the last block:
+    // band b spans b to b + 1 Bark, and the display's axis starts at 1 Bark.
     for (int i = 0; i < kBands; ++i) {
         const double level = RecruitmentStage().BlockPeakLevel(i + 1);
         if (!(level > 0.0))
@@ -92,9 +93,12 @@ void CChildView::DrawSplSpectrum(CSurface& surface, int left, int top, int width
     }
     if (!lossy)
         return;
+    // The listener's threshold in dB SPL: normal hearing's plus the
+    // audiogram's hearing level in dB HL.
     QPoint threshold[kBins];
     const int count = PointsOnBarkAxis(m_fBinBark, kBins, left, width, [&](int i) {
-        const double hearing = std::clamp(audiogram->LevelAt(CAudiogramStage::kBinHz * i), 0.0, kHighestSpl);
+        const double hz = CAudiogramStage::kBinHz * i;
+        const double hearing = std::clamp(NormalThresholdSpl(hz) + audiogram->LevelAt(hz), 0.0, kHighestSpl);
         return static_cast<int>((top + height) - hearing * pxPerDb);
     }, threshold);
     surface.Polyline(threshold, count, kLossColour, 3);

@@ -290,10 +290,12 @@ TEST_F(RenderTool, RecruitmentKeepsLoudTonesLoudAndAFixedAttenuationDoesNot)
             sum += static_cast<double>(samples[i]) * samples[i];
         return fullScale + 20 * std::log10(std::sqrt(sum / static_cast<double>(samples.size() - 44100)) / 32768);
     };
-    // HL 50, C = 105: 0, 28.6, 57.3 and 95.5 dB SPL with recruitment; 0, 15,
-    // 30 and 50 as a fixed attenuation (the chain itself takes off 0.9 dB).
+    // HL 50 at 1 kHz, where normal hearing's threshold T0 is 2.4 dB SPL:
+    // C = 105, ER = 102.6 / 52.6 = 1.951; -2.3, 27.0, 56.2 and 95.2 dB SPL
+    // with recruitment; 0, 15, 30 and 50 as a fixed attenuation (the chain
+    // itself takes off 0.9 dB).
     const double in[4] = {50, 65, 80, 100};
-    const double recruited[4] = {0, 28.6, 57.3, 95.5};
+    const double recruited[4] = {-2.3, 27.0, 56.2, 95.2};
     for (int i = 0; i < 4; ++i) {
         EXPECT_NEAR(levelOut(in[i], "on"), recruited[i], 2.0) << in[i] << " dB SPL in";
         EXPECT_NEAR(levelOut(in[i], "off"), in[i] - 50, 2.0) << in[i] << " dB SPL in";

@@ -292,8 +292,11 @@ TEST_F(ViewTest, TheSpectrumInDecibelsSplShowsTheSoundAtTheEarUnderTheThreshold)
     EXPECT_EQ(At(image, 6 * 43 + 20, 334), band6);
     EXPECT_EQ(At(image, 6 * 43 + 20, 329), kWhite);
 
-    // The sound at the ear does not change with the loss; the threshold of
-    // a flat 30 dB HL lies at y = 680 - 130.5.
+    // The sound at the ear does not change with the loss. The threshold of
+    // a flat 30 dB HL lies 30 dB above normal hearing's, T0: at bin 3
+    // (258.4 Hz, 2.511 Bark, x = 1.511·43 = 64) T0 = 11.0 dB SPL, so y =
+    // 680 - 41.0·4.35 = 501; at x = 600 (14.95 Bark, 3601 Hz) T0 = -5.7, so
+    // y = 680 - 24.3·4.35 = 574.
     std::string error;
     const auto flat = CAudiogram::Make({{1000, 30}}, error);
     view->SetAudiogram(&*flat);
@@ -301,7 +304,9 @@ TEST_F(ViewTest, TheSpectrumInDecibelsSplShowsTheSoundAtTheEarUnderTheThreshold)
     image = Render();
     EXPECT_EQ(At(image, 6 * 43 + 20, 334), band6);
     EXPECT_EQ(At(image, 6 * 43 + 20, 329), kWhite);
-    EXPECT_EQ(At(image, 600, 549), 0x00A02070u) << "the threshold";
+    EXPECT_EQ(At(image, 64, 501), 0x00A02070u) << "the threshold at 258 Hz";
+    EXPECT_EQ(At(image, 600, 574), 0x00A02070u) << "the threshold at 3.6 kHz";
+    EXPECT_NE(At(image, 600, 549), 0x00A02070u) << "not where 30 dB HL would lie as dB SPL";
 }
 
 TEST(HsvToRgb, ColourConversion)

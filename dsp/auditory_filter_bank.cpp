@@ -1,0 +1,162 @@
+#include "auditory_filter_bank.h"
+
+#include "erb_scale.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <vector>
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kFrameBinHz = 44100.0 / 512.0;
+constexpr int kHop = 128;
+constexpr double kFullScale = 32768.0;
+
+struct AnalysisWindow {
+    std::vector<double> window;  // placed at the start of the transform
+    int transform;
+    double binHz;
+};
+
+// The power a tone of unit amplitude puts in a (fractional) bin `offset`
+// bins from its own frequency: |W(offset)|².
+double LobePower(const AnalysisWindow& analysis, double offset)
+{
+    std::complex<double> sum = 0.0;
+    for (std::size_t n = 0; n < analysis.window.size(); ++n)
+        sum += analysis.window[n] * std::polar(1.0, -2.0 * kPi * static_cast<double>(n) * offset / analysis.transform);
+    return std::norm(sum);
+}
+
+}  // namespace
+
+double CAuditoryFilterBank::CentreHz(int channel)
+{
+    return HzAtErbNumber(kLowestErbNumber + kSpacingErbs * channel);
+}
+
+void CAuditoryFilterBank::SetFrameWindow(const float* frameWindow, int length)
+{
+    AnalysisWindow frame{std::vector<double>(frameWindow, frameWindow + length), kFrameSize, kFrameBinHz};
+    // Three frames a hop apart, joined: one window over 256 + 2·128 samples.
+    AnalysisWindow joined{std::vector<double>(length + 2 * kHop, 0.0), kFrameSize, kFrameBinHz};
+    for (int f = 0; f < 3; ++f)
+        for (int i = 0; i < length; ++i)
+            joined.window[f * kHop + i] += frameWindow[i];
+    AnalysisWindow low{std::vector<double>(m_long.Window(), m_long.Window() + CLowFrequencyAnalysis::kWindow),
+                       CLowFrequencyAnalysis::kWindow, CLowFrequencyAnalysis::kBinHz};
+
+    for (int c = 0; c < kChannels; ++c) {
+        const double hz = CentreHz(c);
+        const Analysis kind = hz < kLongAnalysisBelowHz ? kLong : hz < kFrameAnalysisFromHz ? kJoined : kFrame;
+        const AnalysisWindow& analysis = kind == kLong ? low : kind == kJoined ? joined : frame;
+        const int bins = kind == kLong ? CLowFrequencyAnalysis::kBins : kind == kJoined ? kJoinedBins : kFrameBins;
+        const double centre = hz / analysis.binHz;
+        const double low = std::max(0.5, (hz - ErbHz(hz) / 2.0) / analysis.binHz);
+        const double high = std::min(bins - 0.5 - 1e-9, (hz + ErbHz(hz) / 2.0) / analysis.binHz);
+
+        Channel& channel = m_channel[c];
+        channel.analysis = kind;
+        channel.lowCell = static_cast<int>(std::floor(low + 0.5));
+        channel.lowShare = static_cast<float>(low + 0.5 - channel.lowCell);
+        channel.highCell = static_cast<int>(std::floor(high + 0.5));
+        channel.highShare = static_cast<float>(high + 0.5 - channel.highCell);
+        channel.frameBin = std::min(static_cast<int>(std::lround(hz / kFrameBinHz)), kFrameBins - 1);
+        if (kind == kFrame)
+            m_firstFrameCell = std::min(m_firstFrameCell, channel.lowCell);
+
+        // What a centred full-scale tone would read: its lobe's power inside
+        // the ERB, as a share of all of it (N·Σw² over the whole transform).
+        double windowEnergy = 0.0;
+        for (const double w : analysis.window)
+            windowEnergy += w * w;
+        double inside = 0.0;
+        for (int k = channel.lowCell; k <= channel.highCell; ++k) {
+            const double overlap = std::min(k + 0.5, high) - std::max(k - 0.5, low);
+            inside += overlap * LobePower(analysis, k - centre);
+        }
+        double share = inside / (analysis.transform * windowEnergy);
+        if (kind == kLong)
+            share *= CLowFrequencyAnalysis::DecimationResponse(hz);
+        const double fullScalePower = analysis.transform / 2.0 * windowEnergy * kFullScale * kFullScale;
+        channel.scale = 1.0 / (share * fullScalePower);
+    }
+}
+
+void CAuditoryFilterBank::BeginBlock(const short* input, bool continues, float inputGain, const float* binGain)
+{
+    m_long.AddBlock(input, continues);
+    if (!continues) {
+        m_frameCount = 0;
+        for (auto& frame : m_previous)
+            std::fill(frame, frame + 2 * kJoinedBins, 0.0f);
+    }
+    m_frameInBlock = 0;
+    m_inputGain = inputGain;
+    m_binGain = binGain;
+}
+
+double CAuditoryFilterBank::PowerBetween(const float* power, const Channel& channel)
+{
+    // The cells from the low edge's to the high edge's, less the share of
+    // the low one below the edge, and the share of the high one below it.
+    double sum = channel.highShare * power[channel.highCell] - channel.lowShare * power[channel.lowCell];
+    for (int k = channel.lowCell; k < channel.highCell; ++k)
+        sum += power[k];
+    return std::max(sum, 0.0);
+}
+
+void CAuditoryFilterBank::JoinFrames(const float* spectrum)
+{
+    // The forward transform's exponent is positive: a frame one hop later
+    // is turned by i^k in bin k to sit a hop further into the joined window,
+    // one a hop earlier by (-i)^k.
+    const float* const older = m_previous[0];
+    const float* const old = m_previous[1];
+    for (int k = 0; k < kJoinedBins; ++k) {
+        const float re = spectrum[2 * k];
+        const float im = spectrum[2 * k + 1];
+        float sumRe = old[2 * k];
+        float sumIm = old[2 * k + 1];
+        switch (k % 4) {
+        case 0: sumRe += re + older[2 * k]; sumIm += im + older[2 * k + 1]; break;
+        case 1: sumRe += -im + older[2 * k + 1]; sumIm += re - older[2 * k]; break;
+        case 2: sumRe += -re - older[2 * k]; sumIm += -im - older[2 * k + 1]; break;
+        default: sumRe += im - older[2 * k + 1]; sumIm += -re + older[2 * k]; break;
+        }
+        m_joinedPower[k] = sumRe * sumRe + sumIm * sumIm;
+    }
+    m_joinedPower[0] = 0.0f;
+    std::copy(m_previous[1], m_previous[1] + 2 * kJoinedBins, m_previous[0]);
+    std::copy(spectrum, spectrum + 2 * kJoinedBins, m_previous[1]);
+    m_previous[1][1] = 0.0f;  // float 1 is half the rate, not bin 0's imaginary part
+}
+
+void CAuditoryFilterBank::Measure(const float* spectrum, double* relativePower)
+{
+    for (int k = m_firstFrameCell; k < kFrameBins; ++k)
+        m_framePower[k] = spectrum[2 * k] * spectrum[2 * k] + spectrum[2 * k + 1] * spectrum[2 * k + 1];
+    JoinFrames(spectrum);
+    if (m_frameCount % kFramesPerLongAnalysis == 0) {
+        m_long.Analyse(std::min(m_frameInBlock, (CLowFrequencyAnalysis::kBlockInput - CLowFrequencyAnalysis::kFrameInput) /
+                                                    CLowFrequencyAnalysis::kHop));
+    }
+    ++m_frameInBlock;
+    ++m_frameCount;
+
+    for (int c = 0; c < kChannels; ++c) {
+        const Channel& channel = m_channel[c];
+        double power = 0.0;
+        if (channel.analysis == kLong) {
+            const double gain = m_inputGain * (m_binGain ? m_binGain[2 * channel.frameBin] : 1.0f);
+            power = PowerBetween(m_long.Power(), channel) * gain * gain;
+        } else if (channel.analysis == kJoined) {
+            power = PowerBetween(m_joinedPower, channel);
+        } else {
+            power = PowerBetween(m_framePower, channel);
+        }
+        relativePower[c] = power * channel.scale;
+    }
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "low_frequency_analysis.h"
+
+// The level each auditory filter sees: the power within one ERB around its
+// centre, so that a pure tone reads its own level and a broadband sound its
+// level per ERB. Filters sit half an ERB apart from 55 Hz to 21.9 kHz, so a
+// tone anywhere lies well inside the filters either side of it.
+//
+// A frame (256 samples, 5.8 ms) resolves only about 260 Hz, far wider than
+// the filters below a few kHz, so each filter reads the shortest analysis
+// that resolves it: below 800 Hz the long low-frequency analysis (46 ms,
+// as low-frequency filters ring for tens of ms), up to 3 kHz the last three
+// frames joined into one 11.6 ms window, above that the frame itself, which
+// keeps the attack there at 5 ms. Each reading is divided by the share of a
+// centred tone's power its analysis puts inside the ERB.
+class CAuditoryFilterBank {
+public:
+    static constexpr double kLowestErbNumber = 2.0;  // 55 Hz
+    static constexpr double kSpacingErbs = 0.5;
+    static constexpr int kChannels = 82;             // to 21.9 kHz
+    static constexpr double kLongAnalysisBelowHz = 800.0;
+    static constexpr double kFrameAnalysisFromHz = 3000.0;
+    static constexpr int kFrameSize = 512;           // the frames' transform
+    static constexpr int kFrameBins = 256;
+    static constexpr int kFramesPerLongAnalysis = 4; // it moves on every 4 frames (11.6 ms)
+
+    // `frameWindow` is the chain's analysis window: `length` samples in the
+    // middle of a 512-point transform, frames 128 samples apart. Lays out
+    // the filters; until then every level reads silence.
+    void SetFrameWindow(const float* frameWindow, int length);
+
+    static double CentreHz(int channel);
+
+    // Starts a block of the chain: its 4096 input samples, whether it follows
+    // the block handed in before, and what the chain does to the input before
+    // the frames are measured (a gain, and a gain per frame bin as packed in
+    // a frame spectrum), which the long analysis applies itself.
+    void BeginBlock(const short* input, bool continues, float inputGain, const float* binGain);
+    // The next frame's spectrum (packed: float 0 DC, float 1 half the rate,
+    // bin k in 2k, 2k+1): writes every channel's power relative to a
+    // full-scale (RMS 32768) signal's.
+    void Measure(const float* spectrum, double* power);
+
+private:
+    enum Analysis { kLong, kJoined, kFrame };
+    struct Channel {
+        Analysis analysis;
+        int lowCell;       // the ERB's edges in cells of the analysis's bins,
+        float lowShare;    // a share of the edge cell's power
+        int highCell;
+        float highShare;
+        double scale;      // from the analysis's power to the power re full scale
+        int frameBin;      // the frame bin of the centre, for the long analysis's gains
+    };
+    static double PowerBetween(const float* power, const Channel& channel);
+    void JoinFrames(const float* spectrum);
+
+    static constexpr int kJoinedBins = 48;  // 4.1 kHz: above the joined channels' ERBs
+    Channel m_channel[kChannels] = {};
+    CLowFrequencyAnalysis m_long;
+    int m_frameInBlock = 0;
+    unsigned m_frameCount = 0;
+    float m_inputGain = 1.0f;
+    const float* m_binGain = nullptr;
+    float m_previous[2][2 * kJoinedBins] = {};  // the last two frames' low bins, older first
+    int m_firstFrameCell = kFrameBins;  // the frame's power is needed from here up
+    float m_framePower[kFrameBins] = {};
+    float m_joinedPower[kJoinedBins];
+};

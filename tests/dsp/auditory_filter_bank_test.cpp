@@ -1,0 +1,129 @@
+#include "auditory_filter_bank.h"
+#include "erb_scale.h"
+#include "loss_processor.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+namespace {
+
+// The mean power each filter reads (re full scale, in dB) over `signal`
+// after its first half second, fed as the chain feeds it: blocks of 4096
+// samples 3968 apart, frames of 256 samples 128 apart.
+std::vector<double> MeanLevels(const std::vector<short>& signal, float inputGain = 1.0f, const float* binGain = nullptr)
+{
+    CSourceBank sources;
+    const CLossProcessor processor(sources);
+    CAuditoryFilterBank bank;
+    bank.SetFrameWindow(processor.m_fAnalysisWindow, CLossProcessor::kFrameInput);
+    std::vector<double> sum(CAuditoryFilterBank::kChannels, 0.0);
+    double power[CAuditoryFilterBank::kChannels];
+    float spectrum[CLossProcessor::kFrameSize];
+    int counted = 0;
+    for (std::size_t start = 0; start + 4096 <= signal.size(); start += 3968) {
+        bank.BeginBlock(signal.data() + start, start > 0, inputGain, binGain);
+        for (int k = 0; k < 31; ++k) {
+            processor.AnalyseFrame(signal.data() + start + 128 * k, spectrum);
+            for (float& value : spectrum)
+                value *= inputGain;
+            if (binGain)
+                for (int i = 0; i < CLossProcessor::kFrameSize; ++i)
+                    spectrum[i] *= binGain[i];
+            bank.Measure(spectrum, power);
+            if (start + 128 * k < 22050)
+                continue;
+            ++counted;
+            for (int c = 0; c < CAuditoryFilterBank::kChannels; ++c)
+                sum[c] += power[c];
+        }
+    }
+    for (double& level : sum)
+        level = 10.0 * std::log10(level / counted);
+    return sum;
+}
+
+std::vector<short> Tone(double hz, double rmsDbFs, int samples)
+{
+    const double amplitude = 32768.0 * std::sqrt(2.0) * std::pow(10.0, rmsDbFs / 20.0);
+    std::vector<short> tone(samples);
+    for (int i = 0; i < samples; ++i)
+        tone[i] = static_cast<short>(std::lround(amplitude * std::sin(2 * M_PI * hz * i / 44100)));
+    return tone;
+}
+
+int NearestChannel(double hz)
+{
+    return static_cast<int>(std::lround((ErbNumber(hz) - CAuditoryFilterBank::kLowestErbNumber) /
+                                        CAuditoryFilterBank::kSpacingErbs));
+}
+
+}  // namespace
+
+TEST(AuditoryFilterBank, FiltersSitHalfAnErbApartWithTheirPublishedWidths)
+{
+    // ERB = 24.7 (4.37 f/kHz + 1): 51.7 Hz at 250, 132.6 at 1000, 456.5 at
+    // 4000; the scale 21.4 log10(4.37 f/kHz + 1) gives 2 ERB at 55.0 Hz.
+    EXPECT_NEAR(ErbHz(250), 51.7, 0.05);
+    EXPECT_NEAR(ErbHz(1000), 132.6, 0.05);
+    EXPECT_NEAR(ErbHz(4000), 456.5, 0.05);
+    EXPECT_NEAR(CAuditoryFilterBank::CentreHz(0), 55.0, 0.1);
+    EXPECT_NEAR(HzAtErbNumber(ErbNumber(1234.5)), 1234.5, 1e-9);
+    for (int c = 1; c < CAuditoryFilterBank::kChannels; ++c) {
+        const double a = CAuditoryFilterBank::CentreHz(c - 1);
+        const double b = CAuditoryFilterBank::CentreHz(c);
+        // Half an ERB apart: the step is about half the ERB between them.
+        EXPECT_NEAR(b - a, 0.5 * ErbHz((a + b) / 2), 0.02 * ErbHz((a + b) / 2)) << c;
+    }
+    EXPECT_LT(CAuditoryFilterBank::CentreHz(CAuditoryFilterBank::kChannels - 1), 22050.0);
+    EXPECT_GT(CAuditoryFilterBank::CentreHz(CAuditoryFilterBank::kChannels - 1), 20000.0);
+}
+
+TEST(AuditoryFilterBank, APureToneReadsItsOwnLevelWhereverItLies)
+{
+    // RMS 20 dB below full scale, at the audiometric frequencies, between
+    // filters, and at each analysis's edges (800 Hz, 3 kHz).
+    for (const double hz : {125.0, 250.0, 500.0, 1000.0, 2000.0, 4000.0, 8000.0, 137.0, 310.0, 777.0, 805.0, 1290.0,
+                            2950.0, 3100.0, 6500.0}) {
+        const std::vector<double> level = MeanLevels(Tone(hz, -20.0, 44100));
+        EXPECT_NEAR(level[NearestChannel(hz)], -20.0, 1.0) << hz << " Hz";
+        // Two filters (1 ERB) away it has fallen well below.
+        EXPECT_LT(level[NearestChannel(hz) + 2], -24.0) << hz << " Hz";
+    }
+}
+
+TEST(AuditoryFilterBank, BroadbandNoiseReadsItsLevelPerErb)
+{
+    // White noise at RMS 20 dB below full scale spreads evenly over 22050 Hz:
+    // a filter one ERB wide takes -20 + 10·log10(ERB / 22050) dB, e.g.
+    // -46.3 at 250 Hz and -37.0 at 4 kHz. Pink noise would give -0.5 dB at
+    // 250 Hz relative to its one-third octave; white needs no band edges.
+    std::mt19937 random(3);
+    std::normal_distribution<double> gauss(0.0, 3276.8);
+    std::vector<short> noise(44100 * 4);
+    for (short& sample : noise)
+        sample = static_cast<short>(std::lround(gauss(random)));
+    const std::vector<double> level = MeanLevels(noise);
+    for (const double hz : {250.0, 500.0, 1000.0, 2000.0, 4000.0}) {
+        const int c = NearestChannel(hz);
+        const double expected = -20.0 + 10.0 * std::log10(ErbHz(CAuditoryFilterBank::CentreHz(c)) / 22050.0);
+        EXPECT_NEAR(level[c], expected, 2.0) << hz << " Hz";
+    }
+}
+
+TEST(AuditoryFilterBank, TheLongAnalysisTakesTheGainsTheChainAppliesBeforeTheFrames)
+{
+    // The frames arrive scaled (a presentation gain of 2, +6.0 dB) and with
+    // a gain curve (0.5, -6.0 dB, from 600 Hz up): the long analysis, which
+    // reads the input itself, must apply them as the frames carry them.
+    // 300 Hz: +6.0 dB; 700 Hz: +6.0 - 6.0 = 0 dB (both long); 2 kHz: 0 dB.
+    std::vector<float> curve(CLossProcessor::kFrameSize, 1.0f);
+    for (int i = 2 * 7; i < CLossProcessor::kFrameSize; ++i)
+        curve[i] = 0.5f;
+    for (const auto& [hz, change] : {std::pair{300.0, 6.02}, std::pair{700.0, 0.0}, std::pair{2000.0, 0.0}}) {
+        const std::vector<short> tone = Tone(hz, -26.0, 44100);
+        EXPECT_NEAR(MeanLevels(tone, 2.0f, curve.data())[NearestChannel(hz)], -26.0 + change, 1.0) << hz << " Hz";
+    }
+}
