@@ -82,16 +82,13 @@ void CRecruitmentStage::SetAnalysisWindow(const float* window, int windowLength)
 void CRecruitmentStage::Build(const CAudiogram& audiogram)
 {
     // In the frames the law is a gain: 10^((out - in) / 20) =
-    // 2^(slope·(in - C)) below C, with slope = (ER - 1)·log2(10) / 20. Where
-    // nothing below C is heard, a slope so steep that any level below C
-    // gives 2^-126, nothing.
+    // 2^(slope·(in - C)) below C, with slope = (ER - 1)·log2(10) / 20, and
+    // the law at 0 dB SPL gives ER - 1 = (0 - out) / C. Where nothing below C
+    // is heard, a slope so steep that any level below C gives 2^-126, nothing.
     for (int c = 0; c < kChannels; ++c) {
         const double hearingLevel = audiogram.LevelAt(CAuditoryFilterBank::CentreHz(c));
-        const double range = kCatchUpLevel - m_normalThreshold[c];
-        m_slope[c] = hearingLevel <= 0.0     ? 0.0f
-                     : hearingLevel >= range ? 1e30f
-                                             : static_cast<float>((range / (range - hearingLevel) - 1.0) *
-                                                                  std::log2(10.0) / 20.0);
+        const double expansionLess1 = -OutputLevel(0.0, hearingLevel, m_normalThreshold[c]) / kCatchUpLevel;
+        m_slope[c] = static_cast<float>(std::min(expansionLess1 * std::log2(10.0) / 20.0, 1e30));
     }
 }
 
