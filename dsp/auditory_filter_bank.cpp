@@ -15,22 +15,20 @@ constexpr int kHop = 128;
 constexpr double kFullScale = 32768.0;
 
 struct AnalysisWindow {
-    std::vector<double> window;  // placed at the start of the transform
+    std::vector<float> window;  // placed at the start of the transform
     int transform;
     double binHz;
 };
 
-// The power a tone of unit amplitude puts in a (fractional) bin `offset`
-// bins from its own frequency: |W(offset)|².
-double LobePower(const AnalysisWindow& analysis, double offset)
+}  // namespace
+
+double LobePower(const float* window, int length, int transform, double offset)
 {
     std::complex<double> sum = 0.0;
-    for (std::size_t n = 0; n < analysis.window.size(); ++n)
-        sum += analysis.window[n] * std::polar(1.0, -2.0 * kPi * static_cast<double>(n) * offset / analysis.transform);
+    for (int n = 0; n < length; ++n)
+        sum += static_cast<double>(window[n]) * std::polar(1.0, -2.0 * kPi * n * offset / transform);
     return std::norm(sum);
 }
-
-}  // namespace
 
 double CAuditoryFilterBank::CentreHz(int channel)
 {
@@ -39,13 +37,13 @@ double CAuditoryFilterBank::CentreHz(int channel)
 
 void CAuditoryFilterBank::SetFrameWindow(const float* frameWindow, int length)
 {
-    AnalysisWindow frame{std::vector<double>(frameWindow, frameWindow + length), kFrameSize, kFrameBinHz};
+    AnalysisWindow frame{std::vector<float>(frameWindow, frameWindow + length), kFrameSize, kFrameBinHz};
     // Three frames a hop apart, joined: one window over 256 + 2·128 samples.
-    AnalysisWindow joined{std::vector<double>(length + 2 * kHop, 0.0), kFrameSize, kFrameBinHz};
+    AnalysisWindow joined{std::vector<float>(length + 2 * kHop, 0.0f), kFrameSize, kFrameBinHz};
     for (int f = 0; f < 3; ++f)
         for (int i = 0; i < length; ++i)
             joined.window[f * kHop + i] += frameWindow[i];
-    AnalysisWindow low{std::vector<double>(m_long.Window(), m_long.Window() + CLowFrequencyAnalysis::kWindow),
+    AnalysisWindow low{std::vector<float>(m_long.Window(), m_long.Window() + CLowFrequencyAnalysis::kWindow),
                        CLowFrequencyAnalysis::kWindow, CLowFrequencyAnalysis::kBinHz};
 
     for (int c = 0; c < kChannels; ++c) {
@@ -70,12 +68,13 @@ void CAuditoryFilterBank::SetFrameWindow(const float* frameWindow, int length)
         // What a centred full-scale tone would read: its lobe's power inside
         // the ERB, as a share of all of it (N·Σw² over the whole transform).
         double windowEnergy = 0.0;
-        for (const double w : analysis.window)
-            windowEnergy += w * w;
+        for (const float w : analysis.window)
+            windowEnergy += static_cast<double>(w) * w;
         double inside = 0.0;
         for (int k = channel.lowCell; k <= channel.highCell; ++k) {
             const double overlap = std::min(k + 0.5, high) - std::max(k - 0.5, low);
-            inside += overlap * LobePower(analysis, k - centre);
+            inside += overlap * LobePower(analysis.window.data(), static_cast<int>(analysis.window.size()),
+                                          analysis.transform, k - centre);
         }
         double share = inside / (analysis.transform * windowEnergy);
         if (kind == kLong)

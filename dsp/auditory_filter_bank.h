@@ -2,6 +2,11 @@
 
 #include "low_frequency_analysis.h"
 
+// |W(offset)|²: the power a tone of unit amplitude puts in a (fractional)
+// bin `offset` bins from its own, in a `transform`-point transform of
+// `window` (`length` samples).
+double LobePower(const float* window, int length, int transform, double offset);
+
 // The level each auditory filter sees: the power within one ERB around its
 // centre, so that a pure tone reads its own level and a broadband sound its
 // level per ERB. Filters sit half an ERB apart from 55 Hz to 21.9 kHz, so a

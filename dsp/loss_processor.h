@@ -1,8 +1,8 @@
 #pragma once
 
 #include "audiogram_stage.h"
-#include "presentation_level.h"
 #include "float_output.h"
+#include "presentation_level.h"
 #include "recruitment_stage.h"
 #include "smear_sums.h"
 #include "source_bank.h"
@@ -89,7 +89,7 @@ public:
     const CLimiter& Limiter() const { return m_limiter; }
     // The last block's samples before their conversion to 16 bits (16-bit
     // units, the device volume not applied) when it took the float path (a
-    // presentation level or an audiogram chosen); null after a plain block.
+    // presentation level or an audiogram in effect); null after a plain block.
     const float* FloatBlock() const { return m_bFloatBlock ? m_fFloatBlock : nullptr; }
 
     // Normal hearing for comparison: while on, every block is processed as

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#include <complex>
 
 namespace {
 
@@ -21,15 +20,6 @@ constexpr float kDecibelsPerOctave = 3.0103f;  // 10·log10(2): from log2 of a p
 // A frame's window spreads a tone over 4 bins either side; beyond 3 the
 // lobe holds less than 1 % of its power.
 constexpr double kLobeReach = 3.0;
-
-// |W(offset)|² of `window` placed in a 512-point transform.
-double LobePower(const float* window, int length, double offset)
-{
-    std::complex<double> sum = 0.0;
-    for (int n = 0; n < length; ++n)
-        sum += static_cast<double>(window[n]) * std::polar(1.0, -2.0 * 3.141592653589793 * n * offset / 512.0);
-    return std::norm(sum);
-}
 
 }  // namespace
 
@@ -67,14 +57,14 @@ CRecruitmentStage::CRecruitmentStage()
 void CRecruitmentStage::SetAnalysisWindow(const float* window, int windowLength)
 {
     m_filters.SetFrameWindow(window, windowLength);
-    const double centre = LobePower(window, windowLength, 0.0);
+    const double centre = LobePower(window, windowLength, 512, 0.0);
     int pairs = 0;
     for (int c = 0; c < kChannels; ++c) {
         m_lobeStart[c] = pairs;
         const double position = CAuditoryFilterBank::CentreHz(c) / kBinHz;
         m_lobeFirstBin[c] = std::max(0, static_cast<int>(std::floor(position - kLobeReach)) + 1);
         for (int k = m_lobeFirstBin[c]; k < kBins && k < position + kLobeReach; ++k)
-            m_lobeWeight[pairs++] = static_cast<float>(LobePower(window, windowLength, position - k) / centre);
+            m_lobeWeight[pairs++] = static_cast<float>(LobePower(window, windowLength, 512, position - k) / centre);
     }
     m_lobeStart[kChannels] = pairs;
 }
