@@ -134,12 +134,12 @@ void CRecruitmentStage::Apply(float* spectrum)
     float sum[kBins] = {};
     float weights[kBins] = {};
     for (int c = 0; c < kChannels; ++c) {
-        const float* const share = m_lobeWeight + m_lobeStart[c];
+        const float* const lobe = m_lobeWeight + m_lobeStart[c];
         const int first = m_lobeFirstBin[c];
         const int count = m_lobeStart[c + 1] - m_lobeStart[c];
         for (int j = 0; j < count; ++j) {
-            sum[first + j] += share[j] * weighted[c];
-            weights[first + j] += share[j] * weight[c];
+            sum[first + j] += lobe[j] * weighted[c];
+            weights[first + j] += lobe[j] * weight[c];
         }
     }
     float binGain[kBins];
