@@ -58,15 +58,16 @@ void CRecruitmentStage::SetAnalysisWindow(const float* window, int windowLength)
 {
     m_filters.SetFrameWindow(window, windowLength);
     const double centre = LobePower(window, windowLength, 512, 0.0);
-    int pairs = 0;
     for (int c = 0; c < kChannels; ++c) {
-        m_lobeStart[c] = pairs;
         const double position = CAuditoryFilterBank::CentreHz(c) / kBinHz;
         m_lobeFirstBin[c] = std::max(0, static_cast<int>(std::floor(position - kLobeReach)) + 1);
-        for (int k = m_lobeFirstBin[c]; k < kBins && k < position + kLobeReach; ++k)
-            m_lobeWeight[pairs++] = static_cast<float>(LobePower(window, windowLength, 512, position - k) / centre);
+        for (int j = 0; j < kLobeBins; ++j) {
+            const int k = m_lobeFirstBin[c] + j;
+            m_lobeWeight[c][j] = k < kBins && k < position + kLobeReach
+                                     ? static_cast<float>(LobePower(window, windowLength, 512, position - k) / centre)
+                                     : 0.0f;
+        }
     }
-    m_lobeStart[kChannels] = pairs;
 }
 
 void CRecruitmentStage::Build(const CAudiogram& audiogram)
@@ -131,15 +132,14 @@ void CRecruitmentStage::Apply(float* spectrum)
     // Each filter adds its weighted gain to the bins of its lobe. Where all
     // the filters a bin takes have the gain 1, the two sums are formed alike
     // and the bin stays exactly as it was.
-    float sum[kBins] = {};
-    float weights[kBins] = {};
+    float sum[kBins + kLobeBins] = {};  // room for the last lobes' zero shares
+    float weights[kBins + kLobeBins] = {};
     for (int c = 0; c < kChannels; ++c) {
-        const float* const lobe = m_lobeWeight + m_lobeStart[c];
-        const int first = m_lobeFirstBin[c];
-        const int count = m_lobeStart[c + 1] - m_lobeStart[c];
-        for (int j = 0; j < count; ++j) {
-            sum[first + j] += lobe[j] * weighted[c];
-            weights[first + j] += lobe[j] * weight[c];
+        float* const binSum = sum + m_lobeFirstBin[c];
+        float* const binWeights = weights + m_lobeFirstBin[c];
+        for (int j = 0; j < kLobeBins; ++j) {
+            binSum[j] += m_lobeWeight[c][j] * weighted[c];
+            binWeights[j] += m_lobeWeight[c][j] * weight[c];
         }
     }
     float binGain[kBins];

@@ -77,11 +77,9 @@ private:
     // one's times t, interpolated over the ERB scale.
     int m_binChannel[kBins];
     float m_binShare[kBins];
-    // The bins within channel c's lobe, from m_lobeFirstBin[c], with the
-    // share of the channel's sound each takes: m_lobeWeight[m_lobeStart[c]
-    // .. m_lobeStart[c + 1]).
+    // The bins within channel c's lobe, the six from m_lobeFirstBin[c], with
+    // the share of the channel's sound each takes (0 beyond the lobe).
     static constexpr int kLobeBins = 6;
     int m_lobeFirstBin[kChannels] = {};
-    int m_lobeStart[kChannels + 1] = {};
-    float m_lobeWeight[kChannels * kLobeBins];
+    float m_lobeWeight[kChannels][kLobeBins] = {};
 };
