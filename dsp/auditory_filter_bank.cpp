@@ -43,13 +43,13 @@ void CAuditoryFilterBank::SetFrameWindow(const float* frameWindow, int length)
     for (int f = 0; f < 3; ++f)
         for (int i = 0; i < length; ++i)
             joined.window[f * kHop + i] += frameWindow[i];
-    AnalysisWindow low{std::vector<float>(m_long.Window(), m_long.Window() + CLowFrequencyAnalysis::kWindow),
-                       CLowFrequencyAnalysis::kWindow, CLowFrequencyAnalysis::kBinHz};
+    AnalysisWindow decimated{std::vector<float>(m_long.Window(), m_long.Window() + CLowFrequencyAnalysis::kWindow),
+                             CLowFrequencyAnalysis::kWindow, CLowFrequencyAnalysis::kBinHz};
 
     for (int c = 0; c < kChannels; ++c) {
         const double hz = CentreHz(c);
         const Analysis kind = hz < kLongAnalysisBelowHz ? kLong : hz < kFrameAnalysisFromHz ? kJoined : kFrame;
-        const AnalysisWindow& analysis = kind == kLong ? low : kind == kJoined ? joined : frame;
+        const AnalysisWindow& analysis = kind == kLong ? decimated : kind == kJoined ? joined : frame;
         const int bins = kind == kLong ? CLowFrequencyAnalysis::kBins : kind == kJoined ? kJoinedBins : kFrameBins;
         const double centre = hz / analysis.binHz;
         const double low = std::max(0.5, (hz - ErbHz(hz) / 2.0) / analysis.binHz);
