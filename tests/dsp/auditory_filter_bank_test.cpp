@@ -127,3 +127,38 @@ TEST(AuditoryFilterBank, TheLongAnalysisTakesTheGainsTheChainAppliesBeforeTheFra
         EXPECT_NEAR(MeanLevels(tone, 2.0f, curve.data())[NearestChannel(hz)], -26.0 + change, 1.0) << hz << " Hz";
     }
 }
+
+TEST(AuditoryFilterBank, NoFilterHearsATonesOnsetBeforeAFrameReachesIt)
+{
+    // A tone after 2.5 blocks of digital silence: every filter reads nothing
+    // (below -120 dB re full scale) in the frames that end before the onset,
+    // and the filter at the tone reads it within 46 ms (the long analysis).
+    CSourceBank sources;
+    const CLossProcessor processor(sources);
+    CAuditoryFilterBank bank;
+    bank.SetFrameWindow(processor.m_fAnalysisWindow, CLossProcessor::kFrameInput);
+    for (const double hz : {250.0, 1000.0, 4000.0}) {
+        const std::size_t onset = 10000;
+        std::vector<short> signal = Tone(hz, -20.0, 4 * 3968 + 128);
+        std::fill(signal.begin(), signal.begin() + onset, static_cast<short>(0));
+        double power[CAuditoryFilterBank::kChannels];
+        float spectrum[CLossProcessor::kFrameSize];
+        double lastBefore = 0.0;
+        double after46ms = 0.0;
+        for (std::size_t start = 0; start + 4096 <= signal.size(); start += 3968) {
+            bank.BeginBlock(signal.data() + start, start > 0, 1.0f, nullptr);
+            for (int k = 0; k < 31; ++k) {
+                processor.AnalyseFrame(signal.data() + start + 128 * k, spectrum);
+                bank.Measure(spectrum, power);
+                const std::size_t end = start + 128 * k + 256;
+                if (end <= onset)
+                    for (const double p : power)
+                        lastBefore = std::max(lastBefore, p);
+                if (end >= onset + 2100 && after46ms == 0.0)
+                    after46ms = power[NearestChannel(hz)];
+            }
+        }
+        EXPECT_LT(lastBefore, 1e-12) << hz << " Hz";
+        EXPECT_NEAR(10 * std::log10(after46ms), -20.0, 1.5) << hz << " Hz";
+    }
+}
