@@ -1,5 +1,6 @@
 #include "auditory_filter_bank.h"
 #include "erb_scale.h"
+#include "filter_signals.h"
 #include "loss_processor.h"
 
 #include <gtest/gtest.h>
@@ -43,21 +44,6 @@ std::vector<double> MeanLevels(const std::vector<short>& signal, float inputGain
     for (double& level : sum)
         level = 10.0 * std::log10(level / counted);
     return sum;
-}
-
-std::vector<short> Tone(double hz, double rmsDbFs, int samples)
-{
-    const double amplitude = 32768.0 * std::sqrt(2.0) * std::pow(10.0, rmsDbFs / 20.0);
-    std::vector<short> tone(samples);
-    for (int i = 0; i < samples; ++i)
-        tone[i] = static_cast<short>(std::lround(amplitude * std::sin(2 * M_PI * hz * i / 44100)));
-    return tone;
-}
-
-int NearestChannel(double hz)
-{
-    return static_cast<int>(std::lround((ErbNumber(hz) - CAuditoryFilterBank::kLowestErbNumber) /
-                                        CAuditoryFilterBank::kSpacingErbs));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "audiogram.h"
 #include "erb_scale.h"
+#include "filter_signals.h"
 #include "level_smoother.h"
 #include "loss_processor.h"
 #include "playback_rig.h"
@@ -50,21 +51,6 @@ CRecruitmentStage StageFor(const CAudiogram& audiogram)
     stage.Build(audiogram);
     stage.SetFullScaleLevel(100.0);
     return stage;
-}
-
-std::vector<short> Tone(double hz, double rmsDbFs, int samples)
-{
-    const double amplitude = 32768.0 * std::sqrt(2.0) * std::pow(10.0, rmsDbFs / 20.0);
-    std::vector<short> tone(samples);
-    for (int i = 0; i < samples; ++i)
-        tone[i] = static_cast<short>(std::lround(amplitude * std::sin(2 * M_PI * hz * i / 44100)));
-    return tone;
-}
-
-int NearestChannel(double hz)
-{
-    return static_cast<int>(std::lround((ErbNumber(hz) - CAuditoryFilterBank::kLowestErbNumber) /
-                                        CAuditoryFilterBank::kSpacingErbs));
 }
 
 }  // namespace
