@@ -88,7 +88,7 @@ CMainFrame* CSonafelApp::MainFrame() const
 
 bool CSonafelApp::eventFilter(QObject* watched, QEvent* event)
 {
-    if (CSplashWnd::FilterSplashInput(event))
+    if (CSplashWnd::FilterSplashInput(event, m_closingStroke))
         return true;
     return QApplication::eventFilter(watched, event);
 }

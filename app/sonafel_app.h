@@ -1,5 +1,6 @@
 #pragma once
 
+#include "closing_stroke.h"
 #include "source_bank.h"
 
 #include <QApplication>
@@ -40,4 +41,5 @@ protected:
 private:
     std::unique_ptr<IWaveOutDevice> m_device;
     QPointer<CMainFrame> m_pMainFrame;
+    CClosingStroke m_closingStroke;
 };

@@ -1,5 +1,7 @@
 #include "splash_wnd.h"
 
+#include "closing_stroke.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -111,61 +113,9 @@ void CSplashWnd::CloseSplash()
         owner->repaint();
 }
 
-namespace {
-
-// The key whose press closed the splash. The rest of that key stroke (its
-// repeats, its release, and with a modifier the keys pressed while it is
-// held, as in Alt+F) goes nowhere either.
-struct ClosingStroke {
-    int key = 0;
-    Qt::KeyboardModifier modifier = Qt::NoModifier;
-};
-ClosingStroke g_closingStroke;
-
-Qt::KeyboardModifier ModifierOf(int key)
+bool CSplashWnd::FilterSplashInput(QEvent* event, CClosingStroke& closingStroke)
 {
-    switch (key) {
-    case Qt::Key_Shift:
-        return Qt::ShiftModifier;
-    case Qt::Key_Control:
-        return Qt::ControlModifier;
-    case Qt::Key_Alt:
-    case Qt::Key_AltGr:
-        return Qt::AltModifier;
-    case Qt::Key_Meta:
-        return Qt::MetaModifier;
-    default:
-        return Qt::NoModifier;
-    }
-}
-
-bool IsKeyEvent(QEvent::Type type)
-{
-    return type == QEvent::ShortcutOverride || type == QEvent::KeyPress || type == QEvent::KeyRelease;
-}
-
-// True while `event` is still part of the stroke that closed the splash.
-bool SwallowClosingStroke(QEvent* event)
-{
-    if (!g_closingStroke.key || !IsKeyEvent(event->type()))
-        return false;
-    const auto* key = static_cast<const QKeyEvent*>(event);
-    if (key->key() == g_closingStroke.key) {
-        if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat())
-            g_closingStroke = {};
-        return true;
-    }
-    if (g_closingStroke.modifier != Qt::NoModifier && (key->modifiers() & g_closingStroke.modifier))
-        return true;
-    g_closingStroke = {};  // the stroke has ended, its release was not seen
-    return false;
-}
-
-}  // namespace
-
-bool CSplashWnd::FilterSplashInput(QEvent* event)
-{
-    if (SwallowClosingStroke(event)) {
+    if (closingStroke.Swallow(event)) {
         event->accept();  // a claimed shortcut override keeps the menu's mnemonics out
         return true;
     }
@@ -181,7 +131,7 @@ bool CSplashWnd::FilterSplashInput(QEvent* event)
         return true;
     case QEvent::KeyPress: {
         const int key = static_cast<const QKeyEvent*>(event)->key();
-        g_closingStroke = {key, ModifierOf(key)};
+        closingStroke.Begin(key);
         input = true;
         break;
     }

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <QWidget>
 
+class CClosingStroke;
 class QEvent;
 
 // The picture shown at start-up for five seconds, or until a key or a mouse
@@ -14,8 +15,9 @@ public:
     // Shows the splash over `parent` (the main frame) if wanted and not yet up.
     static void OpenSplash(QWidget* parent);
     // For every input event of the program while the splash is up: true when
-    // the event closed the splash and must go no further.
-    static bool FilterSplashInput(QEvent* event);
+    // the event closed the splash and must go no further. `closingStroke`
+    // keeps the rest of the key stroke that closed it from going further too.
+    static bool FilterSplashInput(QEvent* event, CClosingStroke& closingStroke);
 
     void CloseSplash();
 

@@ -67,7 +67,7 @@ fuzz() {
     fi
 }
 fuzz load_wave_fuzzer "$root/tests/audio/load_wave_corpus" 60
-fuzz listener_file_fuzzer "$root/tests/dsp/listener_file_corpus" 800
+fuzz listener_file_fuzzer "$root/tests/hearing/listener_file_corpus" 800
 
 echo "== Build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S "$root" -B "$root/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DSONAFEL_SANITIZE=ON >/dev/null
