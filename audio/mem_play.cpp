@@ -19,11 +19,11 @@ CMemPlay::~CMemPlay()
         delete[] data;
 }
 
-bool CMemPlay::Open(IWaveOutPoster& window, int rate)
+bool CMemPlay::Open(IWaveOutPoster& window, int rate, int channels)
 {
     if (m_bOpen)
         return false;
-    m_format = WaveOutFormat{1, rate, 16, 2};
+    m_format = WaveOutFormat{channels, rate, 16, 2 * channels};
     m_nNext = 0;
     m_nQueued = 0;
     ++m_nOpening;

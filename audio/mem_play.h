@@ -2,8 +2,9 @@
 
 #include "wave_out_device.h"
 
-// Streams blocks of 16-bit mono samples to a wave output device through a
-// ring of four buffers that live as long as the player.
+// Streams blocks of 16-bit samples, mono or interleaved stereo, to a wave
+// output device through a ring of four buffers that live as long as the
+// player.
 class CMemPlay {
 public:
     static constexpr int kBufferCount = 4;
@@ -18,9 +19,10 @@ public:
     // is open. Set it only while the player is closed.
     void SetDevice(IWaveOutDevice* device) { m_pDevice = device; }
 
-    // Opens the device for mono 16-bit sound; its reports go to `window`.
-    // False when already open or when the device refuses (reported).
-    bool Open(IWaveOutPoster& window, int rate);
+    // Opens the device for 16-bit sound of `channels` (1 or 2); its reports
+    // go to `window`. False when already open or when the device refuses
+    // (reported).
+    bool Open(IWaveOutPoster& window, int rate, int channels = 1);
 
     // Copies up to one buffer's worth of bytes and queues them. Returns the
     // bytes queued: 0 when closed, when all four buffers are still queued or

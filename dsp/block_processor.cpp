@@ -17,38 +17,55 @@ void CLossProcessor::ProcessBlock()
     // every bin as it is, the gain curve is the one of setting 1.0.
     const bool lossy = !m_bNormalHearing;
     const float* const highFreqGain = lossy ? m_fHighFreqGain : m_fNormalHighFreqGain;
-    // Without a smeared bin (setting 1.0) the magnitudes are not needed.
-    const bool smearing = lossy && m_nSmearGroups > 0;
-    const bool audiogram = lossy && m_audiogram.Active();
     const bool presented = m_presentationLevel.has_value();
     if (presented && m_presentedSerial != m_sources.Serial(0))
         PreparePresentation();  // another speech recording was loaded
+    // A stereo block runs both ears' chains, a mono block the one heard.
+    const bool stereo = Stereo();
+    CEarChain& first = Chain(FirstEar());
+    CEarChain* const second = stereo ? &Chain(Ear::Right) : nullptr;
+    if (!stereo)
+        Chain(FirstEar() == Ear::Left ? Ear::Right : Ear::Left).SkipBlock();
     // A presentation level or an audiogram in effect takes the float path:
     // overlap-add in float, the limiter, one dithered conversion. The
     // comparison without a presentation level is the plain chain, exactly.
-    const bool floatPath = presented || audiogram;
+    const bool floatPath = presented || (lossy && (first.HasLoss() || (second && second->HasLoss())));
     if (floatPath != m_bFloatBefore) {
-        if (floatPath)
-            m_floatOutput.TakeCarry(m_sOutput, kCarryOver);
-        else
-            m_floatOutput.GiveCarry(m_sOutput, kCarryOver);
+        if (floatPath) {
+            first.Output().TakeCarry(m_sOutput, kCarryOver);
+            if (second)
+                second->Output().TakeCarry(m_sOutput, kCarryOver);
+        } else {
+            first.Output().GiveCarry(m_sOutput, kCarryOver);
+        }
         m_bFloatBefore = floatPath;
     }
-    // The filters' levels follow the sound whenever an audiogram is chosen,
-    // also while the comparison or the fixed attenuation is on, so that
-    // switching back to recruitment finds them current.
-    const bool measuring = m_bMeasureLevels || m_audiogram.Active();
-    if (measuring)
-        m_recruitment.BeginBlock(input, m_bMeasuredBefore, presented ? m_fPresentationGain : 1.0f, highFreqGain);
-    m_bMeasuredBefore = measuring;
+    const float inputGain = presented ? m_fPresentationGain : 1.0f;
+    first.BeginBlock(input, inputGain, highFreqGain, lossy);
+    if (second)
+        second->BeginBlock(input, inputGain, highFreqGain, lossy);
+    // Without a smeared bin (setting 1.0) the magnitudes are not needed.
+    const bool smearing = floatPath ? first.Smears(m_smear) || (second && second->Smears(m_smear))
+                                    : lossy && m_smear.Active();
     float spectrum[kFrameSize];
+    float secondSpectrum[kFrameSize];
     float magnitudes[kBins];
     short frame[kFrameSize];
     for (int k = 0; k < kFrames; ++k) {
         AnalyseFrame(input + kHop * k, spectrum);
-        if (presented)
-            for (float& value : spectrum)
-                value *= m_fPresentationGain;
+        if (floatPath) {
+            if (presented)
+                for (float& value : spectrum)
+                    value *= m_fPresentationGain;
+            if (smearing)
+                ComputeMagnitudes(spectrum, magnitudes);
+            if (second) {
+                std::memcpy(secondSpectrum, spectrum, sizeof spectrum);
+                second->ProcessFrame(secondSpectrum, magnitudes, m_smear, highFreqGain, kHop * k);
+            }
+            first.ProcessFrame(spectrum, magnitudes, m_smear, highFreqGain, kHop * k);
+            continue;
+        }
         if (smearing) {
             ComputeMagnitudes(spectrum, magnitudes);
             SmearSpectrum(spectrum, magnitudes);
@@ -56,52 +73,76 @@ void CLossProcessor::ProcessBlock()
         spectrum[1] = 0.0f;  // nothing is kept at half the sampling rate
         for (int i = 0; i < kFrameSize; ++i)
             spectrum[i] *= highFreqGain[i];
-        if (audiogram && m_bRecruitment) {
-            m_recruitment.Apply(spectrum);
-        } else {
-            if (measuring)
-                m_recruitment.Measure(spectrum);
-            if (audiogram)
-                m_audiogram.Apply(spectrum);
-        }
-        if (floatPath) {
-            RealFourierTransform(spectrum, kFrameSize / 2, -1);
-            m_floatOutput.AddFrame(kHop * k, spectrum);
-        } else {
-            SynthesiseFrame(frame, spectrum);
-            AddSamples(m_sOutput + kHop * k, frame, kFrameSize);
-        }
+        first.Measure(spectrum);
+        if (second)
+            second->Measure(spectrum);
+        SynthesiseFrame(frame, spectrum);
+        AddSamples(m_sOutput + kHop * k, frame, kFrameSize);
     }
     if (floatPath) {
-        float* const block = m_floatOutput.Block();
-        m_limiter.Process(block, kBlockOutput);
-        // The display sees the block before the loudness setting's share of
-        // the samples; without one, the output itself.
-        const double gain = SetVolumeForLoudness(lossy ? m_dLoudness : 1.0);
-        if (gain != 1.0) {
-            RoundToSamples(block, m_sOutput, kBlockOutput);
-            AnalyseDisplaySpectrum(m_sOutput);
-        }
-        for (int i = 0; i < kBlockOutput; ++i)
-            m_fFloatBlock[i] = static_cast<float>(block[i] * gain);
-        m_dither.Convert(m_fFloatBlock, m_sOutput, kBlockOutput);
-        if (gain == 1.0)
-            AnalyseDisplaySpectrum(m_sOutput);
-        m_floatOutput.Advance(kBlockOutput, kCarryOver);
+        ConvertFloatBlocks(lossy, first, second);
     } else {
         AnalyseDisplaySpectrum(m_sOutput);
+        if (stereo)
+            std::memcpy(m_dBandLevelRight, m_dBandLevel, sizeof m_dBandLevel);
         if (lossy)
             ApplyLoudness(m_sOutput, kBlockOutput);
         else
             ApplyLoudnessSetting(1.0, m_sOutput, kBlockOutput);
     }
     m_bFloatBlock = floatPath;
-    g_memPlay.Write(m_sOutput, kBlockOutput * 2);
+    m_bStereoBlock = stereo;
+    WriteBlock(floatPath && stereo);
 
     // The last frames' partial sums carry over into the next block.
     std::memmove(m_sOutput, m_sOutput + kBlockOutput, kCarryOver * sizeof(short));
     std::memset(m_sOutput + kCarryOver, 0, (kOutputSize - kCarryOver) * sizeof(short));
     BlockProcessed();
+}
+
+// The ears' blocks after the limiter to 16 bits: the loudness setting's
+// share of the samples applied in float, then one dithered conversion, the
+// same dither for both ears.
+void CLossProcessor::ConvertFloatBlocks(bool lossy, CEarChain& first, CEarChain* second)
+{
+    // The display sees the block before the loudness setting's share of
+    // the samples; without one, the output itself.
+    const double gain = SetVolumeForLoudness(lossy ? m_dLoudness : 1.0);
+    const auto convert = [&](CEarChain& ear, float* floats, short* samples, double* bandLevels, bool again) {
+        const float* const block = ear.FinishBlock(kBlockOutput);
+        if (gain != 1.0) {
+            RoundToSamples(block, samples, kBlockOutput);
+            AnalyseDisplayBands(samples, bandLevels);
+        }
+        for (int i = 0; i < kBlockOutput; ++i)
+            floats[i] = static_cast<float>(block[i] * gain);
+        if (again)
+            m_dither.ConvertAgain(floats, samples, kBlockOutput);
+        else
+            m_dither.Convert(floats, samples, kBlockOutput);
+        if (gain == 1.0)
+            AnalyseDisplayBands(samples, bandLevels);
+        ear.Output().Advance(kBlockOutput, kCarryOver);
+    };
+    convert(first, m_fFloatBlock, m_sOutput, m_dBandLevel, false);
+    if (second)
+        convert(*second, m_fFloatBlockRight, m_sOutputRight, m_dBandLevelRight, true);
+}
+
+// To the player, in the layout it was opened for: a stereo player gets the
+// right ear's block on the right channel, or the mono block on both.
+void CLossProcessor::WriteBlock(bool twoBlocks)
+{
+    if (!(g_memPlay.m_bOpen && g_memPlay.m_format.channels == 2)) {
+        g_memPlay.Write(m_sOutput, kBlockOutput * 2);
+        return;
+    }
+    const short* const right = twoBlocks ? m_sOutputRight : m_sOutput;
+    for (int i = 0; i < kBlockOutput; ++i) {
+        m_sStereo[2 * i] = m_sOutput[i];
+        m_sStereo[2 * i + 1] = right[i];
+    }
+    g_memPlay.Write(m_sStereo, kBlockOutput * 4);
 }
 
 void CLossProcessor::AnalyseFrame(const short* input, float* spectrum) const

@@ -23,6 +23,11 @@ double CLossProcessor::BandLevel(const float* magnitudes, int lo, int hi)
 
 void CLossProcessor::AnalyseDisplaySpectrum(const short* samples)
 {
+    AnalyseDisplayBands(samples, m_dBandLevel);
+}
+
+void CLossProcessor::AnalyseDisplayBands(const short* samples, double* levels)
+{
     float buffer[kDisplaySize];
     WindowSamples(m_fDisplayWindow, samples, buffer, kDisplaySize);
     RealFourierTransform(buffer, kDisplaySize / 2, 1);
@@ -35,6 +40,6 @@ void CLossProcessor::AnalyseDisplaySpectrum(const short* samples)
         const int lo = m_nBandEdgeHz[b] * 2048 / 22050;
         const int hi = m_nBandEdgeHz[b + 1] * 2048 / 22050;
         const double level = BandLevel(magnitudes, lo, hi);
-        m_dBandLevel[b] = 0.5 * level + 0.5 * m_dBandLevel[b];
+        levels[b] = 0.5 * level + 0.5 * levels[b];
     }
 }

@@ -24,6 +24,12 @@ void CFloatOutput::GiveCarry(short* carry, int count) const
     std::transform(m_sum, m_sum + count, carry, Truncated);
 }
 
+void CFloatOutput::CopyCarry(const CFloatOutput& from, int count)
+{
+    std::fill(m_sum, m_sum + kSize, 0.0f);
+    std::copy(from.m_sum, from.m_sum + count, m_sum);
+}
+
 void CFloatOutput::SetSynthesisWindow(const float* window, double scale, int count)
 {
     m_windowLength = std::min(count, kMaxWindow);

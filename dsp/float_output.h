@@ -13,6 +13,9 @@ public:
     // path starts while sound plays; GiveCarry hands them back.
     void TakeCarry(const short* carry, int count);
     void GiveCarry(short* carry, int count) const;
+    // Takes over another overlap-add's carried partial sums, when it stops
+    // and this one goes on from it.
+    void CopyCarry(const CFloatOutput& from, int count);
 
     // The synthesis window and its scale, taken as one window.
     void SetSynthesisWindow(const float* window, double scale, int count);

@@ -1,8 +1,8 @@
 #include "loss_processor.h"
 
-#include "audiogram_smearing.h"
 #include "bark_scale.h"
 #include "output_volume.h"
+#include "presentation_level.h"
 
 #include <cmath>
 
@@ -18,19 +18,19 @@ void BuildHannWindow(float* window, int length)
 }  // namespace
 
 CLossProcessor::CLossProcessor(CSourceBank& sources)
-    : m_sources(sources),
-      m_smearSums(SmearSumsFor(ChosenVectorPath())),
-      m_fSmearWeight(static_cast<std::size_t>(kBins) * kBins)
+    : m_sources(sources)
 {
     for (double& level : m_dBandLevel)
+        level = 0.0;
+    for (double& level : m_dBandLevelRight)
         level = 0.0;
     for (short& sample : m_sOutput)
         sample = 0;
     BuildHannWindow(m_fAnalysisWindow, kFrameInput);
-    m_recruitment.SetAnalysisWindow(m_fAnalysisWindow, kFrameInput);
     BuildHannWindow(m_fDisplayWindow, kDisplaySize);
     BuildHannWindow(m_fSynthesisWindow, kFrameSize);
-    m_floatOutput.SetSynthesisWindow(m_fSynthesisWindow, kSynthesisScale, kFrameSize);
+    for (auto& ear : m_ears)
+        ear = std::make_unique<CEarChain>(m_fAnalysisWindow, kFrameInput, m_fSynthesisWindow, kSynthesisScale);
     for (float& gain : m_fHighFreqGain)
         gain = 1.0f;
     FillHighFreqGain(1.0, m_fNormalHighFreqGain);
@@ -42,44 +42,70 @@ CLossProcessor::CLossProcessor(CSourceBank& sources)
     BuildSmearTable();
 }
 
+void CLossProcessor::SetEarAudiogram(Ear ear, const CAudiogram* audiogram)
+{
+    const Ear firstBefore = FirstEar();
+    const bool stereoBefore = Stereo();
+    Chain(ear).SetAudiogram(audiogram);
+    HandOverEars(firstBefore, stereoBefore);
+}
+
 void CLossProcessor::SetAudiogram(const CAudiogram* audiogram)
 {
-    m_audiogram.Build(audiogram);
-    if (audiogram) {
-        m_activeAudiogram = *audiogram;
-        m_recruitment.Build(*audiogram);
-    } else {
-        m_activeAudiogram.reset();
-    }
-    UpdateAudiogramSmearing();
+    SetEarAudiogram(Ear::Left, audiogram);
+    SetEarAudiogram(Ear::Right, audiogram);
+}
+
+bool CLossProcessor::AnyAudiogram() const
+{
+    return m_ears[0]->HasLoss() || m_ears[1]->HasLoss();
+}
+
+void CLossProcessor::SetEarsHeard(EarsHeard ears)
+{
+    const Ear firstBefore = FirstEar();
+    const bool stereoBefore = Stereo();
+    m_earsHeard = ears;
+    HandOverEars(firstBefore, stereoBefore);
+}
+
+void CLossProcessor::HandOverEars(Ear firstBefore, bool stereoBefore)
+{
+    if (!m_bFloatBefore)
+        return;  // the carry is in the plain accumulator, where every ear finds it
+    const auto processedBefore = [&](Ear ear) { return ear == firstBefore || (stereoBefore && ear == Ear::Right); };
+    const auto takeOver = [&](Ear ear) {
+        if (!processedBefore(ear))
+            Chain(ear).Output().CopyCarry(Chain(firstBefore).Output(), kCarryOver);
+    };
+    takeOver(FirstEar());
+    if (Stereo())
+        takeOver(Ear::Right);
+}
+
+void CLossProcessor::SetRecruitment(bool on)
+{
+    for (auto& ear : m_ears)
+        ear->SetRecruitment(on);
+}
+
+void CLossProcessor::SetLevelMeasurement(bool on)
+{
+    for (auto& ear : m_ears)
+        ear->SetLevelMeasurement(on);
 }
 
 void CLossProcessor::SetAudiogramSmearing(bool on)
 {
-    m_bAudiogramSmearing = on;
-    UpdateAudiogramSmearing();
-}
-
-void CLossProcessor::UpdateAudiogramSmearing()
-{
-    double below = 0.0;
-    double above = 0.0;
-    if (m_bAudiogramSmearing && m_activeAudiogram) {
-        const SmearingWidening widening = WideningFor(*m_activeAudiogram);
-        below = widening.BarkBelow();
-        above = widening.BarkAbove();
-    }
-    if (below == m_dSmearBelowBark && above == m_dSmearAboveBark)
-        return;
-    m_dSmearBelowBark = below;
-    m_dSmearAboveBark = above;
-    BuildSmearTable();
+    for (auto& ear : m_ears)
+        ear->SetSmearingFromAudiogram(on);
 }
 
 void CLossProcessor::SetFullScaleLevel(double dbSpl)
 {
     m_dFullScaleLevel = dbSpl;
-    m_recruitment.SetFullScaleLevel(dbSpl);
+    for (auto& ear : m_ears)
+        ear->SetFullScaleLevel(dbSpl);
     PreparePresentation();
 }
 
@@ -94,7 +120,8 @@ void CLossProcessor::PreparePresentation()
     m_presentedSerial = m_sources.Serial(0);
     if (!m_presentationLevel) {
         m_fPresentationGain = 1.0f;
-        m_limiter.SetCeiling(HUGE_VAL);
+        for (auto& ear : m_ears)
+            ear->SetLimiterCeiling(HUGE_VAL);
         return;
     }
     // Without speech there is nothing to measure: the recordings play as loaded.
@@ -102,7 +129,8 @@ void CLossProcessor::PreparePresentation()
     const double speechSpl = m_dFullScaleLevel + speech;
     m_fPresentationGain =
         speech > -100.0 ? static_cast<float>(std::pow(10.0, (*m_presentationLevel - speechSpl) / 20.0)) : 1.0f;
-    m_limiter.SetCeiling(LimiterCeiling(m_dFullScaleLevel));
+    for (auto& ear : m_ears)
+        ear->SetLimiterCeiling(LimiterCeiling(m_dFullScaleLevel));
 }
 
 std::optional<double> CLossProcessor::HighestUnlimitedSpeechLevel(double fullScaleSpl) const

@@ -1,23 +1,24 @@
 #pragma once
 
-#include "audiogram_stage.h"
-#include "float_output.h"
-#include "presentation_level.h"
-#include "recruitment_stage.h"
-#include "smear_sums.h"
+#include "ear_chain.h"
+#include "smear_kernel.h"
 #include "source_bank.h"
 #include "tpdf_dither.h"
 #include "wave_out_device.h"
 
+#include <memory>
 #include <optional>
-#include <vector>
 
 // The high-frequency setting for which the gain curve was last built.
 extern double g_dGainCurveSetting;
 
+// Which ears are heard: each on its own channel, or one on both.
+enum class EarsHeard { Both, Left, Right };
+
 // The whole processing state of the demonstrator and the operations on it:
-// the block processor, the loss model and the display analysis. The main view
-// derives from it; tools use it directly.
+// the block processor, the sliders' losses and the display analysis, with a
+// chain for each ear that carries its audiogram. The main view derives from
+// it; tools use it directly.
 class CLossProcessor {
 public:
     static constexpr int kBlockInput = 4096;    // samples mixed per block
@@ -52,28 +53,39 @@ public:
     void BuildHighFreqGain();
     void ApplyLoudness(short* samples, int count) const;
 
-    // A measured loss on top of the sliders, from the next block on; null
-    // for none. With recruitment (the default) soft sounds fall below the
-    // audiogram's thresholds and loud ones stay loud; without it the
-    // thresholds are a fixed attenuation.
+    // A measured loss for each ear on top of the sliders, from the next
+    // block on; null for none. SetAudiogram gives both ears the same.
+    void SetEarAudiogram(Ear ear, const CAudiogram* audiogram);
     void SetAudiogram(const CAudiogram* audiogram);
-    const CAudiogramStage& Audiogram() const { return m_audiogram; }
-    const std::optional<CAudiogram>& ActiveAudiogram() const { return m_activeAudiogram; }
-    void SetRecruitment(bool on) { m_bRecruitment = on; }
-    bool Recruitment() const { return m_bRecruitment; }
-    const CRecruitmentStage& RecruitmentStage() const { return m_recruitment; }
-    // Keeps the recruitment stage's band levels (the sound at the ear, in
-    // dB SPL) up to date also while it does not act, for a display of them.
-    void SetLevelMeasurement(bool on) { m_bMeasureLevels = on; }
+    const CEarChain& EarChain(Ear ear) const { return *m_ears[static_cast<int>(ear)]; }
+    // Whether either ear has an audiogram.
+    bool AnyAudiogram() const;
+    // "Beide Ohren" (the default) plays each ear on its own channel while an
+    // audiogram is chosen; one ear alone plays on both, as a mono chain.
+    void SetEarsHeard(EarsHeard ears);
+    EarsHeard Heard() const { return m_earsHeard; }
+    // Whether the blocks are stereo, the left ear's sound then the right's:
+    // both ears heard and an audiogram chosen. Otherwise they are mono.
+    bool Stereo() const { return m_earsHeard == EarsHeard::Both && AnyAudiogram(); }
+    // The ear whose sound a mono block carries, and the left one of a stereo block.
+    Ear FirstEar() const { return m_earsHeard == EarsHeard::Right ? Ear::Right : Ear::Left; }
+    // With recruitment (the default) soft sounds fall below the audiograms'
+    // thresholds and loud ones stay loud; without it the thresholds are a
+    // fixed attenuation.
+    void SetRecruitment(bool on);
+    bool Recruitment() const { return m_ears[0]->Recruitment(); }
+    // Keeps the ears' filter levels (the sound at each ear, in dB SPL) up to
+    // date also while no loss acts, for a display of them.
+    void SetLevelMeasurement(bool on);
     // The calibration: the sound pressure level in dB SPL that digital RMS 1
     // (0 dB FS) plays at. 100 until set.
     void SetFullScaleLevel(double dbSpl);
     double FullScaleLevel() const { return m_dFullScaleLevel; }
-    // Smearing from the audiogram: its degree of loss widens the smearing
-    // beyond the slider's, more below than above each frequency. Off by
-    // default; the table is rebuilt at once.
+    // Smearing from the audiograms: each ear's degree of loss widens its
+    // smearing beyond the slider's, more below than above each frequency.
+    // Off by default; the tables are rebuilt at once.
     void SetAudiogramSmearing(bool on);
-    bool AudiogramSmearing() const { return m_bAudiogramSmearing; }
+    bool AudiogramSmearing() const { return m_ears[0]->SmearingFromAudiogram(); }
 
     // Scales every recording so that the speech plays at `dbSpl` dB SPL
     // (under the calibration), with a limiter that lets nothing above
@@ -86,20 +98,23 @@ public:
     std::optional<double> HighestUnlimitedSpeechLevel(double fullScaleSpl) const;
     void SetPresentationLevel(std::optional<double> dbSpl);
     std::optional<double> PresentationLevel() const { return m_presentationLevel; }
-    const CLimiter& Limiter() const { return m_limiter; }
     // The last block's samples before their conversion to 16 bits (16-bit
     // units, the device volume not applied) when it took the float path (a
-    // presentation level or an audiogram in effect); null after a plain block.
+    // presentation level or an audiogram in effect); null after a plain
+    // block. The right ear's only in a stereo block.
     const float* FloatBlock() const { return m_bFloatBlock ? m_fFloatBlock : nullptr; }
+    const float* FloatBlockRight() const { return m_bFloatBlock && m_bStereoBlock ? m_fFloatBlockRight : nullptr; }
 
     // Normal hearing for comparison: while on, every block is processed as
-    // with all three sliders at 1.0 (no loss) and no audiogram, whatever
-    // they are set to.
+    // with all three sliders at 1.0 (no loss) and no audiogram in either
+    // ear, whatever they are set to.
     void SetNormalHearing(bool on) { m_bNormalHearing = on; }
     bool NormalHearing() const { return m_bNormalHearing; }
 
-    // Display analysis.
+    // Display analysis. In a stereo block m_dBandLevel is the left ear's,
+    // RightBandLevel() the right ear's.
     void AnalyseDisplaySpectrum(const short* samples);
+    const double* RightBandLevel() const { return m_dBandLevelRight; }
     double BandLevel(const float* magnitudes, int lo, int hi);
     static double SafeLog10(double x);
 
@@ -134,52 +149,37 @@ protected:
     virtual void BlockProcessed() {}
 
 private:
-    void PrepareSmearWeights();
     static void FillHighFreqGain(double setting, float* gain);
     static void ApplyLoudnessSetting(double loudness, short* samples, int count);
     // Sets the device volume for a loudness setting; returns the gain the
     // samples carry beyond it.
     static double SetVolumeForLoudness(double loudness);
-    void UpdateAudiogramSmearing();
+    void AnalyseDisplayBands(const short* samples, double* levels);
     void PreparePresentation();
+    CEarChain& Chain(Ear ear) { return *m_ears[static_cast<int>(ear)]; }
+    // Called when the ears processed may change: an ear that comes in takes
+    // over the carried partial sums of the one that played.
+    void HandOverEars(Ear firstBefore, bool stereoBefore);
+    void ConvertFloatBlocks(bool lossy, CEarChain& first, CEarChain* second);
+    void WriteBlock(bool twoBlocks);
 
     CSourceBank& m_sources;
-    CAudiogramStage m_audiogram;
-    std::optional<CAudiogram> m_activeAudiogram;
-    CRecruitmentStage m_recruitment;
-    bool m_bRecruitment = true;
-    bool m_bMeasureLevels = false;
+    std::unique_ptr<CEarChain> m_ears[2];
+    EarsHeard m_earsHeard = EarsHeard::Both;
     double m_dFullScaleLevel = 100.0;
-    bool m_bAudiogramSmearing = false;
-    double m_dSmearBelowBark = 0.0;  // added to the slider's smearing
-    double m_dSmearAboveBark = 0.0;
     std::optional<double> m_presentationLevel;
     float m_fPresentationGain = 1.0f;
     unsigned long long m_presentedSerial = 0;  // the speech recording the gain is for
-    CLimiter m_limiter;
-    CFloatOutput m_floatOutput;
     bool m_bFloatBefore = false;     // the last block took the float path
-    bool m_bMeasuredBefore = false;  // the last block's levels were measured
     CTpdfDither m_dither;
     float m_fFloatBlock[kBlockOutput];
+    float m_fFloatBlockRight[kBlockOutput];
     bool m_bFloatBlock = false;
+    bool m_bStereoBlock = false;
+    short m_sOutputRight[kBlockOutput];
+    short m_sStereo[2 * kBlockOutput];
+    double m_dBandLevelRight[kBands];
     bool m_bNormalHearing = false;
     float m_fNormalHighFreqGain[kFrameSize];  // the curve at setting 1.0
-
-    // Smearing weights prepared with the table. Smeared bins go in groups of
-    // kSmearLanes whose weighted sums are formed side by side over the
-    // magnitudes the group spans; each bin's own sum still runs from its
-    // lowest bin upward.
-    struct SmearGroup {
-        int lanes;                   // bins in the group
-        int first;                   // the lowest bin any of them takes in
-        int span;                    // bins from `first` to the highest any takes in
-        int weightStart;             // into m_fSmearWeight: span rows of kSmearLanes
-        int bin[kSmearLanes];
-        float weightSum[kSmearLanes];
-    };
-    SmearGroup m_smearGroups[(kBins + kSmearLanes - 1) / kSmearLanes];
-    int m_nSmearGroups = 0;
-    SmearSumsFunction m_smearSums;
-    std::vector<float> m_fSmearWeight;  // sized once, for the widest table
+    CSmearKernel m_smear;                      // the slider's
 };

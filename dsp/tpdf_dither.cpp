@@ -36,8 +36,15 @@ float CTpdfDither::Value(std::uint64_t n)
     return QuarterValue(QuadBits(n), n % 4);
 }
 
+void CTpdfDither::ConvertAgain(const float* in, short* out, int count)
+{
+    m_next = m_last;
+    Convert(in, out, count);
+}
+
 void CTpdfDither::Convert(const float* in, short* out, int count)
 {
+    m_last = m_next;
     int i = 0;
     for (; i < count && m_next % 4 != 0; ++i)
         out[i] = RoundedSample(in[i] + Value(m_next++));

@@ -11,9 +11,13 @@
 class CTpdfDither {
 public:
     void Convert(const float* in, short* out, int count);
+    // Converts another channel of the samples just converted, with the same
+    // dither: channels that are alike stay alike.
+    void ConvertAgain(const float* in, short* out, int count);
     // The dither added to sample `n` of the stream, in steps.
     static float Value(std::uint64_t n);
 
 private:
     std::uint64_t m_next = 0;  // the stream's next sample
+    std::uint64_t m_last = 0;  // the first sample of the last conversion
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audiogram.h"
+#include "ear.h"
 
 #include <cstddef>
 #include <optional>
@@ -10,8 +11,6 @@
 // The listener file of the public research data set: a JSON object keyed by
 // listener id, each with "name", "audiogram_cfs" (Hz, unique and ascending)
 // and "audiogram_levels_l" / "audiogram_levels_r" (dB HL, one per frequency).
-
-enum class Ear { Left, Right };
 
 struct Listener {
     std::string id;

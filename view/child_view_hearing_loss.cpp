@@ -20,7 +20,7 @@ constexpr double kHighestSpl = 120.0;  // the top of the dB SPL display
 
 void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width, int height)
 {
-    const bool levelsMatter = m_bSplDisplay || PresentationLevel() || (Audiogram().Active() && Recruitment());
+    const bool levelsMatter = m_bSplDisplay || PresentationLevel() || (EarChain(FirstEar()).HasLoss() && Recruitment());
     if (levelsMatter && !m_bCalibrated && !NormalHearing()) {
         const QString nominal = QStringLiteral("Pegel nominell: nicht kalibriert");
         surface.SetBkColor(kWhite);
@@ -39,13 +39,13 @@ void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width
         surface.SetFont(previous);
         return;
     }
-    if (m_bSplDisplay || !Audiogram().Active())
+    if (m_bSplDisplay || !EarChain(FirstEar()).HasLoss())
         return;  // the dB SPL display draws the threshold itself
 
     // Hanging from the top of the spectrum, as deep as the loss, on the
     // spectrum's decibel scale and Bark axis (the high-frequency curve's).
     const double pxPerDb = height / kShownDecibels;
-    const float* const gains = Audiogram().Gains();
+    const float* const gains = EarChain(FirstEar()).Stage().Gains();
     QPoint outline[kBins];
     const int count = PointsOnBarkAxis(m_fBinBark, kBins, left, width, [&](int i) {
         const double lossDb = std::clamp(-20.0 * std::log10(gains[2 * i]), 0.0, static_cast<double>(kShownDecibels));
@@ -71,13 +71,13 @@ void CChildView::DrawSplSpectrum(CSurface& surface, int left, int top, int width
 {
     const double pxPerDb = height / kHighestSpl;
     const int bw = width / 23;
-    const std::optional<CAudiogram>& audiogram = ActiveAudiogram();
+    const std::optional<CAudiogram>& audiogram = EarChain(FirstEar()).ActiveAudiogram();
     const bool lossy = audiogram && !NormalHearing();
     // The loudest auditory filter in each of the recruitment stage's Bark
     // bands, measured before the loss, at its highest in the last block:
     // band b spans b to b + 1 Bark, and the display's axis starts at 1 Bark.
     for (int i = 0; i < kBands; ++i) {
-        const double level = RecruitmentStage().BlockPeakLevel(i + 1);
+        const double level = EarChain(FirstEar()).RecruitmentStage().BlockPeakLevel(i + 1);
         if (!(level > 0.0))
             continue;
         const int barTop = static_cast<int>((top + height) - std::min(level, kHighestSpl) * pxPerDb);

@@ -344,7 +344,7 @@ TEST_F(Application, TheHearingLossMenuChoosesLossesAndComparesWithNormalHearing)
         menus << top->text();
     EXPECT_EQ(menus, (QStringList{"&File", "Hör&verlust", "&Help"}));
     CChildView& view = App().MainFrame()->View();
-    EXPECT_FALSE(view.Audiogram().Active());
+    EXPECT_FALSE(view.EarChain(Ear::Left).Stage().Active());
 
     QAction* n3 = nullptr;
     QAction* normal = MenuAction("Hör&verlust", "&Normal hören (Vergleich)");
@@ -362,9 +362,9 @@ TEST_F(Application, TheHearingLossMenuChoosesLossesAndComparesWithNormalHearing)
     EXPECT_EQ(normal->shortcut(), QKeySequence(Qt::Key_Space));
 
     n3->trigger();
-    EXPECT_TRUE(view.Audiogram().Active());
+    EXPECT_TRUE(view.EarChain(Ear::Left).Stage().Active());
     EXPECT_EQ(view.AudiogramName(), "N3: mittlerer Hörverlust");
-    EXPECT_NEAR(view.Audiogram().Gains()[2 * 93], 0.00056234f, 1e-8f) << "8 kHz: 65 dB HL held: 10^(-65/20)";
+    EXPECT_NEAR(view.EarChain(Ear::Left).Stage().Gains()[2 * 93], 0.00056234f, 1e-8f) << "8 kHz: 65 dB HL held: 10^(-65/20)";
     EXPECT_TRUE(n3->isChecked());
 
     normal->trigger();
@@ -374,7 +374,7 @@ TEST_F(Application, TheHearingLossMenuChoosesLossesAndComparesWithNormalHearing)
     EXPECT_FALSE(view.NormalHearing());
 
     none->trigger();
-    EXPECT_FALSE(view.Audiogram().Active());
+    EXPECT_FALSE(view.EarChain(Ear::Left).Stage().Active());
     EXPECT_FALSE(n3->isChecked());
 }
 
@@ -396,13 +396,13 @@ TEST_F(Application, TheAudiogramDialogAppliesOnOkOnlyAndOffersTheLastOneAgain)
     };
     answer(40, false);
     enter->trigger();
-    EXPECT_FALSE(view.Audiogram().Active()) << "Cancel changes nothing";
+    EXPECT_FALSE(view.EarChain(Ear::Left).Stage().Active()) << "Cancel changes nothing";
     EXPECT_FALSE(LoadLastAudiogram());
 
     answer(40, true);
     enter->trigger();
-    ASSERT_TRUE(view.Audiogram().Active());
-    EXPECT_FLOAT_EQ(view.Audiogram().Gains()[2 * 12], 0.01f) << "40 dB HL everywhere";
+    ASSERT_TRUE(view.EarChain(Ear::Left).Stage().Active());
+    EXPECT_FLOAT_EQ(view.EarChain(Ear::Left).Stage().Gains()[2 * 12], 0.01f) << "40 dB HL everywhere";
     EXPECT_EQ(view.AudiogramName(), "eingegeben, rechtes Ohr");
     ASSERT_TRUE(LoadLastAudiogram());
 
@@ -464,9 +464,9 @@ TEST_F(Application, TheDialogStartsFromTheActiveLossKeepsTheListenersNameAndEnds
     EXPECT_EQ(view.AudiogramName(), "Frau M., linkes Ohr");
     EXPECT_FALSE(view.NormalHearing()) << "OK in the dialog ends the comparison too";
     EXPECT_FALSE(s2->isChecked());
-    ASSERT_TRUE(view.ActiveAudiogram());
-    EXPECT_EQ(view.ActiveAudiogram()->LevelAt(250), 30.0);
-    EXPECT_EQ(view.ActiveAudiogram()->LevelAt(4000), 95.0) << "the left ear kept S2 at 4 kHz";
+    ASSERT_TRUE(view.EarChain(Ear::Left).ActiveAudiogram());
+    EXPECT_EQ(view.EarChain(Ear::Left).ActiveAudiogram()->LevelAt(250), 30.0);
+    EXPECT_EQ(view.EarChain(Ear::Left).ActiveAudiogram()->LevelAt(4000), 95.0) << "the left ear kept S2 at 4 kHz";
 
     // A damaged stored audiogram is named when the dialog would take it.
     MenuAction("Hör&verlust", "&Kein Audiogramm")->trigger();

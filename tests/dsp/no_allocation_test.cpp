@@ -68,26 +68,30 @@ TEST(NoAllocation, ProcessBlockAndWriteAllocateNothingAtAnySetting)
     CManualWaveOut device;
     CPostedEventQueue reports;
     g_memPlay.SetDevice(&device);
-    ASSERT_TRUE(g_memPlay.Open(reports, 44100));
+    ASSERT_TRUE(g_memPlay.Open(reports, 44100, 2));  // two ears, each on its channel
 
-    const CAudiogram& audiogram = FindAudiogramPreset("S2")->audiogram;
+    const CAudiogram* const s2 = &FindAudiogramPreset("S2")->audiogram;
+    const CAudiogram* const n3 = &FindAudiogramPreset("N3")->audiogram;
     struct Case {
         double setting;
-        bool audiogram;
+        const CAudiogram* left;
+        const CAudiogram* right;
         bool recruitment;  // otherwise the fixed attenuation, with the levels measured for the display
         bool listeningLevel;  // full scale at 80 dB SPL, speech presented at 80 under the limiter, which acts;
                               // smearing from the audiogram
         bool normalHearing;
     };
     const Case cases[] = {
-        {1.0, false, true, false, false}, {0.4, true, true, true, false}, {0.4, true, false, true, false},
-        {0.0, true, true, false, false},  {0.0, true, true, true, true},
+        {1.0, nullptr, nullptr, true, false, false}, {0.4, s2, s2, true, true, false},
+        {0.4, s2, n3, false, true, false},           {0.0, nullptr, s2, true, false, false},
+        {0.0, n3, s2, true, true, false},            {0.0, s2, s2, true, true, true},
     };
     for (const Case& c : cases) {
         processor->m_dLoudness = processor->m_dHighFreq = processor->m_dResolution = c.setting;
         processor->BuildSmearTable();
         processor->BuildHighFreqGain();
-        processor->SetAudiogram(c.audiogram ? &audiogram : nullptr);
+        processor->SetEarAudiogram(Ear::Left, c.left);
+        processor->SetEarAudiogram(Ear::Right, c.right);
         processor->SetRecruitment(c.recruitment);
         processor->SetLevelMeasurement(!c.recruitment);
         processor->SetAudiogramSmearing(c.listeningLevel);
@@ -98,11 +102,11 @@ TEST(NoAllocation, ProcessBlockAndWriteAllocateNothingAtAnySetting)
         processor->ProcessBlock();
         const short block[3968] = {1, 2, 3};
         EXPECT_EQ(g_memPlay.Write(block, sizeof block), 7936);
-        EXPECT_EQ(g_allocations - before, 0) << "setting " << c.setting << ", audiogram " << c.audiogram
+        EXPECT_EQ(g_allocations - before, 0) << "setting " << c.setting << ", audiograms " << c.left << " " << c.right
                                              << ", recruitment " << c.recruitment << ", listening level "
                                              << c.listeningLevel << ", normal hearing " << c.normalHearing;
         if (c.listeningLevel) {
-            EXPECT_LT(processor->Limiter().Gain(), 1.0) << "the limiter's working loop ran";
+            EXPECT_LT(processor->EarChain(Ear::Left).Limiter().Gain(), 1.0) << "the limiter's working loop ran";
         }
         // Hand both buffers back, so the ring never fills.
         device.FinishNext();

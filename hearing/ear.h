@@ -1,0 +1,4 @@
+#pragma once
+
+// One of the listener's two ears.
+enum class Ear { Left, Right };

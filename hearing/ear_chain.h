@@ -1,0 +1,103 @@
+#pragma once
+
+#include "audiogram.h"
+#include "ear.h"
+#include "audiogram_stage.h"
+#include "float_output.h"
+#include "presentation_level.h"
+#include "recruitment_stage.h"
+#include "smear_kernel.h"
+
+#include <optional>
+
+// What one ear does to the sound after the sliders' stages: the loss of its
+// audiogram (with recruitment or as a fixed attenuation), the smearing its
+// loss adds, the overlap-add in float and the limiter of the listening
+// level. Its settings are built off the processing path; processing reads
+// the tables built there and never allocates. One chain per ear heard.
+class CEarChain {
+public:
+    static constexpr int kFrameSize = 512;  // real transform points per frame
+    static constexpr int kBins = 256;
+
+    // The frame's analysis window (`analysisLength` samples in the middle of
+    // the frame) and its synthesis window with the transforms' scale; the
+    // chain keeps only what it needs of them.
+    CEarChain(const float* analysisWindow, int analysisLength, const float* synthesisWindow, double synthesisScale);
+    CEarChain(const CEarChain&) = delete;
+    CEarChain& operator=(const CEarChain&) = delete;
+
+    // The ear's audiogram, null for none.
+    void SetAudiogram(const CAudiogram* audiogram);
+    const std::optional<CAudiogram>& ActiveAudiogram() const { return m_activeAudiogram; }
+    const CAudiogramStage& Stage() const { return m_stage; }
+    bool HasLoss() const { return m_stage.Active(); }
+    // With recruitment (the default) soft sounds fall below the audiogram's
+    // thresholds and loud ones stay loud; without, the thresholds are a
+    // fixed attenuation.
+    void SetRecruitment(bool on) { m_bRecruitment = on; }
+    bool Recruitment() const { return m_bRecruitment; }
+    const CRecruitmentStage& RecruitmentStage() const { return m_recruitment; }
+    // Keeps the filters' levels (the sound at this ear, in dB SPL) up to date
+    // also while no loss acts on it, for a display of them.
+    void SetLevelMeasurement(bool on) { m_bMeasureLevels = on; }
+    // The calibration: digital RMS 1 (0 dB FS) plays at `dbSpl` dB SPL.
+    void SetFullScaleLevel(double dbSpl) { m_recruitment.SetFullScaleLevel(dbSpl); }
+    // The highest sample magnitude the limiter lets through; infinity for none.
+    void SetLimiterCeiling(double peak) { m_limiter.SetCeiling(peak); }
+    const CLimiter& Limiter() const { return m_limiter; }
+
+    // Smearing from the audiogram: its degree of loss widens this ear's
+    // smearing beyond the slider's, more below than above each frequency.
+    void SetSmearingFromAudiogram(bool on);
+    bool SmearingFromAudiogram() const { return m_bSmearingFromAudiogram; }
+    // The slider's smearing, in Bark on each side, that the audiogram's adds to.
+    void BuildSmearing(double sliderHalfBark);
+    // This ear's smearing ranges while its audiogram widens them; the
+    // slider's (the block processor's table) otherwise.
+    bool OwnSmearing() const { return m_bOwnSmearing; }
+    int SmearLow(int bin) const { return m_nSmearLow[bin]; }
+    int SmearHigh(int bin) const { return m_nSmearHigh[bin]; }
+
+    // A block begins. `input` is what the sliders' stages get, `inputGain`
+    // and `highFreqGain` what they apply before the frames reach the ear;
+    // `lossy` is false while normal hearing is compared, which switches the
+    // ear's loss and smearing off.
+    void BeginBlock(const short* input, float inputGain, const float* highFreqGain, bool lossy);
+    // The block is not heard by this ear: its levels start afresh next time.
+    void SkipBlock() { m_bMeasuredBefore = false; }
+    // Whether the frames need their magnitudes for this ear's smearing.
+    bool Smears(const CSmearKernel& sliderSmear) const;
+    // A frame on the chain without a float path: measures the filters'
+    // levels if they are followed.
+    void Measure(const float* spectrum);
+    // A frame on the float path: `spectrum` (packed: float 0 DC, float 1
+    // half the sampling rate, bin k in 2k, 2k+1) before the sliders'
+    // smearing, with its magnitudes when Smears() says so; the result is
+    // added to the block at sample `at`.
+    void ProcessFrame(float* spectrum, const float* magnitudes, const CSmearKernel& sliderSmear,
+                      const float* highFreqGain, int at);
+    // The block's samples (16-bit units) after the limiter.
+    float* FinishBlock(int count);
+    CFloatOutput& Output() { return m_output; }
+
+private:
+    void UpdateSmearing();
+
+    CAudiogramStage m_stage;
+    std::optional<CAudiogram> m_activeAudiogram;
+    CRecruitmentStage m_recruitment;
+    bool m_bRecruitment = true;
+    bool m_bMeasureLevels = false;
+    bool m_bLossy = true;          // in the block now running
+    bool m_bMeasuring = false;     // in the block now running
+    bool m_bMeasuredBefore = false;
+    bool m_bSmearingFromAudiogram = false;
+    bool m_bOwnSmearing = false;
+    double m_dSliderHalfBark = 0.0;
+    int m_nSmearLow[kBins] = {};
+    int m_nSmearHigh[kBins] = {};
+    CSmearKernel m_smear;
+    CLimiter m_limiter;
+    CFloatOutput m_output;
+};
