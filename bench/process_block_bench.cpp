@@ -11,13 +11,18 @@
 
 namespace {
 
+// `audiogram` in one ear heard alone, or with `rightEar` the two ears heard
+// on their own channels, `audiogram` on the left.
 void ProcessBlockAt(benchmark::State& state, double setting, const char* audiogram = nullptr, bool recruitment = true,
-                    bool presented = false)
+                    bool presented = false, const char* rightEar = nullptr)
 {
     CSourceBank sources;
     RenderOptions options = BenchOptions(setting);
-    if (audiogram)
-        options.audiogram = {FindAudiogramPreset(audiogram)->audiogram, audiogram};
+    if (audiogram) {
+        const CAudiogram& left = FindAudiogramPreset(audiogram)->audiogram;
+        const CAudiogram& right = FindAudiogramPreset(rightEar ? rightEar : audiogram)->audiogram;
+        options.audiogram = {left, right, rightEar == nullptr, audiogram};
+    }
     options.recruitment = recruitment;
     if (presented) {
         // Speech at 80 dB SPL with full scale at 80: the limiter works on every block.
@@ -44,6 +49,12 @@ void BM_ProcessBlock_Settings0_RecruitmentS2_Presented(benchmark::State& state)
 {
     ProcessBlockAt(state, 0.0, "S2", true, true);
 }
+// Both ears, each with its own loss and recruitment: against one ear alone.
+void BM_ProcessBlock_Settings0_RecruitmentS2N3_BothEars(benchmark::State& state)
+{
+    ProcessBlockAt(state, 0.0, "S2", true, false, "N3");
+}
+void BM_ProcessBlock_Settings0_RecruitmentN3(benchmark::State& state) { ProcessBlockAt(state, 0.0, "N3", true); }
 
 }  // namespace
 
@@ -62,6 +73,14 @@ BENCHMARK(BM_ProcessBlock_Settings0_RecruitmentS2)
     ->Repetitions(15)
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_ProcessBlock_Settings0_RecruitmentS2_Presented)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_ProcessBlock_Settings0_RecruitmentN3)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_ProcessBlock_Settings0_RecruitmentS2N3_BothEars)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(15)
     ->ReportAggregatesOnly(true);

@@ -12,9 +12,6 @@
 // The high-frequency setting for which the gain curve was last built.
 extern double g_dGainCurveSetting;
 
-// Which ears are heard: each on its own channel, or one on both.
-enum class EarsHeard { Both, Left, Right };
-
 // The whole processing state of the demonstrator and the operations on it:
 // the block processor, the sliders' losses and the display analysis, with a
 // chain for each ear that carries its audiogram. The main view derives from
@@ -120,7 +117,8 @@ public:
 
     // Playback cycle. After any change of the source switches: opens the
     // player and queues four blocks when a source is on and the player is
-    // closed; stops it when none is on. `window` receives the device reports.
+    // closed; stops it when none is on. Opens it in stereo for stereo blocks,
+    // and opens it again when that changes. `window` receives the device reports.
     void ControlPlayback(IWaveOutPoster& window);
     // A buffer has finished: counts it and processes the next block. False,
     // doing nothing, for a report of an opening that has since been replaced.

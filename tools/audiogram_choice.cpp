@@ -26,26 +26,28 @@ std::string Ids(const std::vector<Listener>& listeners)
     return ids;
 }
 
-}  // namespace
+// What an argument names: a standard loss, or a listener and perhaps an ear.
+struct Named {
+    const AudiogramPreset* preset = nullptr;
+    Listener listener;
+    std::optional<Ear> ear;
+};
 
-bool ChooseAudiogram(const std::string& argument, AudiogramChoice& choice, std::string& error)
+bool ReadNamed(const std::string& option, const std::string& argument, Named& named, std::string& error)
 {
-    if (const AudiogramPreset* preset = FindAudiogramPreset(argument)) {
-        choice = {preset->audiogram, preset->name};
+    if ((named.preset = FindAudiogramPreset(argument)))
         return true;
-    }
     std::vector<std::string> parts = Split(argument, ':');
     if (parts.empty() || parts[0].empty()) {
-        error = "--audiogram needs a standard loss or a file, not '" + argument + "'";
+        error = option + " needs a standard loss or a file, not '" + argument + "'";
         return false;
     }
-    Ear ear = Ear::Right;
     if (parts.size() > 1 && (parts.back() == "left" || parts.back() == "right")) {
-        ear = parts.back() == "left" ? Ear::Left : Ear::Right;
+        named.ear = parts.back() == "left" ? Ear::Left : Ear::Right;
         parts.pop_back();
     }
     if (parts.size() > 2) {
-        error = "--audiogram takes FILE[:LISTENER][:left|right], not '" + argument + "'";
+        error = option + " takes FILE[:LISTENER][:left|right], not '" + argument + "'";
         return false;
     }
     const std::string& path = parts[0];
@@ -71,7 +73,46 @@ bool ChooseAudiogram(const std::string& argument, AudiogramChoice& choice, std::
                 ":LISTENER (" + Ids(*listeners) + ")";
         return false;
     }
-    choice = {ListenerAudiogram(*listener, ear), listener->id + (ear == Ear::Left ? ", left ear" : ", right ear")};
+    named.listener = *listener;
+    return true;
+}
+
+std::string EarLabel(const Listener& listener, Ear ear)
+{
+    return listener.id + (ear == Ear::Left ? ", left ear" : ", right ear");
+}
+
+}  // namespace
+
+bool ChooseAudiogram(const std::string& argument, AudiogramChoice& choice, std::string& error)
+{
+    Named named;
+    if (!ReadNamed("--audiogram", argument, named, error))
+        return false;
+    if (named.preset) {
+        choice = {named.preset->audiogram, named.preset->audiogram, true, named.preset->name};
+    } else if (named.ear) {
+        const CAudiogram ear = ListenerAudiogram(named.listener, *named.ear);
+        choice = {ear, ear, true, EarLabel(named.listener, *named.ear)};
+    } else {
+        choice = {ListenerAudiogram(named.listener, Ear::Left), ListenerAudiogram(named.listener, Ear::Right), false,
+                  named.listener.id};
+    }
+    return true;
+}
+
+bool ChooseEarAudiogram(const std::string& argument, Ear side, AudiogramChoice& choice, std::string& error)
+{
+    Named named;
+    const std::string option = side == Ear::Left ? "--audiogram-left" : "--audiogram-right";
+    if (!ReadNamed(option, argument, named, error))
+        return false;
+    const Ear ear = named.ear.value_or(side);
+    const std::string label = named.preset ? named.preset->name : EarLabel(named.listener, ear);
+    (side == Ear::Left ? choice.left : choice.right) =
+        named.preset ? named.preset->audiogram : ListenerAudiogram(named.listener, ear);
+    choice.oneEar = false;
+    choice.label += (choice.label.empty() ? "" : "; ") + std::string(side == Ear::Left ? "left: " : "right: ") + label;
     return true;
 }
 

@@ -41,7 +41,11 @@ void SetUpAsTheUserWould(const RenderOptions& options, CLossProcessor& processor
     processor.SetPresentationLevel(options.speechLevel);
     processor.SetRecruitment(options.recruitment);
     processor.SetAudiogramSmearing(options.smearingFromAudiogram);
-    processor.SetAudiogram(options.audiogram.audiogram ? &*options.audiogram.audiogram : nullptr);
+    const AudiogramChoice& audiogram = options.audiogram;
+    processor.SetEarAudiogram(Ear::Left, audiogram.left ? &*audiogram.left : nullptr);
+    processor.SetEarAudiogram(Ear::Right, audiogram.right ? &*audiogram.right : nullptr);
+    // One ear's loss is heard as that ear alone, as one chain.
+    processor.SetEarsHeard(options.ears.value_or(audiogram.oneEar ? EarsHeard::Left : EarsHeard::Both));
     processor.SetNormalHearing(options.normalHearing);
     for (int source = 0; source < kSourceCount; ++source)
         processor.m_bSourceOn[source] = options.sourceOn[source];

@@ -11,13 +11,15 @@
 
 const char* const kRenderUsage =
     "usage: sonafel-render [--speech F] [--music F] [--noise F] [--any-format] [--on LIST] [--loudness X]\n"
-    "                      [--highfreq X] [--resolution X] [--audiogram A] [--recruitment on|off] [--level DB]\n"
+    "                      [--highfreq X] [--resolution X] [--audiogram A | --audiogram-left A\n"
+    "                      --audiogram-right B] [--ears both|left|right] [--recruitment on|off] [--level DB]\n"
     "                      [--speech-level DB] [--smearing-from-audiogram] [--normal]\n"
     "                      [--seconds S | --blocks N] [--exact] [--float] [--bands CSV] OUTPUT.wav\n"
     "       sonafel-render --list-presets\n"
     "\n"
     "Renders what the demonstrator plays, after the sliders have been set and the sources in\n"
-    "LIST switched on, to a 44100 Hz 16-bit mono WAV file.\n"
+    "LIST switched on, to a 44100 Hz 16-bit WAV file: mono, or stereo (left ear, right ear)\n"
+    "when both ears of a listener are heard.\n"
     "  --speech F, --music F, --noise F   recordings (default sprache.wav, music.wav, noise.wav)\n"
     "  --any-format     read the recordings in any format, rate and channel count (FLAC, Ogg,\n"
     "                   MP3, WAV of any depth, ...), resampled to 44100 Hz mono\n"
@@ -25,8 +27,14 @@ const char* const kRenderUsage =
     "  --loudness X     settings from 0 (strongest loss) to 1 (no loss, the default)\n"
     "  --highfreq X\n"
     "  --resolution X\n"
-    "  --audiogram A    a measured loss on top of the sliders: a standard loss (--list-presets)\n"
-    "                   or FILE[:LISTENER][:left|right], a listeners.json file (default: right ear)\n"
+    "  --audiogram A    a measured loss on top of the sliders: a standard loss (--list-presets) or\n"
+    "                   FILE:LISTENER:left|right, one ear of a listeners.json file, heard alone\n"
+    "                   (mono); or FILE[:LISTENER], both ears of a listener (stereo)\n"
+    "  --audiogram-left A, --audiogram-right B  each ear's loss: a standard loss or a file's ear\n"
+    "                   (FILE[:LISTENER] takes that file's same ear); an ear not given hears\n"
+    "                   normally (stereo)\n"
+    "  --ears E         both (each ear on its own channel, stereo), left or right (that ear's\n"
+    "                   sound alone, mono); without an audiogram the output is always mono\n"
     "  --recruitment on|off  with an audiogram: loud sounds stay loud (on, the default) or the\n"
     "                   thresholds are a fixed attenuation (off)\n"
     "  --level DB       calibration: the dB SPL that digital RMS 1 (0 dB FS) plays at (default 100,\n"
@@ -41,7 +49,8 @@ const char* const kRenderUsage =
     "  --float          write 32-bit float samples (full scale 1): with an audiogram or a speech\n"
     "                   level, the samples before their one dithered conversion to 16 bits;\n"
     "                   otherwise the 16-bit samples, exactly\n"
-    "  --bands CSV      write each block's 23 band levels and the maximum level\n"
+    "  --bands CSV      write each block's 23 band levels and the maximum level; in stereo the\n"
+    "                   right ear's 23 band levels follow\n"
     "  --list-presets   list the standard losses and exit\n"
     "  --help, --version  show this text or the version and exit\n"
     "\n"
@@ -148,6 +157,8 @@ bool RenderOptions::*FlagNamed(const std::string& arg)
 bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& options, std::string& error)
 {
     bool lengthGiven = false;
+    bool audiogramGiven = false;
+    bool earAudiogramGiven = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         std::string value;
@@ -198,8 +209,30 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
             }
             options.speechLevel = level;
         } else if (arg == "--audiogram") {
+            if (audiogramGiven || earAudiogramGiven) {
+                error = "give --audiogram once, or --audiogram-left and --audiogram-right once each";
+                return false;
+            }
+            audiogramGiven = true;
             if (!takeValue() || !ChooseAudiogram(value, options.audiogram, error))
                 return false;
+        } else if (arg == "--audiogram-left" || arg == "--audiogram-right") {
+            const Ear side = arg == "--audiogram-left" ? Ear::Left : Ear::Right;
+            if (audiogramGiven || (side == Ear::Left ? options.audiogram.left : options.audiogram.right)) {
+                error = "give --audiogram once, or --audiogram-left and --audiogram-right once each";
+                return false;
+            }
+            earAudiogramGiven = true;
+            if (!takeValue() || !ChooseEarAudiogram(value, side, options.audiogram, error))
+                return false;
+        } else if (arg == "--ears") {
+            if (!takeValue())
+                return false;
+            if (value != "both" && value != "left" && value != "right") {
+                error = "--ears is both, left or right, not '" + value + "'";
+                return false;
+            }
+            options.ears = value == "both" ? EarsHeard::Both : value == "left" ? EarsHeard::Left : EarsHeard::Right;
         } else if (arg == "--speech" || arg == "--music" || arg == "--noise" || arg == "--bands") {
             if (!takeValue())
                 return false;

@@ -19,6 +19,7 @@ struct RenderOptions {
     bool anyFormat = false;            // recordings in any format and rate
     std::string bandsPath;             // empty: no band log
     AudiogramChoice audiogram;         // none: the sliders alone
+    std::optional<EarsHeard> ears;     // none: both for a listener's two ears, else the one ear
     bool normalHearing = false;        // all losses off, for comparison
     bool recruitment = true;           // with an audiogram: loud stays loud
     bool smearingFromAudiogram = false;

@@ -12,7 +12,6 @@
 
 #include <unistd.h>
 
-#include <array>
 #include <cstdio>
 #include <deque>
 #include <memory>
@@ -21,10 +20,11 @@
 
 namespace {
 
-using BandRow = std::array<double, CLossProcessor::kBands + 1>;
+// A block's band levels and maximum, and in stereo the right ear's levels.
+using BandRow = std::vector<double>;
 
 // Keeps every block's band levels and maximum for the band log, and its
-// float samples, when asked for, until they are played.
+// float samples (interleaved in stereo), when asked for, until they are played.
 class CBandLoggingProcessor final : public CLossProcessor {
 public:
     using CLossProcessor::CLossProcessor;
@@ -35,13 +35,19 @@ public:
 protected:
     void BlockProcessed() override
     {
-        BandRow row;
-        for (int b = 0; b < kBands; ++b)
-            row[b] = m_dBandLevel[b];
-        row[kBands] = m_dMaxLevel;
-        m_rows.push_back(row);
-        if (m_bKeepFloat && FloatBlock())
-            m_floatQueued.insert(m_floatQueued.end(), FloatBlock(), FloatBlock() + kBlockOutput);
+        BandRow row(m_dBandLevel, m_dBandLevel + kBands);
+        row.push_back(m_dMaxLevel);
+        if (Stereo())
+            row.insert(row.end(), RightBandLevel(), RightBandLevel() + kBands);
+        m_rows.push_back(std::move(row));
+        if (!m_bKeepFloat || !FloatBlock())
+            return;
+        const float* const right = FloatBlockRight();
+        for (int i = 0; i < kBlockOutput; ++i) {
+            m_floatQueued.push_back(FloatBlock()[i]);
+            if (right)
+                m_floatQueued.push_back(right[i]);
+        }
     }
 };
 
@@ -54,6 +60,7 @@ void ToFloat(CBandLoggingProcessor& processor, const short* samples, int count, 
             out[i] = static_cast<float>(samples[i] / 32768.0);
         return;
     }
+    // Both channels play at the same volume: the loudness sets both.
     const double volume = exact ? 1.0 : LeftVolume(OutputVolume()) / 65535.0;
     for (int i = 0; i < count; ++i) {
         out[i] = static_cast<float>(processor.m_floatQueued.front() * volume / 32768.0);
@@ -109,11 +116,6 @@ int Fail(const std::string& message, int status)
 
 int Render(const RenderOptions& options)
 {
-    CWavFileWriter writer(options.floatOutput ? CWavFileWriter::Format::Float32 : CWavFileWriter::Format::Pcm16);
-    std::string error;
-    if (!writer.Open(options.outputPath, error))
-        return Fail(error, 1);
-
     CSourceBank sources;
     LoadRecordings(options, sources);
 
@@ -122,19 +124,27 @@ int Render(const RenderOptions& options)
     processor->m_bKeepFloat = options.floatOutput;
     SetUpAsTheUserWould(options, *processor);
 
+    const int channels = processor->Stereo() ? 2 : 1;
+    CWavFileWriter writer(options.floatOutput ? CWavFileWriter::Format::Float32 : CWavFileWriter::Format::Pcm16,
+                          channels);
+    std::string error;
+    if (!writer.Open(options.outputPath, error))
+        return Fail(error, 1);
+
     long long written = 0;
     bool writeFailed = false;
     CProgressBar progress(options.samples);
     CRenderWaveOut device(
         [&](const short* samples, int count) {
             const long long wanted = options.samples - written;
-            const int take = wanted < count ? static_cast<int>(wanted) : count;
+            const int frames = count / channels;
+            const int take = wanted < frames ? static_cast<int>(wanted) : frames;
             if (options.floatOutput) {
-                float floats[4096];
+                float floats[2 * CLossProcessor::kBlockOutput];
                 ToFloat(*processor, samples, count, options.exact, floats);
-                writeFailed = writeFailed || !writer.Write(floats, take);
+                writeFailed = writeFailed || !writer.Write(floats, take * channels);
             } else {
-                writeFailed = writeFailed || !writer.Write(samples, take);
+                writeFailed = writeFailed || !writer.Write(samples, take * channels);
             }
             written += take;
             progress.Update(written);

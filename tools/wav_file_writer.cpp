@@ -29,17 +29,18 @@ void CWavFileWriter::MakeHeader(unsigned char* header) const
     std::memcpy(header + 8, "WAVEfmt ", 8);
     PutLittleEndian(header + 16, pcm ? 16 : 18, 4);
     PutLittleEndian(header + 20, pcm ? 1 : 3, 2);  // PCM, IEEE float
-    PutLittleEndian(header + 22, 1, 2);            // mono
+    const auto frameBytes = static_cast<std::uint32_t>(bytesPerSample * m_channels);
+    PutLittleEndian(header + 22, static_cast<std::uint32_t>(m_channels), 2);
     PutLittleEndian(header + 24, 44100, 4);
-    PutLittleEndian(header + 28, 44100 * bytesPerSample, 4);  // bytes per second
-    PutLittleEndian(header + 32, bytesPerSample, 2);          // block align
+    PutLittleEndian(header + 28, 44100 * frameBytes, 4);      // bytes per second
+    PutLittleEndian(header + 32, frameBytes, 2);              // block align
     PutLittleEndian(header + 34, 8 * bytesPerSample, 2);      // bits per sample
     unsigned char* data = header + 36;
     if (!pcm) {
         PutLittleEndian(header + 36, 0, 2);  // no extension
         std::memcpy(header + 38, "fact", 4);
         PutLittleEndian(header + 42, 4, 4);
-        PutLittleEndian(header + 46, static_cast<std::uint32_t>(m_samples), 4);
+        PutLittleEndian(header + 46, static_cast<std::uint32_t>(m_samples / m_channels), 4);  // frames
         data = header + 50;
     }
     std::memcpy(data, "data", 4);

@@ -3,14 +3,15 @@
 #include <cstdio>
 #include <string>
 
-// Writes a 44100 Hz mono WAV file, 16-bit or 32-bit float, through a
+// Writes a 44100 Hz WAV file, mono or stereo, 16-bit or 32-bit float, through a
 // temporary file beside it, so that a failed or abandoned write leaves no
 // partial file behind.
 class CWavFileWriter {
 public:
     enum class Format { Pcm16, Float32 };
 
-    explicit CWavFileWriter(Format format = Format::Pcm16) : m_format(format) {}
+    // Stereo samples come interleaved, left first.
+    explicit CWavFileWriter(Format format = Format::Pcm16, int channels = 1) : m_format(format), m_channels(channels) {}
     ~CWavFileWriter();
     CWavFileWriter(const CWavFileWriter&) = delete;
     CWavFileWriter& operator=(const CWavFileWriter&) = delete;
@@ -30,8 +31,9 @@ private:
     void MakeHeader(unsigned char* header) const;
 
     Format m_format;
+    int m_channels;
     std::string m_path;
     std::string m_tempPath;
     std::FILE* m_file = nullptr;
-    unsigned long long m_samples = 0;
+    unsigned long long m_samples = 0;  // of all channels
 };

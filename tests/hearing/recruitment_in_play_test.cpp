@@ -34,6 +34,7 @@ public:
         m_bSourceOn[0] = 1;
         g_dGainCurveSetting = -1.0;
         BuildHighFreqGain();
+        SetEarsHeard(EarsHeard::Left);  // one ear, mono
     }
 
     std::function<void(int)> onBlock = [](int) {};

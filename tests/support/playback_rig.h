@@ -28,7 +28,8 @@ struct PlaybackRig {
 };
 
 // One recording playing as speech through a processor of its own, the
-// smearing table and gain curve built for the sliders given.
+// smearing table and gain curve built for the sliders given; one ear heard,
+// as a mono chain, unless a test chooses both.
 struct SpeechChain {
     CSourceBank sources;
     CLossProcessor processor{sources};
@@ -43,6 +44,7 @@ struct SpeechChain {
         processor.BuildSmearTable();
         g_dGainCurveSetting = -1.0;  // the first build always runs
         processor.BuildHighFreqGain();
+        processor.SetEarsHeard(EarsHeard::Left);
         processor.m_bSourceOn[0] = 1;
     }
 

@@ -100,6 +100,22 @@ void WriteWavDeclaringRate(const std::filesystem::path& path, const std::vector<
 
 std::vector<short> ReadMonoWav(const std::filesystem::path& path)
 {
+    return ReadWav(path, 1);
+}
+
+void ReadStereoWav(const std::filesystem::path& path, std::vector<short>& left, std::vector<short>& right)
+{
+    const std::vector<short> samples = ReadWav(path, 2);
+    left.clear();
+    right.clear();
+    for (std::size_t i = 0; i + 1 < samples.size(); i += 2) {
+        left.push_back(samples[i]);
+        right.push_back(samples[i + 1]);
+    }
+}
+
+std::vector<short> ReadWav(const std::filesystem::path& path, int channels)
+{
     std::ifstream file(path, std::ios::binary);
     const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     std::vector<short> samples;
@@ -108,7 +124,7 @@ std::vector<short> ReadMonoWav(const std::filesystem::path& path)
         return samples;
     EXPECT_EQ(0, std::memcmp(bytes.data(), "RIFF", 4));
     EXPECT_EQ(0, std::memcmp(bytes.data() + 8, "WAVEfmt ", 8));
-    EXPECT_EQ(1, bytes[22]);                            // mono
+    EXPECT_EQ(channels, bytes[22]);
     EXPECT_EQ(44100, bytes[24] | bytes[25] << 8);       // rate
     EXPECT_EQ(16, bytes[34]);                           // bits
     EXPECT_EQ(0, std::memcmp(bytes.data() + 36, "data", 4));

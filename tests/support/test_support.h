@@ -56,6 +56,10 @@ void WriteWavDeclaringRate(const std::filesystem::path& path, const std::vector<
 // The samples of a 44.1 kHz 16-bit mono file written by WriteWav or by the
 // render tool; fails the test on anything else.
 std::vector<short> ReadMonoWav(const std::filesystem::path& path);
+// The same for a file of `channels` channels: the samples interleaved.
+std::vector<short> ReadWav(const std::filesystem::path& path, int channels);
+// A stereo file's two channels.
+void ReadStereoWav(const std::filesystem::path& path, std::vector<short>& left, std::vector<short>& right);
 
 // A new[] buffer with the given samples, as the source bank owns them.
 short* NewSamples(const std::vector<short>& samples);

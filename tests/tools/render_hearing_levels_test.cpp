@@ -164,7 +164,7 @@ TEST_F(RenderHearingLevels, TonesThroughAFlatLossComeOutAsTheLawInHearingLevelsG
     for (const Case& c : cases) {
         const std::string name = "tone" + std::to_string(static_cast<int>(c.hz)) + ".wav";
         WriteTone(name, c.hz);
-        ASSERT_EQ(Run("--speech " + name + " --seconds 3 --audiogram flat50.json --float --exact --speech-level " +
+        ASSERT_EQ(Run("--speech " + name + " --seconds 3 --audiogram flat50.json:F:right --float --exact --speech-level " +
                       std::to_string(c.in) + " out.wav"),
                   0);
         EXPECT_NEAR(100.0 + ToneLevel(Floats("out.wav"), c.hz), c.out, c.tolerance) << c.hz << " Hz at " << c.in;

@@ -88,8 +88,9 @@ TEST(RenderOptions, AudiogramsByNameOrFileEarAndListenerAndTheComparison)
     RenderOptions options;
     std::string error;
     ASSERT_TRUE(Parse({"--audiogram", "S1", "--normal", "out.wav"}, options, error)) << error;
-    ASSERT_TRUE(options.audiogram.audiogram);
-    EXPECT_EQ(options.audiogram.audiogram->LevelAt(4000), 55.0);
+    ASSERT_TRUE(options.audiogram.left && options.audiogram.right);
+    EXPECT_EQ(options.audiogram.left->LevelAt(4000), 55.0);
+    EXPECT_TRUE(options.audiogram.oneEar) << "a standard loss is one ear's, heard alone";
     EXPECT_EQ(options.audiogram.label, "S1: leichter Steilabfall");
     EXPECT_TRUE(options.normalHearing);
 
@@ -97,22 +98,51 @@ TEST(RenderOptions, AudiogramsByNameOrFileEarAndListenerAndTheComparison)
     const std::string file = dir.Path("listeners.json").string();
     std::ofstream(file) << R"({"L1": {"audiogram_cfs": [500, 4000], "audiogram_levels_l": [10, 70],
                                       "audiogram_levels_r": [20, 80]}})";
-    RenderOptions right;
-    ASSERT_TRUE(Parse({("--audiogram=" + file).c_str(), "out.wav"}, right, error)) << error;
-    EXPECT_EQ(right.audiogram.audiogram->LevelAt(4000), 80.0) << "the right ear by default";
-    EXPECT_EQ(right.audiogram.label, "L1, right ear");
+    RenderOptions both;
+    ASSERT_TRUE(Parse({("--audiogram=" + file).c_str(), "out.wav"}, both, error)) << error;
+    EXPECT_EQ(both.audiogram.left->LevelAt(4000), 70.0) << "a listener brings both ears";
+    EXPECT_EQ(both.audiogram.right->LevelAt(4000), 80.0);
+    EXPECT_FALSE(both.audiogram.oneEar);
+    EXPECT_EQ(both.audiogram.label, "L1");
     RenderOptions left;
     ASSERT_TRUE(Parse({"--audiogram", (file + ":L1:left").c_str(), "out.wav"}, left, error)) << error;
-    EXPECT_EQ(left.audiogram.audiogram->LevelAt(500), 10.0);
+    EXPECT_EQ(left.audiogram.left->LevelAt(500), 10.0);
+    EXPECT_EQ(left.audiogram.right->LevelAt(500), 10.0) << "one ear named: its loss alone";
+    EXPECT_TRUE(left.audiogram.oneEar);
+    EXPECT_EQ(left.audiogram.label, "L1, left ear");
     RenderOptions leftOnly;
     ASSERT_TRUE(Parse({"--audiogram", (file + ":left").c_str(), "out.wav"}, leftOnly, error)) << error;
-    EXPECT_EQ(leftOnly.audiogram.audiogram->LevelAt(500), 10.0);
+    EXPECT_EQ(leftOnly.audiogram.left->LevelAt(500), 10.0);
+
+    // Each ear its own: a standard loss on one side, a file's ear on the
+    // other; a file without an ear named gives its same side.
+    RenderOptions sides;
+    ASSERT_TRUE(Parse({"--audiogram-right", "S2", "--audiogram-left", file.c_str(), "--ears", "right", "out.wav"},
+                      sides, error))
+        << error;
+    EXPECT_EQ(sides.audiogram.left->LevelAt(4000), 70.0);
+    EXPECT_EQ(sides.audiogram.right->LevelAt(4000), 95.0) << "S2 at 4 kHz";
+    EXPECT_FALSE(sides.audiogram.oneEar);
+    EXPECT_EQ(sides.ears, EarsHeard::Right);
+    RenderOptions crossed;
+    ASSERT_TRUE(Parse({"--audiogram-left", (file + ":right").c_str(), "out.wav"}, crossed, error)) << error;
+    EXPECT_EQ(crossed.audiogram.left->LevelAt(4000), 80.0) << "the ear named wins";
+    EXPECT_FALSE(crossed.audiogram.right) << "the other ear hears normally";
+    EXPECT_FALSE(crossed.ears);
 
     RenderOptions bad;
     EXPECT_FALSE(Parse({"--audiogram", (file + ":L1:left:x").c_str(), "out.wav"}, bad, error));
     EXPECT_EQ(error, "--audiogram takes FILE[:LISTENER][:left|right], not '" + file + ":L1:left:x'");
     EXPECT_FALSE(Parse({"--audiogram", "", "out.wav"}, bad, error));
     EXPECT_EQ(error, "--audiogram needs a standard loss or a file, not ''");
+    RenderOptions twice;
+    EXPECT_FALSE(Parse({"--audiogram", "S1", "--audiogram-left", "S2", "out.wav"}, twice, error));
+    EXPECT_EQ(error, "give --audiogram once, or --audiogram-left and --audiogram-right once each");
+    RenderOptions sameSide;
+    EXPECT_FALSE(Parse({"--audiogram-left", "S1", "--audiogram-left", "S2", "out.wav"}, sameSide, error));
+    RenderOptions earsWrong;
+    EXPECT_FALSE(Parse({"--ears", "middle", "out.wav"}, earsWrong, error));
+    EXPECT_EQ(error, "--ears is both, left or right, not 'middle'");
 
     RenderOptions calibrated;
     ASSERT_TRUE(Parse({"--level", "94", "--speech-level", "65", "--recruitment", "off", "--smearing-from-audiogram",

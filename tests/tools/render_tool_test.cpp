@@ -281,7 +281,7 @@ TEST_F(RenderTool, RecruitmentKeepsLoudTonesLoudAndAFixedAttenuationDoesNot)
     const auto levelOut = [&](double levelIn, const char* recruitment) {
         const double fullScale = levelIn - belowFullScale;
         const std::string out = std::string("out-") + recruitment + std::to_string(static_cast<int>(levelIn)) + ".wav";
-        EXPECT_EQ(Run("--speech tone.wav --seconds 2 --audiogram hl50.json --recruitment " + std::string(recruitment) +
+        EXPECT_EQ(Run("--speech tone.wav --seconds 2 --audiogram hl50.json:F:right --recruitment " + std::string(recruitment) +
                       " --level " + std::to_string(fullScale) + " " + out),
                   0);
         const std::vector<short> samples = ReadMonoWav(dir.Path(out));
@@ -312,7 +312,7 @@ TEST_F(RenderTool, ATonesOnsetThroughRecruitmentOvershootsByLessThan3Decibels)
     std::ofstream(dir.Path("hl50.json")) << R"({"F": {"audiogram_cfs": [1000], "audiogram_levels_l": [50],
         "audiogram_levels_r": [50]}})";
     const double fullScale = 80 - 20 * std::log10(15000 / std::sqrt(2.0) / 32768);
-    ASSERT_EQ(Run("--speech onset.wav --seconds 1.9 --audiogram hl50.json --level " + std::to_string(fullScale) +
+    ASSERT_EQ(Run("--speech onset.wav --seconds 1.9 --audiogram hl50.json:F:right --level " + std::to_string(fullScale) +
                   " onset-out.wav"),
               0);
     const std::vector<short> out = ReadMonoWav(dir.Path("onset-out.wav"));
