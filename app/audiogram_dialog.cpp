@@ -1,5 +1,8 @@
 #include "audiogram_dialog.h"
 
+#include "audiogram_presets.h"
+#include "audiogram_print.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -9,6 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QDate>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -39,8 +45,9 @@ QString HzText(double hz)
 
 }  // namespace
 
-CAudiogramDialog::CAudiogramDialog(const Listener& start, Ear heard, QWidget* parent)
+CAudiogramDialog::CAudiogramDialog(const Listener& start, Ear edited, QWidget* parent)
     : QDialog(parent), m_listener(start), m_chart(new CAudiogramChart), m_ear(new QComboBox),
+      m_standardLoss(new QComboBox),
       m_name(new QLineEdit(QString::fromStdString(start.name))), m_fieldGrid(new QGridLayout),
       m_frequency(new QComboBox), m_add(new QPushButton(QStringLiteral("Hinzufügen"))),
       m_remove(new QPushButton(QStringLiteral("Entfernen"))), m_refusal(new QLabel)
@@ -48,14 +55,32 @@ CAudiogramDialog::CAudiogramDialog(const Listener& start, Ear heard, QWidget* pa
     setWindowTitle(QStringLiteral("Audiogramm"));
     m_ear->addItem(QStringLiteral("Rechtes Ohr (O, rot)"));
     m_ear->addItem(QStringLiteral("Linkes Ohr (X, blau)"));
-    m_ear->setCurrentIndex(heard == Ear::Left ? 1 : 0);
+    m_ear->setCurrentIndex(edited == Ear::Left ? 1 : 0);
+    m_ear->setAccessibleName(QStringLiteral("Bearbeitetes Ohr"));
+    auto* const copy = new QPushButton(QStringLiteral("Beide Ohren gleich"));
+    copy->setToolTip(QStringLiteral("Das andere Ohr erhält die Werte des bearbeiteten Ohrs."));
+    connect(copy, &QPushButton::clicked, this, [this] { CopyToOtherEar(); });
 
     auto* const earRow = new QHBoxLayout;
     earRow->addWidget(new QLabel(QStringLiteral("Name:")));
     earRow->addWidget(m_name, 1);
     earRow->addSpacing(20);
-    earRow->addWidget(new QLabel(QStringLiteral("Gehört wird das:")));
+    earRow->addWidget(new QLabel(QStringLiteral("Ohr bearbeiten:")));
     earRow->addWidget(m_ear);
+    earRow->addWidget(copy);
+
+    for (const AudiogramPreset& preset : AudiogramPresets())
+        m_standardLoss->addItem(QString::fromStdString(preset.name), QString::fromStdString(preset.key));
+    m_standardLoss->setAccessibleName(QStringLiteral("Standardverlust"));
+    auto* const take = new QPushButton(QStringLiteral("Für dieses Ohr übernehmen"));
+    connect(take, &QPushButton::clicked, this, [this] {
+        if (const AudiogramPreset* preset = FindAudiogramPreset(m_standardLoss->currentData().toString().toStdString()))
+            TakeStandardLoss(preset->audiogram);
+    });
+    auto* const standardRow = new QHBoxLayout;
+    standardRow->addWidget(new QLabel(QStringLiteral("Standardverlust:")));
+    standardRow->addWidget(m_standardLoss, 1);
+    standardRow->addWidget(take);
 
     auto* const frequencyRow = new QHBoxLayout;
     frequencyRow->addWidget(new QLabel(QStringLiteral("Frequenz:")));
@@ -80,8 +105,10 @@ CAudiogramDialog::CAudiogramDialog(const Listener& start, Ear heard, QWidget* pa
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Abbrechen"));
     QPushButton* const importButton = buttons->addButton(QStringLiteral("Importieren…"), QDialogButtonBox::ActionRole);
     QPushButton* const exportButton = buttons->addButton(QStringLiteral("Exportieren…"), QDialogButtonBox::ActionRole);
+    QPushButton* const printButton = buttons->addButton(QStringLiteral("Drucken…"), QDialogButtonBox::ActionRole);
     connect(importButton, &QPushButton::clicked, this, [this] { Import(); });
     connect(exportButton, &QPushButton::clicked, this, [this] { Export(); });
+    connect(printButton, &QPushButton::clicked, this, [this] { Print(); });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -91,6 +118,7 @@ CAudiogramDialog::CAudiogramDialog(const Listener& start, Ear heard, QWidget* pa
     layout->addLayout(m_fieldGrid);
     layout->addWidget(m_refusal);
     layout->addLayout(frequencyRow);
+    layout->addLayout(standardRow);
     layout->addWidget(buttons);
     BuildFields();
 }
@@ -116,7 +144,7 @@ void CAudiogramDialog::BuildFields()
         field->SetRefusalHandler([this](const QString& reason) { m_refusal->setText(reason); });
         connect(field, &QDoubleSpinBox::valueChanged, this, [this, i](double level) {
             Shown()[i] = level;
-            m_chart->SetEar(m_ear->currentIndex() == 0, m_listener.hz, Shown());
+            m_chart->SetEars(m_listener.hz, m_listener.left, m_listener.right, EditedEar());
         });
         m_fieldWidgets.push_back(label);
         m_fieldWidgets.push_back(field);
@@ -141,7 +169,27 @@ void CAudiogramDialog::ShowEar()
         const QSignalBlocker quiet(m_fields[i]);
         m_fields[i]->SetLevel(Shown()[i]);
     }
-    m_chart->SetEar(m_ear->currentIndex() == 0, m_listener.hz, Shown());
+    m_chart->SetEars(m_listener.hz, m_listener.left, m_listener.right, EditedEar());
+}
+
+void CAudiogramDialog::CopyToOtherEar()
+{
+    (EditedEar() == Ear::Left ? m_listener.right : m_listener.left) = Shown();
+    ShowEar();
+}
+
+void CAudiogramDialog::TakeStandardLoss(const CAudiogram& loss)
+{
+    bool added = false;
+    for (const AudiogramPoint& point : loss.Points())
+        added = InsertFrequency(point.hz) || added;
+    // The loss's own values, also where they lie between the 5 dB steps.
+    for (std::size_t i = 0; i < m_listener.hz.size(); ++i)
+        Shown()[i] = loss.LevelAt(m_listener.hz[i]);
+    if (added)
+        BuildFields();
+    else
+        ShowEar();
 }
 
 void CAudiogramDialog::OfferFrequencies()
@@ -167,9 +215,15 @@ void CAudiogramDialog::OfferFrequencies()
 
 void CAudiogramDialog::AddFrequency(double hz)
 {
+    if (InsertFrequency(hz))
+        BuildFields();
+}
+
+bool CAudiogramDialog::InsertFrequency(double hz)
+{
     const auto at = std::lower_bound(m_listener.hz.begin(), m_listener.hz.end(), hz);
     if ((at != m_listener.hz.end() && *at == hz) || m_listener.hz.size() >= kMaxAudiogramFrequencies)
-        return;
+        return false;
     const std::size_t index = static_cast<std::size_t>(at - m_listener.hz.begin());
     // A new frequency starts where the lines between its neighbours run, on the 5 dB grid.
     for (const Ear ear : {Ear::Left, Ear::Right}) {
@@ -179,7 +233,7 @@ void CAudiogramDialog::AddFrequency(double hz)
                       std::round(between / CAudiogramChart::kStep) * CAudiogramChart::kStep);
     }
     m_listener.hz.insert(at, hz);
-    BuildFields();
+    return true;
 }
 
 void CAudiogramDialog::RemoveFrequency(double hz)
@@ -215,7 +269,7 @@ Listener CAudiogramDialog::Entered() const
     return listener;
 }
 
-Ear CAudiogramDialog::HeardEar() const
+Ear CAudiogramDialog::EditedEar() const
 {
     return m_ear->currentIndex() == 1 ? Ear::Left : Ear::Right;
 }
@@ -262,6 +316,18 @@ void CAudiogramDialog::Export()
                                                       QStringLiteral("audiogramm.json"), kFileFilter);
     if (!path.isEmpty())
         ExportTo(path);
+}
+
+void CAudiogramDialog::Print()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Audiogramm ") + DisplayName());
+    QPrintDialog choice(&printer, this);
+    choice.setWindowTitle(QStringLiteral("Audiogramm drucken"));
+    if (choice.exec() != QDialog::Accepted)
+        return;
+    if (!PrintAudiogram(printer, Entered(), QDate::currentDate()))
+        Warn(QStringLiteral("Das Audiogramm konnte nicht gedruckt werden: der Drucker nimmt nichts an."));
 }
 
 void CAudiogramDialog::Warn(const QString& text)

@@ -16,22 +16,29 @@ class QLineEdit;
 class QPushButton;
 
 // "Audiogramm…": both ears' thresholds at the audiogram's own frequencies,
-// one ear shown at a time and that one heard; dragged on the chart or typed
-// in the row of fields; frequencies added or removed; imported from and
-// exported to listener files, which keep their frequencies, values, id and
-// name. Nothing is applied before OK: the caller reads the result after
-// exec().
+// both on the chart, one edited at a time: dragged on the chart or typed in
+// the row of fields, taken from a standard loss, or copied to the other ear;
+// frequencies added or removed; imported from and exported to listener
+// files, which keep their frequencies, values, id and name; printed with
+// the name and the date. Nothing is applied before OK: the caller reads the
+// result after exec().
 class CAudiogramDialog : public QDialog {
 public:
     // Picks one of several listeners in a file; -1 when the user declines.
     using ListenerChooser = std::function<int(const std::vector<Listener>&)>;
 
-    CAudiogramDialog(const Listener& start, Ear heard, QWidget* parent = nullptr);
+    CAudiogramDialog(const Listener& start, Ear edited, QWidget* parent = nullptr);
 
     // Both ears as entered, at the audiogram's frequencies, with its id and
     // the name as typed.
     Listener Entered() const;
-    Ear HeardEar() const;
+    Ear EditedEar() const;
+
+    // "Beide Ohren gleich": the other ear takes the edited ear's thresholds.
+    void CopyToOtherEar();
+    // The edited ear takes a standard loss; its frequencies join the
+    // audiogram's, where the other ear takes the level between its neighbours.
+    void TakeStandardLoss(const CAudiogram& loss);
 
     // Takes both ears of a listener in a file (asking `choose` when it holds
     // several); false, with a message naming the file, when it cannot be used.
@@ -42,6 +49,7 @@ public:
     int FieldCount() const { return static_cast<int>(m_fields.size()); }
     CHearingLevelField& Field(int point) { return *m_fields[point]; }
     QComboBox& EarChoice() { return *m_ear; }
+    QComboBox& StandardLossChoice() { return *m_standardLoss; }
     QLineEdit& NameEdit() { return *m_name; }
     QComboBox& FrequencyChoice() { return *m_frequency; }
     QPushButton& AddFrequencyButton() { return *m_add; }
@@ -57,14 +65,19 @@ private:
     void BuildFields();
     void OfferFrequencies();
     void AddFrequency(double hz);
+    // Inserts a frequency into both ears at the level between its neighbours;
+    // false when it is there already or no more fit.
+    bool InsertFrequency(double hz);
     void RemoveFrequency(double hz);
     void Import();
     void Export();
+    void Print();
     void Warn(const QString& text);
 
     Listener m_listener;
     CAudiogramChart* m_chart;
     QComboBox* m_ear;
+    QComboBox* m_standardLoss;
     QLineEdit* m_name;
     QGridLayout* m_fieldGrid;
     std::vector<QWidget*> m_fieldWidgets;  // the labels and fields of the row, rebuilt with the frequencies

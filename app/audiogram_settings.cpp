@@ -5,7 +5,8 @@
 namespace {
 
 const QString kListenerKey = QStringLiteral("audiogram/listener");
-const QString kEarKey = QStringLiteral("audiogram/heard");
+const QString kEarKey = QStringLiteral("audiogram/edited");
+const QString kEarsHeardKey = QStringLiteral("hearing/ears");
 
 }  // namespace
 
@@ -32,5 +33,22 @@ void SaveLastAudiogram(const StoredAudiogram& stored)
 {
     QSettings settings;
     settings.setValue(kListenerKey, QString::fromStdString(ListenerFileText(stored.listener)));
-    settings.setValue(kEarKey, stored.heard == Ear::Left ? QStringLiteral("left") : QStringLiteral("right"));
+    settings.setValue(kEarKey, stored.edited == Ear::Left ? QStringLiteral("left") : QStringLiteral("right"));
+}
+
+EarsHeard LoadEarsHeard()
+{
+    const QString stored = QSettings().value(kEarsHeardKey).toString();
+    if (stored == QLatin1String("left"))
+        return EarsHeard::Left;
+    if (stored == QLatin1String("right"))
+        return EarsHeard::Right;
+    return EarsHeard::Both;
+}
+
+void SaveEarsHeard(EarsHeard ears)
+{
+    QSettings().setValue(kEarsHeardKey, ears == EarsHeard::Left    ? QStringLiteral("left")
+                                        : ears == EarsHeard::Right ? QStringLiteral("right")
+                                                                   : QStringLiteral("both"));
 }

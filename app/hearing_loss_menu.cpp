@@ -56,9 +56,24 @@ CHearingLossMenu::CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget*
         m_choices->addAction(choice);
         const AudiogramPreset* const chosen = &preset;
         connect(choice, &QAction::triggered, this, [this, chosen] {
-            UseAudiogram(&chosen->audiogram, QString::fromStdString(chosen->name), PresetListener(*chosen));
+            UseAudiogram(&chosen->audiogram, &chosen->audiogram, QString::fromStdString(chosen->name),
+                         PresetListener(*chosen));
         });
     }
+    menu->addSeparator();
+
+    auto* const ears = new QActionGroup(this);
+    const QString earNames[3] = {QStringLiteral("&Beide Ohren"), QStringLiteral("Nur &links"),
+                                 QStringLiteral("Nur &rechts")};
+    const EarsHeard heard = LoadEarsHeard();
+    for (int e = 0; e < 3; ++e) {
+        m_earsHeard[e] = menu->addAction(earNames[e]);
+        m_earsHeard[e]->setCheckable(true);
+        m_earsHeard[e]->setChecked(static_cast<int>(heard) == e);
+        ears->addAction(m_earsHeard[e]);
+        connect(m_earsHeard[e], &QAction::triggered, this, [this, e] { HearEars(static_cast<EarsHeard>(e)); });
+    }
+    m_view.SetEarsHeard(heard);
     menu->addSeparator();
 
     m_normalHearing = menu->addAction(QStringLiteral("&Normal hören (Vergleich)"));
@@ -74,7 +89,7 @@ CHearingLossMenu::CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget*
     connect(none, &QAction::triggered, this, [this] {
         if (QAction* checked = m_choices->checkedAction())
             checked->setChecked(false);
-        UseAudiogram(nullptr, QString());
+        UseAudiogram(nullptr, nullptr, QString());
     });
     menu->addSeparator();
 
@@ -122,13 +137,28 @@ void CHearingLossMenu::SetListeningLevel()
     UseListeningLevel(dialog.Result());
 }
 
-void CHearingLossMenu::UseAudiogram(const CAudiogram* audiogram, const QString& name,
+void CHearingLossMenu::UseAudiogram(const CAudiogram* left, const CAudiogram* right, const QString& name,
                                     const std::optional<StoredAudiogram>& listener)
 {
-    m_active = audiogram ? listener : std::nullopt;
+    m_active = left || right ? listener : std::nullopt;
     m_normalHearing->setChecked(false);
-    m_view.SetAudiogram(audiogram);
+    m_view.SetEarAudiogram(Ear::Left, left);
+    m_view.SetEarAudiogram(Ear::Right, right);
     m_view.SetAudiogramName(name);
+    FollowEars();
+}
+
+void CHearingLossMenu::HearEars(EarsHeard ears)
+{
+    m_earsHeard[static_cast<int>(ears)]->setChecked(true);
+    SaveEarsHeard(ears);
+    m_view.SetEarsHeard(ears);
+    FollowEars();
+}
+
+void CHearingLossMenu::FollowEars()
+{
+    m_view.ControlPlayback(m_view.Poster());
     m_view.update();
 }
 
@@ -151,16 +181,14 @@ void CHearingLossMenu::EnterAudiogram()
                              QStringLiteral("Das zuletzt eingegebene Audiogramm ist in den Einstellungen beschädigt "
                                             "und wird nicht verwendet (%1).")
                                  .arg(QString::fromStdString(damage)));
-    CAudiogramDialog dialog(start.listener, start.heard, m_dialogParent);
+    CAudiogramDialog dialog(start.listener, start.edited, m_dialogParent);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const StoredAudiogram entered{dialog.Entered(), dialog.HeardEar()};
+    const StoredAudiogram entered{dialog.Entered(), dialog.EditedEar()};
     SaveLastAudiogram(entered);
     if (QAction* checked = m_choices->checkedAction())
         checked->setChecked(false);
-    const CAudiogram audiogram = ListenerAudiogram(entered.listener, entered.heard);
-    UseAudiogram(&audiogram,
-                 dialog.DisplayName() + (entered.heard == Ear::Left ? QStringLiteral(", linkes Ohr")
-                                                                    : QStringLiteral(", rechtes Ohr")),
-                 entered);
+    const CAudiogram left = ListenerAudiogram(entered.listener, Ear::Left);
+    const CAudiogram right = ListenerAudiogram(entered.listener, Ear::Right);
+    UseAudiogram(&left, &right, dialog.DisplayName(), entered);
 }

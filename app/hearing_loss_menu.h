@@ -12,9 +12,10 @@ class QAction;
 class QActionGroup;
 class QMenuBar;
 
-// The "Hörverlust" menu: the audiogram dialog, the standard losses, the
-// comparison with normal hearing (space bar) and back to the sliders alone.
-// Every choice acts on the view from its next processed block.
+// The "Hörverlust" menu: the audiogram dialog, the standard losses (in both
+// ears), how the ears are heard, the comparison with normal hearing (space
+// bar) and back to the sliders alone. Every choice acts on the view from
+// its next processed block.
 class CHearingLossMenu : public QObject {
 public:
     CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget* dialogParent);
@@ -22,21 +23,28 @@ public:
     // Opens the dialog with the active audiogram (a standard loss or one
     // entered), else the last one entered; OK applies it.
     void EnterAudiogram();
-    // Makes an audiogram active (null: none), as `listener`'s ear, named
-    // `name` in the view; the comparison with normal hearing ends, so that
-    // the choice is heard.
-    void UseAudiogram(const CAudiogram* audiogram, const QString& name,
+    // Makes each ear's audiogram active (null: none), as `listener`'s ears,
+    // named `name` in the view; the comparison with normal hearing ends, so
+    // that the choice is heard.
+    void UseAudiogram(const CAudiogram* left, const CAudiogram* right, const QString& name,
                       const std::optional<StoredAudiogram>& listener = std::nullopt);
+    // "Beide Ohren", "Nur links" or "Nur rechts"; kept in the settings.
+    void HearEars(EarsHeard ears);
 
     // Opens "Wiedergabepegel…"; OK applies and stores the listening level.
     void SetListeningLevel();
     void UseListeningLevel(const ListeningLevel& level);
 
 private:
+    // After a change of the ears heard or their audiograms: the player
+    // starts again if the sound changes between one channel and two.
+    void FollowEars();
+
     CChildView& m_view;
     QWidget* m_dialogParent;
     QActionGroup* m_choices;
     QAction* m_normalHearing;
     QAction* m_splDisplay;
+    QAction* m_earsHeard[3];  // in the order of EarsHeard
     std::optional<StoredAudiogram> m_active;  // the active audiogram, as the dialog opens with it
 };

@@ -2,6 +2,20 @@
 
 #include "output_volume.h"
 
+bool CPlayingStream::NextSample(short& sample)
+{
+    CBufferQueue::Buffer buffer;
+    if (!m_queue.Front(buffer))
+        return false;
+    sample = buffer.samples[m_offset];
+    if (++m_offset == buffer.count) {
+        m_offset = 0;
+        m_queue.Pop();
+        m_finished.fetch_add(1, std::memory_order_release);
+    }
+    return true;
+}
+
 void CPlayingStream::Play(short* output, unsigned long frames)
 {
     const std::uint32_t volume = OutputVolume();
@@ -10,14 +24,13 @@ void CPlayingStream::Play(short* output, unsigned long frames)
     const bool givenUp = m_givenUp.load(std::memory_order_acquire);
     for (unsigned long frame = 0; frame < frames; ++frame) {
         short sample = 0;
-        CBufferQueue::Buffer buffer;
-        if (!givenUp && m_queue.Front(buffer)) {
-            sample = buffer.samples[m_offset];
-            if (++m_offset == buffer.count) {
-                m_offset = 0;
-                m_queue.Pop();
-                m_finished.fetch_add(1, std::memory_order_release);
-            }
+        short rightSample = 0;
+        const bool playing = !givenUp && NextSample(sample);
+        if (playing) {
+            rightSample = sample;
+            // A stereo buffer holds whole frames, so its right sample follows.
+            if (m_sourceChannels == 2)
+                NextSample(rightSample);
             m_silentFrames.store(0, std::memory_order_relaxed);
         } else {
             m_silentFrames.fetch_add(1, std::memory_order_relaxed);
@@ -26,7 +39,7 @@ void CPlayingStream::Play(short* output, unsigned long frames)
             output[frame] = ScaleByVolume(sample, left);
         } else {
             output[2 * frame] = ScaleByVolume(sample, left);
-            output[2 * frame + 1] = ScaleByVolume(sample, right);
+            output[2 * frame + 1] = ScaleByVolume(rightSample, right);
         }
     }
 }

@@ -9,11 +9,17 @@
 // stream that plays it, also when a stalled stream outlives its device.
 class CPlayingStream {
 public:
-    explicit CPlayingStream(int channels) : m_channels(channels) {}
+    // `channels` the device plays, `sourceChannels` the buffers hold (1, or
+    // 2 for interleaved stereo on a stereo device).
+    explicit CPlayingStream(int channels, int sourceChannels = 1)
+        : m_channels(channels), m_sourceChannels(sourceChannels)
+    {
+    }
 
     // Fills `frames` frames of 16-bit output, `Channels()` samples each, from
-    // the queued buffers at the process-wide output volume; silence when none
-    // is queued or the stream has been given up.
+    // the queued buffers at the process-wide output volume: a mono buffer's
+    // sample on every channel, a stereo buffer's left and right on their
+    // own; silence when none is queued or the stream has been given up.
     void Play(short* output, unsigned long frames);
 
     int Channels() const { return m_channels; }
@@ -34,7 +40,11 @@ public:
     void GiveUp() { m_givenUp.store(true, std::memory_order_release); }
 
 private:
+    // The next sample of the queued buffers, or false when none is queued.
+    bool NextSample(short& sample);
+
     const int m_channels;
+    const int m_sourceChannels;
     CBufferQueue m_queue;
     int m_offset = 0;                     // samples of the front buffer played (callback only)
     std::atomic<int> m_finished{0};       // buffers played to the end

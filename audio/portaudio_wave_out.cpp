@@ -86,11 +86,15 @@ bool CPortAudioWaveOut::Open(const WaveOutFormat& format, IWaveOutPoster& poster
     parameters.suggestedLatency = info ? info->defaultHighOutputLatency : 0.1;
     PaStream* stream = nullptr;
     std::shared_ptr<CPlayingStream> playing;
+    // Mono sound plays on a mono device, or on both channels of a stereo
+    // one; stereo sound needs a stereo device.
     for (int channels : {1, 2}) {
+        if (channels < format.channels)
+            continue;
         parameters.channelCount = channels;
         if (Pa_IsFormatSupported(nullptr, &parameters, format.samplesPerSecond) != paFormatIsSupported)
             continue;
-        playing = std::make_shared<CPlayingStream>(channels);
+        playing = std::make_shared<CPlayingStream>(channels, format.channels);
         if (Pa_OpenStream(&stream, nullptr, &parameters, format.samplesPerSecond, paFramesPerBufferUnspecified,
                           paNoFlag, StreamCallback, playing.get()) == paNoError)
             break;

@@ -9,9 +9,10 @@
 #include <mutex>
 #include <thread>
 
-// The system's default sound output through PortAudio: mono 16-bit where the
-// device takes it, otherwise stereo with the sample on both channels, with
-// the process-wide output volume applied. The sound callback only reads the
+// The system's default sound output through PortAudio: mono 16-bit sound
+// where the device takes it, otherwise stereo with the sample on both
+// channels; stereo sound (the two ears) on a stereo device, each channel its
+// own; with the process-wide output volume applied. The sound callback only reads the
 // queue and counts finished buffers; a thread of the device's own reports
 // them to the poster. Stopping the stream never holds the caller long: a
 // stream that a stalled sound server keeps from stopping is given up, and the

@@ -112,6 +112,8 @@ public:
     // RightBandLevel() the right ear's.
     void AnalyseDisplaySpectrum(const short* samples);
     const double* RightBandLevel() const { return m_dBandLevelRight; }
+    // Whether the last block was stereo, its band levels those of both ears.
+    bool StereoBlock() const { return m_bStereoBlock; }
     double BandLevel(const float* magnitudes, int lo, int hi);
     static double SafeLog10(double x);
 

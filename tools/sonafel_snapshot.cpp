@@ -1,6 +1,7 @@
 // sonafel-snapshot: the main view as a user sees it, after the sliders have
 // been set and the sources played for a while, written to a PNG file. Takes
-// the options of sonafel-render; the output is the picture of a 1020 x 700
+// the options of sonafel-render, and --spl-display for the spectrum in dB
+// SPL (calibrated by --level); the output is the picture of a 1020 x 700
 // view. Runs without a display.
 
 #include "child_view.h"
@@ -13,15 +14,27 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 int main(int argc, char** argv)
 {
+    // The view's own option; the rest are the render tool's.
+    bool splDisplay = false;
+    std::vector<const char*> renderArguments;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--spl-display") == 0)
+            splDisplay = true;
+        else
+            renderArguments.push_back(argv[i]);
+    }
     RenderOptions options;
     std::string error;
-    if (!ParseRenderOptions(argc, argv, options, error) || options.help) {
+    if (!ParseRenderOptions(static_cast<int>(renderArguments.size()), renderArguments.data(), options, error) ||
+        options.help) {
         std::fprintf(stderr, "%s%s\n%s", error.empty() ? "" : "sonafel-snapshot: ", error.c_str(),
-                     "usage: sonafel-snapshot [sonafel-render's options] OUTPUT.png\n");
+                     "usage: sonafel-snapshot [--spl-display] [sonafel-render's options] OUTPUT.png\n");
         return options.help ? 0 : 2;
     }
     if (!std::getenv("QT_QPA_PLATFORM"))
@@ -35,9 +48,12 @@ int main(int argc, char** argv)
     view.resize(1020, 700);
     SetUpAsTheUserWould(options, view);
     view.SetAudiogramName(QString::fromStdString(options.audiogram.label));
+    view.SetSplDisplay(splDisplay);
+    view.SetCalibrated(splDisplay);
 
     long long played = 0;
-    CRenderWaveOut device([&](const short*, int count) { played += count; }, false);
+    const int channels = view.Stereo() ? 2 : 1;
+    CRenderWaveOut device([&](const short*, int count) { played += count / channels; }, false);
     RunOfflinePlayback(view, device, [&] { return played >= options.samples; });
     QImage image(view.size(), QImage::Format_RGB32);
     view.render(&image);

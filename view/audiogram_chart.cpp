@@ -54,66 +54,92 @@ CAudiogramChart::CAudiogramChart(QWidget* parent) : QWidget(parent)
 
 QRectF CAudiogramChart::Plot() const
 {
-    return QRectF(60, 30, width() - 90, height() - 56);
+    return PlotIn(QRectF(rect()));
 }
 
-void CAudiogramChart::SetEar(bool right, std::vector<double> hz, std::vector<double> levels)
+QRectF CAudiogramChart::PlotIn(const QRectF& area)
 {
-    m_right = right;
+    return QRectF(area.left() + 60, area.top() + 30, area.width() - 90, area.height() - 56);
+}
+
+void CAudiogramChart::SetEars(std::vector<double> hz, std::vector<double> left, std::vector<double> right, Ear edited)
+{
     m_hz = std::move(hz);
-    m_levels = std::move(levels);
+    m_left = std::move(left);
+    m_right = std::move(right);
+    m_edited = edited;
     update();
 }
 
 void CAudiogramChart::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::white);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    const QRectF plot = Plot();
+    Draw(painter, QRectF(rect()), m_hz, m_left, m_right, m_edited);
+}
 
-    painter.setPen(QColor(200, 200, 200));
+void CAudiogramChart::Draw(QPainter& painter, const QRectF& area, const std::vector<double>& hz,
+                           const std::vector<double>& left, const std::vector<double>& right, Ear edited)
+{
+    painter.save();
+    painter.fillRect(area, Qt::white);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    const QRectF plot = PlotIn(area);
+
+    const QPen grid(QColor(200, 200, 200));
+    painter.setPen(grid);
     for (int level = kTopLevel; level <= kBottomLevel; level += 10) {
         const double y = YForLevel(level, plot);
         painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
         painter.setPen(Qt::black);
-        painter.drawText(QRectF(0, y - 10, plot.left() - 8, 20), Qt::AlignRight | Qt::AlignVCenter,
-                         QString::number(level));
-        painter.setPen(QColor(200, 200, 200));
+        painter.drawText(QRectF(area.left(), y - 10, plot.left() - area.left() - 8, 20),
+                         Qt::AlignRight | Qt::AlignVCenter, QString::number(level));
+        painter.setPen(grid);
     }
-    for (double hz : kHz) {
-        const double x = XForHz(hz, plot);
+    for (double gridHz : kHz) {
+        const double x = XForHz(gridHz, plot);
         painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
         painter.setPen(Qt::black);
-        const QString label = hz < 1000 ? QString::number(hz) : QString::number(hz / 1000) + QStringLiteral("k");
-        painter.drawText(QRectF(x - 30, 4, 60, 20), Qt::AlignCenter, label);
-        painter.setPen(QColor(200, 200, 200));
+        const QString label =
+            gridHz < 1000 ? QString::number(gridHz) : QString::number(gridHz / 1000) + QStringLiteral("k");
+        painter.drawText(QRectF(x - 30, area.top() + 4, 60, 20), Qt::AlignCenter, label);
+        painter.setPen(grid);
     }
     painter.setPen(Qt::black);
-    painter.drawText(QRectF(0, plot.bottom() + 6, plot.left(), 20), Qt::AlignCenter, QStringLiteral("dB HL"));
+    painter.drawText(QRectF(area.left(), plot.bottom() + 6, plot.left() - area.left(), 20), Qt::AlignCenter,
+                     QStringLiteral("dB HL"));
     painter.drawText(QRectF(plot.right() - 60, plot.bottom() + 6, 60, 20), Qt::AlignRight, QStringLiteral("Hz"));
 
-    const QColor colour = m_right ? kRightEar : kLeftEar;
-    painter.setPen(QPen(colour, 2));
-    const int points = static_cast<int>(std::min(m_hz.size(), m_levels.size()));
-    QPointF previous;
-    for (int i = 0; i < points; ++i) {
-        const QPointF point(XForHz(m_hz[i], plot), YForLevel(m_levels[i], plot));
-        if (i > 0)
-            painter.drawLine(previous, point);
-        previous = point;
-    }
-    constexpr double r = 6.0;
-    painter.setBrush(Qt::white);
-    for (int i = 0; i < points; ++i) {
-        const QPointF point(XForHz(m_hz[i], plot), YForLevel(m_levels[i], plot));
-        if (m_right) {
-            painter.drawEllipse(point, r, r);
-        } else {
-            painter.drawLine(point + QPointF(-r, -r), point + QPointF(r, r));
-            painter.drawLine(point + QPointF(-r, r), point + QPointF(r, -r));
+    // Right: O, red, solid; left: X, blue, dashed.
+    const auto drawEar = [&](Ear ear) {
+        const std::vector<double>& levels = ear == Ear::Left ? left : right;
+        const int points = static_cast<int>(std::min(hz.size(), levels.size()));
+        QPen pen(ear == Ear::Right ? kRightEar : kLeftEar, 2);
+        pen.setStyle(ear == Ear::Right ? Qt::SolidLine : Qt::DashLine);
+        painter.setPen(pen);
+        QPointF previous;
+        for (int i = 0; i < points; ++i) {
+            const QPointF point(XForHz(hz[i], plot), YForLevel(levels[i], plot));
+            if (i > 0)
+                painter.drawLine(previous, point);
+            previous = point;
         }
-    }
+        pen.setStyle(Qt::SolidLine);
+        painter.setPen(pen);
+        constexpr double r = 6.0;
+        painter.setBrush(Qt::white);
+        for (int i = 0; i < points; ++i) {
+            const QPointF point(XForHz(hz[i], plot), YForLevel(levels[i], plot));
+            if (ear == Ear::Right) {
+                painter.drawEllipse(point, r, r);
+            } else {
+                painter.drawLine(point + QPointF(-r, -r), point + QPointF(r, r));
+                painter.drawLine(point + QPointF(-r, r), point + QPointF(r, -r));
+            }
+        }
+    };
+    drawEar(edited == Ear::Left ? Ear::Right : Ear::Left);
+    drawEar(edited);
+    painter.restore();
 }
 
 void CAudiogramChart::SetFromPointer(QPointF at)
@@ -124,9 +150,10 @@ void CAudiogramChart::SetFromPointer(QPointF at)
     if (m_dragged < 0)
         return;
     const int level = LevelForY(at.y(), plot);
-    if (level == m_levels[m_dragged])
+    std::vector<double>& levels = m_edited == Ear::Left ? m_left : m_right;
+    if (m_dragged >= static_cast<int>(levels.size()) || level == levels[m_dragged])
         return;
-    m_levels[m_dragged] = level;
+    levels[m_dragged] = level;
     update();
     if (m_changed)
         m_changed(m_dragged, level);

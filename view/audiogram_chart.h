@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ear.h"
+
 #include <QRectF>
 #include <QWidget>
 
@@ -9,10 +11,11 @@
 
 // The audiogram chart as audiologists draw it: frequency on an octave axis,
 // 125 Hz on the left to 8000 Hz on the right; dB HL downward, -10 at the top
-// to 120 at the bottom, a grid line every 10 dB. The ear shown is drawn at
-// the frequencies it was measured at, as O in red (right) or X in blue
-// (left), joined by lines; a press or drag sets the nearest measured
-// frequency's threshold in 5 dB steps.
+// to 120 at the bottom, a grid line every 10 dB. Both ears are drawn at the
+// frequencies they were measured at: the right as O in red joined by solid
+// lines, the left as X in blue joined by dashed lines, the ear being edited
+// over the other. A press or drag sets the edited ear's threshold at the
+// nearest measured frequency, in 5 dB steps.
 class CAudiogramChart : public QWidget {
 public:
     // The audiometric frequencies: the axis's grid, and those offered for
@@ -35,13 +38,20 @@ public:
 
     explicit CAudiogramChart(QWidget* parent = nullptr);
 
-    // The ear shown: its frequencies (ascending) and thresholds.
-    void SetEar(bool right, std::vector<double> hz, std::vector<double> levels);
-    const std::vector<double>& Levels() const { return m_levels; }
+    // Both ears at the same frequencies (ascending), and the ear edited.
+    void SetEars(std::vector<double> hz, std::vector<double> left, std::vector<double> right, Ear edited);
+    // The edited ear's thresholds.
+    const std::vector<double>& Levels() const { return m_edited == Ear::Left ? m_left : m_right; }
+    Ear Edited() const { return m_edited; }
+    // Draws the chart of both ears into `area` of any painter: the window,
+    // a printed page. `edited` is drawn last.
+    static void Draw(QPainter& painter, const QRectF& area, const std::vector<double>& hz,
+                     const std::vector<double>& left, const std::vector<double>& right, Ear edited);
     // Called when the pointer sets a threshold: point index and new level.
     void SetChangedHandler(std::function<void(int, int)> handler) { m_changed = std::move(handler); }
-    // The plotting area within the widget.
+    // The plotting area within the widget, or within an area drawn into.
     QRectF Plot() const;
+    static QRectF PlotIn(const QRectF& area);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -51,9 +61,10 @@ protected:
 private:
     void SetFromPointer(QPointF at);
 
-    bool m_right = true;
+    Ear m_edited = Ear::Right;
     std::vector<double> m_hz;
-    std::vector<double> m_levels;
+    std::vector<double> m_left;
+    std::vector<double> m_right;
     int m_dragged = -1;
     std::function<void(int, int)> m_changed;
 };

@@ -42,12 +42,15 @@ public:
     void DrawSliders(CSurface& surface, int left, int top, int width, int height);
     void DrawSpectrum(CSurface& surface, int left, int top, int width, int height);
     void DrawGainCurve(CSurface& surface, int left, int top, int width, int height);
-    // Over the spectrum: what the active audiogram takes away, and its name;
+    // Over the spectrum: what each ear's audiogram takes away, and its name;
     // or, while normal hearing is compared, a notice that every loss is off.
     void DrawHearingLoss(CSurface& surface, int left, int top, int width, int height);
+    // While both ears are heard: each band's bar split, the left ear's half
+    // on the left, the right ear's on the right, with a key.
+    void DrawEarsSpectrum(CSurface& surface, int left, int top, int width, int height);
 
-    // The spectrum in dB SPL at the ear, before the loss, with the
-    // audiogram's threshold over it; the relative display otherwise.
+    // The spectrum in dB SPL at the ear, before the loss, with each ear's
+    // threshold over it; the relative display otherwise.
     void DrawSplSpectrum(CSurface& surface, int left, int top, int width, int height);
     void SetSplDisplay(bool on)
     {
@@ -114,6 +117,9 @@ private:
     static const Slider kSliders[3];
 
     void SetFromPointer(const Slider& slider, int x);
+    bool EarHeard(Ear ear) const;
+    // The name of the loss and a line for each ear in its colour, right-aligned at `right`.
+    void DrawEarLegend(CSurface& surface, int right, int top, const QString& title);
     void AfterChange(const Slider& slider);
 
     CPoster m_poster{*this};

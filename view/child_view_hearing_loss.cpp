@@ -9,18 +9,58 @@
 
 namespace {
 
-constexpr ColorRef kLossColour = 0x00A02070;    // violet, apart from the bars and the curve
+constexpr ColorRef kLabelColour = 0x00A02070;   // violet, apart from the bars and the curve
 constexpr ColorRef kNormalColour = 0x00309030;  // the comparison: green
 constexpr ColorRef kWhite = 0x00FFFFFF;
-constexpr double kLossOpacity = 0.35;
+constexpr double kLossOpacity = 0.2;
 constexpr int kShownDecibels = 50;  // the spectrum's height
 constexpr double kHighestSpl = 120.0;  // the top of the dB SPL display
 
+// Each ear as on an audiogram: right red and solid, left blue and dashed.
+struct EarStyle {
+    Ear ear;
+    ColorRef colour;
+    Qt::PenStyle line;
+    const char* name;
+};
+constexpr EarStyle kEarStyles[2] = {
+    {Ear::Right, 0x000000C8, Qt::SolidLine, "rechtes Ohr (durchgezogen)"},
+    {Ear::Left, 0x00C80000, Qt::DashLine, "linkes Ohr (gestrichelt)"},
+};
+
 }  // namespace
+
+bool CChildView::EarHeard(Ear ear) const
+{
+    return Heard() == EarsHeard::Both || (ear == Ear::Left) == (Heard() == EarsHeard::Left);
+}
+
+void CChildView::DrawEarLegend(CSurface& surface, int right, int top, const QString& title)
+{
+    surface.SetBkColor(kWhite);
+    QString lines[3] = {title, QString(), QString()};
+    ColorRef colours[3] = {kLabelColour, 0, 0};
+    for (int e = 0; e < 2; ++e) {
+        const EarStyle& style = kEarStyles[e];
+        lines[e + 1] = QString::fromUtf8(style.name);
+        if (!EarChain(style.ear).HasLoss())
+            lines[e + 1] += QStringLiteral(": kein Verlust");
+        if (!EarHeard(style.ear))
+            lines[e + 1] += QStringLiteral(", nicht gehört");
+        colours[e + 1] = style.colour;
+    }
+    int y = top;
+    for (int i = 0; i < 3; ++i) {
+        const QSize extent = surface.TextExtent(lines[i]);
+        surface.SetTextColor(colours[i]);
+        surface.TextOut(right - extent.width(), y, lines[i]);
+        y += extent.height() + 2;
+    }
+}
 
 void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width, int height)
 {
-    const bool levelsMatter = m_bSplDisplay || PresentationLevel() || (EarChain(FirstEar()).HasLoss() && Recruitment());
+    const bool levelsMatter = m_bSplDisplay || PresentationLevel() || (AnyAudiogram() && Recruitment());
     if (levelsMatter && !m_bCalibrated && !NormalHearing()) {
         const QString nominal = QStringLiteral("Pegel nominell: nicht kalibriert");
         surface.SetBkColor(kWhite);
@@ -39,45 +79,47 @@ void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width
         surface.SetFont(previous);
         return;
     }
-    if (m_bSplDisplay || !EarChain(FirstEar()).HasLoss())
-        return;  // the dB SPL display draws the threshold itself
+    if (m_bSplDisplay || !AnyAudiogram())
+        return;  // the dB SPL display draws the thresholds itself
 
-    // Hanging from the top of the spectrum, as deep as the loss, on the
-    // spectrum's decibel scale and Bark axis (the high-frequency curve's).
+    // Each ear's loss hangs from the top of the spectrum, as deep as the
+    // loss, on the spectrum's decibel scale and Bark axis (the
+    // high-frequency curve's).
     const double pxPerDb = height / kShownDecibels;
-    const float* const gains = EarChain(FirstEar()).Stage().Gains();
-    QPoint outline[kBins];
-    const int count = PointsOnBarkAxis(m_fBinBark, kBins, left, width, [&](int i) {
-        const double lossDb = std::clamp(-20.0 * std::log10(gains[2 * i]), 0.0, static_cast<double>(kShownDecibels));
-        return static_cast<int>(top + lossDb * pxPerDb);
-    }, outline);
-    if (count == 0)
-        return;
-    QPoint area[kBins + 2];
-    std::copy(outline, outline + count, area);
-    area[count] = QPoint(outline[count - 1].x(), top);
-    area[count + 1] = QPoint(outline[0].x(), top);
-    surface.FillPolygon(area, count + 2, kLossColour, kLossOpacity);
-    surface.Polyline(outline, count, kLossColour, 2);
-
-    const QString label = QStringLiteral("Audiogramm: ") + m_audiogramName;
-    surface.SetBkColor(kWhite);
-    surface.SetTextColor(kLossColour);
-    const QSize extent = surface.TextExtent(label);
-    surface.TextOut(left + width - extent.width() - 5, top + 5, label);
+    for (const EarStyle& style : kEarStyles) {
+        const CEarChain& chain = EarChain(style.ear);
+        if (!chain.HasLoss())
+            continue;
+        const float* const gains = chain.Stage().Gains();
+        QPoint outline[kBins];
+        const int count = PointsOnBarkAxis(m_fBinBark, kBins, left, width, [&](int i) {
+            const double lossDb =
+                std::clamp(-20.0 * std::log10(gains[2 * i]), 0.0, static_cast<double>(kShownDecibels));
+            return static_cast<int>(top + lossDb * pxPerDb);
+        }, outline);
+        if (count == 0)
+            continue;
+        QPoint area[kBins + 2];
+        std::copy(outline, outline + count, area);
+        area[count] = QPoint(outline[count - 1].x(), top);
+        area[count + 1] = QPoint(outline[0].x(), top);
+        surface.FillPolygon(area, count + 2, style.colour, kLossOpacity);
+        surface.Polyline(outline, count, style.colour, 2, style.line);
+    }
+    DrawEarLegend(surface, left + width - 5, top + 5, QStringLiteral("Audiogramm: ") + m_audiogramName);
 }
 
 void CChildView::DrawSplSpectrum(CSurface& surface, int left, int top, int width, int height)
 {
     const double pxPerDb = height / kHighestSpl;
     const int bw = width / 23;
-    const std::optional<CAudiogram>& audiogram = EarChain(FirstEar()).ActiveAudiogram();
-    const bool lossy = audiogram && !NormalHearing();
     // The loudest auditory filter in each of the recruitment stage's Bark
     // bands, measured before the loss, at its highest in the last block:
     // band b spans b to b + 1 Bark, and the display's axis starts at 1 Bark.
+    // Both ears hear the same sound before their losses.
+    const CRecruitmentStage& levels = EarChain(FirstEar()).RecruitmentStage();
     for (int i = 0; i < kBands; ++i) {
-        const double level = EarChain(FirstEar()).RecruitmentStage().BlockPeakLevel(i + 1);
+        const double level = levels.BlockPeakLevel(i + 1);
         if (!(level > 0.0))
             continue;
         const int barTop = static_cast<int>((top + height) - std::min(level, kHighestSpl) * pxPerDb);
@@ -91,18 +133,21 @@ void CChildView::DrawSplSpectrum(CSurface& surface, int left, int top, int width
         const int y = static_cast<int>((top + height) - spl * pxPerDb);
         surface.TextOut(left + width - surface.TextExtent(tick).width() - 2, y - surface.TextExtent(tick).height() / 2, tick);
     }
-    if (!lossy)
+    if (!AnyAudiogram() || NormalHearing())
         return;
-    // The listener's threshold in dB SPL: normal hearing's plus the
-    // audiogram's hearing level in dB HL.
-    QPoint threshold[kBins];
-    const int count = PointsOnBarkAxis(m_fBinBark, kBins, left, width, [&](int i) {
-        const double hz = CAudiogramStage::kBinHz * i;
-        const double hearing = std::clamp(NormalThresholdSpl(hz) + audiogram->LevelAt(hz), 0.0, kHighestSpl);
-        return static_cast<int>((top + height) - hearing * pxPerDb);
-    }, threshold);
-    surface.Polyline(threshold, count, kLossColour, 3);
-    const QString label = QStringLiteral("Hörschwelle: ") + m_audiogramName;
-    surface.SetTextColor(kLossColour);
-    surface.TextOut(left + 5, top + 5, label);
+    // Each ear's threshold in dB SPL: normal hearing's plus its audiogram's
+    // hearing level in dB HL.
+    for (const EarStyle& style : kEarStyles) {
+        const std::optional<CAudiogram>& audiogram = EarChain(style.ear).ActiveAudiogram();
+        if (!audiogram)
+            continue;
+        QPoint threshold[kBins];
+        const int count = PointsOnBarkAxis(m_fBinBark, kBins, left, width, [&](int i) {
+            const double hz = CAudiogramStage::kBinHz * i;
+            const double hearing = std::clamp(NormalThresholdSpl(hz) + audiogram->LevelAt(hz), 0.0, kHighestSpl);
+            return static_cast<int>((top + height) - hearing * pxPerDb);
+        }, threshold);
+        surface.Polyline(threshold, count, style.colour, 3, style.line);
+    }
+    DrawEarLegend(surface, left + width - 5, top + 5, QStringLiteral("Hörschwelle: ") + m_audiogramName);
 }

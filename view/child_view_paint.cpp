@@ -150,6 +150,10 @@ void CChildView::DrawSliders(CSurface& surface, int left, int top, int width, in
 
 void CChildView::DrawSpectrum(CSurface& surface, int left, int top, int width, int height)
 {
+    if (StereoBlock()) {
+        DrawEarsSpectrum(surface, left, top, width, height);
+        return;
+    }
     // The 50 dB below the highest level met so far.
     const double floor = m_dMaxLevel - 50.0;
     const double pxPerDb = height / 50;

@@ -63,9 +63,9 @@ void CSurface::InvertRect(int left, int top, int right, int bottom)
     m_painter.setFont(m_font);
 }
 
-void CSurface::Polyline(const QPoint* points, int count, ColorRef color, int width)
+void CSurface::Polyline(const QPoint* points, int count, ColorRef color, int width, Qt::PenStyle style)
 {
-    m_painter.setPen(QPen(ToQColor(color), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    m_painter.setPen(QPen(ToQColor(color), width, style, Qt::RoundCap, Qt::RoundJoin));
     m_painter.drawPolyline(points, count);
 }
 

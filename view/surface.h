@@ -36,7 +36,7 @@ public:
     // exclusive).
     void InvertRect(int left, int top, int right, int bottom);
     // A solid polyline `width` pixels wide, without antialiasing.
-    void Polyline(const QPoint* points, int count, ColorRef color, int width);
+    void Polyline(const QPoint* points, int count, ColorRef color, int width, Qt::PenStyle style = Qt::SolidLine);
     // A polygon filled with `color` laid over what is there at `opacity`
     // (0..1), without antialiasing and without an outline.
     void FillPolygon(const QPoint* points, int count, ColorRef color, double opacity);

@@ -401,9 +401,11 @@ TEST_F(Application, TheAudiogramDialogAppliesOnOkOnlyAndOffersTheLastOneAgain)
 
     answer(40, true);
     enter->trigger();
-    ASSERT_TRUE(view.EarChain(Ear::Left).Stage().Active());
-    EXPECT_FLOAT_EQ(view.EarChain(Ear::Left).Stage().Gains()[2 * 12], 0.01f) << "40 dB HL everywhere";
-    EXPECT_EQ(view.AudiogramName(), "eingegeben, rechtes Ohr");
+    ASSERT_TRUE(view.EarChain(Ear::Right).Stage().Active());
+    EXPECT_FLOAT_EQ(view.EarChain(Ear::Right).Stage().Gains()[2 * 12], 0.01f) << "40 dB HL everywhere";
+    EXPECT_FLOAT_EQ(view.EarChain(Ear::Left).Stage().Gains()[2 * 12], 1.0f) << "the left ear not edited: 0 dB HL";
+    EXPECT_TRUE(view.Stereo()) << "both ears heard, each on its channel";
+    EXPECT_EQ(view.AudiogramName(), "eingegeben");
     ASSERT_TRUE(LoadLastAudiogram());
 
     // The next time the dialog opens with it.
@@ -461,12 +463,15 @@ TEST_F(Application, TheDialogStartsFromTheActiveLossKeepsTheListenersNameAndEnds
     normal->trigger();
     enter->trigger();
     EXPECT_EQ(hz, (std::vector<double>{250, 375, 500, 750, 1000, 1500, 2000, 3000, 4000, 6000}));
-    EXPECT_EQ(view.AudiogramName(), "Frau M., linkes Ohr");
+    EXPECT_EQ(view.AudiogramName(), "Frau M.");
     EXPECT_FALSE(view.NormalHearing()) << "OK in the dialog ends the comparison too";
     EXPECT_FALSE(s2->isChecked());
     ASSERT_TRUE(view.EarChain(Ear::Left).ActiveAudiogram());
     EXPECT_EQ(view.EarChain(Ear::Left).ActiveAudiogram()->LevelAt(250), 30.0);
     EXPECT_EQ(view.EarChain(Ear::Left).ActiveAudiogram()->LevelAt(4000), 95.0) << "the left ear kept S2 at 4 kHz";
+    ASSERT_TRUE(view.EarChain(Ear::Right).ActiveAudiogram());
+    EXPECT_EQ(view.EarChain(Ear::Right).ActiveAudiogram()->LevelAt(4000), 90.0) << "the right ear as changed";
+    EXPECT_EQ(view.EarChain(Ear::Right).ActiveAudiogram()->LevelAt(250), 20.0);
 
     // A damaged stored audiogram is named when the dialog would take it.
     MenuAction("Hör&verlust", "&Kein Audiogramm")->trigger();

@@ -1,4 +1,6 @@
 #include "audiogram_dialog.h"
+#include "audiogram_presets.h"
+#include "audiogram_print.h"
 #include "audiogram_settings.h"
 #include "test_support.h"
 
@@ -8,6 +10,8 @@
 #include <QMouseEvent>
 #include <QSettings>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -15,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -96,15 +101,78 @@ TEST(AudiogramDialog, DraggingAPointStepsBy5AndTheFieldFollowsTypingMovesThePoin
     dialog.Field(5).setValue(75);
     EXPECT_EQ(chart.Levels()[5], 75);
 
-    // The other ear keeps its own values; the heard ear is the one shown.
+    // The other ear keeps its own values; the pointer edits the ear chosen.
     dialog.EarChoice().setCurrentIndex(1);
-    EXPECT_EQ(dialog.HeardEar(), Ear::Left);
+    EXPECT_EQ(dialog.EditedEar(), Ear::Left);
+    EXPECT_EQ(chart.Edited(), Ear::Left);
     EXPECT_EQ(dialog.Field(2).value(), 35);
     EXPECT_EQ(chart.Levels()[6], 70);
     const Listener entered = dialog.Entered();
     EXPECT_EQ(entered.hz, Measured().hz) << "no frequency invented";
     EXPECT_EQ(entered.right, (std::vector<double>{40, 40, 65, 45, 60, 75, 80, 80}));
     EXPECT_EQ(entered.left, Measured().left);
+}
+
+TEST(AudiogramDialog, BothEarsAlikeAndAStandardLossForOneEar)
+{
+    CAudiogramDialog dialog(Measured(), Ear::Left);
+    dialog.CopyToOtherEar();
+    EXPECT_EQ(dialog.Entered().right, Measured().left) << "the right ear takes the left's";
+    EXPECT_EQ(dialog.Entered().left, Measured().left);
+
+    // S2 on the right ear, the left as measured. S2 brings 375, 750 and
+    // 1500 Hz, which the measurement lacks; the left ear takes the level
+    // between its neighbours there, on the 5 dB grid: 45 at 375 (45 and
+    // 45), 40 at 750 (0.585 octaves from 45 at 500 to 35 at 1000: 39.2) and
+    // 40 at 1500 (35 to 45: 40.8). The right ear takes S2's own values,
+    // 22.5 at 750 Hz included, and its 95 held at 8 kHz.
+    dialog.EarChoice().setCurrentIndex(0);
+    dialog.CopyToOtherEar();  // back to the measured left ear on both sides
+    dialog.EarChoice().setCurrentIndex(1);
+    const Listener measured = Measured();
+    for (int i = 0; i < dialog.FieldCount(); ++i)
+        dialog.Field(i).setValue(measured.left[static_cast<std::size_t>(i)]);
+    dialog.EarChoice().setCurrentIndex(0);
+    dialog.TakeStandardLoss(FindAudiogramPreset("S2")->audiogram);
+    const Listener entered = dialog.Entered();
+    ASSERT_EQ(entered.hz, (std::vector<double>{250, 375, 500, 750, 1000, 1500, 2000, 3000, 4000, 6000, 8000}));
+    EXPECT_EQ(dialog.FieldCount(), 11);
+    EXPECT_EQ(entered.right, (std::vector<double>{20, 20, 20, 22.5, 25, 35, 55, 75, 95, 95, 95}));
+    EXPECT_EQ(entered.left, (std::vector<double>{45, 45, 45, 40, 35, 40, 45, 60, 65, 70, 65}));
+}
+
+TEST(AudiogramPrint, APageShowsBothEarsInTheirColoursAndAPdfIsWritten)
+{
+    const Listener listener = Measured();
+    QImage page(800, 1131, QImage::Format_RGB32);
+    {
+        QPainter painter(&page);
+        DrawAudiogramPage(painter, QRectF(0, 0, 800, 1131), listener, QDate(2026, 12, 8));
+    }
+    // The chart sits 80 below the top, 544 high: its plot from x 60 to 770,
+    // y 110 to 598. At 8 kHz (x 770) the right ear is at 80 dB HL
+    // (y = 110 + 90/130 · 488 = 447.8) and the left at 65 (391.5): a red
+    // ring around the one and a blue cross on the other.
+    const auto isRed = [](QColor c) { return c.red() > 150 && c.green() < 100 && c.blue() < 100; };
+    const auto isBlue = [](QColor c) { return c.blue() > 150 && c.red() < 100 && c.green() < 100; };
+    bool red = false, blue = false;
+    for (int dy = -7; dy <= 7; ++dy)
+        for (int dx = -7; dx <= 0; ++dx) {
+            red = red || isRed(page.pixelColor(770 + dx, 448 + dy));
+            blue = blue || isBlue(page.pixelColor(770 + dx, 392 + dy));
+        }
+    EXPECT_TRUE(red) << "right ear, 80 dB HL at 8 kHz";
+    EXPECT_TRUE(blue) << "left ear, 65 dB HL at 8 kHz";
+
+    TempDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(dir.Path("audiogramm.pdf").string()));
+    ASSERT_TRUE(PrintAudiogram(printer, listener, QDate(2026, 12, 8)));
+    std::ifstream pdf(dir.Path("audiogramm.pdf"), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(pdf), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(bytes.rfind("%PDF", 0), 0u);
+    EXPECT_GT(bytes.size(), 2000u);
 }
 
 TEST(AudiogramDialog, AnImportedListenerKeepsItsFrequenciesValuesIdAndNameThroughExport)
@@ -244,7 +312,7 @@ TEST(AudiogramSettings, TheLastAudiogramIsKeptAndADamagedEntryIsIgnored)
     EXPECT_EQ(stored->listener.id, "L0002");
     EXPECT_EQ(stored->listener.hz, listener.hz);
     EXPECT_EQ(stored->listener.right, listener.right);
-    EXPECT_EQ(stored->heard, Ear::Left);
+    EXPECT_EQ(stored->edited, Ear::Left);
 
     // Damaged, or hostile: ignored, with the reason for whoever asks.
     std::string damage;

@@ -2,13 +2,16 @@
 // same settings: finds where the rendering's steady stretch lies in the
 // recording, then prints the level difference in dB and the correlation
 // there. Exit status 0 when the levels agree within 0.5 dB and the
-// correlation is at least 0.99.
+// correlation is at least 0.99. With CHANNELS 2 both files are stereo and
+// each channel of the recording is compared with the same channel of the
+// rendering.
 //
-//   compare_sound RECORDED.wav RENDERED.wav
+//   compare_sound RECORDED.wav RENDERED.wav [CHANNELS]
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -16,7 +19,7 @@
 
 namespace {
 
-// The samples of a 16-bit mono WAV file, whatever chunks come before "data".
+// The samples of a 16-bit WAV file, interleaved, whatever chunks come before "data".
 bool ReadWav(const char* path, std::vector<double>& samples)
 {
     std::ifstream file(path, std::ios::binary);
@@ -44,27 +47,35 @@ std::size_t Onset(const std::vector<double>& samples)
     return samples.size();
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// One channel of interleaved samples.
+std::vector<double> Channel(const std::vector<double>& samples, int channels, int channel)
 {
-    std::vector<double> recorded, rendered;
-    if (argc != 3 || !ReadWav(argv[1], recorded) || !ReadWav(argv[2], rendered)) {
-        std::fprintf(stderr, "usage: compare_sound RECORDED.wav RENDERED.wav (16-bit mono)\n");
-        return 2;
-    }
+    std::vector<double> one;
+    for (std::size_t i = static_cast<std::size_t>(channel); i < samples.size(); i += static_cast<std::size_t>(channels))
+        one.push_back(samples[i]);
+    return one;
+}
+
+// Prints the delay, level difference and correlation of the rendering's
+// steady stretch in the recording; true when they agree. The delay is
+// sought around the onsets, or within 50 samples of `near` (a channel's
+// delay found already: the channels play together).
+bool Compare(const std::vector<double>& recorded, const std::vector<double>& rendered, const char* label,
+             long* delay = nullptr, const long* near = nullptr)
+{
     // The steady stretch: two seconds from one second into the rendering.
     const std::size_t start = 44100, length = 2 * 44100;
     if (rendered.size() < start + length) {
         std::fprintf(stderr, "the rendering is too short\n");
-        return 2;
+        return false;
     }
-    const long coarse = static_cast<long>(Onset(recorded)) - static_cast<long>(Onset(rendered));
+    const long coarse = near ? *near : static_cast<long>(Onset(recorded)) - static_cast<long>(Onset(rendered));
+    const long reach = near ? 50 : 2000;
     long bestLag = 0;
     double best = -2.0, bestRecordedEnergy = 0.0, renderedEnergy = 0.0;
     for (std::size_t i = 0; i < length; ++i)
         renderedEnergy += rendered[start + i] * rendered[start + i];
-    for (long lag = coarse - 2000; lag <= coarse + 2000; ++lag) {
+    for (long lag = coarse - reach; lag <= coarse + reach; ++lag) {
         const long from = static_cast<long>(start) + lag;
         if (from < 0 || static_cast<std::size_t>(from) + length > recorded.size())
             continue;
@@ -81,10 +92,33 @@ int main(int argc, char** argv)
         }
     }
     if (best < -1.0) {
-        std::fprintf(stderr, "the recording does not hold the stretch\n");
-        return 1;
+        std::fprintf(stderr, "%sthe recording does not hold the stretch\n", label);
+        return false;
     }
+    if (delay)
+        *delay = bestLag;
     const double levelDb = 10.0 * std::log10(bestRecordedEnergy / renderedEnergy);
-    std::printf("delay %.1f ms, level difference %.3f dB, correlation %.5f\n", 1000.0 * bestLag / 44100, levelDb, best);
-    return std::fabs(levelDb) <= 0.5 && best >= 0.99 ? 0 : 1;
+    std::printf("%sdelay %.1f ms, level difference %.3f dB, correlation %.5f\n", label, 1000.0 * bestLag / 44100,
+                levelDb, best);
+    return std::fabs(levelDb) <= 0.5 && best >= 0.99;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<double> recorded, rendered;
+    const int channels = argc == 4 ? std::atoi(argv[3]) : 1;
+    if (argc < 3 || argc > 4 || (channels != 1 && channels != 2) || !ReadWav(argv[1], recorded) ||
+        !ReadWav(argv[2], rendered)) {
+        std::fprintf(stderr, "usage: compare_sound RECORDED.wav RENDERED.wav [CHANNELS] (16-bit, 1 or 2 channels)\n");
+        return 2;
+    }
+    if (channels == 1)
+        return Compare(recorded, rendered, "") ? 0 : 1;
+    // The left ear's channel is the louder one of the test's listener.
+    long delay = 0;
+    const bool left = Compare(Channel(recorded, 2, 0), Channel(rendered, 2, 0), "left: ", &delay);
+    const bool right = Compare(Channel(recorded, 2, 1), Channel(rendered, 2, 1), "right: ", nullptr, &delay);
+    return left && right ? 0 : 1;
 }

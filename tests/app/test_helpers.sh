@@ -13,14 +13,16 @@ wait_for() {
 }
 
 # Starts a private PulseAudio server in WORK_DIR with a null sink
-# "sonafel_test" (44.1 kHz mono) as the default output; sets pulse_pid.
-#   start_private_pulse WORK_DIR
+# "sonafel_test" (44.1 kHz, mono unless CHANNELS says 2) as the default
+# output; sets pulse_pid.
+#   start_private_pulse WORK_DIR [CHANNELS]
 start_private_pulse() {
+    local channels="${2:-1}"
     export PULSE_RUNTIME_PATH="$1/pulse" PULSE_STATE_PATH="$1/pulse-state" HOME="$1"
     mkdir -p "$PULSE_RUNTIME_PATH"
     pulseaudio -n --daemonize=no --exit-idle-time=-1 --log-target=stderr \
         -L module-native-protocol-unix \
-        -L "module-null-sink sink_name=sonafel_test rate=44100 channels=1 norewinds=1" 2>/dev/null &
+        -L "module-null-sink sink_name=sonafel_test rate=44100 channels=$channels norewinds=1" 2>/dev/null &
     pulse_pid=$!
     wait_for 20 'pactl info >/dev/null 2>&1'
     pactl set-default-sink sonafel_test

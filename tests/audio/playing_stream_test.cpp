@@ -31,6 +31,25 @@ TEST_F(PlayingStream, StereoCarriesEachSampleOnBothChannelsAtTheirOwnVolume)
     EXPECT_EQ(stream.SilentFrames(), 1);
 }
 
+TEST_F(PlayingStream, StereoBuffersPlayLeftAndRightOnTheirOwnChannelsAcrossBuffers)
+{
+    CPlayingStream stream(2, 2);
+    // Frames (left, right): (100, -100), (200, -200), then across the
+    // buffers' end (300, -300).
+    const short first[4] = {100, -100, 200, -200};
+    const short second[2] = {300, -300};
+    ASSERT_TRUE(stream.Queue().Push(first, 4));
+    ASSERT_TRUE(stream.Queue().Push(second, 2));
+    SetOutputVolume(0xFFFF8000);  // left at half, right at full
+    short output[2 * 4];
+    stream.Play(output, 4);
+    const short expected[2 * 4] = {50, -100, 100, -200, 150, -300, 0, 0};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(output[i], expected[i]) << (i % 2 ? "right " : "left ") << i / 2;
+    EXPECT_EQ(stream.Finished(), 2);
+    EXPECT_EQ(stream.SilentFrames(), 1);
+}
+
 TEST_F(PlayingStream, MonoBuffersFinishAcrossCallsAndAGivenUpStreamReadsNothing)
 {
     CPlayingStream stream(1);

@@ -293,20 +293,30 @@ TEST_F(ViewTest, TheSpectrumInDecibelsSplShowsTheSoundAtTheEarUnderTheThreshold)
     EXPECT_EQ(At(image, 6 * 43 + 20, 329), kWhite);
 
     // The sound at the ear does not change with the loss. The threshold of
-    // a flat 30 dB HL lies 30 dB above normal hearing's, T0: at bin 3
-    // (258.4 Hz, 2.511 Bark, x = 1.511·43 = 64) T0 = 11.0 dB SPL, so y =
-    // 680 - 41.0·4.35 = 501; at x = 600 (14.95 Bark, 3601 Hz) T0 = -5.7, so
-    // y = 680 - 24.3·4.35 = 574.
+    // the right ear's flat 30 dB HL (red, solid) lies 30 dB above normal
+    // hearing's, T0: at bin 3 (258.4 Hz, 2.511 Bark, x = 1.511·43 = 64)
+    // T0 = 11.0 dB SPL, so y = 680 - 41.0·4.35 = 501; at x = 600 (14.95
+    // Bark, 3601 Hz) T0 = -5.7, so y = 680 - 24.3·4.35 = 574. The left
+    // ear's flat 10 dB HL (blue, dashed) there: y = 680 - 4.3·4.35 = 661.
     std::string error;
     const auto flat = CAudiogram::Make({{1000, 30}}, error);
-    view->SetAudiogram(&*flat);
+    const auto mild = CAudiogram::Make({{1000, 10}}, error);
+    view->SetEarAudiogram(Ear::Right, &*flat);
+    view->SetEarAudiogram(Ear::Left, &*mild);
     view->ProcessBlock();
     image = Render();
+    constexpr ColorRef kRed = 0x000000C8u;
+    constexpr ColorRef kBlue = 0x00C80000u;
     EXPECT_EQ(At(image, 6 * 43 + 20, 334), band6);
     EXPECT_EQ(At(image, 6 * 43 + 20, 329), kWhite);
-    EXPECT_EQ(At(image, 64, 501), 0x00A02070u) << "the threshold at 258 Hz";
-    EXPECT_EQ(At(image, 600, 574), 0x00A02070u) << "the threshold at 3.6 kHz";
-    EXPECT_NE(At(image, 600, 549), 0x00A02070u) << "not where 30 dB HL would lie as dB SPL";
+    EXPECT_EQ(At(image, 64, 501), kRed) << "the right ear's threshold at 258 Hz";
+    EXPECT_EQ(At(image, 600, 574), kRed) << "the right ear's threshold at 3.6 kHz";
+    EXPECT_NE(At(image, 600, 549), kRed) << "not where 30 dB HL would lie as dB SPL";
+    int blue = 0;
+    for (int x = 580; x < 620; ++x)
+        blue += At(image, x, 661) == kBlue;
+    EXPECT_GT(blue, 10) << "the left ear's dashed threshold";
+    EXPECT_LT(blue, 40) << "dashed, not solid";
 }
 
 TEST(HsvToRgb, ColourConversion)
