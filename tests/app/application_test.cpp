@@ -623,3 +623,61 @@ TEST_F(Application, ClosingTheWindowWhileSoundPlays)
     for (int source = 0; source < kSourceCount; ++source)
         EXPECT_EQ(App().m_nSourceLen[source], 0);
 }
+
+TEST_F(Application, TheEarsHeardSwitchWhileSoundPlaysAndAreKeptForTheNextStart)
+{
+    QSettings().remove(QStringLiteral("hearing"));
+    Start({"-Embedding"}, true);
+    CChildView& view = App().MainFrame()->View();
+    QAction* both = MenuAction("Hör&verlust", "&Beide Ohren");
+    QAction* left = MenuAction("Hör&verlust", "Nur &links");
+    QAction* normal = MenuAction("Hör&verlust", "&Normal hören (Vergleich)");
+    ASSERT_TRUE(both && left && normal);
+    EXPECT_TRUE(both->isChecked()) << "both ears by default";
+
+    // Speech plays without an audiogram: one channel, as ever.
+    Click(&view, QPoint(100, 30));
+    ASSERT_TRUE(g_memPlay.m_bOpen);
+    EXPECT_EQ(g_memPlay.m_format.channels, 1);
+    // An entered audiogram, the ears apart: each ear on its channel.
+    QTimer::singleShot(0, [] {
+        auto* dialog = dynamic_cast<CAudiogramDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        for (int i = 0; i < dialog->FieldCount(); ++i)
+            dialog->Field(i).setValue(60);
+        dialog->accept();
+    });
+    MenuAction("Hör&verlust", "&Audiogramm…")->trigger();
+    ASSERT_TRUE(g_memPlay.m_bOpen) << "sound plays on";
+    EXPECT_EQ(g_memPlay.m_format.channels, 2);
+    EXPECT_TRUE(view.Stereo());
+
+    // One ear alone: one channel again; the comparison changes nothing of that.
+    left->trigger();
+    EXPECT_TRUE(g_memPlay.m_bOpen);
+    EXPECT_EQ(g_memPlay.m_format.channels, 1);
+    EXPECT_EQ(view.Heard(), EarsHeard::Left);
+    normal->trigger();
+    EXPECT_EQ(g_memPlay.m_format.channels, 1);
+    normal->trigger();
+    both->trigger();
+    EXPECT_EQ(g_memPlay.m_format.channels, 2);
+    left->trigger();
+    MenuAction("Hör&verlust", "&Kein Audiogramm")->trigger();
+    EXPECT_EQ(g_memPlay.m_format.channels, 1);
+    EXPECT_TRUE(g_memPlay.m_bOpen) << "sound played on throughout";
+    EXPECT_EQ(LoadEarsHeard(), EarsHeard::Left);
+
+    // The next start hears as the last one did; an unknown entry means both.
+    App().MainFrame()->close();
+    Settle();
+    App().ExitInstance();
+    ASSERT_TRUE(App().InitInstance({"-Embedding"}));
+    Settle();
+    EXPECT_TRUE(MenuAction("Hör&verlust", "Nur &links")->isChecked());
+    EXPECT_EQ(App().MainFrame()->View().Heard(), EarsHeard::Left);
+    QSettings().setValue(QStringLiteral("hearing/ears"), QStringLiteral("middle"));
+    EXPECT_EQ(LoadEarsHeard(), EarsHeard::Both);
+    QSettings().remove(QStringLiteral("hearing"));
+    QSettings().remove(QStringLiteral("audiogram"));
+}

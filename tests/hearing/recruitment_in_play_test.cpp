@@ -209,3 +209,35 @@ TEST(RecruitmentInPlay, SwitchingBackFromTheComparisonOrTheFixedAttenuationFinds
         EXPECT_NEAR(fullScale + steady - 20 * std::log10(32768.0), 36.7 - 0.7, 1.0) << toggle.what;
     }
 }
+
+TEST(RecruitmentInPlay, TheEarsHeardSwitchedWhileSoundPlaysGoOnWithoutASeam)
+{
+    // The same fixed attenuation in both ears: whichever chain plays, the
+    // sound is the same, so switching from one ear to both, to the other and
+    // back must leave it unchanged to the bit, the overlap of the frames
+    // across each switch included.
+    std::vector<short> input = Sine(700, 12000, 0, 3 * 44100, std::vector<short>(3 * 44100));
+    input = Sine(2300, 4000, 44100, 2 * 44100, input);
+    const CAudiogram sloping = Make({{250, 10}, {1000, 30}, {4000, 60}});
+    const auto play = [&](bool switching) {
+        ToggledChain chain(input);
+        chain.SetRecruitment(false);
+        chain.SetAudiogram(&sloping);
+        chain.onBlock = [&](int block) {
+            if (!switching)
+                return;
+            if (block == 5)
+                chain.SetEarsHeard(EarsHeard::Both);
+            if (block == 10)
+                chain.SetEarsHeard(EarsHeard::Right);
+            if (block == 15)
+                chain.SetEarsHeard(EarsHeard::Left);
+        };
+        return chain.Play(20);
+    };
+    const std::vector<short> switched = play(true);
+    const std::vector<short> steady = play(false);
+    ASSERT_EQ(switched.size(), steady.size());
+    for (std::size_t i = 0; i < steady.size(); ++i)
+        ASSERT_EQ(switched[i], steady[i]) << "sample " << i << ", block " << i / 3968;
+}
