@@ -46,8 +46,10 @@ public:
     // or, while normal hearing is compared, a notice that every loss is off.
     void DrawHearingLoss(CSurface& surface, int left, int top, int width, int height);
     // While both ears are heard: each band's bar split, the left ear's half
-    // on the left, the right ear's on the right, with a key.
+    // (lighter) on the left, the right ear's (darker) on the right; the key
+    // to them is drawn over everything else.
     void DrawEarsSpectrum(CSurface& surface, int left, int top, int width, int height);
+    void DrawEarsKey(CSurface& surface, int left, int top);
 
     // The spectrum in dB SPL at the ear, before the loss, with each ear's
     // threshold over it; the relative display otherwise.

@@ -32,7 +32,10 @@ void CChildView::DrawEarsSpectrum(CSurface& surface, int left, int top, int widt
                                   HsvToRgb((300 * i) / 23, 0.75, value[e]));
         }
     }
-    // The key: a lighter and a darker patch.
+}
+
+void CChildView::DrawEarsKey(CSurface& surface, int left, int top)
+{
     const QString keys[2] = {QStringLiteral("heller: linkes Ohr"), QStringLiteral("dunkler: rechtes Ohr")};
     int x = left + 5;
     const int y = top + 5;

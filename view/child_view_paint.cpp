@@ -63,6 +63,9 @@ void CChildView::OnPaint()
             DrawSpectrum(surface, 0, bh + 90, w, h - bh - 90);
         DrawGainCurve(surface, 0, bh + 90, w, h - bh - 90);
         DrawHearingLoss(surface, 0, bh + 90, w, h - bh - 90);
+        // During the comparison both ears hear alike, under its banner.
+        if (StereoBlock() && !m_bSplDisplay && !NormalHearing())
+            DrawEarsKey(surface, 0, bh + 90);
     }
 
     QPainter painter(this);
