@@ -13,91 +13,114 @@ void CLossProcessor::ProcessBlock()
     m_sources.MixSources(m_bSourceOn, input, kBlockInput);
     m_sources.RewindSources(m_bSourceOn);
 
-    // Normal hearing is the chain at no loss: smearing at setting 1.0 leaves
-    // every bin as it is, the gain curve is the one of setting 1.0.
-    const bool lossy = !m_bNormalHearing;
-    const float* const highFreqGain = lossy ? m_fHighFreqGain : m_fNormalHighFreqGain;
-    const bool presented = m_presentationLevel.has_value();
-    if (presented && m_presentedSerial != m_sources.Serial(0))
-        PreparePresentation();  // another speech recording was loaded
-    // A stereo block runs both ears' chains, a mono block the one heard.
-    const bool stereo = Stereo();
-    CEarChain& first = Chain(FirstEar());
-    CEarChain* const second = stereo ? &Chain(Ear::Right) : nullptr;
-    if (!stereo)
-        Chain(FirstEar() == Ear::Left ? Ear::Right : Ear::Left).SkipBlock();
-    // A presentation level or an audiogram in effect takes the float path:
-    // overlap-add in float, the limiter, one dithered conversion. The
-    // comparison without a presentation level is the plain chain, exactly.
-    const bool floatPath = presented || (lossy && (first.HasLoss() || (second && second->HasLoss())));
-    if (floatPath != m_bFloatBefore) {
-        if (floatPath) {
-            first.Output().TakeCarry(m_sOutput, kCarryOver);
-            if (second)
-                second->Output().TakeCarry(m_sOutput, kCarryOver);
-        } else {
-            first.Output().GiveCarry(m_sOutput, kCarryOver);
-        }
-        m_bFloatBefore = floatPath;
-    }
-    const float inputGain = presented ? m_fPresentationGain : 1.0f;
-    first.BeginBlock(input, inputGain, highFreqGain, lossy);
-    if (second)
-        second->BeginBlock(input, inputGain, highFreqGain, lossy);
-    // Without a smeared bin (setting 1.0) the magnitudes are not needed.
-    const bool smearing = floatPath ? first.Smears(m_smear) || (second && second->Smears(m_smear))
-                                    : lossy && m_smear.Active();
-    float spectrum[kFrameSize];
-    float secondSpectrum[kFrameSize];
-    float magnitudes[kBins];
-    short frame[kFrameSize];
-    for (int k = 0; k < kFrames; ++k) {
-        AnalyseFrame(input + kHop * k, spectrum);
-        if (floatPath) {
-            if (presented)
-                for (float& value : spectrum)
-                    value *= m_fPresentationGain;
-            if (smearing)
-                ComputeMagnitudes(spectrum, magnitudes);
-            if (second) {
-                std::memcpy(secondSpectrum, spectrum, sizeof spectrum);
-                second->ProcessFrame(secondSpectrum, magnitudes, m_smear, highFreqGain, kHop * k);
-            }
-            first.ProcessFrame(spectrum, magnitudes, m_smear, highFreqGain, kHop * k);
-            continue;
-        }
-        if (smearing) {
-            ComputeMagnitudes(spectrum, magnitudes);
-            SmearSpectrum(spectrum, magnitudes);
-        }
-        spectrum[1] = 0.0f;  // nothing is kept at half the sampling rate
-        for (int i = 0; i < kFrameSize; ++i)
-            spectrum[i] *= highFreqGain[i];
-        first.Measure(spectrum);
-        if (second)
-            second->Measure(spectrum);
-        SynthesiseFrame(frame, spectrum);
-        AddSamples(m_sOutput + kHop * k, frame, kFrameSize);
-    }
-    if (floatPath) {
-        ConvertFloatBlocks(lossy, first, second);
+    const BlockPlan plan = BeginBlockPlan();
+    AddBlockInput(plan, input, 0, kBlockInput);
+    for (int k = 0; k < kFrames; ++k)
+        ProcessFrame(plan, input + kHop * k, k);
+    if (plan.floatPath) {
+        ConvertFloatBlocks(plan.lossy, *plan.first, plan.second);
     } else {
         AnalyseDisplaySpectrum(m_sOutput);
-        if (stereo)
+        if (plan.stereo)
             std::memcpy(m_dBandLevelRight, m_dBandLevel, sizeof m_dBandLevel);
-        if (lossy)
+        if (plan.lossy)
             ApplyLoudness(m_sOutput, kBlockOutput);
         else
             ApplyLoudnessSetting(1.0, m_sOutput, kBlockOutput);
     }
-    m_bFloatBlock = floatPath;
-    m_bStereoBlock = stereo;
-    WriteBlock(floatPath && stereo);
+    m_bFloatBlock = plan.floatPath;
+    m_bStereoBlock = plan.stereo;
+    WriteBlock(plan.floatPath && plan.stereo);
+    CarryOver();
+    BlockProcessed();
+}
 
+CLossProcessor::BlockPlan CLossProcessor::BeginBlockPlan()
+{
+    BlockPlan plan;
+    // Normal hearing is the chain at no loss: smearing at setting 1.0 leaves
+    // every bin as it is, the gain curve is the one of setting 1.0.
+    plan.lossy = !m_bNormalHearing;
+    plan.highFreqGain = plan.lossy ? m_fHighFreqGain : m_fNormalHighFreqGain;
+    plan.presented = m_presentationLevel.has_value();
+    if (plan.presented && m_presentedSerial != m_sources.Serial(0))
+        PreparePresentation();  // another speech recording was loaded
+    // A stereo block runs both ears' chains, a mono block the one heard.
+    plan.stereo = Stereo();
+    plan.first = &Chain(FirstEar());
+    plan.second = plan.stereo ? &Chain(Ear::Right) : nullptr;
+    if (!plan.stereo)
+        Chain(FirstEar() == Ear::Left ? Ear::Right : Ear::Left).SkipBlock();
+    // A presentation level or an audiogram in effect takes the float path:
+    // overlap-add in float, the limiter, one dithered conversion. The
+    // comparison without a presentation level is the plain chain, exactly.
+    plan.floatPath = plan.presented || (plan.lossy && (plan.first->HasLoss() || (plan.second && plan.second->HasLoss())));
+    if (plan.floatPath != m_bFloatBefore) {
+        if (plan.floatPath) {
+            plan.first->Output().TakeCarry(m_sOutput, kCarryOver);
+            if (plan.second)
+                plan.second->Output().TakeCarry(m_sOutput, kCarryOver);
+        } else {
+            plan.first->Output().GiveCarry(m_sOutput, kCarryOver);
+        }
+        m_bFloatBefore = plan.floatPath;
+    }
+    plan.inputGain = plan.presented ? m_fPresentationGain : 1.0f;
+    plan.first->BeginBlock(plan.inputGain, plan.highFreqGain, plan.lossy);
+    if (plan.second)
+        plan.second->BeginBlock(plan.inputGain, plan.highFreqGain, plan.lossy);
+    // Without a smeared bin (setting 1.0) the magnitudes are not needed.
+    plan.smearing = plan.floatPath ? plan.first->Smears(m_smear) || (plan.second && plan.second->Smears(m_smear))
+                                   : plan.lossy && m_smear.Active();
+    return plan;
+}
+
+void CLossProcessor::AddBlockInput(const BlockPlan& plan, const short* input, int position, int count)
+{
+    plan.first->AddInput(input, position, count);
+    if (plan.second)
+        plan.second->AddInput(input, position, count);
+}
+
+void CLossProcessor::ProcessFrame(const BlockPlan& plan, const short* input, int k)
+{
+    float spectrum[kFrameSize];
+    float magnitudes[kBins];
+    AnalyseFrame(input, spectrum);
+    if (plan.floatPath) {
+        if (plan.presented)
+            for (float& value : spectrum)
+                value *= m_fPresentationGain;
+        if (plan.smearing)
+            ComputeMagnitudes(spectrum, magnitudes);
+        if (plan.second) {
+            float secondSpectrum[kFrameSize];
+            std::memcpy(secondSpectrum, spectrum, sizeof spectrum);
+            plan.second->ProcessFrame(secondSpectrum, magnitudes, m_smear, plan.highFreqGain, kHop * k);
+        }
+        plan.first->ProcessFrame(spectrum, magnitudes, m_smear, plan.highFreqGain, kHop * k);
+        return;
+    }
+    if (plan.smearing) {
+        ComputeMagnitudes(spectrum, magnitudes);
+        SmearSpectrum(spectrum, magnitudes);
+    }
+    spectrum[1] = 0.0f;  // nothing is kept at half the sampling rate
+    for (int i = 0; i < kFrameSize; ++i)
+        spectrum[i] *= plan.highFreqGain[i];
+    plan.first->Measure(spectrum);
+    if (plan.second)
+        plan.second->Measure(spectrum);
+    short frame[kFrameSize];
+    SynthesiseFrame(frame, spectrum);
+    AddSamples(m_sOutput + kHop * k, frame, kFrameSize);
+}
+
+void CLossProcessor::CarryOver()
+{
     // The last frames' partial sums carry over into the next block.
     std::memmove(m_sOutput, m_sOutput + kBlockOutput, kCarryOver * sizeof(short));
     std::memset(m_sOutput + kCarryOver, 0, (kOutputSize - kCarryOver) * sizeof(short));
-    BlockProcessed();
 }
 
 // The ears' blocks after the limiter to 16 bits: the loudness setting's
@@ -109,7 +132,7 @@ void CLossProcessor::ConvertFloatBlocks(bool lossy, CEarChain& first, CEarChain*
     // the samples; without one, the output itself.
     const double gain = SetVolumeForLoudness(lossy ? m_dLoudness : 1.0);
     const auto convert = [&](CEarChain& ear, float* floats, short* samples, double* bandLevels, bool again) {
-        const float* const block = ear.FinishBlock(kBlockOutput);
+        const float* const block = ear.FinishSamples(0, kBlockOutput);
         if (gain != 1.0) {
             RoundToSamples(block, samples, kBlockOutput);
             AnalyseDisplayBands(samples, bandLevels);

@@ -108,6 +108,15 @@ public:
     void SetNormalHearing(bool on) { m_bNormalHearing = on; }
     bool NormalHearing() const { return m_bNormalHearing; }
 
+    // The live path, for sound as it arrives: takes kHop input samples and
+    // gives kHop stereo frames (left, right; a mono block on both). They are
+    // the block path's output for the same input, kLiveDelay samples after
+    // the input and kHop after the block path's, to the bit where the
+    // limiter does not act; the limiter acts on each hop by itself. The
+    // first hop gives silence. Never allocates.
+    static constexpr int kLiveDelay = 2 * kHop;
+    void ProcessHop(const short* input, short* output);
+
     // Display analysis. In a stereo block m_dBandLevel is the left ear's,
     // RightBandLevel() the right ear's.
     void AnalyseDisplaySpectrum(const short* samples);
@@ -160,8 +169,32 @@ private:
     // Called when the ears processed may change: an ear that comes in takes
     // over the carried partial sums of the one that played.
     void HandOverEars(Ear firstBefore, bool stereoBefore);
+    // What a block does, fixed at its start: the block path takes it once
+    // per block, the live path at every 31st hop.
+    struct BlockPlan {
+        bool lossy = true;
+        const float* highFreqGain = nullptr;
+        bool presented = false;
+        bool stereo = false;
+        CEarChain* first = nullptr;
+        CEarChain* second = nullptr;  // the right ear in a stereo block
+        bool floatPath = false;
+        bool smearing = false;
+        float inputGain = 1.0f;
+    };
+    BlockPlan BeginBlockPlan();
+    // The block's input from block position `position` on, for the ears'
+    // long analysis.
+    void AddBlockInput(const BlockPlan& plan, const short* input, int position, int count);
+    // Frame k of the block: its 256 input samples into the accumulators.
+    void ProcessFrame(const BlockPlan& plan, const short* input, int k);
+    void CarryOver();
     void ConvertFloatBlocks(bool lossy, CEarChain& first, CEarChain* second);
     void WriteBlock(bool twoBlocks);
+    // The live path's hop k of the block, made final: to 16 bits as the block
+    // path makes them, into `output` (left, right).
+    void FinishHop(int k, short* output);
+    void EndLiveBlock();
 
     CSourceBank& m_sources;
     std::unique_ptr<CEarChain> m_ears[2];
@@ -176,10 +209,17 @@ private:
     float m_fFloatBlockRight[kBlockOutput];
     bool m_bFloatBlock = false;
     bool m_bStereoBlock = false;
-    short m_sOutputRight[kBlockOutput];
+    // The right ear's block; the display reads kDisplaySize samples, and the
+    // tail beyond the block stays silent, as the float path leaves the left's.
+    short m_sOutputRight[kDisplaySize] = {};
     short m_sStereo[2 * kBlockOutput];
     double m_dBandLevelRight[kBands];
     bool m_bNormalHearing = false;
     float m_fNormalHighFreqGain[kFrameSize];  // the curve at setting 1.0
     CSmearKernel m_smear;                      // the slider's
+    // The live path: the hops taken, the last two hops' input, the plan of
+    // the block the frames are in.
+    long long m_nLiveHops = 0;
+    short m_sLiveInput[2 * kHop] = {};
+    BlockPlan m_livePlan;
 };

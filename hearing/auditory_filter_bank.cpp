@@ -86,7 +86,14 @@ void CAuditoryFilterBank::SetFrameWindow(const float* frameWindow, int length)
 
 void CAuditoryFilterBank::BeginBlock(const short* input, bool continues, float inputGain, const float* binGain)
 {
-    m_long.AddBlock(input, continues);
+    BeginBlock(continues, inputGain, binGain);
+    const int first = continues ? CLowFrequencyAnalysis::kFirstNewSample : 0;
+    AddInput(input + first, first, CLowFrequencyAnalysis::kBlockInput - first);
+}
+
+void CAuditoryFilterBank::BeginBlock(bool continues, float inputGain, const float* binGain)
+{
+    m_long.BeginBlock(continues);
     if (!continues) {
         m_frameCount = 0;
         for (auto& frame : m_previous)

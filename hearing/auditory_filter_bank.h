@@ -42,6 +42,11 @@ public:
     // the frames are measured (a gain, and a gain per frame bin as packed in
     // a frame spectrum), which the long analysis applies itself.
     void BeginBlock(const short* input, bool continues, float inputGain, const float* binGain);
+    // The same with the input handed in as it arrives (see
+    // CLowFrequencyAnalysis): every sample up to a frame's end before the
+    // frame is measured.
+    void BeginBlock(bool continues, float inputGain, const float* binGain);
+    void AddInput(const short* input, int position, int count) { m_long.AddInput(input, position, count); }
     // The next frame's spectrum (packed: float 0 DC, float 1 half the rate,
     // bin k in 2k, 2k+1): writes every channel's power relative to a
     // full-scale (RMS 32768) signal's.

@@ -3,6 +3,8 @@
 #include "audiogram_smearing.h"
 #include "fourier_transform.h"
 
+#include <algorithm>
+
 CEarChain::CEarChain(const float* analysisWindow, int analysisLength, const float* synthesisWindow,
                      double synthesisScale)
 {
@@ -50,16 +52,26 @@ void CEarChain::UpdateSmearing()
     m_smear.Prepare(m_nSmearLow, m_nSmearHigh);
 }
 
-void CEarChain::BeginBlock(const short* input, float inputGain, const float* highFreqGain, bool lossy)
+void CEarChain::BeginBlock(float inputGain, const float* highFreqGain, bool lossy)
 {
     m_bLossy = lossy;
     // The filters' levels follow the sound whenever an audiogram is chosen,
     // also while the comparison or the fixed attenuation is on, so that
     // switching back to recruitment finds them current.
     m_bMeasuring = m_bMeasureLevels || m_stage.Active();
+    m_bContinuing = m_bMeasuredBefore;
     if (m_bMeasuring)
-        m_recruitment.BeginBlock(input, m_bMeasuredBefore, inputGain, highFreqGain);
+        m_recruitment.BeginBlock(m_bContinuing, inputGain, highFreqGain);
     m_bMeasuredBefore = m_bMeasuring;
+}
+
+void CEarChain::AddInput(const short* input, int position, int count)
+{
+    if (!m_bMeasuring)
+        return;
+    const int skip = m_bContinuing ? std::max(0, CLowFrequencyAnalysis::kFirstNewSample - position) : 0;
+    if (skip < count)
+        m_recruitment.AddInput(input + skip, position + skip, count - skip);
 }
 
 bool CEarChain::Smears(const CSmearKernel& sliderSmear) const
@@ -93,9 +105,9 @@ void CEarChain::ProcessFrame(float* spectrum, const float* magnitudes, const CSm
     m_output.AddFrame(at, spectrum);
 }
 
-float* CEarChain::FinishBlock(int count)
+float* CEarChain::FinishSamples(int at, int count)
 {
-    float* const block = m_output.Block();
-    m_limiter.Process(block, count);
-    return block;
+    float* const samples = m_output.Block() + at;
+    m_limiter.Process(samples, count);
+    return samples;
 }

@@ -63,7 +63,12 @@ public:
     // and `highFreqGain` what they apply before the frames reach the ear;
     // `lossy` is false while normal hearing is compared, which switches the
     // ear's loss and smearing off.
-    void BeginBlock(const short* input, float inputGain, const float* highFreqGain, bool lossy);
+    void BeginBlock(float inputGain, const float* highFreqGain, bool lossy);
+    // The block's input from block position `position` on, at once or as it
+    // arrives, hop by hop: every sample up to a frame's end before the frame
+    // (see CLowFrequencyAnalysis). Samples a continuing block shares with
+    // the one before are taken from it only once.
+    void AddInput(const short* input, int position, int count);
     // The block is not heard by this ear: its levels start afresh next time.
     void SkipBlock() { m_bMeasuredBefore = false; }
     // Whether the frames need their magnitudes for this ear's smearing.
@@ -77,8 +82,9 @@ public:
     // added to the block at sample `at`.
     void ProcessFrame(float* spectrum, const float* magnitudes, const CSmearKernel& sliderSmear,
                       const float* highFreqGain, int at);
-    // The block's samples (16-bit units) after the limiter.
-    float* FinishBlock(int count);
+    // `count` samples of the block from `at` (16-bit units) after the
+    // limiter: the whole block, or a hop at a time.
+    float* FinishSamples(int at, int count);
     CFloatOutput& Output() { return m_output; }
 
 private:
@@ -92,6 +98,7 @@ private:
     bool m_bLossy = true;          // in the block now running
     bool m_bMeasuring = false;     // in the block now running
     bool m_bMeasuredBefore = false;
+    bool m_bContinuing = false;    // the block running follows a measured one
     bool m_bSmearingFromAudiogram = false;
     bool m_bOwnSmearing = false;
     double m_dSliderHalfBark = 0.0;

@@ -36,21 +36,32 @@ int CLowFrequencyAnalysis::Halve(const float* in, int count, float* history, flo
 
 void CLowFrequencyAnalysis::AddBlock(const short* input, bool continues)
 {
-    // Block-local input sample 4·(q - kWindow) is decimated sample q.
-    int first = 0;
+    BeginBlock(continues);
+    const int first = continues ? kFirstNewSample : 0;  // the rest was taken with the previous block
+    AddInput(input + first, first, kBlockInput - first);
+}
+
+void CLowFrequencyAnalysis::BeginBlock(bool continues)
+{
     if (continues) {
         constexpr int kShift = kBlockAdvance / kDecimation;
         std::copy(m_decimated + kShift, m_decimated + kHeld, m_decimated);
-        first = kBlockInput - kBlockAdvance;  // the rest was taken with the previous block
+        std::fill(m_decimated + kHeld - kShift, m_decimated + kHeld, 0.0f);
     } else {
         std::fill(m_decimated, m_decimated + kHeld, 0.0f);
         std::fill(m_history1, m_history1 + 4, 0.0f);
         std::fill(m_history2, m_history2 + 4, 0.0f);
     }
-    const int count = kBlockInput - first;
-    std::copy(input + first, input + kBlockInput, m_scratch);
+}
+
+void CLowFrequencyAnalysis::AddInput(const short* input, int position, int count)
+{
+    // Block-local input sample 4·(q - kWindow) is decimated sample q. Each
+    // halving works on pairs with the last four inputs kept, so pieces of
+    // whole pairs give the outputs the whole block would.
+    std::copy(input, input + count, m_scratch);
     const int halved = Halve(m_scratch, count, m_history1, m_halved);
-    Halve(m_halved, halved, m_history2, m_decimated + kWindow + first / kDecimation);
+    Halve(m_halved, halved, m_history2, m_decimated + kWindow + position / kDecimation);
 }
 
 void CLowFrequencyAnalysis::Analyse(int frameInBlock)

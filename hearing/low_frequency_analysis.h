@@ -24,6 +24,14 @@ public:
     // Takes a block's input. `continues`: it follows the previous block
     // handed in, kBlockAdvance samples later; otherwise the history is silence.
     void AddBlock(const short* input, bool continues);
+    // The same in pieces, as the input arrives: a block begins, then its
+    // samples from block position `position` on (after the samples taken
+    // with the previous block, when it continues), in order, in pieces of a
+    // multiple of kDecimation. The decimated samples are the same to the bit.
+    void BeginBlock(bool continues);
+    void AddInput(const short* input, int position, int count);
+    // Where a continuing block's new samples start.
+    static constexpr int kFirstNewSample = kBlockInput - kBlockAdvance;
     // The power spectrum (bins 0 .. kBins - 1) of the window that ends with
     // the frame starting at `frameInBlock` * kHop in the block.
     void Analyse(int frameInBlock);
@@ -39,7 +47,7 @@ private:
     float m_decimated[kHeld] = {};  // index kWindow is the block's first sample
     float m_history1[4] = {};
     float m_history2[4] = {};
-    float m_scratch[kBlockInput];
+    float m_scratch[kBlockInput];  // the input in float
     float m_halved[kBlockInput / 2];
     float m_power[kBins] = {};
 };

@@ -89,6 +89,12 @@ void CRecruitmentStage::BeginBlock(const short* input, bool continues, float inp
     std::fill(m_blockPeak, m_blockPeak + kBarkBands, kSilenceDb);
 }
 
+void CRecruitmentStage::BeginBlock(bool continues, float inputGain, const float* binGain)
+{
+    m_filters.BeginBlock(continues, inputGain, binGain);
+    std::fill(m_blockPeak, m_blockPeak + kBarkBands, kSilenceDb);
+}
+
 void CRecruitmentStage::Measure(const float* spectrum)
 {
     m_filters.Measure(spectrum, m_power);

@@ -51,6 +51,9 @@ public:
     // CAuditoryFilterBank). The highest level of each Bark band from here on
     // is what the block brought to the ear.
     void BeginBlock(const short* input, bool continues, float inputGain, const float* binGain);
+    // The same with the input handed in as it arrives (see CAuditoryFilterBank).
+    void BeginBlock(bool continues, float inputGain, const float* binGain);
+    void AddInput(const short* input, int position, int count) { m_filters.AddInput(input, position, count); }
     // One frame of a packed spectrum (float 0 DC, float 1 half the sampling
     // rate, bin k in 2k, 2k+1): measures and smooths the filters' levels.
     void Measure(const float* spectrum);

@@ -1,0 +1,187 @@
+// sonafel-live: the live path without a window. With files it runs the
+// path hop by hop, offline, from an input WAV file to an output WAV file;
+// with a device it runs live for the time asked, from the default input to
+// the default output. Prints the delay, and on a device the latency and the
+// over- and underruns.
+//
+//   sonafel-live [--input-file IN.wav --output-file OUT.wav | --seconds S] [sonafel-render's options]
+
+#include "engine_setup.h"
+#include "live_duplex.h"
+#include "output_volume.h"
+#include "wav_file_writer.h"
+
+#include <sndfile.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int kHop = CLossProcessor::kHop;
+constexpr long long kMaxInputSamples = 12LL * 3600 * 44100;  // as sonafel-render's longest output
+
+const char* const kUsage =
+    "usage: sonafel-live [--input-file IN.wav --output-file OUT.wav | --seconds S] [sonafel-render's options]\n"
+    "\n"
+    "Runs Sonafel's live path: sound hop by hop (128 samples) through the same loss as the\n"
+    "recordings, with the options of sonafel-render (sliders, audiograms, ears, recruitment,\n"
+    "listening level; --speech names the recording the listening level is measured on).\n"
+    "  --input-file IN.wav --output-file OUT.wav  offline: a 44100 Hz 16-bit mono file in, a\n"
+    "                   WAV file out (stereo when both ears are heard), what a listener hears\n"
+    "                   (output volume included) unless --exact\n"
+    "  --seconds S      live from the default input to the default output for S seconds\n"
+    "Prints the delay; live, also the latency and the over- and underruns.\n";
+
+// The samples of a 44100 Hz mono 16-bit WAV file, exactly as stored.
+bool ReadInput(const std::string& path, std::vector<short>& samples, std::string& error)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file) {
+        error = "cannot read '" + path + "' (" + sf_strerror(nullptr) + ")";
+        return false;
+    }
+    const bool usable = info.samplerate == 44100 && info.channels == 1 &&
+                        (info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_PCM_16 && info.frames <= kMaxInputSamples;
+    if (usable) {
+        samples.resize(static_cast<std::size_t>(info.frames));
+        samples.resize(static_cast<std::size_t>(sf_read_short(file, samples.data(), info.frames)));
+    } else {
+        error = "'" + path + "' is not a 44100 Hz 16-bit mono WAV file of at most 12 hours (it has " +
+                std::to_string(info.channels) + " channels at " + std::to_string(info.samplerate) + " Hz)";
+    }
+    sf_close(file);
+    return usable;
+}
+
+// The processor's hops as the device plays them: at the output volume.
+class CHeardHops final : public ILiveHop {
+public:
+    CHeardHops(CLossProcessor& processor, bool applyVolume) : m_processor(processor), m_applyVolume(applyVolume) {}
+    void ProcessHop(const short* input, short* output) override
+    {
+        m_processor.ProcessHop(input, output);
+        if (!m_applyVolume)
+            return;
+        const std::uint32_t volume = OutputVolume();
+        for (int i = 0; i < kHop; ++i) {
+            output[2 * i] = ScaleByVolume(output[2 * i], LeftVolume(volume));
+            output[2 * i + 1] = ScaleByVolume(output[2 * i + 1], RightVolume(volume));
+        }
+    }
+
+private:
+    CLossProcessor& m_processor;
+    bool m_applyVolume;
+};
+
+void PrintDelay()
+{
+    std::printf("delay: %d samples (%.1f ms) from input to output, %d behind sonafel-render's output\n",
+                CLossProcessor::kLiveDelay, 1000.0 * CLossProcessor::kLiveDelay / 44100,
+                CLossProcessor::kLiveDelay - kHop);
+}
+
+int RunFiles(CLossProcessor& processor, const RenderOptions& options, const std::string& inputPath,
+             const std::string& outputPath)
+{
+    std::vector<short> input;
+    std::string error;
+    if (!ReadInput(inputPath, input, error)) {
+        std::fprintf(stderr, "sonafel-live: %s\n", error.c_str());
+        return 2;
+    }
+    const int channels = processor.Stereo() ? 2 : 1;
+    CWavFileWriter writer(CWavFileWriter::Format::Pcm16, channels);
+    if (!writer.Open(outputPath, error)) {
+        std::fprintf(stderr, "sonafel-live: %s\n", error.c_str());
+        return 1;
+    }
+    // The whole input comes out: the delay's worth of hops more.
+    input.resize(input.size() + CLossProcessor::kLiveDelay, 0);
+    CHeardHops hops(processor, !options.exact);
+    short hop[kHop];
+    short stereo[2 * kHop];
+    bool written = true;
+    for (std::size_t at = 0; at < input.size() && written; at += kHop) {
+        const std::size_t take = std::min<std::size_t>(kHop, input.size() - at);
+        std::fill(hop, hop + kHop, 0);
+        std::copy(input.begin() + static_cast<std::ptrdiff_t>(at),
+                  input.begin() + static_cast<std::ptrdiff_t>(at + take), hop);
+        hops.ProcessHop(hop, stereo);
+        if (channels == 1) {
+            short mono[kHop];
+            for (int i = 0; i < kHop; ++i)
+                mono[i] = stereo[2 * i];
+            written = writer.Write(mono, static_cast<int>(take));
+        } else {
+            written = writer.Write(stereo, static_cast<int>(2 * take));
+        }
+    }
+    if (!written || !writer.Commit(error)) {
+        std::fprintf(stderr, "sonafel-live: %s\n", written ? error.c_str() : ("cannot write '" + outputPath + "'").c_str());
+        return 1;
+    }
+    PrintDelay();
+    return 0;
+}
+
+int RunLive(CLossProcessor& processor, const RenderOptions& options)
+{
+    CHeardHops hops(processor, !options.exact);
+    CLiveDuplex duplex;
+    std::string error;
+    if (!duplex.Open(hops, kHop, error)) {
+        std::fprintf(stderr, "sonafel-live: %s\n", error.c_str());
+        return 1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(options.samples * 1000 / 44100));
+    duplex.Close();
+    PrintDelay();
+    const double latency = duplex.InputLatency() + duplex.OutputLatency() + CLossProcessor::kLiveDelay / 44100.0;
+    std::printf("latency: %.1f ms (input %.1f ms, output %.1f ms, the chain %.1f ms)\n", 1000.0 * latency,
+                1000.0 * duplex.InputLatency(), 1000.0 * duplex.OutputLatency(),
+                1000.0 * CLossProcessor::kLiveDelay / 44100);
+    std::printf("overruns: %ld, underruns: %ld\n", duplex.Overruns(), duplex.Underruns());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string inputPath, outputPath;
+    std::vector<const char*> rest = {argv[0]};
+    for (int i = 1; i < argc; ++i) {
+        std::string* const path = std::strcmp(argv[i], "--input-file") == 0    ? &inputPath
+                                  : std::strcmp(argv[i], "--output-file") == 0 ? &outputPath
+                                                                               : nullptr;
+        if (path && i + 1 < argc)
+            *path = argv[++i];
+        else
+            rest.push_back(argv[i]);
+    }
+    rest.push_back("-");
+    RenderOptions options;
+    std::string error;
+    const bool parsed = ParseRenderOptions(static_cast<int>(rest.size()), rest.data(), options, error);
+    if (parsed && inputPath.empty() != outputPath.empty())
+        error = "give --input-file and --output-file together";
+    if (!error.empty() || options.help) {
+        if (!options.help)
+            std::fprintf(stderr, "sonafel-live: %s\n\n", error.c_str());
+        std::fputs(kUsage, options.help ? stdout : stderr);
+        return options.help ? 0 : 2;
+    }
+    CSourceBank sources;
+    LoadRecordings(options, sources);
+    auto processor = std::make_unique<CLossProcessor>(sources);
+    SetUpAsTheUserWould(options, *processor);
+    return inputPath.empty() ? RunLive(*processor, options) : RunFiles(*processor, options, inputPath, outputPath);
+}
