@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -88,15 +89,10 @@ void PrintDelay()
                 CLossProcessor::kLiveDelay - kHop);
 }
 
-int RunFiles(CLossProcessor& processor, const RenderOptions& options, const std::string& inputPath,
+int RunFiles(CLossProcessor& processor, const RenderOptions& options, std::vector<short> input,
              const std::string& outputPath)
 {
-    std::vector<short> input;
     std::string error;
-    if (!ReadInput(inputPath, input, error)) {
-        std::fprintf(stderr, "sonafel-live: %s\n", error.c_str());
-        return 2;
-    }
     const int channels = processor.Stereo() ? 2 : 1;
     CWavFileWriter writer(CWavFileWriter::Format::Pcm16, channels);
     if (!writer.Open(outputPath, error)) {
@@ -179,9 +175,15 @@ int main(int argc, char** argv)
         std::fputs(kUsage, options.help ? stdout : stderr);
         return options.help ? 0 : 2;
     }
+    // An input that cannot be used is refused before anything else is read.
+    std::vector<short> input;
+    if (!inputPath.empty() && !ReadInput(inputPath, input, error)) {
+        std::fprintf(stderr, "sonafel-live: %s\n", error.c_str());
+        return 2;
+    }
     CSourceBank sources;
     LoadRecordings(options, sources);
     auto processor = std::make_unique<CLossProcessor>(sources);
     SetUpAsTheUserWould(options, *processor);
-    return inputPath.empty() ? RunLive(*processor, options) : RunFiles(*processor, options, inputPath, outputPath);
+    return inputPath.empty() ? RunLive(*processor, options) : RunFiles(*processor, options, std::move(input), outputPath);
 }

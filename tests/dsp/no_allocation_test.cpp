@@ -100,6 +100,11 @@ TEST(NoAllocation, ProcessBlockAndWriteAllocateNothingAtAnySetting)
         processor->SetNormalHearing(c.normalHearing);
         const long before = g_allocations;
         processor->ProcessBlock();
+        // The live path, across a block's end (31 hops a block).
+        short hopIn[CLossProcessor::kHop] = {100, -200, 300};
+        short hopOut[2 * CLossProcessor::kHop];
+        for (int hop = 0; hop < 40; ++hop)
+            processor->ProcessHop(hopIn, hopOut);
         const short block[3968] = {1, 2, 3};
         EXPECT_EQ(g_memPlay.Write(block, sizeof block), 7936);
         EXPECT_EQ(g_allocations - before, 0) << "setting " << c.setting << ", audiograms " << c.left << " " << c.right

@@ -1,0 +1,115 @@
+// The live path through sonafel-live's file mode: the same sound as the
+// recordings' path, bit for bit after its delay.
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct LiveTool : ::testing::Test {
+    TempDir dir;
+
+    void SetUp() override
+    {
+        // Speech-like input: a vowel-ish mix of tones whose loudness comes
+        // and goes, after a quarter second of silence, peak exactly 15000
+        // (the loader's peak for speech, so the render's scaling changes
+        // nothing).
+        std::vector<short> input(3 * 44100, 0);
+        for (std::size_t i = 11025; i < input.size(); ++i) {
+            const double t = static_cast<double>(i) / 44100;
+            const double envelope = 0.55 + 0.45 * std::sin(2 * M_PI * 3 * t);
+            const double value = envelope * (0.5 * std::sin(2 * M_PI * 220 * t) + 0.3 * std::sin(2 * M_PI * 1170 * t) +
+                                              0.2 * std::sin(2 * M_PI * 3400 * t));
+            input[i] = static_cast<short>(std::lround(14000 * value));
+        }
+        input[30000] = 15000;
+        WriteWav(dir.Path("in.wav"), input);
+        std::ofstream(dir.Path("ears.json")) << R"({"A": {"audiogram_cfs": [250, 1000, 4000],
+            "audiogram_levels_l": [20, 30, 50], "audiogram_levels_r": [40, 60, 80]}})";
+    }
+
+    int Run(const std::string& program, const std::string& arguments, std::string* out = nullptr)
+    {
+        const std::string command = "cd '" + dir.Path("").string() + "' && '" + program + "' " + arguments +
+                                    " > '" + dir.Path("stdout.txt").string() + "' 2> '" +
+                                    dir.Path("stderr.txt").string() + "'";
+        const int status = std::system(command.c_str());
+        std::ifstream text(dir.Path(program == SONAFEL_LIVE_PATH ? "stdout.txt" : "stderr.txt"));
+        if (out)
+            *out = {std::istreambuf_iterator<char>(text), std::istreambuf_iterator<char>()};
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // The delay behind sonafel-render's output that sonafel-live printed.
+    static int DelayBehindRender(const std::string& printed)
+    {
+        const std::size_t at = printed.find(" behind sonafel-render");
+        const std::size_t start = printed.rfind(", ", at);
+        return at == std::string::npos || start == std::string::npos ? -1
+                                                                       : std::stoi(printed.substr(start + 2, at - start - 2));
+    }
+};
+
+TEST_F(LiveTool, FromAFileItIsTheRecordingsPathToTheBitAfterItsDelay)
+{
+    const std::string cases[] = {
+        "--loudness 0.3 --highfreq 0.4 --resolution 0.2",
+        "--audiogram ears.json:A:right --recruitment off --resolution 0.6",
+        "--audiogram ears.json --loudness 0.5",
+        "--audiogram ears.json --ears left --smearing-from-audiogram --resolution 0.5",
+        "--audiogram N4 --level 110",
+    };
+    for (const std::string& settings : cases) {
+        ASSERT_EQ(Run(SONAFEL_RENDER_PATH, "--speech in.wav --seconds 3 " + settings + " render.wav"), 0) << settings;
+        std::string printed;
+        ASSERT_EQ(Run(SONAFEL_LIVE_PATH, "--speech in.wav --input-file in.wav --output-file live.wav " + settings,
+                      &printed),
+                  0)
+            << settings;
+        EXPECT_NE(printed.find("delay: 256 samples (5.8 ms) from input to output"), std::string::npos) << printed;
+        const int delay = DelayBehindRender(printed);
+        ASSERT_EQ(delay, 128) << printed;
+        const bool stereo = settings.find("ears.json ") != std::string::npos && settings.find("--ears") == std::string::npos;
+        std::vector<short> render, live;
+        if (stereo) {
+            std::vector<short> renderRight, liveRight;
+            ReadStereoWav(dir.Path("render.wav"), render, renderRight);
+            ReadStereoWav(dir.Path("live.wav"), live, liveRight);
+            ASSERT_EQ(liveRight.size(), renderRight.size() + 256) << settings;
+            EXPECT_TRUE(std::equal(renderRight.begin(), renderRight.end(), liveRight.begin() + delay)) << settings;
+            EXPECT_NE(render, renderRight) << "the ears differ";
+        } else {
+            render = ReadMonoWav(dir.Path("render.wav"));
+            live = ReadMonoWav(dir.Path("live.wav"));
+        }
+        ASSERT_EQ(live.size(), render.size() + 256) << "the whole input comes out: " << settings;
+        EXPECT_TRUE(std::all_of(live.begin(), live.begin() + delay, [](short s) { return s == 0; }));
+        for (std::size_t i = 0; i < render.size(); ++i)
+            ASSERT_EQ(live[i + static_cast<std::size_t>(delay)], render[i]) << settings << ", sample " << i;
+    }
+}
+
+TEST_F(LiveTool, AnInputItCannotTakeIsRefusedWithTheReason)
+{
+    WriteWav(dir.Path("stereo.wav"), std::vector<short>(2000, 5), 2);
+    std::string errors;
+    EXPECT_EQ(Run(SONAFEL_LIVE_PATH, "--input-file stereo.wav --output-file out.wav", &errors), 2);
+    std::ifstream text(dir.Path("stderr.txt"));
+    errors.assign(std::istreambuf_iterator<char>(text), std::istreambuf_iterator<char>());
+    EXPECT_EQ(errors, "sonafel-live: 'stereo.wav' is not a 44100 Hz 16-bit mono WAV file of at most 12 hours (it has 2 "
+                      "channels at 44100 Hz)\n");
+    EXPECT_EQ(Run(SONAFEL_LIVE_PATH, "--input-file in.wav", &errors), 2) << "no output file";
+    EXPECT_EQ(Run(SONAFEL_LIVE_PATH, "--input-file missing.wav --output-file out.wav", &errors), 2);
+    EXPECT_FALSE(std::ifstream(dir.Path("out.wav")).good()) << "nothing written";
+}
+
+}  // namespace
