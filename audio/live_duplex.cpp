@@ -1,5 +1,6 @@
 #include "live_duplex.h"
 
+#include <pa_linux_alsa.h>
 #include <portaudio.h>
 
 #include <cstring>
@@ -45,7 +46,8 @@ void CLiveDuplex::Serve(const short* input, short* output, unsigned long frames,
         m_processor->ProcessHop(input + done, output + 2 * done);
 }
 
-bool CLiveDuplex::Open(ILiveHop& processor, int hop, std::string& error, int inputDevice, int outputDevice)
+bool CLiveDuplex::Open(ILiveHop& processor, int hop, double latency, std::string& error, int inputDevice,
+                       int outputDevice)
 {
     Close();
     if (!m_initialised) {
@@ -68,10 +70,10 @@ bool CLiveDuplex::Open(ILiveHop& processor, int hop, std::string& error, int inp
     }
     in.channelCount = 1;
     in.sampleFormat = paInt16;
-    in.suggestedLatency = inInfo->defaultLowInputLatency;
+    in.suggestedLatency = latency > 0.0 ? latency : inInfo->defaultLowInputLatency;
     out.channelCount = 2;
     out.sampleFormat = paInt16;
-    out.suggestedLatency = outInfo->defaultLowOutputLatency;
+    out.suggestedLatency = latency > 0.0 ? latency : outInfo->defaultLowOutputLatency;
     m_processor = &processor;
     m_hop = hop;
     m_overruns = 0;
@@ -79,6 +81,11 @@ bool CLiveDuplex::Open(ILiveHop& processor, int hop, std::string& error, int inp
     PaStream* stream = nullptr;
     PaError result =
         Pa_OpenStream(&stream, &in, &out, 44100, static_cast<unsigned long>(hop), paClipOff, StreamCallback, this);
+    // On ALSA the callback's thread asks for real-time scheduling, so that
+    // other work on the machine makes it late less often; where that is not
+    // allowed it runs as before.
+    if (result == paNoError && Pa_GetHostApiInfo(outInfo->hostApi)->type == paALSA)
+        PaAlsa_EnableRealtimeScheduling(stream, 1);
     if (result == paNoError && (result = Pa_StartStream(stream)) != paNoError)
         Pa_CloseStream(stream);
     if (result != paNoError) {

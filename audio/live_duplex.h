@@ -25,9 +25,11 @@ public:
     CLiveDuplex& operator=(const CLiveDuplex&) = delete;
 
     // Opens and starts the default input and output (or the devices given
-    // by PortAudio index); false with the reason, PortAudio's own text
+    // by PortAudio index), asking each for `latency` seconds, or for the
+    // lowest it offers when 0; false with the reason, PortAudio's own text
     // included.
-    bool Open(ILiveHop& processor, int hop, std::string& error, int inputDevice = -1, int outputDevice = -1);
+    bool Open(ILiveHop& processor, int hop, double latency, std::string& error, int inputDevice = -1,
+              int outputDevice = -1);
     void Close();
 
     // The latencies the stream reports, in seconds.

@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -37,6 +38,8 @@ const char* const kUsage =
     "                   WAV file out (stereo when both ears are heard), what a listener hears\n"
     "                   (output volume included) unless --exact\n"
     "  --seconds S      live from the default input to the default output for S seconds\n"
+    "  --latency MS     ask the devices for MS milliseconds each (1 to 500; default: the\n"
+    "                   lowest they offer)\n"
     "Prints the delay; live, also the latency and the over- and underruns.\n";
 
 // The samples of a 44100 Hz mono 16-bit WAV file, exactly as stored.
@@ -128,12 +131,12 @@ int RunFiles(CLossProcessor& processor, const RenderOptions& options, std::vecto
     return 0;
 }
 
-int RunLive(CLossProcessor& processor, const RenderOptions& options)
+int RunLive(CLossProcessor& processor, const RenderOptions& options, double latencyMs)
 {
     CHeardHops hops(processor, !options.exact);
     CLiveDuplex duplex;
     std::string error;
-    if (!duplex.Open(hops, kHop, error)) {
+    if (!duplex.Open(hops, kHop, latencyMs / 1000.0, error)) {
         std::fprintf(stderr, "sonafel-live: %s\n", error.c_str());
         return 1;
     }
@@ -152,11 +155,12 @@ int RunLive(CLossProcessor& processor, const RenderOptions& options)
 
 int main(int argc, char** argv)
 {
-    std::string inputPath, outputPath;
+    std::string inputPath, outputPath, latency;
     std::vector<const char*> rest = {argv[0]};
     for (int i = 1; i < argc; ++i) {
         std::string* const path = std::strcmp(argv[i], "--input-file") == 0    ? &inputPath
                                   : std::strcmp(argv[i], "--output-file") == 0 ? &outputPath
+                                  : std::strcmp(argv[i], "--latency") == 0     ? &latency
                                                                                : nullptr;
         if (path && i + 1 < argc)
             *path = argv[++i];
@@ -169,6 +173,10 @@ int main(int argc, char** argv)
     const bool parsed = ParseRenderOptions(static_cast<int>(rest.size()), rest.data(), options, error);
     if (parsed && inputPath.empty() != outputPath.empty())
         error = "give --input-file and --output-file together";
+    char* end = nullptr;
+    const double latencyMs = latency.empty() ? 0.0 : std::strtod(latency.c_str(), &end);
+    if (parsed && !latency.empty() && (*end != '\0' || !(latencyMs >= 1.0 && latencyMs <= 500.0)))
+        error = "--latency needs milliseconds from 1 to 500, not '" + latency + "'";
     if (!error.empty() || options.help) {
         if (!options.help)
             std::fprintf(stderr, "sonafel-live: %s\n\n", error.c_str());
@@ -185,5 +193,5 @@ int main(int argc, char** argv)
     LoadRecordings(options, sources);
     auto processor = std::make_unique<CLossProcessor>(sources);
     SetUpAsTheUserWould(options, *processor);
-    return inputPath.empty() ? RunLive(*processor, options) : RunFiles(*processor, options, std::move(input), outputPath);
+    return inputPath.empty() ? RunLive(*processor, options, latencyMs) : RunFiles(*processor, options, std::move(input), outputPath);
 }
