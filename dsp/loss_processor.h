@@ -113,7 +113,8 @@ public:
     // the block path's output for the same input, kLiveDelay samples after
     // the input and kHop after the block path's, to the bit where the
     // limiter does not act; the limiter acts on each hop by itself. The
-    // first hop gives silence. Never allocates.
+    // first hop gives silence. Never allocates. A processor runs one path or
+    // the other: they share the accumulators and the ears' chains.
     static constexpr int kLiveDelay = 2 * kHop;
     void ProcessHop(const short* input, short* output);
 
