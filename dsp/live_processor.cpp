@@ -20,6 +20,7 @@ void CLossProcessor::ProcessHop(const short* input, short* output)
         FinishHop(k, output);
         if (k == kFrames - 1)
             EndLiveBlock();
+        m_liveGuard.Process(output, kHop);
     }
     std::memcpy(m_sLiveInput, m_sLiveInput + kHop, kHop * sizeof(short));
     ++m_nLiveHops;

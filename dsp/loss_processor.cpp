@@ -35,6 +35,7 @@ CLossProcessor::CLossProcessor(CSourceBank& sources)
         gain = 1.0f;
     FillHighFreqGain(1.0, m_fNormalHighFreqGain);
     SetOutputVolume(0xFFFFFFFFu);
+    m_liveGuard.SetFullScaleLevel(m_dFullScaleLevel);
     for (int k = 0; k <= kBands; ++k)
         m_nBandEdgeHz[k] = static_cast<int>(BarkToHz(k + 1));
     for (int i = 0; i < kBins; ++i)
@@ -106,6 +107,7 @@ void CLossProcessor::SetFullScaleLevel(double dbSpl)
     m_dFullScaleLevel = dbSpl;
     for (auto& ear : m_ears)
         ear->SetFullScaleLevel(dbSpl);
+    m_liveGuard.SetFullScaleLevel(dbSpl);
     PreparePresentation();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ear_chain.h"
+#include "live_guard.h"
 #include "smear_kernel.h"
 #include "source_bank.h"
 #include "tpdf_dither.h"
@@ -117,6 +118,10 @@ public:
     // the other: they share the accumulators and the ears' chains.
     static constexpr int kLiveDelay = 2 * kHop;
     void ProcessHop(const short* input, short* output);
+    // The live path's own limiter at 100 dB SPL, always, and its mute on
+    // feedback (CLiveGuard).
+    bool LiveMuted() const { return m_liveGuard.Muted(); }
+    void UnmuteLive() { m_liveGuard.Unmute(); }
 
     // Display analysis. In a stereo block m_dBandLevel is the left ear's,
     // RightBandLevel() the right ear's.
@@ -223,4 +228,5 @@ private:
     long long m_nLiveHops = 0;
     short m_sLiveInput[2 * kHop] = {};
     BlockPlan m_livePlan;
+    CLiveGuard m_liveGuard;
 };

@@ -128,6 +128,8 @@ int RunFiles(CLossProcessor& processor, const RenderOptions& options, std::vecto
         return 1;
     }
     PrintDelay();
+    if (processor.LiveMuted())
+        std::printf("muted: the output stayed at the limiter for a second (feedback?)\n");
     return 0;
 }
 
@@ -148,6 +150,8 @@ int RunLive(CLossProcessor& processor, const RenderOptions& options, double late
                 1000.0 * duplex.InputLatency(), 1000.0 * duplex.OutputLatency(),
                 1000.0 * CLossProcessor::kLiveDelay / 44100);
     std::printf("overruns: %ld, underruns: %ld\n", duplex.Overruns(), duplex.Underruns());
+    if (processor.LiveMuted())
+        std::printf("muted: the output stayed at the limiter for a second (feedback?)\n");
     return 0;
 }
 

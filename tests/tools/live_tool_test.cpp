@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -96,6 +97,30 @@ TEST_F(LiveTool, FromAFileItIsTheRecordingsPathToTheBitAfterItsDelay)
         for (std::size_t i = 0; i < render.size(); ++i)
             ASSERT_EQ(live[i + static_cast<std::size_t>(delay)], render[i]) << settings << ", sample " << i;
     }
+}
+
+TEST_F(LiveTool, LiveSoundNeverGoesAbove100DecibelsSplWhereTheRecordingsWould)
+{
+    // Full scale at 115 dB SPL, no loss, no listening level: the recordings'
+    // path plays the input as it is (peaks above 13000 after the chain's
+    // windows); live, nothing goes above a sine at 100 dB SPL, peak
+    // 32768·√2·10^(-15/20) = 8240.7.
+    ASSERT_EQ(Run(SONAFEL_RENDER_PATH, "--speech in.wav --seconds 3 --exact --level 115 render.wav"), 0);
+    std::string printed;
+    ASSERT_EQ(Run(SONAFEL_LIVE_PATH, "--speech in.wav --exact --level 115 --input-file in.wav --output-file live.wav",
+                  &printed),
+              0);
+    const auto peak = [](const std::vector<short>& samples) {
+        int loudest = 0;
+        for (short s : samples)
+            loudest = std::max(loudest, std::abs(static_cast<int>(s)));
+        return loudest;
+    };
+    EXPECT_GT(peak(ReadMonoWav(dir.Path("render.wav"))), 13000);
+    const int live = peak(ReadMonoWav(dir.Path("live.wav")));
+    EXPECT_LE(live, 8241);
+    EXPECT_GT(live, 8000) << "limited, not silenced";
+    EXPECT_EQ(printed.find("muted"), std::string::npos) << "loud moments are no feedback";
 }
 
 TEST_F(LiveTool, AnInputItCannotTakeIsRefusedWithTheReason)
