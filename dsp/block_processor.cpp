@@ -137,12 +137,7 @@ void CLossProcessor::ConvertFloatBlocks(bool lossy, CEarChain& first, CEarChain*
             RoundToSamples(block, samples, kBlockOutput);
             AnalyseDisplayBands(samples, bandLevels);
         }
-        for (int i = 0; i < kBlockOutput; ++i)
-            floats[i] = static_cast<float>(block[i] * gain);
-        if (again)
-            m_dither.ConvertAgain(floats, samples, kBlockOutput);
-        else
-            m_dither.Convert(floats, samples, kBlockOutput);
+        ConvertScaled(block, gain, floats, samples, kBlockOutput, again);
         if (gain == 1.0)
             AnalyseDisplayBands(samples, bandLevels);
         ear.Output().Advance(kBlockOutput, kCarryOver);
@@ -150,6 +145,16 @@ void CLossProcessor::ConvertFloatBlocks(bool lossy, CEarChain& first, CEarChain*
     convert(first, m_fFloatBlock, m_sOutput, m_dBandLevel, false);
     if (second)
         convert(*second, m_fFloatBlockRight, m_sOutputRight, m_dBandLevelRight, true);
+}
+
+void CLossProcessor::ConvertScaled(const float* samples, double gain, float* floats, short* out, int count, bool again)
+{
+    for (int i = 0; i < count; ++i)
+        floats[i] = static_cast<float>(samples[i] * gain);
+    if (again)
+        m_dither.ConvertAgain(floats, out, count);
+    else
+        m_dither.Convert(floats, out, count);
 }
 
 // To the player, in the layout it was opened for: a stereo player gets the

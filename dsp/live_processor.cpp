@@ -34,19 +34,11 @@ void CLossProcessor::FinishHop(int k, short* output)
     const short* right = left;
     if (plan.floatPath) {
         const double gain = SetVolumeForLoudness(plan.lossy ? m_dLoudness : 1.0);
-        const auto convert = [&](CEarChain& ear, float* floats, short* samples, bool again) {
-            const float* const hop = ear.FinishSamples(at, kHop);
-            for (int i = 0; i < kHop; ++i)
-                floats[i] = static_cast<float>(hop[i] * gain);
-            if (again)
-                m_dither.ConvertAgain(floats, samples, kHop);
-            else
-                m_dither.Convert(floats, samples, kHop);
-        };
-        convert(*plan.first, m_fFloatBlock + at, left, false);
+        ConvertScaled(plan.first->FinishSamples(at, kHop), gain, m_fFloatBlock + at, left, kHop, false);
         if (plan.second) {
-            convert(*plan.second, m_fFloatBlockRight + at, m_sOutputRight + at, true);
             right = m_sOutputRight + at;
+            ConvertScaled(plan.second->FinishSamples(at, kHop), gain, m_fFloatBlockRight + at, m_sOutputRight + at,
+                          kHop, true);
         }
         for (int i = 0; i < kHop; ++i) {
             output[2 * i] = left[i];

@@ -196,6 +196,10 @@ private:
     void ProcessFrame(const BlockPlan& plan, const short* input, int k);
     void CarryOver();
     void ConvertFloatBlocks(bool lossy, CEarChain& first, CEarChain* second);
+    // `count` limited samples to 16 bits: the loudness setting's `gain` in
+    // float (kept in `floats`), then the dithered conversion; `again` for the
+    // right ear, with the left's dither. Both paths convert through here.
+    void ConvertScaled(const float* samples, double gain, float* floats, short* out, int count, bool again);
     void WriteBlock(bool twoBlocks);
     // The live path's hop k of the block, made final: to 16 bits as the block
     // path makes them, into `output` (left, right).

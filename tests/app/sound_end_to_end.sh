@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Plays speech through the real sound device into a private PulseAudio server
 # with a null sink, records the sink's monitor, and compares the recording
-# with sonafel-render's output for the same settings. The server is stopped
-# by its process id at the end, and must be gone.
-#   sound_end_to_end.sh SONAFEL_PLAY SONAFEL_RENDER COMPARE_SOUND RECORDINGS_DIR
+# with sonafel-render's output for the same settings. With --ears the
+# listener's ears differ (left 20, right 60 dB HL) and sink and recording are
+# stereo: each channel is compared with the same channel of the rendering,
+# so the left ear must come out on the left and the right ear on the right.
+# The server is stopped by its process id at the end, and must be gone.
+#   sound_end_to_end.sh SONAFEL_PLAY SONAFEL_RENDER COMPARE_SOUND RECORDINGS_DIR [--ears]
 set -euo pipefail
-play="$1" render="$2" compare="$3" recordings="$4"
+play="$1" render="$2" compare="$3" recordings="$4" mode="${5:-}"
 source "$(dirname "$(realpath "$0")")/test_helpers.sh"
 work="$(mktemp -d)"
 cleanup() {
@@ -15,23 +18,33 @@ cleanup() {
 }
 trap cleanup EXIT
 
-start_private_pulse "$work"
+channels=1
+options=(--on speech --loudness 0.9)
+if [[ "$mode" == --ears ]]; then
+    channels=2
+    cat > "$work/ears.json" <<'JSON'
+{"A": {"audiogram_cfs": [125, 8000], "audiogram_levels_l": [20, 20], "audiogram_levels_r": [60, 60]}}
+JSON
+    options=(--on speech --level 110 --audiogram "$work/ears.json")
+fi
+start_private_pulse "$work" "$channels"
 recorded="$work/recorded.wav"
-parec --device=sonafel_test.monitor --latency-msec=20 --rate=44100 --channels=1 --format=s16le \
+parec --device=sonafel_test.monitor --latency-msec=20 --rate=44100 --channels="$channels" --format=s16le \
     --file-format=wav "$recorded" &
 recorder=$!
 bytes() { stat -c %s "$recorded" 2>/dev/null || echo 0; }
+second=$((44100 * 2 * channels))
 # A tenth of a second recorded: the recorder runs.
-wait_for 20 '(( $(bytes) > 8820 ))'
-(cd "$recordings" && QT_QPA_PLATFORM=offscreen "$play" --on speech --loudness 0.9 --seconds 5)
+wait_for 20 '(( $(bytes) > second / 10 ))'
+(cd "$recordings" && QT_QPA_PLATFORM=offscreen "$play" "${options[@]}" --seconds 5)
 # Half a second more recorded: the end of the sound has passed the sink.
 played=$(bytes)
-wait_for 20 '(( $(bytes) > played + 44100 ))'
+wait_for 20 '(( $(bytes) > played + second / 2 ))'
 kill "$recorder"
 wait "$recorder" 2>/dev/null || true
 recorder=
 
-(cd "$recordings" && "$render" --on speech --loudness 0.9 --seconds 8 "$work/rendered.wav")
-"$compare" "$recorded" "$work/rendered.wav"
+(cd "$recordings" && "$render" "${options[@]}" --seconds 8 "$work/rendered.wav")
+"$compare" "$recorded" "$work/rendered.wav" "$channels"
 stop_private_pulse
 echo "the private PulseAudio server is gone"

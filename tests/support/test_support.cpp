@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <random>
+
+#include <sys/wait.h>
 
 TempDir::TempDir()
 {
@@ -133,6 +136,20 @@ std::vector<short> ReadWav(const std::filesystem::path& path, int channels)
     for (std::size_t i = 44; i + 1 < bytes.size(); i += 2)
         samples.push_back(static_cast<short>(bytes[i] | bytes[i + 1] << 8));
     return samples;
+}
+
+int RunTool(const TempDir& dir, const std::string& program, const std::string& arguments)
+{
+    const std::string command = "cd '" + dir.Path("").string() + "' && '" + program + "' " + arguments + " > '" +
+                                dir.Path("stdout.txt").string() + "' 2> '" + dir.Path("stderr.txt").string() + "'";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string ReadText(const std::filesystem::path& path)
+{
+    std::ifstream file(path);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 short* NewSamples(const std::vector<short>& samples)

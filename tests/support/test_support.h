@@ -61,5 +61,13 @@ std::vector<short> ReadWav(const std::filesystem::path& path, int channels);
 // A stereo file's two channels.
 void ReadStereoWav(const std::filesystem::path& path, std::vector<short>& left, std::vector<short>& right);
 
+// Runs `program` with `arguments` (shell words) in `dir`, its standard output
+// to stdout.txt and its standard error to stderr.txt there; its exit
+// status, or -1 when it did not exit.
+int RunTool(const TempDir& dir, const std::string& program, const std::string& arguments);
+
+// A text file's whole content; empty when it cannot be read.
+std::string ReadText(const std::filesystem::path& path);
+
 // A new[] buffer with the given samples, as the source bank owns them.
 short* NewSamples(const std::vector<short>& samples);

@@ -38,16 +38,14 @@ struct LiveTool : ::testing::Test {
             "audiogram_levels_l": [20, 30, 50], "audiogram_levels_r": [40, 60, 80]}})";
     }
 
-    int Run(const std::string& program, const std::string& arguments, std::string* out = nullptr)
+    // Runs a tool; `printed` gets what sonafel-live prints, or what
+    // sonafel-render reports.
+    int Run(const std::string& program, const std::string& arguments, std::string* printed = nullptr)
     {
-        const std::string command = "cd '" + dir.Path("").string() + "' && '" + program + "' " + arguments +
-                                    " > '" + dir.Path("stdout.txt").string() + "' 2> '" +
-                                    dir.Path("stderr.txt").string() + "'";
-        const int status = std::system(command.c_str());
-        std::ifstream text(dir.Path(program == SONAFEL_LIVE_PATH ? "stdout.txt" : "stderr.txt"));
-        if (out)
-            *out = {std::istreambuf_iterator<char>(text), std::istreambuf_iterator<char>()};
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const int status = RunTool(dir, program, arguments);
+        if (printed)
+            *printed = ReadText(dir.Path(program == SONAFEL_LIVE_PATH ? "stdout.txt" : "stderr.txt"));
+        return status;
     }
 
     // The delay behind sonafel-render's output that sonafel-live printed.
@@ -128,9 +126,7 @@ TEST_F(LiveTool, AnInputItCannotTakeIsRefusedWithTheReason)
     WriteWav(dir.Path("stereo.wav"), std::vector<short>(2000, 5), 2);
     std::string errors;
     EXPECT_EQ(Run(SONAFEL_LIVE_PATH, "--input-file stereo.wav --output-file out.wav", &errors), 2);
-    std::ifstream text(dir.Path("stderr.txt"));
-    errors.assign(std::istreambuf_iterator<char>(text), std::istreambuf_iterator<char>());
-    EXPECT_EQ(errors, "sonafel-live: 'stereo.wav' is not a 44100 Hz 16-bit mono WAV file of at most 12 hours (it has 2 "
+    EXPECT_EQ(ReadText(dir.Path("stderr.txt")), "sonafel-live: 'stereo.wav' is not a 44100 Hz 16-bit mono WAV file of at most 12 hours (it has 2 "
                       "channels at 44100 Hz)\n");
     EXPECT_EQ(Run(SONAFEL_LIVE_PATH, "--input-file in.wav", &errors), 2) << "no output file";
     EXPECT_EQ(Run(SONAFEL_LIVE_PATH, "--input-file missing.wav --output-file out.wav", &errors), 2);

@@ -25,13 +25,7 @@ struct RenderHearingLevels : ::testing::Test {
             << R"({"F": {"audiogram_cfs": [125, 8000], "audiogram_levels_l": [50, 50], "audiogram_levels_r": [50, 50]}})";
     }
 
-    int Run(const std::string& arguments)
-    {
-        const std::string command = "cd '" + dir.Path("").string() + "' && '" SONAFEL_RENDER_PATH "' " + arguments +
-                                    " 2> '" + dir.Path("stderr.txt").string() + "'";
-        const int status = std::system(command.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+    int Run(const std::string& arguments) { return RunTool(dir, SONAFEL_RENDER_PATH, arguments); }
 
     void WriteTone(const std::string& name, double hz)
     {

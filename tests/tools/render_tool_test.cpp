@@ -34,21 +34,12 @@ struct RenderTool : ::testing::Test {
     // Runs the tool in the temporary directory; returns its exit status.
     int Run(const std::string& arguments, std::string* errors = nullptr, const char* program = SONAFEL_RENDER_PATH)
     {
-        const std::string command = "cd '" + dir.Path("").string() + "' && '" + program + "' " + arguments +
-                                    " 2> '" + dir.Path("stderr.txt").string() + "'";
-        const int status = std::system(command.c_str());
+        const int status = RunTool(dir, program, arguments);
         if (errors)
             *errors = ReadText(dir.Path("stderr.txt"));
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return status;
     }
 
-    static std::string ReadText(const std::filesystem::path& path)
-    {
-        std::ifstream file(path);
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
 
     // Energy above `hz` as a share of the whole, from a plain DFT of a stretch.
     static double ShareAbove(const std::vector<short>& samples, double hz)

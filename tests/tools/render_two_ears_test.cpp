@@ -31,13 +31,7 @@ struct RenderTwoEars : ::testing::Test {
         WritePinkNoise("pink.wav", 8 * 44100);
     }
 
-    int Run(const std::string& arguments)
-    {
-        const std::string command = "cd '" + dir.Path("").string() + "' && '" SONAFEL_RENDER_PATH "' " + arguments +
-                                    " 2> '" + dir.Path("stderr.txt").string() + "'";
-        const int status = std::system(command.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+    int Run(const std::string& arguments) { return RunTool(dir, SONAFEL_RENDER_PATH, arguments); }
 
     // Pink noise (white noise through a three-pole filter, -3 dB per octave
     // within 0.5 dB from 40 Hz to 9 kHz), from a fixed seed.
