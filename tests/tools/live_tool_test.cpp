@@ -129,6 +129,9 @@ TEST_F(LiveTool, AnInputItCannotTakeIsRefusedWithTheReason)
     EXPECT_EQ(ReadText(dir.Path("stderr.txt")), "sonafel-live: 'stereo.wav' is not a 44100 Hz 16-bit mono WAV file of at most 12 hours (it has 2 "
                       "channels at 44100 Hz)\n");
     EXPECT_EQ(Run(SONAFEL_LIVE_PATH, "--input-file in.wav", &errors), 2) << "no output file";
+    EXPECT_EQ(Run(SONAFEL_LIVE_PATH, "--latency 0 --seconds 1"), 2);
+    EXPECT_EQ(ReadText(dir.Path("stderr.txt")).rfind("sonafel-live: --latency needs milliseconds from 1 to 500, not '0'", 0), 0u);
+    EXPECT_EQ(Run(SONAFEL_LIVE_PATH, "--latency 20ms --seconds 1"), 2) << "a unit is no number";
     EXPECT_EQ(Run(SONAFEL_LIVE_PATH, "--input-file missing.wav --output-file out.wav", &errors), 2);
     EXPECT_FALSE(std::ifstream(dir.Path("out.wav")).good()) << "nothing written";
 }
