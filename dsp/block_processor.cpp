@@ -47,32 +47,48 @@ CLossProcessor::BlockPlan CLossProcessor::BeginBlockPlan()
         PreparePresentation();  // another speech recording was loaded
     // A stereo block runs both ears' chains, a mono block the one heard.
     plan.stereo = Stereo();
-    plan.first = &Chain(FirstEar());
+    plan.firstEar = FirstEar();
+    plan.first = &Chain(plan.firstEar);
     plan.second = plan.stereo ? &Chain(Ear::Right) : nullptr;
     if (!plan.stereo)
-        Chain(FirstEar() == Ear::Left ? Ear::Right : Ear::Left).SkipBlock();
-    // A presentation level or an audiogram in effect takes the float path:
-    // overlap-add in float, the limiter, one dithered conversion. The
-    // comparison without a presentation level is the plain chain, exactly.
-    plan.floatPath = plan.presented || (plan.lossy && (plan.first->HasLoss() || (plan.second && plan.second->HasLoss())));
-    if (plan.floatPath != m_bFloatBefore) {
-        if (plan.floatPath) {
-            plan.first->Output().TakeCarry(m_sOutput, kCarryOver);
-            if (plan.second)
-                plan.second->Output().TakeCarry(m_sOutput, kCarryOver);
-        } else {
-            plan.first->Output().GiveCarry(m_sOutput, kCarryOver);
-        }
-        m_bFloatBefore = plan.floatPath;
-    }
+        Chain(plan.firstEar == Ear::Left ? Ear::Right : Ear::Left).SkipBlock();
+    plan.floatPath = FloatPathFor(plan);
+    SwitchOutputPath(plan, 0);
     plan.inputGain = plan.presented ? m_fPresentationGain : 1.0f;
     plan.first->BeginBlock(plan.inputGain, plan.highFreqGain, plan.lossy);
     if (plan.second)
         plan.second->BeginBlock(plan.inputGain, plan.highFreqGain, plan.lossy);
-    // Without a smeared bin (setting 1.0) the magnitudes are not needed.
-    plan.smearing = plan.floatPath ? plan.first->Smears(m_smear) || (plan.second && plan.second->Smears(m_smear))
-                                   : plan.lossy && m_smear.Active();
+    plan.smearing = SmearingFor(plan);
     return plan;
+}
+
+bool CLossProcessor::FloatPathFor(const BlockPlan& plan) const
+{
+    // A presentation level or an audiogram in effect takes the float path:
+    // overlap-add in float, the limiter, one dithered conversion. The
+    // comparison without a presentation level is the plain chain, exactly.
+    return plan.presented || (plan.lossy && (plan.first->HasLoss() || (plan.second && plan.second->HasLoss())));
+}
+
+void CLossProcessor::SwitchOutputPath(const BlockPlan& plan, int position)
+{
+    if (plan.floatPath == m_bFloatBefore)
+        return;
+    if (plan.floatPath) {
+        plan.first->Output().TakeCarry(m_sOutput + position, kCarryOver, position);
+        if (plan.second)
+            plan.second->Output().TakeCarry(m_sOutput + position, kCarryOver, position);
+    } else {
+        plan.first->Output().GiveCarry(m_sOutput + position, kCarryOver, position);
+    }
+    m_bFloatBefore = plan.floatPath;
+}
+
+bool CLossProcessor::SmearingFor(const BlockPlan& plan) const
+{
+    // Without a smeared bin (setting 1.0) the magnitudes are not needed.
+    return plan.floatPath ? plan.first->Smears(m_smear) || (plan.second && plan.second->Smears(m_smear))
+                          : plan.lossy && m_smear.Active();
 }
 
 void CLossProcessor::AddBlockInput(const BlockPlan& plan, const short* input, int position, int count)

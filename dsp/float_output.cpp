@@ -12,16 +12,16 @@ short Truncated(float value)
 
 }  // namespace
 
-void CFloatOutput::TakeCarry(const short* carry, int count)
+void CFloatOutput::TakeCarry(const short* carry, int count, int at)
 {
     std::fill(m_sum, m_sum + kSize, 0.0f);
-    std::copy(carry, carry + count, m_sum);
+    std::copy(carry, carry + count, m_sum + at);
 }
 
-void CFloatOutput::GiveCarry(short* carry, int count) const
+void CFloatOutput::GiveCarry(short* carry, int count, int at) const
 {
     // Truncated, as the plain chain's partial sums are.
-    std::transform(m_sum, m_sum + count, carry, Truncated);
+    std::transform(m_sum + at, m_sum + at + count, carry, Truncated);
 }
 
 void CFloatOutput::CopyCarry(const CFloatOutput& from, int count)

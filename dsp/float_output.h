@@ -10,9 +10,10 @@ public:
     static constexpr int kSize = 4608;  // as the chain's accumulator
 
     // Takes over the plain accumulator's carried partial sums when the float
-    // path starts while sound plays; GiveCarry hands them back.
-    void TakeCarry(const short* carry, int count);
-    void GiveCarry(short* carry, int count) const;
+    // path starts while sound plays, at `at` in the block (0 between blocks);
+    // GiveCarry hands them back.
+    void TakeCarry(const short* carry, int count, int at = 0);
+    void GiveCarry(short* carry, int count, int at = 0) const;
     // Takes over another overlap-add's carried partial sums, when it stops
     // and this one goes on from it.
     void CopyCarry(const CFloatOutput& from, int count);

@@ -12,6 +12,8 @@ void CLossProcessor::ProcessHop(const short* input, short* output)
     } else {
         const int k = static_cast<int>((m_nLiveHops - 1) % kFrames);
         if (k == 0) {
+            // Ears that come in take over the carry of those the last block ran.
+            HandOverEars(m_livePlan.firstEar, m_livePlan.stereo);
             m_livePlan = BeginBlockPlan();
             AddBlockInput(m_livePlan, m_sLiveInput, 0, kHop);
         }
@@ -74,4 +76,5 @@ void CLossProcessor::EndLiveBlock()
     m_bFloatBlock = plan.floatPath;
     m_bStereoBlock = plan.stereo;
     CarryOver();
+    BlockProcessed();
 }

@@ -17,7 +17,12 @@ void BuildHannWindow(float* window, int length)
 
 }  // namespace
 
-CLossProcessor::CLossProcessor(CSourceBank& sources)
+CLossProcessor::CLossProcessor(CSourceBank& sources) : CLossProcessor(sources, SettingsOnly{})
+{
+    SetOutputVolume(0xFFFFFFFFu);
+}
+
+CLossProcessor::CLossProcessor(CSourceBank& sources, SettingsOnly)
     : m_sources(sources)
 {
     for (double& level : m_dBandLevel)
@@ -34,7 +39,6 @@ CLossProcessor::CLossProcessor(CSourceBank& sources)
     for (float& gain : m_fHighFreqGain)
         gain = 1.0f;
     FillHighFreqGain(1.0, m_fNormalHighFreqGain);
-    SetOutputVolume(0xFFFFFFFFu);
     m_liveGuard.SetFullScaleLevel(m_dFullScaleLevel);
     for (int k = 0; k <= kBands; ++k)
         m_nBandEdgeHz[k] = static_cast<int>(BarkToHz(k + 1));

@@ -34,6 +34,12 @@ public:
     static constexpr double kSynthesisScale = 0.00390625;  // 1/256 undoes the two transforms' gain
 
     explicit CLossProcessor(CSourceBank& sources);
+    // A processor for the live path with the settings of `from` (the sliders,
+    // each ear's audiogram, recruitment, smearing, calibration, listening
+    // level, the ears heard, the comparison), built on the user-interface
+    // thread to be handed to the sound thread whole. Leaves the process's
+    // output volume alone.
+    static std::unique_ptr<CLossProcessor> SettingsOf(const CLossProcessor& from);
     virtual ~CLossProcessor() = default;
     CLossProcessor(const CLossProcessor&) = delete;
     CLossProcessor& operator=(const CLossProcessor&) = delete;
@@ -122,6 +128,16 @@ public:
     // feedback (CLiveGuard).
     bool LiveMuted() const { return m_liveGuard.Muted(); }
     void UnmuteLive() { m_liveGuard.Unmute(); }
+    // The live path's settings change between two hops, on the sound thread:
+    // takes those of `from` (made by SettingsOf) and leaves it with what it
+    // replaced, to be freed off the sound thread. Heard from the next hop:
+    // the sliders, the audiograms' levels, the comparison and the listening
+    // level at once; a change of the ears heard, or of whether a listening
+    // level is set, from the next block on (within 31 hops), as the block
+    // they change is planned for the ears it began with. The listening
+    // level keeps the gain `from` worked out for its speech recording.
+    // Never allocates.
+    void TakeSettings(CLossProcessor& from);
 
     // Display analysis. In a stereo block m_dBandLevel is the left ear's,
     // RightBandLevel() the right ear's.
@@ -159,8 +175,12 @@ public:
     double m_dResolution = 1.0;
 
 protected:
-    // Called at the end of every ProcessBlock, when the block's band levels
-    // are in place, for observers of every block.
+    // A processor that leaves the process's output volume alone, for
+    // settings handed around and for the live path.
+    struct SettingsOnly {};
+    CLossProcessor(CSourceBank& sources, SettingsOnly);
+    // Called at the end of every block, of either path, when the block's
+    // band levels are in place, for observers of every block.
     virtual void BlockProcessed() {}
 
 private:
@@ -182,6 +202,7 @@ private:
         const float* highFreqGain = nullptr;
         bool presented = false;
         bool stereo = false;
+        Ear firstEar = Ear::Left;
         CEarChain* first = nullptr;
         CEarChain* second = nullptr;  // the right ear in a stereo block
         bool floatPath = false;
@@ -189,6 +210,14 @@ private:
         float inputGain = 1.0f;
     };
     BlockPlan BeginBlockPlan();
+    bool FloatPathFor(const BlockPlan& plan) const;
+    // Moves the carried partial sums between the plain accumulator and the
+    // ears' float overlap-adds when the plan's path differs from the one
+    // before, at block position `position`.
+    void SwitchOutputPath(const BlockPlan& plan, int position);
+    bool SmearingFor(const BlockPlan& plan) const;
+    // The live block's plan after a settings change within it, from hop `k`.
+    void ContinueLivePlan(int k);
     // The block's input from block position `position` on, for the ears'
     // long analysis.
     void AddBlockInput(const BlockPlan& plan, const short* input, int position, int count);

@@ -47,6 +47,13 @@ public:
     // frame is measured.
     void BeginBlock(bool continues, float inputGain, const float* binGain);
     void AddInput(const short* input, int position, int count) { m_long.AddInput(input, position, count); }
+    // What the chain does to the input changed within the block: the frames
+    // from here on are measured with the new gains.
+    void SetGains(float inputGain, const float* binGain)
+    {
+        m_inputGain = inputGain;
+        m_binGain = binGain;
+    }
     // The next frame's spectrum (packed: float 0 DC, float 1 half the rate,
     // bin k in 2k, 2k+1): writes every channel's power relative to a
     // full-scale (RMS 32768) signal's.

@@ -4,6 +4,7 @@
 #include "fourier_transform.h"
 
 #include <algorithm>
+#include <utility>
 
 CEarChain::CEarChain(const float* analysisWindow, int analysisLength, const float* synthesisWindow,
                      double synthesisScale)
@@ -65,6 +66,29 @@ void CEarChain::BeginBlock(float inputGain, const float* highFreqGain, bool loss
     m_bMeasuredBefore = m_bMeasuring;
 }
 
+void CEarChain::TakeSettings(CEarChain& from)
+{
+    std::swap(m_stage, from.m_stage);
+    m_activeAudiogram.swap(from.m_activeAudiogram);
+    m_recruitment.TakeLaw(from.m_recruitment);
+    m_bRecruitment = from.m_bRecruitment;
+    m_bMeasureLevels = from.m_bMeasureLevels;
+    m_bSmearingFromAudiogram = from.m_bSmearingFromAudiogram;
+    m_bOwnSmearing = from.m_bOwnSmearing;
+    m_dSliderHalfBark = from.m_dSliderHalfBark;
+    std::copy(from.m_nSmearLow, from.m_nSmearLow + kBins, m_nSmearLow);
+    std::copy(from.m_nSmearHigh, from.m_nSmearHigh + kBins, m_nSmearHigh);
+    std::swap(m_smear, from.m_smear);
+    m_limiter.SetCeiling(from.m_limiter.Ceiling());
+}
+
+void CEarChain::ContinueBlock(float inputGain, const float* highFreqGain, bool lossy)
+{
+    m_bLossy = lossy;
+    if (m_bMeasuring)
+        m_recruitment.SetGains(inputGain, highFreqGain);
+}
+
 void CEarChain::AddInput(const short* input, int position, int count)
 {
     if (!m_bMeasuring)
@@ -94,7 +118,9 @@ void CEarChain::ProcessFrame(float* spectrum, const float* magnitudes, const CSm
     for (int i = 0; i < kFrameSize; ++i)
         spectrum[i] *= highFreqGain[i];
     const bool loss = m_bLossy && m_stage.Active();
-    if (loss && m_bRecruitment) {
+    // The filters follow the sound from a block's start; an audiogram
+    // taken within a block without them acts as a fixed attenuation until then.
+    if (loss && m_bRecruitment && m_bMeasuring) {
         m_recruitment.Apply(spectrum);
     } else {
         Measure(spectrum);

@@ -41,6 +41,7 @@ public:
     // Keeps the filters' levels (the sound at this ear, in dB SPL) up to date
     // also while no loss acts on it, for a display of them.
     void SetLevelMeasurement(bool on) { m_bMeasureLevels = on; }
+    bool LevelMeasurement() const { return m_bMeasureLevels; }
     // The calibration: digital RMS 1 (0 dB FS) plays at `dbSpl` dB SPL.
     void SetFullScaleLevel(double dbSpl) { m_recruitment.SetFullScaleLevel(dbSpl); }
     // The highest sample magnitude the limiter lets through; infinity for none.
@@ -69,6 +70,17 @@ public:
     // (see CLowFrequencyAnalysis). Samples a continuing block shares with
     // the one before are taken from it only once.
     void AddInput(const short* input, int position, int count);
+    // The sound thread's side of a settings change while sound plays: takes
+    // `from`'s settings (built off the sound thread) and leaves it with this
+    // chain's old audiogram and smearing table, to be freed there; the
+    // measured levels and the overlap-add carry on. Within a block the
+    // audiogram's recruitment waits for the next block if the filters were
+    // not following the sound; until then the loss acts as a fixed
+    // attenuation. Never allocates.
+    void TakeSettings(CEarChain& from);
+    // Within a block: what the sliders' stages apply before the frames reach
+    // the ear, and whether the loss acts, changed from the next frame on.
+    void ContinueBlock(float inputGain, const float* highFreqGain, bool lossy);
     // The block is not heard by this ear: its levels start afresh next time.
     void SkipBlock() { m_bMeasuredBefore = false; }
     // Whether the frames need their magnitudes for this ear's smearing.

@@ -83,6 +83,12 @@ void CRecruitmentStage::Build(const CAudiogram& audiogram)
     }
 }
 
+void CRecruitmentStage::TakeLaw(const CRecruitmentStage& from)
+{
+    m_fullScaleSpl = from.m_fullScaleSpl;
+    std::copy(from.m_slope, from.m_slope + kChannels, m_slope);
+}
+
 void CRecruitmentStage::BeginBlock(const short* input, bool continues, float inputGain, const float* binGain)
 {
     m_filters.BeginBlock(input, continues, inputGain, binGain);

@@ -54,6 +54,10 @@ public:
     // The same with the input handed in as it arrives (see CAuditoryFilterBank).
     void BeginBlock(bool continues, float inputGain, const float* binGain);
     void AddInput(const short* input, int position, int count) { m_filters.AddInput(input, position, count); }
+    void SetGains(float inputGain, const float* binGain) { m_filters.SetGains(inputGain, binGain); }
+    // Takes the law (the hearing levels and the calibration) of another
+    // stage; this one's measured levels carry on. Never allocates.
+    void TakeLaw(const CRecruitmentStage& from);
     // One frame of a packed spectrum (float 0 DC, float 1 half the sampling
     // rate, bin k in 2k, 2k+1): measures and smooths the filters' levels.
     void Measure(const float* spectrum);

@@ -8,7 +8,7 @@
 
 #include "engine_setup.h"
 #include "live_duplex.h"
-#include "output_volume.h"
+#include "live_engine.h"
 #include "wav_file_writer.h"
 
 #include <sndfile.h>
@@ -64,27 +64,6 @@ bool ReadInput(const std::string& path, std::vector<short>& samples, std::string
     return usable;
 }
 
-// The processor's hops as the device plays them: at the output volume.
-class CHeardHops final : public ILiveHop {
-public:
-    CHeardHops(CLossProcessor& processor, bool applyVolume) : m_processor(processor), m_applyVolume(applyVolume) {}
-    void ProcessHop(const short* input, short* output) override
-    {
-        m_processor.ProcessHop(input, output);
-        if (!m_applyVolume)
-            return;
-        const std::uint32_t volume = OutputVolume();
-        for (int i = 0; i < kHop; ++i) {
-            output[2 * i] = ScaleByVolume(output[2 * i], LeftVolume(volume));
-            output[2 * i + 1] = ScaleByVolume(output[2 * i + 1], RightVolume(volume));
-        }
-    }
-
-private:
-    CLossProcessor& m_processor;
-    bool m_applyVolume;
-};
-
 void PrintDelay()
 {
     std::printf("delay: %d samples (%.1f ms) from input to output, %d behind sonafel-render's output\n",
@@ -92,7 +71,15 @@ void PrintDelay()
                 CLossProcessor::kLiveDelay - kHop);
 }
 
-int RunFiles(CLossProcessor& processor, const RenderOptions& options, std::vector<short> input,
+// The engine with the processor's settings, as the window hands them over.
+std::unique_ptr<CLiveEngine> EngineFor(const CLossProcessor& processor, const RenderOptions& options)
+{
+    auto engine = std::make_unique<CLiveEngine>(!options.exact);
+    engine->Post(CLossProcessor::SettingsOf(processor));
+    return engine;
+}
+
+int RunFiles(const CLossProcessor& processor, const RenderOptions& options, std::vector<short> input,
              const std::string& outputPath)
 {
     std::string error;
@@ -104,7 +91,7 @@ int RunFiles(CLossProcessor& processor, const RenderOptions& options, std::vecto
     }
     // The whole input comes out: the delay's worth of hops more.
     input.resize(input.size() + CLossProcessor::kLiveDelay, 0);
-    CHeardHops hops(processor, !options.exact);
+    const auto engine = EngineFor(processor, options);
     short hop[kHop];
     short stereo[2 * kHop];
     bool written = true;
@@ -113,7 +100,7 @@ int RunFiles(CLossProcessor& processor, const RenderOptions& options, std::vecto
         std::fill(hop, hop + kHop, 0);
         std::copy(input.begin() + static_cast<std::ptrdiff_t>(at),
                   input.begin() + static_cast<std::ptrdiff_t>(at + take), hop);
-        hops.ProcessHop(hop, stereo);
+        engine->ProcessHop(hop, stereo);
         if (channels == 1) {
             short mono[kHop];
             for (int i = 0; i < kHop; ++i)
@@ -128,17 +115,17 @@ int RunFiles(CLossProcessor& processor, const RenderOptions& options, std::vecto
         return 1;
     }
     PrintDelay();
-    if (processor.LiveMuted())
+    if (engine->Muted())
         std::printf("muted: the output stayed at the limiter for a second (feedback?)\n");
     return 0;
 }
 
-int RunLive(CLossProcessor& processor, const RenderOptions& options, double latencyMs)
+int RunLive(const CLossProcessor& processor, const RenderOptions& options, double latencyMs)
 {
-    CHeardHops hops(processor, !options.exact);
+    const auto engine = EngineFor(processor, options);
     CLiveDuplex duplex;
     std::string error;
-    if (!duplex.Open(hops, kHop, latencyMs / 1000.0, error)) {
+    if (!duplex.Open(*engine, kHop, latencyMs / 1000.0, error)) {
         std::fprintf(stderr, "sonafel-live: %s\n", error.c_str());
         return 1;
     }
@@ -150,7 +137,7 @@ int RunLive(CLossProcessor& processor, const RenderOptions& options, double late
                 1000.0 * duplex.InputLatency(), 1000.0 * duplex.OutputLatency(),
                 1000.0 * CLossProcessor::kLiveDelay / 44100);
     std::printf("overruns: %ld, underruns: %ld\n", duplex.Overruns(), duplex.Underruns());
-    if (processor.LiveMuted())
+    if (engine->Muted())
         std::printf("muted: the output stayed at the limiter for a second (feedback?)\n");
     return 0;
 }

@@ -2,6 +2,7 @@
 // touch the heap: every allocation in this program is counted.
 
 #include "audiogram_presets.h"
+#include "live_engine.h"
 #include "loss_processor.h"
 #include "mem_play.h"
 #include "posted_event_queue.h"
@@ -124,4 +125,34 @@ TEST(NoAllocation, ProcessBlockAndWriteAllocateNothingAtAnySetting)
     EXPECT_EQ(g_allocations - before, 1);
     g_memPlay.Close();
     g_memPlay.SetDevice(nullptr);
+}
+
+TEST(NoAllocation, TheLiveEngineTakesSettingsWithinAndBetweenBlocksWithoutTheHeap)
+{
+    CSourceBank sources;
+    CLossProcessor window(sources);
+    CLiveEngine engine;
+    const CAudiogram* const s2 = &FindAudiogramPreset("S2")->audiogram;
+    const CAudiogram* const n3 = &FindAudiogramPreset("N3")->audiogram;
+    short hopIn[CLossProcessor::kHop] = {100, -200, 300};
+    short hopOut[2 * CLossProcessor::kHop];
+    // Thirteen hops per change: the changes fall on every phase of the
+    // 31-hop block in turn, and between blocks.
+    for (int change = 0; change < 40; ++change) {
+        window.m_dResolution = window.m_dHighFreq = 0.25 * (change % 5);
+        window.BuildSmearTable();
+        window.BuildHighFreqGain();
+        window.SetEarAudiogram(Ear::Left, change % 3 ? s2 : nullptr);
+        window.SetEarAudiogram(Ear::Right, change % 4 ? n3 : s2);
+        window.SetRecruitment(change % 2 == 0);
+        window.SetAudiogramSmearing(change % 6 < 3);
+        window.SetEarsHeard(change % 7 == 0 ? EarsHeard::Right : EarsHeard::Both);
+        window.SetNormalHearing(change % 5 == 1);
+        window.SetPresentationLevel(change % 8 == 0 ? std::optional<double>(70.0) : std::nullopt);
+        engine.Post(CLossProcessor::SettingsOf(window));
+        const long before = g_allocations;
+        for (int hop = 0; hop < 13; ++hop)
+            engine.ProcessHop(hopIn, hopOut);
+        EXPECT_EQ(g_allocations - before, 0) << "change " << change;
+    }
 }

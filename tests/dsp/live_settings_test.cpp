@@ -1,0 +1,277 @@
+// Settings handed to the live path while it plays: taken whole between two
+// hops, heard from the next one, the block's ears kept until it ends.
+
+#include "audiogram_presets.h"
+#include "hand_over.h"
+#include "latest_value.h"
+#include "live_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kHop = CLossProcessor::kHop;
+constexpr int kHops = 120;  // nearly four blocks of 31 hops
+
+// A 500 Hz tone for every hop.
+std::vector<short> Tone()
+{
+    std::vector<short> samples(kHops * kHop);
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<short>(std::lround(8000.0 * std::sin(2.0 * M_PI * 500.0 * static_cast<double>(i) / 44100.0)));
+    return samples;
+}
+
+// Noise with more low than high frequencies, as speech has, for every hop.
+std::vector<short> Noise()
+{
+    std::vector<short> samples(kHops * kHop);
+    unsigned state = 12345;
+    double low = 0.0;
+    for (short& sample : samples) {
+        state = state * 1103515245u + 12345u;
+        const double white = static_cast<double>((state >> 8) & 0xFFFF) - 32768.0;
+        low = 0.9 * low + 0.1 * white;
+        sample = static_cast<short>(0.5 * low + 0.1 * white);
+    }
+    return samples;
+}
+
+// The stereo hops of an engine that starts with `first` and takes `then`
+// before hop `changeAt`.
+std::vector<short> Play(const std::function<void(CLossProcessor&)>& first,
+                        const std::function<void(CLossProcessor&)>& then, int changeAt, bool tone = false)
+{
+    static const std::vector<short> noise = Noise();
+    static const std::vector<short> sine = Tone();
+    const std::vector<short>& input = tone ? sine : noise;
+    CSourceBank sources;
+    CLossProcessor window(sources);
+    CLiveEngine engine(false);
+    first(window);
+    engine.Post(CLossProcessor::SettingsOf(window));
+    std::vector<short> output(2 * input.size());
+    for (int hop = 0; hop < kHops; ++hop) {
+        if (hop == changeAt) {
+            then(window);
+            engine.Post(CLossProcessor::SettingsOf(window));
+        }
+        engine.ProcessHop(&input[hop * kHop], &output[2 * hop * kHop]);
+    }
+    return output;
+}
+
+// Whether hops [from, to) of two outputs are equal to the bit (or within `steps`).
+bool HopsMatch(const std::vector<short>& a, const std::vector<short>& b, int from, int to, int steps = 0)
+{
+    for (int i = 2 * from * kHop; i < 2 * to * kHop; ++i)
+        if (std::abs(a[i] - b[i]) > steps)
+            return false;
+    return true;
+}
+
+void Sliders(CLossProcessor& p, double loudness, double highFreq, double resolution)
+{
+    p.m_dLoudness = loudness;
+    p.m_dHighFreq = highFreq;
+    p.m_dResolution = resolution;
+    p.BuildSmearTable();
+    g_dGainCurveSetting = -1.0;  // the curve is built only for a setting other than the last built
+    p.BuildHighFreqGain();
+}
+
+const CAudiogram* Preset(const char* key)
+{
+    return &FindAudiogramPreset(key)->audiogram;
+}
+
+const auto kNothing = [](CLossProcessor&) {};
+
+}  // namespace
+
+// Hop 40 is frame 8 of the block of hops 32 to 62: the change comes within a
+// block. A hop's samples take the frames of the hop and the three before.
+TEST(LiveSettings, SlidersMovedWithinABlockAreHeardFromTheNextHopAndWholeAfterOneFrame)
+{
+    const auto before = [](CLossProcessor& p) { Sliders(p, 1.0, 0.8, 0.9); };
+    const auto after = [](CLossProcessor& p) { Sliders(p, 0.9, 0.4, 0.5); };
+    const std::vector<short> changed = Play(before, after, 40);
+    const std::vector<short> unchanged = Play(before, kNothing, -1);
+    const std::vector<short> allAlong = Play(after, kNothing, -1);
+    EXPECT_TRUE(HopsMatch(changed, unchanged, 0, 40));
+    EXPECT_FALSE(HopsMatch(changed, unchanged, 40, 41)) << "heard at the next hop";
+    EXPECT_TRUE(HopsMatch(changed, allAlong, 43, kHops)) << "whole once the frames reaching a hop all took it";
+}
+
+TEST(LiveSettings, TheComparisonSwitchesWithinABlockToAndFromAnAudiogramsFloatPath)
+{
+    // A sloping loss in one ear, a flat one in the other, as a fixed
+    // attenuation: the float path; the comparison is the plain chain.
+    const auto loss = [](CLossProcessor& p) {
+        Sliders(p, 1.0, 0.9, 0.8);
+        p.SetRecruitment(false);
+        p.SetEarAudiogram(Ear::Left, Preset("N2"));
+        p.SetEarAudiogram(Ear::Right, Preset("S3"));
+        p.SetNormalHearing(false);
+    };
+    const auto compared = [&](CLossProcessor& p) {
+        loss(p);
+        p.SetNormalHearing(true);
+    };
+    const std::vector<short> lossOnly = Play(loss, kNothing, -1);
+    const std::vector<short> comparedOnly = Play(compared, kNothing, -1);
+    const std::vector<short> toComparison = Play(loss, compared, 40);
+    EXPECT_TRUE(HopsMatch(toComparison, lossOnly, 0, 40));
+    EXPECT_FALSE(HopsMatch(toComparison, lossOnly, 40, 41));
+    EXPECT_TRUE(HopsMatch(toComparison, comparedOnly, 43, kHops));
+
+    // Back to the loss at hop 71 (frame 8 of hops 63 to 93): the float path
+    // starts from the plain chain's partial sums; its dither has drawn fewer
+    // values meanwhile, so the samples agree within the dither's two steps.
+    const std::vector<short> toLoss = Play(compared, loss, 71);
+    EXPECT_TRUE(HopsMatch(toLoss, comparedOnly, 0, 71));
+    EXPECT_FALSE(HopsMatch(toLoss, comparedOnly, 71, 72, 2));
+    EXPECT_TRUE(HopsMatch(toLoss, lossOnly, 74, kHops, 2));
+}
+
+TEST(LiveSettings, APathChangedWithinABlockCarriesTheFramesBeforeItOver)
+{
+    // A loss only above 4 kHz takes the float path but leaves a 500 Hz tone
+    // as the plain chain makes it, within the plain chain's truncation of
+    // each frame (at most one step each) and the dither (one more): so
+    // switching the comparison on and off within blocks (hops 40 and 71)
+    // must leave the tone whole, the partial sums of the frames before each
+    // switch carried into the other path.
+    std::string error;
+    static const CAudiogram highOnly =
+        *CAudiogram::Make({{250, 0}, {1000, 0}, {4000, 0}, {8000, 60}}, error);
+    const auto loss = [](CLossProcessor& p) {
+        p.SetRecruitment(false);
+        p.SetAudiogram(&highOnly);
+        p.SetNormalHearing(false);
+    };
+    const auto compared = [&](CLossProcessor& p) {
+        loss(p);
+        p.SetNormalHearing(true);
+    };
+    const std::vector<short> plain = Play(compared, kNothing, -1, true);
+    EXPECT_TRUE(HopsMatch(Play(loss, kNothing, -1, true), plain, 1, kHops, 4)) << "the paths agree on the tone";
+    EXPECT_TRUE(HopsMatch(Play(loss, compared, 40, true), plain, 1, kHops, 4));
+    EXPECT_TRUE(HopsMatch(Play(compared, loss, 71, true), plain, 1, kHops, 4));
+}
+
+TEST(LiveSettings, TheEarsHeardChangeAtTheNextBlockTheRestOfTheSettingsAtOnce)
+{
+    const auto both = [](CLossProcessor& p) {
+        p.SetRecruitment(false);
+        p.SetEarAudiogram(Ear::Left, Preset("N2"));
+        p.SetEarAudiogram(Ear::Right, Preset("S3"));
+    };
+    const auto rightOnly = [&](CLossProcessor& p) {
+        both(p);
+        p.SetEarsHeard(EarsHeard::Right);
+    };
+    const std::vector<short> changed = Play(both, rightOnly, 40);
+    const std::vector<short> bothAlong = Play(both, kNothing, -1);
+    const std::vector<short> rightAlong = Play(rightOnly, kNothing, -1);
+    EXPECT_TRUE(HopsMatch(changed, bothAlong, 0, 63)) << "the block of hops 32 to 62 keeps both ears";
+    EXPECT_TRUE(HopsMatch(changed, rightAlong, 63, kHops));
+    EXPECT_FALSE(HopsMatch(bothAlong, rightAlong, 63, kHops)) << "the left ear differs";
+}
+
+TEST(LiveSettings, AnAudiogramTakenWithinABlockActsAtOnceWithRecruitmentFromTheNextBlock)
+{
+    // The left ear heard alone, the sliders only, then a loss with
+    // recruitment: the filters begin to follow the sound with the next
+    // block; until then the loss is the fixed attenuation.
+    const auto left = [](CLossProcessor& p) { p.SetEarsHeard(EarsHeard::Left); };
+    const auto loss = [&](CLossProcessor& p) {
+        left(p);
+        p.SetAudiogram(Preset("S2"));
+    };
+    const auto attenuation = [&](CLossProcessor& p) {
+        loss(p);
+        p.SetRecruitment(false);
+    };
+    const std::vector<short> changed = Play(left, loss, 40);
+    const std::vector<short> attenuated = Play(left, attenuation, 40);
+    const std::vector<short> plain = Play(left, kNothing, -1);
+    EXPECT_TRUE(HopsMatch(changed, plain, 0, 40));
+    EXPECT_FALSE(HopsMatch(changed, plain, 40, 42, 2)) << "heard within a frame";
+    EXPECT_TRUE(HopsMatch(changed, attenuated, 40, 63));
+    EXPECT_FALSE(HopsMatch(changed, attenuated, 66, kHops, 2)) << "recruitment acts from the next block";
+
+    // Both ears heard: the sliders' mono block becomes stereo with the next block.
+    const auto both = [](CLossProcessor& p) { p.SetAudiogram(Preset("S2")); };
+    EXPECT_TRUE(HopsMatch(Play(kNothing, both, 40), Play(kNothing, kNothing, -1), 0, 63));
+}
+
+TEST(HandOver, TheNewestWaitsOneComesBackAtATimeAndThePosterFreesIt)
+{
+    struct Counted {
+        explicit Counted(int v, int& freed) : value(v), freedCount(freed) {}
+        ~Counted() { ++freedCount; }
+        int value;
+        int& freedCount;
+    };
+    int freed = 0;
+    {
+        CHandOver<Counted> handOver;
+        EXPECT_EQ(handOver.Take(), nullptr);
+        handOver.Post(std::make_unique<Counted>(1, freed));
+        handOver.Post(std::make_unique<Counted>(2, freed));
+        EXPECT_EQ(freed, 1) << "the one not taken is replaced";
+        Counted* taken = handOver.Take();
+        ASSERT_NE(taken, nullptr);
+        EXPECT_EQ(taken->value, 2);
+        EXPECT_EQ(handOver.Take(), nullptr);
+        handOver.GiveBack(taken);
+        handOver.Post(std::make_unique<Counted>(3, freed));
+        EXPECT_EQ(freed, 2) << "posting frees what came back";
+        taken = handOver.Take();
+        ASSERT_NE(taken, nullptr);
+        handOver.GiveBack(taken);
+        handOver.Post(std::make_unique<Counted>(4, freed));
+        EXPECT_EQ(freed, 3);
+        taken = handOver.Take();
+        handOver.GiveBack(taken);
+        handOver.Post(std::make_unique<Counted>(5, freed));
+        // Given back before the poster freed it: the next waits.
+        EXPECT_EQ(freed, 4);
+        handOver.GiveBack(handOver.Take());
+        handOver.Post(std::make_unique<Counted>(6, freed));
+        handOver.GiveBack(nullptr);
+    }
+    EXPECT_EQ(freed, 6) << "nothing is lost when it ends";
+}
+
+TEST(LatestValue, TheReaderGetsTheNewestCompleteValueOnce)
+{
+    CLatestValue<int> latest;
+    int value = 0;
+    EXPECT_FALSE(latest.Read(value));
+    for (int v = 1; v <= 3; ++v) {
+        latest.Back() = v;
+        latest.Publish();
+    }
+    ASSERT_TRUE(latest.Read(value));
+    EXPECT_EQ(value, 3);
+    EXPECT_FALSE(latest.Read(value));
+    latest.Back() = 4;
+    latest.Publish();
+    ASSERT_TRUE(latest.Read(value));
+    EXPECT_EQ(value, 4);
+    latest.Back() = 5;
+    latest.Publish();
+    latest.Back() = 6;
+    latest.Publish();
+    ASSERT_TRUE(latest.Read(value));
+    EXPECT_EQ(value, 6);
+}
