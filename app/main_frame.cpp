@@ -1,6 +1,8 @@
 #include "main_frame.h"
 
 #include "hearing_loss_menu.h"
+#include "live_menu.h"
+#include "live_mode.h"
 #include "own_recordings.h"
 #include "sonafel_app.h"
 #include "splash_wnd.h"
@@ -22,6 +24,7 @@ CMainFrame::CMainFrame(CSonafelApp& app, CSourceBank& sources) : m_view(sources)
     file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
     m_view.SetDropHandler([own](int source, const QString& path) { own->Load(source, path); });
     new CHearingLossMenu(*menuBar(), m_view, this);
+    m_live = new CLiveMenu(*menuBar(), m_view, sources, app, this);
     QMenu* const help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* const homePage = help->addAction(QStringLiteral("Sonafel Home Page"), &app, &CSonafelApp::OpenHomePage);
     homePage->setStatusTip(QStringLiteral("Open Sonafel Home Page on the Web"));
@@ -32,4 +35,9 @@ CMainFrame::CMainFrame(CSonafelApp& app, CSourceBank& sources) : m_view(sources)
     setFocusProxy(&m_view);
     resize(1020, 700 + menuBar()->sizeHint().height());
     CSplashWnd::OpenSplash(this);
+}
+
+CMainFrame::~CMainFrame()
+{
+    m_live->Mode().Shutdown();
 }

@@ -1,6 +1,7 @@
 #include "sonafel_app.h"
 
 #include "about_dlg.h"
+#include "audio_devices.h"
 #include "home_page.h"
 #include "main_frame.h"
 #include "mem_play.h"
@@ -57,6 +58,7 @@ bool CSonafelApp::InitInstance(const QStringList& arguments)
         });
     installEventFilter(this);
     m_device = MakeWaveOutDevice();
+    m_device->SetOutputDevice(LoadAudioDevices().output);
     g_memPlay.SetDevice(m_device.get());
 
     m_pMainFrame = new CMainFrame(*this, *this);
@@ -79,6 +81,15 @@ int CSonafelApp::ExitInstance()
     FreeSources();
     removeEventFilter(this);
     return 0;
+}
+
+void CSonafelApp::UseAudioDevices()
+{
+    m_device->SetOutputDevice(LoadAudioDevices().output);
+    if (!g_memPlay.m_bOpen || !m_pMainFrame)
+        return;
+    g_memPlay.Close();
+    m_pMainFrame->View().ControlPlayback(m_pMainFrame->View().Poster());
 }
 
 CMainFrame* CSonafelApp::MainFrame() const

@@ -25,6 +25,10 @@ public:
     // Shut-down, after the event loop has ended.
     int ExitInstance();
 
+    // The output chosen in "Audiogeräte…" for the recordings: the player
+    // starts again on it if it is playing.
+    void UseAudioDevices();
+
     void ShowAboutBox();
     void OpenHomePage();
 

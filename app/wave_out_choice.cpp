@@ -1,15 +1,33 @@
 #include "wave_out_choice.h"
 
+#include "clocked_live_stream.h"
 #include "clocked_wave_out.h"
+#include "live_duplex.h"
 #include "portaudio_wave_out.h"
 
 #include <cstdlib>
 #include <cstring>
 
-std::unique_ptr<IWaveOutDevice> MakeWaveOutDevice()
+namespace {
+
+bool Virtual()
 {
     const char* choice = std::getenv("SONAFEL_AUDIO");
-    if (choice && std::strcmp(choice, "virtual") == 0)
+    return choice && std::strcmp(choice, "virtual") == 0;
+}
+
+}  // namespace
+
+std::unique_ptr<IWaveOutDevice> MakeWaveOutDevice()
+{
+    if (Virtual())
         return std::make_unique<CClockedWaveOut>();
     return std::make_unique<CPortAudioWaveOut>();
+}
+
+std::unique_ptr<ILiveStream> MakeLiveStream()
+{
+    if (Virtual())
+        return std::make_unique<CClockedLiveStream>();
+    return std::make_unique<CLiveDuplex>();
 }

@@ -1,5 +1,7 @@
 #include "portaudio_wave_out.h"
 
+#include "sound_devices.h"
+
 #include <portaudio.h>
 
 #include <fcntl.h>
@@ -76,7 +78,8 @@ bool CPortAudioWaveOut::Open(const WaveOutFormat& format, IWaveOutPoster& poster
             return false;
         m_initialised = true;
     }
-    const PaDeviceIndex device = Pa_GetDefaultOutputDevice();
+    const int chosen = m_outputKey.empty() ? -1 : FindSoundDevice(ListSoundDevices(), m_outputKey, false);
+    const PaDeviceIndex device = chosen >= 0 ? chosen : Pa_GetDefaultOutputDevice();
     if (device == paNoDevice)
         return false;
     const PaDeviceInfo* info = Pa_GetDeviceInfo(device);

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 
 // The system's default sound output through PortAudio: mono 16-bit sound
@@ -28,6 +29,7 @@ public:
     bool Queue(const unsigned char* data, int bytes) override;
     void Reset() override;
     void Close() override;
+    void SetOutputDevice(const std::string& key) override { m_outputKey = key; }
 
 private:
     void WaitForClosingSilence() const;
@@ -37,6 +39,7 @@ private:
     void HandBackAll();
     void StopReporting();
 
+    std::string m_outputKey;
     bool m_initialised = false;
     bool m_open = false;
     void* m_stream = nullptr;  // null also once a stalled stream was given up

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // What the player needs of a wave output device. Buffers belong to the device
 // from Queue until it reports them finished; the device reads them in place.
 
@@ -42,4 +44,9 @@ public:
     // Closes the device and reports Closed. Buffers still queued are handed
     // back first as by Reset, so none is read after this returns.
     virtual void Close() = 0;
+
+    // The output the next Open uses: a device's key (see SoundDeviceKey), or
+    // empty for the system's default, which is also taken when the device
+    // named is not there. Devices without a choice of output ignore it.
+    virtual void SetOutputDevice(const std::string& /*key*/) {}
 };

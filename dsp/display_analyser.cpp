@@ -3,6 +3,7 @@
 #include "fourier_transform.h"
 #include "frame_kernels.h"
 
+#include <algorithm>
 #include <cmath>
 
 double CLossProcessor::SafeLog10(double x)
@@ -19,6 +20,16 @@ double CLossProcessor::BandLevel(const float* magnitudes, int lo, int hi)
     if (level > m_dMaxLevel)
         m_dMaxLevel = level;
     return level;
+}
+
+void CLossProcessor::ShowBands(const double* left, const double* right, bool stereo)
+{
+    for (int b = 0; b < kBands; ++b) {
+        m_dBandLevel[b] = left[b];
+        m_dBandLevelRight[b] = stereo ? right[b] : left[b];
+        m_dMaxLevel = std::max({m_dMaxLevel, m_dBandLevel[b], m_dBandLevelRight[b]});
+    }
+    m_bStereoBlock = stereo;
 }
 
 void CLossProcessor::AnalyseDisplaySpectrum(const short* samples)

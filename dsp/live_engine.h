@@ -2,7 +2,7 @@
 
 #include "hand_over.h"
 #include "latest_value.h"
-#include "live_duplex.h"
+#include "live_stream.h"
 #include "loss_processor.h"
 
 #include <atomic>
@@ -32,8 +32,9 @@ public:
     void Reclaim() { m_settings.Reclaim(); }
     // The newest block's band levels, when one came since the last call.
     bool LatestBands(LiveBands& bands) { return m_bands.Read(bands); }
-    // Whether feedback muted the output, and sound again after it.
-    bool Muted() const { return m_processor.LiveMuted(); }
+    // Whether feedback muted the output (not once sound is asked for again),
+    // and sound again after it.
+    bool Muted() const { return !m_unmute.load(std::memory_order_acquire) && m_processor.LiveMuted(); }
     void Unmute() { m_unmute.store(true, std::memory_order_release); }
 
     // Sound thread.

@@ -145,6 +145,9 @@ public:
     const double* RightBandLevel() const { return m_dBandLevelRight; }
     // Whether the last block was stereo, its band levels those of both ears.
     bool StereoBlock() const { return m_bStereoBlock; }
+    // Shows band levels made elsewhere (by the live path): the right ear's
+    // only when `stereo`.
+    void ShowBands(const double* left, const double* right, bool stereo);
     double BandLevel(const float* magnitudes, int lo, int hi);
     static double SafeLog10(double x);
 

@@ -72,9 +72,9 @@ void PrintDelay()
 }
 
 // The engine with the processor's settings, as the window hands them over.
-std::unique_ptr<CLiveEngine> EngineFor(const CLossProcessor& processor, const RenderOptions& options)
+std::shared_ptr<CLiveEngine> EngineFor(const CLossProcessor& processor, const RenderOptions& options)
 {
-    auto engine = std::make_unique<CLiveEngine>(!options.exact);
+    auto engine = std::make_shared<CLiveEngine>(!options.exact);
     engine->Post(CLossProcessor::SettingsOf(processor));
     return engine;
 }
@@ -125,7 +125,7 @@ int RunLive(const CLossProcessor& processor, const RenderOptions& options, doubl
     const auto engine = EngineFor(processor, options);
     CLiveDuplex duplex;
     std::string error;
-    if (!duplex.Open(*engine, kHop, latencyMs / 1000.0, error)) {
+    if (!duplex.Open(engine, kHop, latencyMs / 1000.0, error)) {
         std::fprintf(stderr, "sonafel-live: %s\n", error.c_str());
         return 1;
     }

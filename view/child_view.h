@@ -74,6 +74,15 @@ public:
     void SetAudiogramName(const QString& name) { m_audiogramName = name; }
     const QString& AudiogramName() const { return m_audiogramName; }
 
+    // Live sound from the microphone: while on, the recordings pause (their
+    // buttons say so and take no clicks) and `status` ("Live · 14 ms", or
+    // what went wrong) is shown over the spectrum; off, they play as before.
+    void SetLive(bool on);
+    bool Live() const { return m_bLive; }
+    void SetLiveStatus(const QString& status, bool alarm);
+    const QString& LiveStatus() const { return m_liveStatus; }
+    void DrawLiveStatus(CSurface& surface, int left, int top, int width);
+
     // Colour of hue h (degrees), saturation s and value v, as 0x00BBGGRR.
     static unsigned int HsvToRgb(double h, double s, double v);
 
@@ -125,6 +134,10 @@ private:
     void AfterChange(const Slider& slider);
 
     CPoster m_poster{*this};
+    bool m_bLive = false;
+    int m_bSourceOnBeforeLive[kSourceCount] = {0, 0, 0};
+    QString m_liveStatus;
+    bool m_bLiveAlarm = false;
     QString m_audiogramName;
     bool m_bSplDisplay = false;
     bool m_bCalibrated = false;

@@ -66,6 +66,8 @@ void CChildView::OnPaint()
         // During the comparison both ears hear alike, under its banner.
         if (StereoBlock() && !m_bSplDisplay && !NormalHearing())
             DrawEarsKey(surface, 0, bh + 90);
+        if (m_bLive)
+            DrawLiveStatus(surface, 0, bh + 90, w);
     }
 
     QPainter painter(this);
@@ -95,7 +97,8 @@ void CChildView::DrawSourceButtons(CSurface& surface, int width, int height)
         const bool on = m_bSourceOn[k] != 0;
         // The fill also makes the button's colour the label's background.
         surface.FillSolidRect(button.left, 0, bw, bb, on ? kButtons[k].on : kButtons[k].off);
-        const QString label = Text(kButtons[k].label);
+        // Paused by live sound: they say so, and come back as they were.
+        const QString label = m_bLive ? Text(kButtons[k].label) + Text(" – pausiert") : Text(kButtons[k].label);
         const QSize extent = surface.TextExtent(label);
         surface.SetTextColor(on ? kWhite : kGrey);
         surface.TextOut(button.left + (bw - extent.width()) / 2, (bb - extent.height()) / 2, label);

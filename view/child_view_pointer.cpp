@@ -47,7 +47,7 @@ void CChildView::OnLButtonDown(int x, int y)
             source = 1;
         else if (sx < w - 20)
             source = 2;
-        if (source >= 0) {
+        if (source >= 0 && !m_bLive) {
             m_bSourceOn[source] = 1 - m_bSourceOn[source];
             update();
         }

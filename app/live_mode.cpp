@@ -1,0 +1,185 @@
+#include "live_mode.h"
+
+#include "audio_devices.h"
+#include "child_view.h"
+#include "source_bank.h"
+#include "wave_out_choice.h"
+
+#include <QAction>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+const char* const kHeadphonesKey = "live/headphonesConfirmed";
+constexpr int kTickMs = 10;  // settings reach the sound thread this often, at most
+
+}  // namespace
+
+bool CLiveMode::Settings::operator==(const Settings& other) const
+{
+    return loudness == other.loudness && highFreq == other.highFreq && resolution == other.resolution &&
+           fullScale == other.fullScale && normal == other.normal && recruitment == other.recruitment &&
+           smearing == other.smearing && levels == other.levels && ears == other.ears &&
+           presentation == other.presentation && speech == other.speech && audiograms == other.audiograms &&
+           highFreqGain == other.highFreqGain;
+}
+
+CLiveMode::CLiveMode(CChildView& view, CSourceBank& sources, QAction& action, QWidget* dialogParent)
+    : QObject(&action), m_view(view), m_sources(sources), m_action(action), m_dialogParent(dialogParent)
+{
+    m_timer.setInterval(kTickMs);
+    connect(&m_timer, &QTimer::timeout, this, &CLiveMode::Tick);
+}
+
+CLiveMode::~CLiveMode()
+{
+    Shutdown();
+}
+
+void CLiveMode::Shutdown()
+{
+    Stop(false);
+}
+
+CLiveMode::Settings CLiveMode::Current() const
+{
+    Settings settings{m_view.m_dLoudness,
+                      m_view.m_dHighFreq,
+                      m_view.m_dResolution,
+                      m_view.FullScaleLevel(),
+                      m_view.NormalHearing(),
+                      m_view.Recruitment(),
+                      m_view.AudiogramSmearing(),
+                      m_view.EarChain(Ear::Left).LevelMeasurement(),
+                      static_cast<int>(m_view.Heard()),
+                      m_view.PresentationLevel(),
+                      m_sources.Serial(0),
+                      {},
+                      {m_view.m_fHighFreqGain, m_view.m_fHighFreqGain + CLossProcessor::kFrameSize}};
+    for (const Ear ear : {Ear::Left, Ear::Right}) {
+        if (const auto& audiogram = m_view.EarChain(ear).ActiveAudiogram())
+            for (const AudiogramPoint& point : audiogram->Points()) {
+                settings.audiograms.push_back(point.hz);
+                settings.audiograms.push_back(point.hearingLevel);
+            }
+        settings.audiograms.push_back(-1.0);
+    }
+    return settings;
+}
+
+double CLiveMode::LatencyMs() const
+{
+    const double chain = static_cast<double>(CLossProcessor::kLiveDelay) / CLossProcessor::kSampleRate;
+    return 1000.0 * ((m_stream ? m_stream->DeviceLatency() : 0.0) + chain);
+}
+
+void CLiveMode::Switch(bool on)
+{
+    if (on && !m_stream && ConfirmHeadphones())
+        Start();
+    else if (!on)
+        Stop(true);
+    m_action.setChecked(m_stream != nullptr);
+}
+
+bool CLiveMode::ConfirmHeadphones()
+{
+    QSettings settings;
+    if (settings.value(QLatin1String(kHeadphonesKey)).toBool())
+        return true;
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Mikrofon (live)"),
+                    QStringLiteral("Bitte Kopfhörer aufsetzen."), QMessageBox::NoButton, m_dialogParent);
+    box.setInformativeText(QString::fromUtf8(
+        "Der Klang des Mikrofons wird mit dem Hörverlust verarbeitet und sofort wiedergegeben. Aus "
+        "Lautsprechern gelangt er zurück ins Mikrofon und pfeift (Rückkopplung); der Ausgang wird dann "
+        "stummgeschaltet."));
+    QPushButton* const go = box.addButton(QStringLiteral("Kopfhörer sind auf"), QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+    box.exec();
+    if (box.clickedButton() != go)
+        return false;
+    settings.setValue(QLatin1String(kHeadphonesKey), true);
+    return true;
+}
+
+void CLiveMode::Start()
+{
+    // The recordings' device lets go of the output before live sound takes it.
+    m_view.SetLive(true);
+    m_engine = std::make_shared<CLiveEngine>();
+    m_posted = Current();
+    m_engine->Post(CLossProcessor::SettingsOf(m_view));
+    auto stream = MakeLiveStream();
+    std::string error;
+    if (!stream->Open(m_engine, CLossProcessor::kHop, LoadAudioDevices(), error)) {
+        m_engine.reset();
+        m_view.SetLive(false);
+        QMessageBox::warning(m_dialogParent, QStringLiteral("Mikrofon (live)"),
+                             QStringLiteral("Das Mikrofon ließ sich nicht öffnen: %1.")
+                                 .arg(QString::fromStdString(error)));
+        return;
+    }
+    m_stream = std::move(stream);
+    m_view.SetLiveStatus(QStringLiteral("Live · %1 ms").arg(std::lround(LatencyMs())), false);
+    m_timer.start();
+}
+
+void CLiveMode::Stop(bool resumeRecordings)
+{
+    if (!m_stream)
+        return;
+    m_timer.stop();
+    m_stream->Close();
+    m_stream.reset();
+    m_engine.reset();  // a stream given up keeps its own hold on it
+    delete m_mutedBox;
+    m_mutedBox = nullptr;
+    if (resumeRecordings)
+        m_view.SetLive(false);
+}
+
+void CLiveMode::Tick()
+{
+    m_engine->Reclaim();
+    Settings now = Current();
+    if (!(now == m_posted)) {
+        m_engine->Post(CLossProcessor::SettingsOf(m_view));
+        m_posted = std::move(now);
+    }
+    LiveBands bands;
+    if (m_engine->LatestBands(bands)) {
+        m_view.ShowBands(bands.left, bands.right, bands.stereo);
+        m_view.update();
+    }
+    if (m_engine->Muted() && !m_mutedBox)
+        ShowMuted();
+}
+
+void CLiveMode::ShowMuted()
+{
+    m_view.SetLiveStatus(QStringLiteral("Live · stumm: Rückkopplung"), true);
+    m_mutedBox = new QMessageBox(QMessageBox::Warning, QStringLiteral("Mikrofon (live)"),
+                                 QStringLiteral("Der Ausgang ist stumm."), QMessageBox::NoButton, m_dialogParent);
+    m_mutedBox->setInformativeText(QString::fromUtf8(
+        "Der Klang lag eine Sekunde lang am Begrenzer (100 dB SPL): wohl Rückkopplung vom Lautsprecher ins "
+        "Mikrofon. Bitte Kopfhörer benutzen oder leiser stellen."));
+    QPushButton* const again = m_mutedBox->addButton(QStringLiteral("Wieder einschalten"), QMessageBox::AcceptRole);
+    m_mutedBox->addButton(QStringLiteral("Live beenden"), QMessageBox::RejectRole);
+    connect(m_mutedBox, &QMessageBox::finished, this, [this, again] {
+        const bool unmute = m_mutedBox->clickedButton() == again;
+        m_mutedBox->deleteLater();
+        m_mutedBox = nullptr;
+        if (unmute) {
+            m_engine->Unmute();
+            m_view.SetLiveStatus(QStringLiteral("Live · %1 ms").arg(std::lround(LatencyMs())), false);
+        } else {
+            Switch(false);
+        }
+    });
+    m_mutedBox->open();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+// What a live stream does with each hop: kHop input samples (mono) in,
+// kHop stereo frames (left, right) out. Called on the sound thread: it must
+// not allocate, lock or wait.
+class ILiveHop {
+public:
+    virtual void ProcessHop(const short* input, short* output) = 0;
+
+protected:
+    ~ILiveHop() = default;
+};
+
+// The input and the output a live stream uses: a device's key (see
+// SoundDeviceKey), or empty for the system's default.
+struct LiveDevices {
+    std::string input;
+    std::string output;
+};
+
+// Sound in and out at once, hop by hop, at low latency.
+class ILiveStream {
+public:
+    virtual ~ILiveStream() = default;
+    // Starts calling `processor` with hops of `hop` samples from the devices;
+    // false with the reason.
+    virtual bool Open(std::shared_ptr<ILiveHop> processor, int hop, const LiveDevices& devices,
+                      std::string& error) = 0;
+    // Stops; never holds the caller long.
+    virtual void Close() = 0;
+    // From the microphone to the output, the devices' part only, in seconds.
+    virtual double DeviceLatency() const = 0;
+    // Callbacks in which input was lost, or output came too late.
+    virtual long Overruns() const = 0;
+    virtual long Underruns() const = 0;
+};

@@ -1,0 +1,47 @@
+#include "sound_devices.h"
+
+#include <portaudio.h>
+
+std::string SoundDeviceKey(const SoundDevice& device)
+{
+    return device.hostApi + ": " + device.name;
+}
+
+std::vector<SoundDevice> ListSoundDevices()
+{
+    std::vector<SoundDevice> devices;
+    const PaDeviceIndex count = Pa_GetDeviceCount();
+    for (PaDeviceIndex index = 0; index < count; ++index) {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(index);
+        const PaHostApiInfo* host = info ? Pa_GetHostApiInfo(info->hostApi) : nullptr;
+        if (!info || !host)
+            continue;
+        SoundDevice device;
+        device.index = index;
+        device.name = info->name ? info->name : "";
+        device.hostApi = host->name ? host->name : "";
+        device.inputChannels = info->maxInputChannels;
+        device.outputChannels = info->maxOutputChannels;
+        device.lowInputLatency = info->defaultLowInputLatency;
+        device.lowOutputLatency = info->defaultLowOutputLatency;
+        devices.push_back(device);
+    }
+    return devices;
+}
+
+std::vector<SoundDevice> ListSoundDevicesNow()
+{
+    if (Pa_Initialize() != paNoError)
+        return {};
+    std::vector<SoundDevice> devices = ListSoundDevices();
+    Pa_Terminate();
+    return devices;
+}
+
+int FindSoundDevice(const std::vector<SoundDevice>& devices, const std::string& key, bool input)
+{
+    for (const SoundDevice& device : devices)
+        if ((input ? device.inputChannels : device.outputChannels) > 0 && SoundDeviceKey(device) == key)
+            return device.index;
+    return -1;
+}

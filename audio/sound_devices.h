@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A sound device as PortAudio offers it, through one of the host APIs it was
+// built with (ALSA, PulseAudio, JACK, ...).
+struct SoundDevice {
+    int index = -1;  // PortAudio's, valid while the library stays initialised
+    std::string name;
+    std::string hostApi;
+    int inputChannels = 0;
+    int outputChannels = 0;
+    double lowInputLatency = 0.0;   // seconds, the device's low-latency default
+    double lowOutputLatency = 0.0;
+};
+
+// The longest device key kept in the settings; anything longer is not one.
+constexpr std::size_t kMaxSoundDeviceKey = 512;
+
+// The key a device is kept under in the settings: its host API and name,
+// which stay when PortAudio numbers the devices differently.
+std::string SoundDeviceKey(const SoundDevice& device);
+
+// Every device of every host API; the library must be initialised.
+std::vector<SoundDevice> ListSoundDevices();
+// The same, starting the library for it (nothing when it does not start).
+std::vector<SoundDevice> ListSoundDevicesNow();
+
+// The device with `key` that has inputs (or outputs), or -1.
+int FindSoundDevice(const std::vector<SoundDevice>& devices, const std::string& key, bool input);

@@ -1,0 +1,198 @@
+// "Mikrofon (live)" in the window, with the virtual live stream, whose
+// microphone hears a steady 1 kHz tone of peak 8000.
+
+#include "application_fixture.h"
+#include "audio_devices.h"
+#include "mem_play.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QSettings>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+// Waits up to `ms` for `done`, handling events meanwhile.
+bool WaitFor(const std::function<bool()>& done, int ms = 10000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+// Answers the next message box that comes up with the button labelled
+// `button`, and keeps its text.
+struct ButtonAnswer {
+    QString text;
+    QString informative;
+    int boxes = 0;
+    QTimer timer;
+
+    explicit ButtonAnswer(const QString& button)
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this, button] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* const box = qobject_cast<QMessageBox*>(widget);
+                if (!box || !box->isVisible())
+                    continue;
+                for (QAbstractButton* candidate : box->buttons())
+                    if (candidate->text() == button) {
+                        text = box->text();
+                        informative = box->informativeText();
+                        ++boxes;
+                        candidate->click();
+                        return;
+                    }
+            }
+        });
+        timer.start(20);
+    }
+};
+
+// The band with the highest level the view shows.
+int LoudestBand(const CChildView& view)
+{
+    return static_cast<int>(std::max_element(view.m_dBandLevel, view.m_dBandLevel + CLossProcessor::kBands) -
+                            view.m_dBandLevel);
+}
+
+// The program started, as the other window tests start it.
+struct LiveMode : Application {};
+
+}  // namespace
+
+TEST_F(LiveMode, TheMicrophoneIsHeardLiveThroughTheLossWhileTheRecordingsPause)
+{
+    Start({"-Embedding"}, true);
+    CChildView& view = App().MainFrame()->View();
+    QAction* const live = MenuAction("&Live", "&Mikrofon (live)");
+    ASSERT_NE(live, nullptr);
+    Click(&view, QPoint(100, 30));  // Sprache
+    ASSERT_TRUE(g_memPlay.m_bOpen);
+
+    {
+        // The first time, the headphones notice; cancelled, nothing starts.
+        ButtonAnswer cancel(QStringLiteral("Abbrechen"));
+        live->trigger();
+        EXPECT_EQ(cancel.text, QStringLiteral("Bitte Kopfhörer aufsetzen."));
+        EXPECT_TRUE(cancel.informative.contains(QStringLiteral("Rückkopplung")));
+    }
+    EXPECT_FALSE(live->isChecked());
+    EXPECT_FALSE(view.Live());
+    EXPECT_TRUE(g_memPlay.m_bOpen);
+
+    {
+        ButtonAnswer confirm(QStringLiteral("Kopfhörer sind auf"));
+        live->trigger();
+        EXPECT_EQ(confirm.boxes, 1);
+    }
+    EXPECT_TRUE(live->isChecked());
+    EXPECT_TRUE(view.Live());
+    // The chain's 256 samples (5.8 ms); the virtual devices add nothing.
+    EXPECT_EQ(view.LiveStatus(), QStringLiteral("Live · 6 ms"));
+    EXPECT_FALSE(g_memPlay.m_bOpen) << "the recordings pause";
+    EXPECT_EQ(view.m_bSourceOn[0], 0);
+
+    // The spectrum is the microphone's (each block's level is averaged with
+    // the last, so it rises over a few blocks): 1 kHz is 6·asinh(1000/600) = 7.70
+    // Bark, in the band from 7 to 8 Bark (870 to 1059 Hz), the seventh.
+    std::fill(view.m_dBandLevel, view.m_dBandLevel + CLossProcessor::kBands, 0.0);
+    ASSERT_TRUE(WaitFor([&] { return LoudestBand(view) == 6 && view.m_dBandLevel[6] > 120.0; }));
+    const double toneLevel = view.m_dBandLevel[6];
+
+    // A slider moved in the window reaches the live path: the strongest
+    // high-frequency loss takes the tone away.
+    view.m_dHighFreq = 0.0;
+    view.BuildHighFreqGain();
+    ASSERT_TRUE(WaitFor([&] { return view.m_dBandLevel[6] < toneLevel - 20.0; }))
+        << "the tone stayed at " << view.m_dBandLevel[6] << " dB";
+
+    // The recordings' buttons take no clicks while paused.
+    Click(&view, QPoint(100, 30));
+    Settle();
+    EXPECT_EQ(view.m_bSourceOn[0], 0);
+    EXPECT_FALSE(g_memPlay.m_bOpen);
+
+    live->trigger();
+    EXPECT_FALSE(live->isChecked());
+    EXPECT_FALSE(view.Live());
+    EXPECT_EQ(view.m_bSourceOn[0], 1) << "the recordings come back as they were";
+    EXPECT_TRUE(g_memPlay.m_bOpen);
+
+    // The notice was for the first time only.
+    ButtonAnswer none(QStringLiteral("Abbrechen"));
+    live->trigger();
+    Settle();
+    EXPECT_EQ(none.boxes, 0);
+    EXPECT_TRUE(view.Live());
+    MenuAction("&File", "E&xit")->trigger();
+    Settle();
+    EXPECT_EQ(App().MainFrame(), nullptr) << "the window closes while live";
+}
+
+TEST_F(LiveMode, FeedbackMutesTheLiveOutputAndSaysSo)
+{
+    QSettings().setValue(QStringLiteral("live/headphonesConfirmed"), true);
+    Start({"-Embedding"}, true);
+    CChildView& view = App().MainFrame()->View();
+    // At full scale 150 dB SPL the 100 dB SPL ceiling is a peak of 146: the
+    // tone of peak 8000 stays at the limiter, as feedback does.
+    view.SetFullScaleLevel(150.0);
+    QAction* const live = MenuAction("&Live", "&Mikrofon (live)");
+    live->trigger();
+    ASSERT_TRUE(view.Live());
+    {
+        ButtonAnswer again(QStringLiteral("Wieder einschalten"));
+        ASSERT_TRUE(WaitFor([&] { return again.boxes == 1; }));
+        EXPECT_EQ(again.text, QStringLiteral("Der Ausgang ist stumm."));
+        EXPECT_TRUE(again.informative.contains(QStringLiteral("Kopfhörer")));
+        EXPECT_EQ(view.LiveStatus(), QStringLiteral("Live · 6 ms")) << "sound again";
+    }
+    {
+        // A second later it is muted again; this time live sound ends.
+        ButtonAnswer end(QStringLiteral("Live beenden"));
+        ASSERT_TRUE(WaitFor([&] { return view.LiveStatus() == QStringLiteral("Live · stumm: Rückkopplung"); }));
+        ASSERT_TRUE(WaitFor([&] { return end.boxes == 1; }));
+    }
+    EXPECT_FALSE(view.Live());
+    EXPECT_FALSE(live->isChecked());
+}
+
+TEST(AudioDevices, ListedWithTheirLatencyKeptByNameAndStoredValuesBounded)
+{
+    SoundDevice mic{3, "USB-Mikrofon", "ALSA", 1, 0, 0.0058, 0.0};
+    SoundDevice phones{7, "Kopfhörer", "JACK", 0, 2, 0.0, 0.0107};
+    EXPECT_EQ(CAudioDevicesDialog::DeviceLabel(mic, true), QStringLiteral("USB-Mikrofon (ALSA) · 5,8 ms"));
+    EXPECT_EQ(CAudioDevicesDialog::DeviceLabel(phones, false), QStringLiteral("Kopfhörer (JACK) · 10,7 ms"));
+    EXPECT_EQ(FindSoundDevice({mic, phones}, "JACK: Kopfhörer", false), 7);
+    EXPECT_EQ(FindSoundDevice({mic, phones}, "JACK: Kopfhörer", true), -1) << "it has no input";
+    EXPECT_EQ(FindSoundDevice({mic, phones}, "ALSA: Kopfhörer", false), -1) << "another host API";
+
+    // Chosen devices, one of them unplugged now: still chosen, said so.
+    CAudioDevicesDialog dialog({mic, phones}, {"ALSA: USB-Mikrofon", "PulseAudio: Lautsprecher"}, nullptr);
+    const auto boxes = dialog.findChildren<QComboBox*>();
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_EQ(boxes[0]->count(), 2) << "the default and the one input";
+    EXPECT_EQ(boxes[1]->currentText(), QStringLiteral("PulseAudio: Lautsprecher (nicht angeschlossen)"));
+    EXPECT_EQ(dialog.Chosen().input, "ALSA: USB-Mikrofon");
+    EXPECT_EQ(dialog.Chosen().output, "PulseAudio: Lautsprecher");
+    boxes[1]->setCurrentIndex(0);
+    EXPECT_EQ(dialog.Chosen().output, "") << "the system's default";
+
+    SaveAudioDevices({"ALSA: USB-Mikrofon", "JACK: Kopfhörer"});
+    EXPECT_EQ(LoadAudioDevices().input, "ALSA: USB-Mikrofon");
+    EXPECT_EQ(LoadAudioDevices().output, "JACK: Kopfhörer");
+    QSettings settings;
+    settings.setValue(QStringLiteral("audio/input"), QString(kMaxSoundDeviceKey + 1, QLatin1Char('x')));
+    settings.setValue(QStringLiteral("audio/output"), QVariantList{1, 2});
+    EXPECT_EQ(LoadAudioDevices().input, "") << "too long for a key";
+    EXPECT_EQ(LoadAudioDevices().output, "") << "not text";
+}

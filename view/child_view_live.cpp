@@ -1,0 +1,52 @@
+#include "child_view.h"
+
+#include "surface.h"
+
+namespace {
+
+constexpr ColorRef kLiveFill = 0x002020B0;   // a red "on air" badge
+constexpr ColorRef kAlarmFill = 0x00000080;  // darker when something went wrong
+constexpr ColorRef kWhite = 0x00FFFFFF;
+
+}  // namespace
+
+void CChildView::SetLive(bool on)
+{
+    if (on == m_bLive)
+        return;
+    m_bLive = on;
+    if (on) {
+        for (int source = 0; source < kSourceCount; ++source) {
+            m_bSourceOnBeforeLive[source] = m_bSourceOn[source];
+            m_bSourceOn[source] = 0;
+        }
+    } else {
+        for (int source = 0; source < kSourceCount; ++source)
+            m_bSourceOn[source] = m_bSourceOnBeforeLive[source];
+        m_liveStatus.clear();
+        m_bLiveAlarm = false;
+    }
+    ControlPlayback(m_poster);
+    update();
+}
+
+void CChildView::SetLiveStatus(const QString& status, bool alarm)
+{
+    if (status == m_liveStatus && alarm == m_bLiveAlarm)
+        return;
+    m_liveStatus = status;
+    m_bLiveAlarm = alarm;
+    update();
+}
+
+void CChildView::DrawLiveStatus(CSurface& surface, int left, int top, int width)
+{
+    if (m_liveStatus.isEmpty())
+        return;
+    const QSize extent = surface.TextExtent(m_liveStatus);
+    const int x = left + (width - extent.width()) / 2;
+    const ColorRef fill = m_bLiveAlarm ? kAlarmFill : kLiveFill;
+    surface.FillSolidRect(x - 8, top + 4, extent.width() + 16, extent.height() + 4, fill);
+    surface.SetTextColor(kWhite);
+    surface.TextOut(x, top + 6, m_liveStatus);
+}
