@@ -3,12 +3,17 @@
 // and checks that the window stays usable: a paint comes within 200 ms of
 // every request, the view closes within 200 ms, a new press on "Sprache"
 // opens the device or reports "Failed to open replay device", and nothing
-// crashes. Prints what it measured; exit status 0 when all held.
+// crashes. With live-stop or live-kill the same for live sound from the
+// default input: closing the live stream takes at most 200 ms, and opening
+// it again plays or says why not within a second. Prints what it measured;
+// exit status 0 when all held.
 //
-//   stalled_server_probe stop|kill SERVER_PID    (in a folder with sprache.wav)
+//   stalled_server_probe [live-]stop|[live-]kill SERVER_PID    (in a folder with sprache.wav)
 
 #include "child_view.h"
 #include "engine_setup.h"
+#include "live_duplex.h"
+#include "live_engine.h"
 #include "mem_play.h"
 #include "portaudio_wave_out.h"
 #include "report.h"
@@ -22,6 +27,7 @@
 #include <sys/types.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -82,15 +88,86 @@ void PressSprache(CChildView& view)
     view.OnLButtonUp();
 }
 
+// Counts the hops the stream asks for.
+class CCountedHops final : public ILiveHop {
+public:
+    explicit CCountedHops(std::shared_ptr<CLiveEngine> engine) : m_engine(std::move(engine)) {}
+    void ProcessHop(const short* input, short* output) override
+    {
+        m_engine->ProcessHop(input, output);
+        hops.fetch_add(1, std::memory_order_relaxed);
+    }
+    std::atomic<long> hops{0};
+
+private:
+    std::shared_ptr<CLiveEngine> m_engine;
+};
+
+int ProbeLive(bool stopFirst, pid_t server, QWidget& view, PaintCounter& counter, const CLossProcessor& settings)
+{
+    bool ok = true;
+    const auto check = [&ok](bool held, const char* what) {
+        std::printf("%s: %s\n", held ? "ok" : "FAILED", what);
+        ok = ok && held;
+    };
+    const auto open = [&](CLiveDuplex& duplex, std::shared_ptr<CCountedHops>& hops, std::string& error) {
+        auto engine = std::make_shared<CLiveEngine>();
+        engine->Post(CLossProcessor::SettingsOf(settings));
+        hops = std::make_shared<CCountedHops>(engine);
+        return duplex.Open(hops, CLossProcessor::kHop, 0.0, error);
+    };
+    auto duplex = std::make_unique<CLiveDuplex>();
+    std::shared_ptr<CCountedHops> hops;
+    std::string error;
+    check(open(*duplex, hops, error), "live sound opened on the server");
+    RunFor(1000);
+    check(hops->hops > 100, "live sound ran for a second");
+    const auto paintsCome = [&](const char* state) {
+        const qint64 wait = LongestPaintWait(view, counter, 1500);
+        std::printf("%s: longest wait for a paint %lld ms\n", state, static_cast<long long>(wait));
+        check(wait <= kLimitMs, "paints come");
+    };
+    const auto closeAndOpenAgain = [&](const char* state) {
+        QElapsedTimer closing;
+        closing.start();
+        duplex->Close();
+        const qint64 closed = closing.elapsed();
+        std::printf("%s: live sound closed in %lld ms\n", state, static_cast<long long>(closed));
+        check(closed <= kLimitMs, "live sound closes at once");
+        QElapsedTimer opening;
+        opening.start();
+        std::string reason;
+        const bool opened = open(*duplex, hops, reason);
+        const qint64 took = opening.elapsed();
+        std::printf("%s: opening again took %lld ms: %s\n", state, static_cast<long long>(took),
+                    opened ? "opened" : reason.c_str());
+        check(took <= 1000 && (opened || !reason.empty()), "opening again plays or says why not");
+        duplex->Close();
+    };
+    if (stopFirst) {
+        kill(server, SIGSTOP);
+        paintsCome("server stopped");
+        closeAndOpenAgain("server stopped");
+    }
+    kill(server, SIGKILL);
+    paintsCome("server killed");
+    closeAndOpenAgain("server killed");
+    duplex.reset();
+    return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3 || (std::strcmp(argv[1], "stop") != 0 && std::strcmp(argv[1], "kill") != 0)) {
-        std::fprintf(stderr, "usage: stalled_server_probe stop|kill SERVER_PID\n");
+    const std::string how = argc == 3 ? argv[1] : "";
+    const bool live = how.rfind("live-", 0) == 0;
+    const std::string signal = live ? how.substr(5) : how;
+    if (signal != "stop" && signal != "kill") {
+        std::fprintf(stderr, "usage: stalled_server_probe [live-]stop|[live-]kill SERVER_PID\n");
         return 2;
     }
-    const bool stopFirst = std::strcmp(argv[1], "stop") == 0;
+    const bool stopFirst = signal == "stop";
     const pid_t server = static_cast<pid_t>(std::atol(argv[2]));
     std::vector<std::string> reports;
     SetReportHook([&reports](const std::string& message) { reports.push_back(message); });
@@ -112,6 +189,12 @@ int main(int argc, char** argv)
     view->resize(1020, 700);
     view->installEventFilter(&counter);
     view->show();
+    if (live) {
+        const int result = ProbeLive(stopFirst, server, *view, counter, *view);
+        view.reset();
+        g_memPlay.SetDevice(nullptr);
+        return result;
+    }
     PressSprache(*view);
     check(g_memPlay.m_bOpen, "the device opened on the server");
     const int startPos = sources.m_nSourcePos[0];
