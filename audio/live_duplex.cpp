@@ -1,5 +1,6 @@
 #include "live_duplex.h"
 
+#include "quiet_stderr.h"
 #include "sound_devices.h"
 
 #include <pa_linux_alsa.h>
@@ -38,8 +39,10 @@ CLiveDuplex::~CLiveDuplex()
 {
     Close();
     // A stream still held by a stalled server keeps the library in use.
-    if (m_initialised && m_aside.WaitIdle(milliseconds(0)))
+    if (m_initialised && m_aside.WaitIdle(milliseconds(0))) {
+        const CQuietStderr quiet;
         Pa_Terminate();
+    }
 }
 
 void CLiveDuplex::Shared::Serve(const short* input, short* output, unsigned long frames, bool overrun, bool underrun)
@@ -72,6 +75,7 @@ bool CLiveDuplex::Open(std::shared_ptr<ILiveHop> processor, int hop, double late
                        int inputDevice, int outputDevice)
 {
     Close();
+    const CQuietStderr quiet;
     if (!m_aside.WaitIdle(kOpenWaitForStop)) {
         error = "the sound server still holds the last live stream";
         return false;
@@ -128,6 +132,7 @@ bool CLiveDuplex::Open(std::shared_ptr<ILiveHop> processor, int hop, double late
 
 bool CLiveDuplex::Open(std::shared_ptr<ILiveHop> processor, int hop, const LiveDevices& devices, std::string& error)
 {
+    const CQuietStderr quiet;
     if (!m_initialised) {
         const PaError initialised = Pa_Initialize();
         if (initialised != paNoError) {
@@ -148,7 +153,7 @@ bool CLiveDuplex::Open(std::shared_ptr<ILiveHop> processor, int hop, const LiveD
             return false;
         }
     }
-    return Open(std::move(processor), hop, 0.0, error, indices[0], indices[1]);
+    return Open(std::move(processor), hop, devices.latency, error, indices[0], indices[1]);
 }
 
 void CLiveDuplex::Close()

@@ -26,8 +26,7 @@ public:
     // included. False also while a stream given up is still held.
     bool Open(std::shared_ptr<ILiveHop> processor, int hop, double latency, std::string& error,
               int inputDevice = -1, int outputDevice = -1);
-    // The devices by key, at the lowest latency they offer; a device not
-    // found is refused with its name.
+    // The devices by key; a device not found is refused with its name.
     bool Open(std::shared_ptr<ILiveHop> processor, int hop, const LiveDevices& devices,
               std::string& error) override;
     void Close() override;

@@ -19,6 +19,7 @@ protected:
 struct LiveDevices {
     std::string input;
     std::string output;
+    double latency = 0.0;  // asked of each, in seconds; 0: the lowest it offers
 };
 
 // Sound in and out at once, hop by hop, at low latency.

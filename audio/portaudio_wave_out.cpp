@@ -1,43 +1,15 @@
 #include "portaudio_wave_out.h"
 
+#include "quiet_stderr.h"
 #include "sound_devices.h"
 
 #include <portaudio.h>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <chrono>
 
 namespace {
 
 using std::chrono::milliseconds;
-
-// PortAudio and the sound libraries below it print their probing to the
-// console; the program keeps it quiet while it opens the device.
-class CQuietStderr {
-public:
-    CQuietStderr() : m_saved(dup(STDERR_FILENO))
-    {
-        const int null = open("/dev/null", O_WRONLY);
-        if (null >= 0) {
-            dup2(null, STDERR_FILENO);
-            close(null);
-        }
-    }
-    ~CQuietStderr()
-    {
-        if (m_saved >= 0) {
-            dup2(m_saved, STDERR_FILENO);
-            close(m_saved);
-        }
-    }
-    CQuietStderr(const CQuietStderr&) = delete;
-    CQuietStderr& operator=(const CQuietStderr&) = delete;
-
-private:
-    int m_saved;
-};
 
 int StreamCallback(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
                    PaStreamCallbackFlags, void* playing)

@@ -1,5 +1,7 @@
 #include "sound_devices.h"
 
+#include "quiet_stderr.h"
+
 #include <portaudio.h>
 
 std::string SoundDeviceKey(const SoundDevice& device)
@@ -31,6 +33,7 @@ std::vector<SoundDevice> ListSoundDevices()
 
 std::vector<SoundDevice> ListSoundDevicesNow()
 {
+    const CQuietStderr quiet;
     if (Pa_Initialize() != paNoError)
         return {};
     std::vector<SoundDevice> devices = ListSoundDevices();

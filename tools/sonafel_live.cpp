@@ -4,11 +4,14 @@
 // the default output. Prints the delay, and on a device the latency and the
 // over- and underruns.
 //
-//   sonafel-live [--input-file IN.wav --output-file OUT.wav | --seconds S] [sonafel-render's options]
+//   sonafel-live [--input-file IN.wav --output-file OUT.wav | --seconds S [--latency MS]
+//                [--input-device D] [--output-device D]] [sonafel-render's options]
+//   sonafel-live --list-devices
 
 #include "engine_setup.h"
 #include "live_duplex.h"
 #include "live_engine.h"
+#include "sound_devices.h"
 #include "wav_file_writer.h"
 
 #include <sndfile.h>
@@ -29,7 +32,9 @@ constexpr int kHop = CLossProcessor::kHop;
 constexpr long long kMaxInputSamples = 12LL * 3600 * 44100;  // as sonafel-render's longest output
 
 const char* const kUsage =
-    "usage: sonafel-live [--input-file IN.wav --output-file OUT.wav | --seconds S] [sonafel-render's options]\n"
+    "usage: sonafel-live [--input-file IN.wav --output-file OUT.wav | --seconds S [--latency MS]\n"
+    "                    [--input-device D] [--output-device D]] [sonafel-render's options]\n"
+    "       sonafel-live --list-devices\n"
     "\n"
     "Runs Sonafel's live path: sound hop by hop (128 samples) through the same loss as the\n"
     "recordings, with the options of sonafel-render (sliders, audiograms, ears, recruitment,\n"
@@ -40,6 +45,9 @@ const char* const kUsage =
     "  --seconds S      live from the default input to the default output for S seconds\n"
     "  --latency MS     ask the devices for MS milliseconds each (1 to 500; default: the\n"
     "                   lowest they offer)\n"
+    "  --input-device D, --output-device D  live from and to these devices instead of the\n"
+    "                   defaults, named as --list-devices shows them (\"host API: name\")\n"
+    "  --list-devices   the devices of every host API, with the lowest latency each offers\n"
     "Prints the delay; live, also the latency and the over- and underruns.\n";
 
 // The samples of a 44100 Hz mono 16-bit WAV file, exactly as stored.
@@ -120,12 +128,24 @@ int RunFiles(const CLossProcessor& processor, const RenderOptions& options, std:
     return 0;
 }
 
-int RunLive(const CLossProcessor& processor, const RenderOptions& options, double latencyMs)
+int ListDevices()
+{
+    const std::vector<SoundDevice> devices = ListSoundDevicesNow();
+    for (const SoundDevice& device : devices) {
+        if (device.inputChannels > 0)
+            std::printf("input   %-50s %5.1f ms\n", SoundDeviceKey(device).c_str(), 1000.0 * device.lowInputLatency);
+        if (device.outputChannels > 0)
+            std::printf("output  %-50s %5.1f ms\n", SoundDeviceKey(device).c_str(), 1000.0 * device.lowOutputLatency);
+    }
+    return 0;
+}
+
+int RunLive(const CLossProcessor& processor, const RenderOptions& options, const LiveDevices& devices)
 {
     const auto engine = EngineFor(processor, options);
     CLiveDuplex duplex;
     std::string error;
-    if (!duplex.Open(engine, kHop, latencyMs / 1000.0, error)) {
+    if (!duplex.Open(engine, kHop, devices, error)) {
         std::fprintf(stderr, "sonafel-live: %s\n", error.c_str());
         return 1;
     }
@@ -147,12 +167,17 @@ int RunLive(const CLossProcessor& processor, const RenderOptions& options, doubl
 int main(int argc, char** argv)
 {
     std::string inputPath, outputPath, latency;
+    LiveDevices devices;
     std::vector<const char*> rest = {argv[0]};
     for (int i = 1; i < argc; ++i) {
-        std::string* const path = std::strcmp(argv[i], "--input-file") == 0    ? &inputPath
-                                  : std::strcmp(argv[i], "--output-file") == 0 ? &outputPath
-                                  : std::strcmp(argv[i], "--latency") == 0     ? &latency
-                                                                               : nullptr;
+        if (std::strcmp(argv[i], "--list-devices") == 0)
+            return ListDevices();
+        std::string* const path = std::strcmp(argv[i], "--input-file") == 0      ? &inputPath
+                                  : std::strcmp(argv[i], "--output-file") == 0   ? &outputPath
+                                  : std::strcmp(argv[i], "--latency") == 0       ? &latency
+                                  : std::strcmp(argv[i], "--input-device") == 0  ? &devices.input
+                                  : std::strcmp(argv[i], "--output-device") == 0 ? &devices.output
+                                                                                 : nullptr;
         if (path && i + 1 < argc)
             *path = argv[++i];
         else
@@ -168,6 +193,9 @@ int main(int argc, char** argv)
     const double latencyMs = latency.empty() ? 0.0 : std::strtod(latency.c_str(), &end);
     if (parsed && !latency.empty() && (*end != '\0' || !(latencyMs >= 1.0 && latencyMs <= 500.0)))
         error = "--latency needs milliseconds from 1 to 500, not '" + latency + "'";
+    if (parsed && (devices.input.size() > kMaxSoundDeviceKey || devices.output.size() > kMaxSoundDeviceKey))
+        error = "a device's name is at most " + std::to_string(kMaxSoundDeviceKey) + " bytes long";
+    devices.latency = latencyMs / 1000.0;
     if (!error.empty() || options.help) {
         if (!options.help)
             std::fprintf(stderr, "sonafel-live: %s\n\n", error.c_str());
@@ -184,5 +212,5 @@ int main(int argc, char** argv)
     LoadRecordings(options, sources);
     auto processor = std::make_unique<CLossProcessor>(sources);
     SetUpAsTheUserWould(options, *processor);
-    return inputPath.empty() ? RunLive(*processor, options, latencyMs) : RunFiles(*processor, options, std::move(input), outputPath);
+    return inputPath.empty() ? RunLive(*processor, options, devices) : RunFiles(*processor, options, std::move(input), outputPath);
 }

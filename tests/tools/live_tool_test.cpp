@@ -132,6 +132,11 @@ TEST_F(LiveTool, AnInputItCannotTakeIsRefusedWithTheReason)
     EXPECT_EQ(Run(SONAFEL_LIVE_PATH, "--latency 0 --seconds 1"), 2);
     EXPECT_EQ(ReadText(dir.Path("stderr.txt")).rfind("sonafel-live: --latency needs milliseconds from 1 to 500, not '0'", 0), 0u);
     EXPECT_EQ(Run(SONAFEL_LIVE_PATH, "--latency 20ms --seconds 1"), 2) << "a unit is no number";
+    EXPECT_EQ(Run(SONAFEL_LIVE_PATH, "--seconds 1 --input-device " + std::string(513, 'x')), 2);
+    EXPECT_EQ(ReadText(dir.Path("stderr.txt")).rfind("sonafel-live: a device's name is at most 512 bytes long", 0), 0u);
+    EXPECT_EQ(Run(SONAFEL_LIVE_PATH, "--seconds 1 --output-device 'ALSA: none here'"), 1);
+    EXPECT_NE(ReadText(dir.Path("stderr.txt")).find("sonafel-live: the sound output 'ALSA: none here' is not there\n"),
+              std::string::npos);
     EXPECT_EQ(Run(SONAFEL_LIVE_PATH, "--input-file missing.wav --output-file out.wav", &errors), 2);
     EXPECT_FALSE(std::ifstream(dir.Path("out.wav")).good()) << "nothing written";
 }
