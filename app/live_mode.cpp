@@ -154,6 +154,7 @@ void CLiveMode::Tick()
     LiveBands bands;
     if (m_engine->LatestBands(bands)) {
         m_view.ShowBands(bands.left, bands.right, bands.stereo);
+        m_view.ShowLiveSplLevels(bands.splPeak);
         m_view.update();
     }
     if (m_engine->Muted() && !m_mutedBox)

@@ -14,6 +14,9 @@ void CLiveEngine::CRunning::BlockProcessed()
     std::copy(m_dBandLevel, m_dBandLevel + kBands, bands.left);
     std::copy(RightBandLevel(), RightBandLevel() + kBands, bands.right);
     bands.stereo = StereoBlock();
+    const CRecruitmentStage& levels = EarChain(FirstEar()).RecruitmentStage();
+    for (int b = 0; b < kBands; ++b)
+        bands.splPeak[b] = levels.BlockPeakLevel(b + 1);
     m_engine.m_bands.Publish();
 }
 

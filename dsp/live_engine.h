@@ -13,6 +13,10 @@ struct LiveBands {
     double left[CLossProcessor::kBands];
     double right[CLossProcessor::kBands];  // the left's unless stereo
     bool stereo;
+    // The sound at the ear heard first before its loss, in dB SPL: each
+    // band's loudest auditory filter at its highest in the block (band b from
+    // b + 1 to b + 2 Bark); 0 where the levels are not followed.
+    double splPeak[CLossProcessor::kBands];
 };
 
 // The live path as a sound thread runs it: a processor of its own, whose

@@ -80,6 +80,10 @@ public:
     void SetLive(bool on);
     bool Live() const { return m_bLive; }
     void SetLiveStatus(const QString& status, bool alarm);
+    // The dB SPL display's levels while live (see DrawSplSpectrum), made by
+    // the live path: kBands of them.
+    void ShowLiveSplLevels(const double* levels);
+    double LiveSplLevel(int band) const { return m_dLiveSplPeak[band]; }
     const QString& LiveStatus() const { return m_liveStatus; }
     void DrawLiveStatus(CSurface& surface, int left, int top, int width);
 
@@ -137,6 +141,7 @@ private:
     bool m_bLive = false;
     int m_bSourceOnBeforeLive[kSourceCount] = {0, 0, 0};
     QString m_liveStatus;
+    double m_dLiveSplPeak[kBands] = {};
     bool m_bLiveAlarm = false;
     QString m_audiogramName;
     bool m_bSplDisplay = false;

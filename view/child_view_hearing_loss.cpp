@@ -116,10 +116,11 @@ void CChildView::DrawSplSpectrum(CSurface& surface, int left, int top, int width
     // The loudest auditory filter in each of the recruitment stage's Bark
     // bands, measured before the loss, at its highest in the last block:
     // band b spans b to b + 1 Bark, and the display's axis starts at 1 Bark.
-    // Both ears hear the same sound before their losses.
+    // Both ears hear the same sound before their losses. Live, the live
+    // path measures them.
     const CRecruitmentStage& levels = EarChain(FirstEar()).RecruitmentStage();
     for (int i = 0; i < kBands; ++i) {
-        const double level = levels.BlockPeakLevel(i + 1);
+        const double level = m_bLive ? m_dLiveSplPeak[i] : levels.BlockPeakLevel(i + 1);
         if (!(level > 0.0))
             continue;
         const int barTop = static_cast<int>((top + height) - std::min(level, kHighestSpl) * pxPerDb);

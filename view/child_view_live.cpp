@@ -2,6 +2,8 @@
 
 #include "surface.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr ColorRef kLiveFill = 0x002020B0;   // a red "on air" badge
@@ -37,6 +39,11 @@ void CChildView::SetLiveStatus(const QString& status, bool alarm)
     m_liveStatus = status;
     m_bLiveAlarm = alarm;
     update();
+}
+
+void CChildView::ShowLiveSplLevels(const double* levels)
+{
+    std::copy(levels, levels + kBands, m_dLiveSplPeak);
 }
 
 void CChildView::DrawLiveStatus(CSurface& surface, int left, int top, int width)

@@ -11,6 +11,7 @@
 #include <QSettings>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -107,6 +108,12 @@ TEST_F(LiveMode, TheMicrophoneIsHeardLiveThroughTheLossWhileTheRecordingsPause)
     std::fill(view.m_dBandLevel, view.m_dBandLevel + CLossProcessor::kBands, 0.0);
     ASSERT_TRUE(WaitFor([&] { return LoudestBand(view) == 6 && view.m_dBandLevel[6] > 120.0; }));
     const double toneLevel = view.m_dBandLevel[6];
+
+    // The dB SPL display too: the tone's RMS of 8000/√2 is −15.3 dB FS, at
+    // full scale 100 dB SPL 84.7 dB SPL in the filter at 1 kHz.
+    view.SetSplDisplay(true);
+    ASSERT_TRUE(WaitFor([&] { return std::abs(view.LiveSplLevel(6) - 84.7) < 1.5; }))
+        << view.LiveSplLevel(6) << " dB SPL";
 
     // A slider moved in the window reaches the live path: the strongest
     // high-frequency loss takes the tone away.
