@@ -20,7 +20,8 @@ pids=()
 loads=()
 cleanup() {
     for busy in "${loads[@]}"; do kill "$busy" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    # sox waits in ALSA's JACK plugin for a server gone, deaf to SIGTERM.
+    for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
     [[ -n "${server:-}" ]] && kill "$server" 2>/dev/null && wait "$server" 2>/dev/null || true
     rm -rf "$work"
 }
@@ -62,6 +63,9 @@ echo "the known sound comes from $source_port"
 jack_rec -f "$work/recorded.wav" -d 60 -b 16 "$source_port" PortAudio:out_0 PortAudio:out_1 > /dev/null
 wait "$running"
 cat "$work/live.txt"
+kill -KILL "${pids[@]}"
+wait "${pids[@]}" 2>/dev/null || true
+pids=()
 for busy in "${loads[@]}"; do kill "$busy"; done
 loads=()
 
