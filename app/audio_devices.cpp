@@ -8,7 +8,6 @@
 #include <QSettings>
 #include <QVBoxLayout>
 
-#include <cmath>
 
 namespace {
 

@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -137,8 +138,10 @@ void CLiveMode::Stop(bool resumeRecordings)
     m_stream->Close();
     m_stream.reset();
     m_engine.reset();  // a stream given up keeps its own hold on it
-    delete m_mutedBox;
-    m_mutedBox = nullptr;
+    if (QMessageBox* const box = std::exchange(m_mutedBox, nullptr)) {
+        box->disconnect(this);
+        box->deleteLater();
+    }
     if (resumeRecordings)
         m_view.SetLive(false);
 }

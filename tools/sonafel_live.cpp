@@ -172,14 +172,14 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--list-devices") == 0)
             return ListDevices();
-        std::string* const path = std::strcmp(argv[i], "--input-file") == 0      ? &inputPath
+        std::string* const value = std::strcmp(argv[i], "--input-file") == 0      ? &inputPath
                                   : std::strcmp(argv[i], "--output-file") == 0   ? &outputPath
                                   : std::strcmp(argv[i], "--latency") == 0       ? &latency
                                   : std::strcmp(argv[i], "--input-device") == 0  ? &devices.input
                                   : std::strcmp(argv[i], "--output-device") == 0 ? &devices.output
                                                                                  : nullptr;
-        if (path && i + 1 < argc)
-            *path = argv[++i];
+        if (value && i + 1 < argc)
+            *value = argv[++i];
         else
             rest.push_back(argv[i]);
     }
