@@ -30,16 +30,17 @@ bool WaitFor(const std::function<bool()>& done, int ms = 10000)
 }
 
 // Answers the next message box that comes up with the button labelled
-// `button`, and keeps its text.
+// `button`, and keeps its text, and what `probe` said while it was up.
 struct ButtonAnswer {
     QString text;
     QString informative;
+    QString probed;
     int boxes = 0;
     QTimer timer;
 
-    explicit ButtonAnswer(const QString& button)
+    explicit ButtonAnswer(const QString& button, std::function<QString()> probe = {})
     {
-        QObject::connect(&timer, &QTimer::timeout, [this, button] {
+        QObject::connect(&timer, &QTimer::timeout, [this, button, probe] {
             for (QWidget* widget : QApplication::topLevelWidgets()) {
                 auto* const box = qobject_cast<QMessageBox*>(widget);
                 if (!box || !box->isVisible())
@@ -48,6 +49,8 @@ struct ButtonAnswer {
                     if (candidate->text() == button) {
                         text = box->text();
                         informative = box->informativeText();
+                        if (probe)
+                            probed = probe();
                         ++boxes;
                         candidate->click();
                         return;
@@ -156,18 +159,20 @@ TEST_F(LiveMode, FeedbackMutesTheLiveOutputAndSaysSo)
     QAction* const live = MenuAction("&Live", "&Mikrofon (live)");
     live->trigger();
     ASSERT_TRUE(view.Live());
+    const auto status = [&view] { return view.LiveStatus(); };
     {
-        ButtonAnswer again(QStringLiteral("Wieder einschalten"));
+        ButtonAnswer again(QStringLiteral("Wieder einschalten"), status);
         ASSERT_TRUE(WaitFor([&] { return again.boxes == 1; }));
         EXPECT_EQ(again.text, QStringLiteral("Der Ausgang ist stumm."));
         EXPECT_TRUE(again.informative.contains(QStringLiteral("Kopfhörer")));
+        EXPECT_EQ(again.probed, QStringLiteral("Live · stumm: Rückkopplung"));
         EXPECT_EQ(view.LiveStatus(), QStringLiteral("Live · 6 ms")) << "sound again";
     }
     {
         // A second later it is muted again; this time live sound ends.
-        ButtonAnswer end(QStringLiteral("Live beenden"));
-        ASSERT_TRUE(WaitFor([&] { return view.LiveStatus() == QStringLiteral("Live · stumm: Rückkopplung"); }));
+        ButtonAnswer end(QStringLiteral("Live beenden"), status);
         ASSERT_TRUE(WaitFor([&] { return end.boxes == 1; }));
+        EXPECT_EQ(end.probed, QStringLiteral("Live · stumm: Rückkopplung"));
     }
     EXPECT_FALSE(view.Live());
     EXPECT_FALSE(live->isChecked());
