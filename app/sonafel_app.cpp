@@ -5,6 +5,7 @@
 #include "home_page.h"
 #include "main_frame.h"
 #include "mem_play.h"
+#include "qt_translations.h"
 #include "recording_location.h"
 #include "report.h"
 #include "splash_wnd.h"
@@ -29,6 +30,7 @@ CSonafelApp::CSonafelApp(int& argc, char** argv) : QApplication(argc, argv)
     setApplicationName(QString::fromLatin1(kTitle));
     setOrganizationName(QStringLiteral("Tessadyn"));
     setWindowIcon(QIcon(QStringLiteral(":/res/sonafel.ico")));
+    LoadQtGerman(*this);
 }
 
 CSonafelApp::~CSonafelApp() = default;

@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          clang libclang-rt-14-dev sox qt6-base-dev nlohmann-json3-dev libsndfile1-dev libsoxr-dev fonts-liberation portaudio19-dev
+          clang libclang-rt-14-dev sox qt6-base-dev qt6-translations-l10n nlohmann-json3-dev libsndfile1-dev libsoxr-dev fonts-liberation portaudio19-dev
           pulseaudio pulseaudio-utils libasound2-plugins xvfb xauth xdotool x11-utils openbox imagemagick help2man
           desktop-file-utils appstream dpkg-dev file jackd2)
 if [[ "${1:-}" == "--recordings" ]]; then

@@ -26,7 +26,7 @@ for file in ./usr/bin/sonafel ./usr/bin/sonafel-render ./usr/share/sonafel/sprac
     grep -qxF "$file" <<<"$contents" || { echo "the package lacks $file"; exit 1; }
 done
 depends="$(dpkg-deb -f "$package" Depends)"
-for library in libqt6widgets6 libportaudio2 qt6-qpa-plugins; do
+for library in libqt6widgets6 libportaudio2 qt6-qpa-plugins qt6-translations-l10n; do
     grep -q "$library" <<<"$depends" || { echo "the package does not depend on $library"; exit 1; }
 done
 # On CI, as root: the package installs, works from any folder, and goes again.
