@@ -1,5 +1,6 @@
 #include "audiogram_chart.h"
 
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -17,6 +18,12 @@ const QColor kLeftEar(0, 0, 200);
 double CAudiogramChart::XForHz(double hz, const QRectF& plot)
 {
     return plot.left() + std::log2(hz / kHz.front()) / kOctaves * plot.width();
+}
+
+QString CAudiogramChart::FrequencyLabel(double hz)
+{
+    const QLocale german(QLocale::German, QLocale::Germany);
+    return hz < 1000 ? german.toString(hz, 'g', 4) : german.toString(hz / 1000, 'g', 4) + QStringLiteral("k");
 }
 
 double CAudiogramChart::HzForX(double x, const QRectF& plot)
@@ -99,9 +106,7 @@ void CAudiogramChart::Draw(QPainter& painter, const QRectF& area, const std::vec
         const double x = XForHz(gridHz, plot);
         painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
         painter.setPen(Qt::black);
-        const QString label =
-            gridHz < 1000 ? QString::number(gridHz) : QString::number(gridHz / 1000) + QStringLiteral("k");
-        painter.drawText(QRectF(x - 30, area.top() + 4, 60, 20), Qt::AlignCenter, label);
+        painter.drawText(QRectF(x - 30, area.top() + 4, 60, 20), Qt::AlignCenter, FrequencyLabel(gridHz));
         painter.setPen(grid);
     }
     painter.setPen(Qt::black);

@@ -28,6 +28,8 @@ public:
 
     // The mappings that painting and the pointer share.
     static double XForHz(double hz, const QRectF& plot);
+    // A grid frequency as the axis names it, in German: "750", "1,5k", "8k".
+    static QString FrequencyLabel(double hz);
     static double HzForX(double x, const QRectF& plot);
     static double YForLevel(double level, const QRectF& plot);
     // The level at y, to the nearest 5 dB step within the chart.

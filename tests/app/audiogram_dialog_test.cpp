@@ -53,6 +53,16 @@ void Type(CHearingLevelField& field, const QString& text)
 
 }  // namespace
 
+TEST(AudiogramChart, FrequenciesAreNamedWithAGermanDecimalComma)
+{
+    EXPECT_EQ(CAudiogramChart::FrequencyLabel(125), QStringLiteral("125"));
+    EXPECT_EQ(CAudiogramChart::FrequencyLabel(750), QStringLiteral("750"));
+    EXPECT_EQ(CAudiogramChart::FrequencyLabel(1000), QStringLiteral("1k"));
+    EXPECT_EQ(CAudiogramChart::FrequencyLabel(1500), QStringLiteral("1,5k"));
+    EXPECT_EQ(CAudiogramChart::FrequencyLabel(8000), QStringLiteral("8k"));
+    EXPECT_EQ(CAudiogramChart::FrequencyLabel(12500), QStringLiteral("12,5k"));
+}
+
 TEST(AudiogramChart, OctaveAxisAndDecibelAxisMapBothWays)
 {
     const QRectF plot(60, 30, 600, 390);  // 100 pixels per octave, 3 pixels per dB
