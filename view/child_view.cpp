@@ -38,6 +38,8 @@ CChildView::CChildView(CSourceBank& sources, QWidget* parent) : QWidget(parent),
     // Every paint covers the whole view, so nothing is erased first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::ArrowCursor);
+    // Keys reach the view; its sliders take the focus by Tab.
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 CChildView::~CChildView()

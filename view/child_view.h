@@ -87,6 +87,12 @@ public:
     const QString& LiveStatus() const { return m_liveStatus; }
     void DrawLiveStatus(CSurface& surface, int left, int top, int width);
 
+    // The slider the keyboard moves (0 loudness, 1 high frequencies,
+    // 2 resolution), or -1 before Tab chose one.
+    int FocusedSlider() const { return m_nFocusedSlider; }
+    // Its dotted outline, when one is chosen.
+    void DrawSliderFocus(CSurface& surface);
+
     // Colour of hue h (degrees), saturation s and value v, as 0x00BBGGRR.
     static unsigned int HsvToRgb(double h, double s, double v);
 
@@ -112,6 +118,10 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Keys 1, 2 and 3 switch the sources; ← and → move the slider Tab chose
+    // by a twentieth, Pos1 and Ende to its ends.
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     // Posts the device's reports to the view as events.
@@ -139,6 +149,7 @@ private:
 
     CPoster m_poster{*this};
     bool m_bLive = false;
+    int m_nFocusedSlider = -1;
     int m_bSourceOnBeforeLive[kSourceCount] = {0, 0, 0};
     QString m_liveStatus;
     double m_dLiveSplPeak[kBands] = {};

@@ -57,6 +57,7 @@ void CChildView::OnPaint()
         const int bh = h / 10;
         DrawSourceButtons(surface, w, bh);
         DrawSliders(surface, 0, bh, w, 90);
+        DrawSliderFocus(surface);
         if (m_bSplDisplay)
             DrawSplSpectrum(surface, 0, bh + 90, w, h - bh - 90);
         else

@@ -1,0 +1,68 @@
+#include "child_view.h"
+
+#include "surface.h"
+
+#include <QKeyEvent>
+
+#include <algorithm>
+
+namespace {
+
+constexpr double kKeyStep = 0.05;  // a twentieth of the track per arrow key
+
+}  // namespace
+
+void CChildView::keyPressEvent(QKeyEvent* event)
+{
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    const int key = event->key();
+    if (plain && key >= Qt::Key_1 && key <= Qt::Key_3) {
+        // As a click on the source's button: nothing while live sound runs.
+        if (!m_bLive) {
+            const int source = key - Qt::Key_1;
+            m_bSourceOn[source] = 1 - m_bSourceOn[source];
+            update();
+            ControlPlayback(m_poster);
+        }
+        return;
+    }
+    if (plain && m_nFocusedSlider >= 0) {
+        const Slider& slider = kSliders[m_nFocusedSlider];
+        double& setting = this->*slider.setting;
+        const double before = setting;
+        if (key == Qt::Key_Left)
+            setting = std::max(0.0, setting - kKeyStep);
+        else if (key == Qt::Key_Right)
+            setting = std::min(1.0, setting + kKeyStep);
+        else if (key == Qt::Key_Home)
+            setting = 0.0;
+        else if (key == Qt::Key_End)
+            setting = 1.0;
+        if (setting != before)
+            AfterChange(slider);
+        if (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Home || key == Qt::Key_End)
+            return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool CChildView::focusNextPrevChild(bool next)
+{
+    // Tab and Shift+Tab go round the three sliders.
+    m_nFocusedSlider = m_nFocusedSlider < 0 ? (next ? 0 : 2) : (m_nFocusedSlider + (next ? 1 : 2)) % 3;
+    update();
+    return true;
+}
+
+void CChildView::DrawSliderFocus(CSurface& surface)
+{
+    if (m_nFocusedSlider < 0)
+        return;
+    const CRect& track = this->*kSliders[m_nFocusedSlider].track;
+    const QPoint outline[5] = {{track.left, track.top},
+                               {track.right - 1, track.top},
+                               {track.right - 1, track.bottom - 1},
+                               {track.left, track.bottom - 1},
+                               {track.left, track.top}};
+    surface.Polyline(outline, 5, 0x00000000, 2, Qt::DotLine);
+}
