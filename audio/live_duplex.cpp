@@ -61,6 +61,19 @@ void CLiveDuplex::Shared::Serve(const short* input, short* output, unsigned long
         processor->ProcessHop(input + done, output + 2 * done);
 }
 
+bool CLiveDuplex::StartLibrary(std::string& error)
+{
+    if (m_initialised)
+        return true;
+    const PaError initialised = Pa_Initialize();
+    if (initialised != paNoError) {
+        error = "the sound library did not start (" + PaText(initialised) + ")";
+        return false;
+    }
+    m_initialised = true;
+    return true;
+}
+
 long CLiveDuplex::Overruns() const
 {
     return m_shared ? m_shared->overruns.load(std::memory_order_relaxed) : 0;
@@ -80,14 +93,8 @@ bool CLiveDuplex::Open(std::shared_ptr<ILiveHop> processor, int hop, double late
         error = "the sound server still holds the last live stream";
         return false;
     }
-    if (!m_initialised) {
-        const PaError initialised = Pa_Initialize();
-        if (initialised != paNoError) {
-            error = "the sound library did not start (" + PaText(initialised) + ")";
-            return false;
-        }
-        m_initialised = true;
-    }
+    if (!StartLibrary(error))
+        return false;
     PaStreamParameters in{};
     in.device = inputDevice >= 0 ? inputDevice : Pa_GetDefaultInputDevice();
     PaStreamParameters out{};
@@ -133,14 +140,8 @@ bool CLiveDuplex::Open(std::shared_ptr<ILiveHop> processor, int hop, double late
 bool CLiveDuplex::Open(std::shared_ptr<ILiveHop> processor, int hop, const LiveDevices& devices, std::string& error)
 {
     const CQuietStderr quiet;
-    if (!m_initialised) {
-        const PaError initialised = Pa_Initialize();
-        if (initialised != paNoError) {
-            error = "the sound library did not start (" + PaText(initialised) + ")";
-            return false;
-        }
-        m_initialised = true;
-    }
+    if (!StartLibrary(error))
+        return false;
     const std::vector<SoundDevice> known = ListSoundDevices();
     int indices[2] = {-1, -1};
     const std::string* const keys[2] = {&devices.input, &devices.output};

@@ -52,6 +52,9 @@ public:
     };
 
 private:
+    // Starts PortAudio once for this stream; false with the reason.
+    bool StartLibrary(std::string& error);
+
     void* m_stream = nullptr;
     bool m_initialised = false;
     std::shared_ptr<Shared> m_shared;
