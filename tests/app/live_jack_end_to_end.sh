@@ -19,6 +19,12 @@ export HOME="$work" JACK_DEFAULT_SERVER="sonafel-test-$$"
 pids=()
 loads=()
 cleanup() {
+    local status=$?
+    # On a failure, what the server and the live path said, for the reason.
+    if (( status != 0 )); then
+        echo "== the JACK server's log"; tail -n 20 "$work/jackd.log" 2>/dev/null || true
+        echo "== sonafel-live"; cat "$work/live.txt" 2>/dev/null || true
+    fi
     for busy in "${loads[@]}"; do kill "$busy" 2>/dev/null || true; done
     # sox waits in ALSA's JACK plugin for a server gone, deaf to SIGTERM.
     for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
