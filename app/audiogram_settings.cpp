@@ -7,6 +7,23 @@ namespace {
 const QString kListenerKey = QStringLiteral("audiogram/listener");
 const QString kEarKey = QStringLiteral("audiogram/edited");
 const QString kEarsHeardKey = QStringLiteral("hearing/ears");
+const QString kActiveGroup = QStringLiteral("activeLoss");
+const QString kPresetKey = QStringLiteral("activeLoss/preset");
+const QString kActiveListenerKey = QStringLiteral("activeLoss/listener");
+const QString kActiveNameKey = QStringLiteral("activeLoss/name");
+constexpr std::size_t kMaxPresetKey = 64;  // bytes
+constexpr std::size_t kMaxName = 1024;     // bytes; a listener file bounds its own
+
+// One listener's ears from a stored listener file, or nothing.
+std::optional<Listener> OneListener(const QString& text, std::string& error)
+{
+    const auto listeners = ParseListeners(text.toStdString(), error);
+    if (listeners && listeners->size() != 1)
+        error = "it holds " + std::to_string(listeners->size()) + " listeners, not one";
+    if (!listeners || listeners->size() != 1)
+        return std::nullopt;
+    return listeners->front();
+}
 
 }  // namespace
 
@@ -17,16 +34,13 @@ std::optional<StoredAudiogram> LoadLastAudiogram(std::string* damage)
     if (text.isEmpty())
         return std::nullopt;
     std::string error;
-    const auto listeners = ParseListeners(text.toStdString(), error);
-    if (listeners && listeners->size() != 1)
-        error = "it holds " + std::to_string(listeners->size()) + " listeners, not one";
-    if (!listeners || listeners->size() != 1) {
+    const auto listener = OneListener(text, error);
+    if (!listener) {
         if (damage)
             *damage = error;
         return std::nullopt;  // damaged: the program starts as without one
     }
-    return StoredAudiogram{listeners->front(),
-                           settings.value(kEarKey).toString() == QLatin1String("left") ? Ear::Left : Ear::Right};
+    return StoredAudiogram{*listener, settings.value(kEarKey).toString() == QLatin1String("left") ? Ear::Left : Ear::Right};
 }
 
 void SaveLastAudiogram(const StoredAudiogram& stored)
@@ -51,4 +65,44 @@ void SaveEarsHeard(EarsHeard ears)
     QSettings().setValue(kEarsHeardKey, ears == EarsHeard::Left    ? QStringLiteral("left")
                                         : ears == EarsHeard::Right ? QStringLiteral("right")
                                                                    : QStringLiteral("both"));
+}
+
+std::optional<ActiveLoss> LoadActiveLoss()
+{
+    const QSettings settings;
+    const QVariant preset = settings.value(kPresetKey);
+    const QVariant listener = settings.value(kActiveListenerKey);
+    const QVariant name = settings.value(kActiveNameKey);
+    // Each entry is text of its own bound; anything else is damage.
+    const auto text = [](const QVariant& value, std::size_t bound) {
+        return value.typeId() == QMetaType::QString && static_cast<std::size_t>(value.toString().toUtf8().size()) <= bound;
+    };
+    ActiveLoss loss;
+    if (text(preset, kMaxPresetKey) && !preset.toString().isEmpty()) {
+        loss.presetKey = preset.toString().toStdString();
+        return loss;
+    }
+    if (!text(listener, kMaxListenerFileBytes) || !text(name, kMaxName))
+        return std::nullopt;
+    std::string error;
+    auto ears = OneListener(listener.toString(), error);
+    if (!ears)
+        return std::nullopt;
+    loss.audiogram.listener = std::move(*ears);
+    loss.name = name.toString();
+    return loss;
+}
+
+void SaveActiveLoss(const std::optional<ActiveLoss>& loss)
+{
+    QSettings settings;
+    settings.remove(kActiveGroup);
+    if (!loss)
+        return;
+    if (!loss->presetKey.empty()) {
+        settings.setValue(kPresetKey, QString::fromStdString(loss->presetKey));
+        return;
+    }
+    settings.setValue(kActiveListenerKey, QString::fromStdString(ListenerFileText(loss->audiogram.listener)));
+    settings.setValue(kActiveNameKey, loss->name);
 }

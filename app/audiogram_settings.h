@@ -2,6 +2,8 @@
 
 #include "listener_file.h"
 
+#include <QString>
+
 #include <optional>
 
 // The audiogram last entered in the dialog, both ears, kept between runs in
@@ -20,3 +22,17 @@ void SaveLastAudiogram(const StoredAudiogram& stored);
 // How the ears are heard; both when nothing or something unknown is stored.
 EarsHeard LoadEarsHeard();
 void SaveEarsHeard(EarsHeard ears);
+
+// The loss active when the program last ended: a standard loss by its key,
+// or a listener's two ears (entered or imported) with the name the view gave
+// them.
+struct ActiveLoss {
+    std::string presetKey;  // empty: not a standard loss
+    StoredAudiogram audiogram;
+    QString name;
+};
+
+// Nothing when no loss was active, or the entry is damaged.
+std::optional<ActiveLoss> LoadActiveLoss();
+// Nothing: no loss is active.
+void SaveActiveLoss(const std::optional<ActiveLoss>& loss);

@@ -6,6 +6,7 @@
 #include "child_view.h"
 #include "listening_level_dialog.h"
 #include "mem_play.h"
+#include "remembered_choices.h"
 #include "wave_out_choice.h"
 
 #include <QAction>
@@ -53,11 +54,12 @@ CHearingLossMenu::CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget*
         }
         QAction* const choice = into->addAction(QString::fromStdString(preset.name));
         choice->setCheckable(true);
+        choice->setData(QString::fromStdString(preset.key));
         m_choices->addAction(choice);
         const AudiogramPreset* const chosen = &preset;
         connect(choice, &QAction::triggered, this, [this, chosen] {
             UseAudiogram(&chosen->audiogram, &chosen->audiogram, QString::fromStdString(chosen->name),
-                         PresetListener(*chosen));
+                         PresetListener(*chosen), chosen->key);
         });
     }
     menu->addSeparator();
@@ -95,15 +97,21 @@ CHearingLossMenu::CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget*
 
     QAction* const recruitment = menu->addAction(QStringLiteral("&Lautheitsausgleich (Recruitment)"));
     recruitment->setCheckable(true);
+    m_view.SetRecruitment(LoadChoice(Choice::Recruitment, m_view.Recruitment()));
     recruitment->setChecked(m_view.Recruitment());
     connect(recruitment, &QAction::toggled, this, [this](bool on) {
+        SaveChoice(Choice::Recruitment, on);
         m_view.SetRecruitment(on);
         m_view.update();
     });
     QAction* const smearing = menu->addAction(QStringLiteral("&Verschmierung nach Audiogramm"));
     smearing->setCheckable(true);
+    m_view.SetAudiogramSmearing(LoadChoice(Choice::AudiogramSmearing, m_view.AudiogramSmearing()));
     smearing->setChecked(m_view.AudiogramSmearing());
-    connect(smearing, &QAction::toggled, this, [this](bool on) { m_view.SetAudiogramSmearing(on); });
+    connect(smearing, &QAction::toggled, this, [this](bool on) {
+        SaveChoice(Choice::AudiogramSmearing, on);
+        m_view.SetAudiogramSmearing(on);
+    });
     m_splDisplay = menu->addAction(QStringLiteral("Spektrum in dB &SPL"));
     m_splDisplay->setCheckable(true);
     connect(m_splDisplay, &QAction::toggled, this, [this](bool on) {
@@ -113,6 +121,25 @@ CHearingLossMenu::CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget*
     menu->addAction(QStringLiteral("&Wiedergabepegel…"), this, &CHearingLossMenu::SetListeningLevel);
 
     UseListeningLevel(LoadListeningLevel());
+    RestoreActiveLoss();
+}
+
+void CHearingLossMenu::RestoreActiveLoss()
+{
+    const std::optional<ActiveLoss> loss = LoadActiveLoss();
+    if (!loss)
+        return;
+    if (!loss->presetKey.empty()) {
+        // As if chosen from the menu, which then shows it checked; a key no
+        // longer known is forgotten.
+        for (QAction* choice : m_choices->actions())
+            if (choice->data().toString().toStdString() == loss->presetKey)
+                choice->trigger();
+        return;
+    }
+    const CAudiogram left = ListenerAudiogram(loss->audiogram.listener, Ear::Left);
+    const CAudiogram right = ListenerAudiogram(loss->audiogram.listener, Ear::Right);
+    UseAudiogram(&left, &right, loss->name, loss->audiogram);
 }
 
 void CHearingLossMenu::UseListeningLevel(const ListeningLevel& level)
@@ -138,9 +165,10 @@ void CHearingLossMenu::SetListeningLevel()
 }
 
 void CHearingLossMenu::UseAudiogram(const CAudiogram* left, const CAudiogram* right, const QString& name,
-                                    const std::optional<StoredAudiogram>& listener)
+                                    const std::optional<StoredAudiogram>& listener, const std::string& presetKey)
 {
     m_active = left || right ? listener : std::nullopt;
+    SaveActiveLoss(m_active ? std::optional<ActiveLoss>(ActiveLoss{presetKey, *m_active, name}) : std::nullopt);
     m_normalHearing->setChecked(false);
     m_view.SetEarAudiogram(Ear::Left, left);
     m_view.SetEarAudiogram(Ear::Right, right);

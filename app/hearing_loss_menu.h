@@ -23,11 +23,13 @@ public:
     // Opens the dialog with the active audiogram (a standard loss or one
     // entered), else the last one entered; OK applies it.
     void EnterAudiogram();
-    // Makes each ear's audiogram active (null: none), as `listener`'s ears,
-    // named `name` in the view; the comparison with normal hearing ends, so
-    // that the choice is heard.
+    // Makes each ear's audiogram active (null: none), as `listener`'s ears
+    // (the standard loss `presetKey`'s, when given), named `name` in the
+    // view; the comparison with normal hearing ends, so that the choice is
+    // heard. The choice is kept for the next start.
     void UseAudiogram(const CAudiogram* left, const CAudiogram* right, const QString& name,
-                      const std::optional<StoredAudiogram>& listener = std::nullopt);
+                      const std::optional<StoredAudiogram>& listener = std::nullopt,
+                      const std::string& presetKey = std::string());
     // "Beide Ohren", "Nur links" or "Nur rechts"; kept in the settings.
     void HearEars(EarsHeard ears);
 
@@ -36,6 +38,8 @@ public:
     void UseListeningLevel(const ListeningLevel& level);
 
 private:
+    // The loss active when the program last ended, if it can still be had.
+    void RestoreActiveLoss();
     // After a change of the ears heard or their audiograms: the player
     // starts again if the sound changes between one channel and two.
     void FollowEars();

@@ -69,7 +69,7 @@ CListeningLevelDialog::CListeningLevelDialog(const ListeningLevel& current, std:
             m_speech->setCurrentIndex(i + 1);
 
     auto* const form = new QFormLayout;
-    form->addRow(QStringLiteral("Jetzt:"), m_state);
+    form->addRow(QStringLiteral("Stand der Kalibrierung:"), m_state);
     form->addRow(QStringLiteral("Kalibrierton:"), m_toneButton);
     form->addRow(QStringLiteral("Anzeige des Pegelmessers (dB SPL):"), m_reading);
     form->addRow(QString(), m_resetButton);

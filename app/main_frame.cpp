@@ -6,6 +6,7 @@
 #include "own_recordings.h"
 #include "sonafel_app.h"
 #include "splash_wnd.h"
+#include "view_menu.h"
 
 #include <QMenuBar>
 
@@ -24,6 +25,7 @@ CMainFrame::CMainFrame(CSonafelApp& app, CSourceBank& sources) : m_view(sources)
     file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
     m_view.SetDropHandler([own](int source, const QString& path) { own->Load(source, path); });
     new CHearingLossMenu(*menuBar(), m_view, this);
+    new CViewMenu(*menuBar(), m_view);
     m_live = new CLiveMenu(*menuBar(), m_view, sources, app, this);
     QMenu* const help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* const homePage = help->addAction(QStringLiteral("Sonafel Home Page"), &app, &CSonafelApp::OpenHomePage);

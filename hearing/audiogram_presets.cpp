@@ -76,7 +76,8 @@ std::vector<AudiogramPreset> MakePresets()
     std::vector<AudiogramPoint> normal;
     for (double hz : kChartHz)
         normal.push_back({hz, 0.0});
-    presets.push_back({"normal", "Normales Gehör", "", Checked(normal)});
+    // Named for what it is, apart from the comparison "Normal hören".
+    presets.push_back({"normal", "Audiogramm mit 0 dB HL (kein Hörverlust)", "", Checked(normal)});
 
     for (const StandardAudiogram& standard : kStandard) {
         std::vector<AudiogramPoint> points;
@@ -96,10 +97,10 @@ std::vector<AudiogramPreset> MakePresets()
     for (int ageYears : {0, 60})
         for (int exposure : {90, 95}) {
             std::string key = "noise-" + std::to_string(exposure) + "dBA-40y";
-            std::string name = "40 Jahre bei " + std::to_string(exposure) + " dB(A)";
+            std::string name = std::to_string(exposure) + " dB(A) 8 Stunden am Tag, 40 Jahre lang";
             if (ageYears) {
                 key += "-age-60";
-                name += ", Mann mit 60 Jahren";
+                name += ", dazu das Alter (Mann, 60 Jahre)";
             }
             presets.push_back({key, name, "Lärmschwerhörigkeit", NoiseAudiogram(exposure, ageYears)});
         }

@@ -1,7 +1,7 @@
 // sonafel-snapshot: the main view as a user sees it, after the sliders have
 // been set and the sources played for a while, written to a PNG file. Takes
-// the options of sonafel-render, and --spl-display for the spectrum in dB
-// SPL (calibrated by --level); the output is the picture of a 1020 x 700
+// the options of sonafel-render, --spl-display for the spectrum in dB SPL
+// (calibrated by --level) and --scale for its axes and legend; the output is the picture of a 1020 x 700
 // view. Runs without a display.
 
 #include "child_view.h"
@@ -22,10 +22,13 @@ int main(int argc, char** argv)
 {
     // The view's own option; the rest are the render tool's.
     bool splDisplay = false;
+    bool scale = false;
     std::vector<const char*> renderArguments;
     for (int i = 0; i < argc; ++i) {
         if (std::strcmp(argv[i], "--spl-display") == 0)
             splDisplay = true;
+        else if (std::strcmp(argv[i], "--scale") == 0)
+            scale = true;
         else
             renderArguments.push_back(argv[i]);
     }
@@ -34,7 +37,7 @@ int main(int argc, char** argv)
     if (!ParseRenderOptions(static_cast<int>(renderArguments.size()), renderArguments.data(), options, error) ||
         options.help) {
         std::fprintf(stderr, "%s%s\n%s", error.empty() ? "" : "sonafel-snapshot: ", error.c_str(),
-                     "usage: sonafel-snapshot [--spl-display] [sonafel-render's options] OUTPUT.png\n");
+                     "usage: sonafel-snapshot [--spl-display] [--scale] [sonafel-render's options] OUTPUT.png\n");
         return options.help ? 0 : 2;
     }
     if (!std::getenv("QT_QPA_PLATFORM"))
@@ -50,6 +53,7 @@ int main(int argc, char** argv)
     view.SetAudiogramName(QString::fromStdString(options.audiogram.label));
     view.SetSplDisplay(splDisplay);
     view.SetCalibrated(splDisplay);
+    view.SetScaleAndLegend(scale);
 
     long long played = 0;
     const int channels = view.Stereo() ? 2 : 1;

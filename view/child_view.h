@@ -54,6 +54,10 @@ public:
     // The spectrum in dB SPL at the ear, before the loss, with each ear's
     // threshold over it; the relative display otherwise.
     void DrawSplSpectrum(CSurface& surface, int left, int top, int width, int height);
+    // The top of that display in dB SPL: a threshold of 120 dB HL stays in
+    // view at every audiometric frequency (normal hearing's is at most
+    // 22.1 dB SPL there, at 125 Hz).
+    static constexpr double kHighestDisplayedSpl = 150.0;
     void SetSplDisplay(bool on)
     {
         m_bSplDisplay = on;
@@ -92,6 +96,15 @@ public:
     int FocusedSlider() const { return m_nFocusedSlider; }
     // Its dotted outline, when one is chosen.
     void DrawSliderFocus(CSurface& surface);
+
+    // "Skala und Legende": a frequency axis under the bands, a level axis
+    // beside them and a legend over them; off, the spectrum is drawn as ever.
+    void SetScaleAndLegend(bool on) { m_bScaleAndLegend = on; }
+    bool ScaleAndLegend() const { return m_bScaleAndLegend; }
+    // Moves the spectrum's edges in from the strips the axes take.
+    void MakeRoomForScale(CSurface& surface, int& left, int& width, int& height) const;
+    void DrawScale(CSurface& surface, int left, int top, int width, int height);
+    void DrawLegend(CSurface& surface, int left, int top);
 
     // Colour of hue h (degrees), saturation s and value v, as 0x00BBGGRR.
     static unsigned int HsvToRgb(double h, double s, double v);
@@ -157,5 +170,6 @@ private:
     QString m_audiogramName;
     bool m_bSplDisplay = false;
     bool m_bCalibrated = false;
+    bool m_bScaleAndLegend = false;
     std::function<void(int, const QString&)> m_dropHandler;
 };

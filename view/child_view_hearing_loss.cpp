@@ -14,7 +14,6 @@ constexpr ColorRef kNormalColour = 0x00309030;  // the comparison: green
 constexpr ColorRef kWhite = 0x00FFFFFF;
 constexpr double kLossOpacity = 0.2;
 constexpr int kShownDecibels = 50;  // the spectrum's height
-constexpr double kHighestSpl = 120.0;  // the top of the dB SPL display
 
 // Each ear as on an audiogram: right red and solid, left blue and dashed.
 struct EarStyle {
@@ -111,7 +110,7 @@ void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width
 
 void CChildView::DrawSplSpectrum(CSurface& surface, int left, int top, int width, int height)
 {
-    const double pxPerDb = height / kHighestSpl;
+    const double pxPerDb = height / kHighestDisplayedSpl;
     const int bw = width / 23;
     // The loudest auditory filter in each of the recruitment stage's Bark
     // bands, measured before the loss, at its highest in the last block:
@@ -123,13 +122,14 @@ void CChildView::DrawSplSpectrum(CSurface& surface, int left, int top, int width
         const double level = m_bLive ? m_dLiveSplPeak[i] : levels.BlockPeakLevel(i + 1);
         if (!(level > 0.0))
             continue;
-        const int barTop = static_cast<int>((top + height) - std::min(level, kHighestSpl) * pxPerDb);
+        const int barTop = static_cast<int>((top + height) - std::min(level, kHighestDisplayedSpl) * pxPerDb);
         surface.FillSolidRect(left + i * bw, barTop, bw, top + height - barTop, HsvToRgb((300 * i) / 23, 0.75, 1.0));
     }
 
+    // Skala und Legende draws a fuller axis of its own.
     surface.SetBkColor(kWhite);
     surface.SetTextColor(0x00404040);
-    for (int spl = 20; spl < kHighestSpl; spl += 20) {
+    for (int spl = 20; !m_bScaleAndLegend && spl < kHighestDisplayedSpl; spl += 20) {
         const QString tick = QString::number(spl) + QStringLiteral(" dB SPL");
         const int y = static_cast<int>((top + height) - spl * pxPerDb);
         surface.TextOut(left + width - surface.TextExtent(tick).width() - 2, y - surface.TextExtent(tick).height() / 2, tick);
@@ -145,7 +145,7 @@ void CChildView::DrawSplSpectrum(CSurface& surface, int left, int top, int width
         QPoint threshold[kBins];
         const int count = PointsOnBarkAxis(m_fBinBark, kBins, left, width, [&](int i) {
             const double hz = CAudiogramStage::kBinHz * i;
-            const double hearing = std::clamp(NormalThresholdSpl(hz) + audiogram->LevelAt(hz), 0.0, kHighestSpl);
+            const double hearing = std::clamp(NormalThresholdSpl(hz) + audiogram->LevelAt(hz), 0.0, kHighestDisplayedSpl);
             return static_cast<int>((top + height) - hearing * pxPerDb);
         }, threshold);
         surface.Polyline(threshold, count, style.colour, 3, style.line);

@@ -58,17 +58,27 @@ void CChildView::OnPaint()
         DrawSourceButtons(surface, w, bh);
         DrawSliders(surface, 0, bh, w, 90);
         DrawSliderFocus(surface);
+        const int top = bh + 90;
+        int left = 0;
+        int width = w;
+        int height = h - bh - 90;
+        if (m_bScaleAndLegend)
+            MakeRoomForScale(surface, left, width, height);
         if (m_bSplDisplay)
-            DrawSplSpectrum(surface, 0, bh + 90, w, h - bh - 90);
+            DrawSplSpectrum(surface, left, top, width, height);
         else
-            DrawSpectrum(surface, 0, bh + 90, w, h - bh - 90);
-        DrawGainCurve(surface, 0, bh + 90, w, h - bh - 90);
-        DrawHearingLoss(surface, 0, bh + 90, w, h - bh - 90);
+            DrawSpectrum(surface, left, top, width, height);
+        DrawGainCurve(surface, left, top, width, height);
+        DrawHearingLoss(surface, left, top, width, height);
+        if (m_bScaleAndLegend)
+            DrawScale(surface, left, top, width, height);
         // During the comparison both ears hear alike, under its banner.
         if (StereoBlock() && !m_bSplDisplay && !NormalHearing())
-            DrawEarsKey(surface, 0, bh + 90);
+            DrawEarsKey(surface, left, top);
+        if (m_bScaleAndLegend)
+            DrawLegend(surface, left, top);
         if (m_bLive)
-            DrawLiveStatus(surface, 0, bh + 90, w);
+            DrawLiveStatus(surface, 0, top, w);
     }
 
     QPainter painter(this);

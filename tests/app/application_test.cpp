@@ -217,7 +217,7 @@ TEST_F(Application, TheHearingLossMenuChoosesLossesAndComparesWithNormalHearing)
     QStringList menus;
     for (QAction* top : App().MainFrame()->menuBar()->actions())
         menus << top->text();
-    EXPECT_EQ(menus, (QStringList{"&File", "Hör&verlust", "&Live", "&Help"}));
+    EXPECT_EQ(menus, (QStringList{"&File", "Hör&verlust", "&Ansicht", "&Live", "&Help"}));
     CChildView& view = App().MainFrame()->View();
     EXPECT_FALSE(view.EarChain(Ear::Left).Stage().Active());
 
@@ -407,6 +407,7 @@ TEST_F(Application, RecruitmentSmearingAndTheCalibratedListeningLevelFromTheMenu
     spl->trigger();
     EXPECT_TRUE(view.SplDisplay());
     QSettings().remove(QStringLiteral("calibration"));
+    QSettings().remove(QStringLiteral("hearing"));
 }
 
 TEST_F(Application, OwnRecordingsFromTheFileMenuOrDroppedOnAButtonAndBackToTheBundledOnes)
@@ -555,4 +556,113 @@ TEST_F(Application, TheEarsHeardSwitchWhileSoundPlaysAndAreKeptForTheNextStart)
     EXPECT_EQ(LoadEarsHeard(), EarsHeard::Both);
     QSettings().remove(QStringLiteral("hearing"));
     QSettings().remove(QStringLiteral("audiogram"));
+}
+
+TEST_F(Application, ChoicesAreKeptForTheNextStartAndDamagedEntriesAreIgnored)
+{
+    QSettings().remove(QStringLiteral("hearing"));
+    QSettings().remove(QStringLiteral("activeLoss"));
+    QSettings().remove(QStringLiteral("view"));
+    Start({"-Embedding"}, true);
+    const auto restart = [] {
+        App().MainFrame()->close();
+        Settle();
+        App().ExitInstance();
+        ASSERT_TRUE(App().InitInstance({"-Embedding"}));
+        Settle();
+    };
+    const auto item = [this](const char* menu, const char* text) {
+        QAction* const action = MenuAction(QString::fromUtf8(menu), QString::fromUtf8(text));
+        EXPECT_NE(action, nullptr) << text;
+        return action;
+    };
+    const auto standardLoss = [](const char* name) -> QAction* {
+        for (QAction* top : App().MainFrame()->menuBar()->actions())
+            for (QAction* entry : top->menu()->actions())
+                if (entry->menu())
+                    for (QAction* preset : entry->menu()->actions())
+                        if (preset->text() == QString::fromUtf8(name))
+                            return preset;
+        return nullptr;
+    };
+    // Nothing stored: the defaults.
+    EXPECT_FALSE(item("&Ansicht", "Skala und &Legende")->isChecked());
+    EXPECT_TRUE(item("Hör&verlust", "&Lautheitsausgleich (Recruitment)")->isChecked());
+    EXPECT_FALSE(App().MainFrame()->View().AnyAudiogram());
+
+    item("&Ansicht", "Skala und &Legende")->trigger();
+    item("Hör&verlust", "&Lautheitsausgleich (Recruitment)")->trigger();
+    item("Hör&verlust", "&Verschmierung nach Audiogramm")->trigger();
+    QAction* const s2 = standardLoss("S2: mittlerer Steilabfall");
+    ASSERT_NE(s2, nullptr);
+    s2->trigger();
+    restart();
+    {
+        CChildView& view = App().MainFrame()->View();
+        EXPECT_TRUE(view.ScaleAndLegend());
+        EXPECT_TRUE(item("&Ansicht", "Skala und &Legende")->isChecked());
+        EXPECT_FALSE(view.Recruitment());
+        EXPECT_FALSE(item("Hör&verlust", "&Lautheitsausgleich (Recruitment)")->isChecked());
+        EXPECT_TRUE(view.AudiogramSmearing());
+        EXPECT_TRUE(standardLoss("S2: mittlerer Steilabfall")->isChecked());
+        // S2 at 3 kHz: 75 dB HL, in both ears.
+        ASSERT_TRUE(view.EarChain(Ear::Left).ActiveAudiogram());
+        EXPECT_EQ(view.EarChain(Ear::Left).ActiveAudiogram()->LevelAt(3000), 75.0);
+        EXPECT_EQ(view.EarChain(Ear::Right).ActiveAudiogram()->LevelAt(3000), 75.0);
+        EXPECT_EQ(view.AudiogramName(), QString::fromUtf8("S2: mittlerer Steilabfall"));
+    }
+
+    // An entered audiogram, each ear its own: right sloping 20 to 70 dB HL,
+    // left flat at 35.
+    QTimer::singleShot(0, [] {
+        auto* dialog = dynamic_cast<CAudiogramDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->EarChoice().setCurrentIndex(0);
+        for (int i = 0; i < dialog->FieldCount(); ++i)
+            dialog->Field(i).setValue(20 + 5 * i);
+        dialog->EarChoice().setCurrentIndex(1);
+        for (int i = 0; i < dialog->FieldCount(); ++i)
+            dialog->Field(i).setValue(35);
+        dialog->accept();
+    });
+    item("Hör&verlust", "&Audiogramm…")->trigger();
+    const CAudiogram* entered = &*App().MainFrame()->View().EarChain(Ear::Right).ActiveAudiogram();
+    const double enteredRight4k = entered->LevelAt(4000);
+    const double enteredLeft4k = App().MainFrame()->View().EarChain(Ear::Left).ActiveAudiogram()->LevelAt(4000);
+    EXPECT_NE(enteredRight4k, enteredLeft4k) << "the ears differ";
+    const QString enteredName = App().MainFrame()->View().AudiogramName();
+    restart();
+    {
+        CChildView& view = App().MainFrame()->View();
+        ASSERT_TRUE(view.EarChain(Ear::Right).ActiveAudiogram());
+        EXPECT_EQ(view.EarChain(Ear::Right).ActiveAudiogram()->LevelAt(4000), enteredRight4k);
+        EXPECT_EQ(view.EarChain(Ear::Left).ActiveAudiogram()->LevelAt(4000), enteredLeft4k);
+        EXPECT_EQ(view.AudiogramName(), enteredName);
+        EXPECT_EQ(standardLoss("S2: mittlerer Steilabfall")->isChecked(), false);
+    }
+
+    // Damaged entries: the start is as without them.
+    QSettings settings;
+    settings.setValue(QStringLiteral("activeLoss/listener"), QStringLiteral("{\"listeners\": [ {\"id\""));
+    settings.setValue(QStringLiteral("view/scaleAndLegend"), QStringLiteral("vielleicht"));
+    settings.setValue(QStringLiteral("hearing/recruitment"), 7);
+    settings.sync();
+    restart();
+    EXPECT_FALSE(App().MainFrame()->View().AnyAudiogram());
+    EXPECT_FALSE(App().MainFrame()->View().ScaleAndLegend());
+    EXPECT_TRUE(App().MainFrame()->View().Recruitment());
+
+    // A standard loss no longer known, and a name longer than any kept.
+    settings.setValue(QStringLiteral("activeLoss/preset"), QStringLiteral("N99"));
+    settings.sync();
+    restart();
+    EXPECT_FALSE(App().MainFrame()->View().AnyAudiogram());
+    settings.remove(QStringLiteral("activeLoss"));
+    SaveActiveLoss(ActiveLoss{std::string(), LoadLastAudiogram().value(), QString(2000, QLatin1Char('x'))});
+    EXPECT_FALSE(LoadActiveLoss().has_value()) << "a name of 2000 bytes";
+    SaveActiveLoss(ActiveLoss{std::string(), LoadLastAudiogram().value(), QStringLiteral("Frau K.")});
+    EXPECT_EQ(LoadActiveLoss()->name, QStringLiteral("Frau K."));
+
+    for (const char* group : {"hearing", "activeLoss", "view", "audiogram"})
+        settings.remove(QString::fromUtf8(group));
 }

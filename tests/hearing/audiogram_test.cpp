@@ -88,7 +88,7 @@ TEST(AudiogramPresets, TablesAgesAndNoiseInMenuOrder)
     std::set<std::string> keys;
     for (const AudiogramPreset& preset : presets)
         EXPECT_TRUE(keys.insert(preset.key).second) << preset.key;
-    EXPECT_EQ(presets[0].name, "Normales Gehör");
+    EXPECT_EQ(presets[0].name, "Audiogramm mit 0 dB HL (kein Hörverlust)");
     EXPECT_EQ(presets[0].audiogram.LevelAt(4000), 0.0);
 
     // N3: 35, 40, 50, 60 dB HL at 500, 1000, 2000, 4000 Hz; 35 held below

@@ -169,5 +169,5 @@ TEST(RenderOptions, AudiogramsByNameOrFileEarAndListenerAndTheComparison)
     RenderOptions list;
     ASSERT_TRUE(Parse({"--list-presets"}, list, error)) << error;
     EXPECT_TRUE(list.listPresets);
-    EXPECT_EQ(PresetList().substr(0, PresetList().find('\n')), "normal\tNormales Gehör");
+    EXPECT_EQ(PresetList().substr(0, PresetList().find('\n')), "normal\tAudiogramm mit 0 dB HL (kein Hörverlust)");
 }

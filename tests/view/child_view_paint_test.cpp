@@ -274,12 +274,12 @@ TEST_F(ViewTest, AnAudiogramHangsAsDeepAsItsLossAndNormalHearingShowsABanner)
 
 TEST_F(ViewTest, TheSpectrumInDecibelsSplShowsTheSoundAtTheEarUnderTheThreshold)
 {
-    Resize(1020, 700);  // spectrum area: top 158, height 522, 4.35 pixels per dB up to 120 dB SPL
+    Resize(1020, 700);  // spectrum area: top 158, height 522, 3.48 pixels per dB up to 150 dB SPL
     view->SetSplDisplay(true);
     view->SetCalibrated(true);
     // A 1 kHz tone at RMS 20 dB below full scale: 80 dB SPL at full scale
     // 100 in the Bark band 7..8 (1 kHz lies at 7.70 Bark), drawn as the
-    // seventh bar (the axis starts at 1 Bark): 348 pixels tall, from y = 332.
+    // seventh bar (the axis starts at 1 Bark): 278.4 pixels tall, from y = 401.
     std::vector<short> tone(20000);
     for (std::size_t i = 0; i < tone.size(); ++i)
         tone[i] = static_cast<short>(std::lround(32768 * std::sqrt(2.0) * 0.1 * std::sin(2 * M_PI * 1000 * i / 44100.0)));
@@ -289,15 +289,15 @@ TEST_F(ViewTest, TheSpectrumInDecibelsSplShowsTheSoundAtTheEarUnderTheThreshold)
     view->ProcessBlock();
     const ColorRef band6 = CChildView::HsvToRgb(300 * 6 / 23, 0.75, 1.0);
     QImage image = Render();
-    EXPECT_EQ(At(image, 6 * 43 + 20, 334), band6);
-    EXPECT_EQ(At(image, 6 * 43 + 20, 329), kWhite);
+    EXPECT_EQ(At(image, 6 * 43 + 20, 403), band6);
+    EXPECT_EQ(At(image, 6 * 43 + 20, 398), kWhite);
 
     // The sound at the ear does not change with the loss. The threshold of
     // the right ear's flat 30 dB HL (red, solid) lies 30 dB above normal
     // hearing's, T0: at bin 3 (258.4 Hz, 2.511 Bark, x = 1.511·43 = 64)
-    // T0 = 11.0 dB SPL, so y = 680 - 41.0·4.35 = 501; at x = 600 (14.95
-    // Bark, 3601 Hz) T0 = -5.7, so y = 680 - 24.3·4.35 = 574. The left
-    // ear's flat 10 dB HL (blue, dashed) there: y = 680 - 4.3·4.35 = 661.
+    // T0 = 11.0 dB SPL, so y = 680 - 41.0·3.48 = 537; at x = 600 (14.95
+    // Bark, 3601 Hz) T0 = -5.7, so y = 680 - 24.3·3.48 = 595. The left
+    // ear's flat 10 dB HL (blue, dashed) there: y = 680 - 4.3·3.48 = 665.
     std::string error;
     const auto flat = CAudiogram::Make({{1000, 30}}, error);
     const auto mild = CAudiogram::Make({{1000, 10}}, error);
@@ -307,16 +307,23 @@ TEST_F(ViewTest, TheSpectrumInDecibelsSplShowsTheSoundAtTheEarUnderTheThreshold)
     image = Render();
     constexpr ColorRef kRed = 0x000000C8u;
     constexpr ColorRef kBlue = 0x00C80000u;
-    EXPECT_EQ(At(image, 6 * 43 + 20, 334), band6);
-    EXPECT_EQ(At(image, 6 * 43 + 20, 329), kWhite);
-    EXPECT_EQ(At(image, 64, 501), kRed) << "the right ear's threshold at 258 Hz";
-    EXPECT_EQ(At(image, 600, 574), kRed) << "the right ear's threshold at 3.6 kHz";
-    EXPECT_NE(At(image, 600, 549), kRed) << "not where 30 dB HL would lie as dB SPL";
+    EXPECT_EQ(At(image, 6 * 43 + 20, 403), band6);
+    EXPECT_EQ(At(image, 6 * 43 + 20, 398), kWhite);
+    EXPECT_EQ(At(image, 64, 537), kRed) << "the right ear's threshold at 258 Hz";
+    EXPECT_EQ(At(image, 600, 595), kRed) << "the right ear's threshold at 3.6 kHz";
+    EXPECT_NE(At(image, 600, 575), kRed) << "not where 30 dB HL would lie as dB SPL";
     int blue = 0;
     for (int x = 580; x < 620; ++x)
-        blue += At(image, x, 661) == kBlue;
+        blue += At(image, x, 665) == kBlue;
     EXPECT_GT(blue, 10) << "the left ear's dashed threshold";
     EXPECT_LT(blue, 40) << "dashed, not solid";
+
+    // The deepest loss an audiogram takes stays in view: 120 dB HL at
+    // 258 Hz is 131.0 dB SPL, y = 680 - 131.0·3.48 = 224.
+    const auto deepest = CAudiogram::Make({{1000, 120}}, error);
+    view->SetEarAudiogram(Ear::Right, &*deepest);
+    view->ProcessBlock();
+    EXPECT_EQ(At(Render(), 64, 224), kRed) << "120 dB HL, not cut off at the display's top";
 }
 
 TEST(HsvToRgb, ColourConversion)
