@@ -1,5 +1,6 @@
 #include "child_view.h"
 
+#include "child_view_accessible.h"
 #include "mem_play.h"
 #include "surface.h"
 
@@ -40,6 +41,12 @@ CChildView::CChildView(CSourceBank& sources, QWidget* parent) : QWidget(parent),
     setCursor(Qt::ArrowCursor);
     // Keys reach the view; its sliders take the focus by Tab.
     setFocusPolicy(Qt::StrongFocus);
+    // Screen readers find the hand-painted sources and sliders.
+    static const bool accessible = [] {
+        QAccessible::installFactory(&CChildViewAccessible::Factory);
+        return true;
+    }();
+    (void)accessible;
 }
 
 CChildView::~CChildView()

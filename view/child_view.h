@@ -91,6 +91,17 @@ public:
     const QString& LiveStatus() const { return m_liveStatus; }
     void DrawLiveStatus(CSurface& surface, int left, int top, int width);
 
+    // Source `source` on or off, as a click on its button does (nothing
+    // while live).
+    void ToggleSource(int source);
+    // A slider's setting (0 loudness, 1 high frequencies, 2 resolution),
+    // 0 for the strongest loss to 1 for none; set as the pointer sets it.
+    double SliderValue(int slider) const { return this->*kSliders[slider].setting; }
+    void SetSliderValue(int slider, double value);
+    // Where a source button (parts 0 to 2) or a slider's track (3 to 5) lies
+    // in the view's own coordinates, as last painted.
+    QRect PartRect(int part) const;
+
     // The slider the keyboard moves (0 loudness, 1 high frequencies,
     // 2 resolution), or -1 before Tab chose one.
     int FocusedSlider() const { return m_nFocusedSlider; }

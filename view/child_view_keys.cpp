@@ -1,5 +1,6 @@
 #include "child_view.h"
 
+#include "child_view_accessible.h"
 #include "surface.h"
 
 #include <QKeyEvent>
@@ -17,13 +18,7 @@ void CChildView::keyPressEvent(QKeyEvent* event)
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
     const int key = event->key();
     if (plain && key >= Qt::Key_1 && key <= Qt::Key_3) {
-        // As a click on the source's button: nothing while live sound runs.
-        if (!m_bLive) {
-            const int source = key - Qt::Key_1;
-            m_bSourceOn[source] = 1 - m_bSourceOn[source];
-            update();
-            ControlPlayback(m_poster);
-        }
+        ToggleSource(key - Qt::Key_1);
         return;
     }
     if (plain && m_nFocusedSlider >= 0) {
@@ -51,7 +46,39 @@ bool CChildView::focusNextPrevChild(bool next)
     // Tab and Shift+Tab go round the three sliders.
     m_nFocusedSlider = m_nFocusedSlider < 0 ? (next ? 0 : 2) : (m_nFocusedSlider + (next ? 1 : 2)) % 3;
     update();
+    NotifyAccessiblePart(*this, CChildViewAccessible::kFirstSlider + m_nFocusedSlider, true);
     return true;
+}
+
+void CChildView::ToggleSource(int source)
+{
+    // As a click on the source's button: nothing while live sound runs.
+    if (m_bLive)
+        return;
+    m_bSourceOn[source] = 1 - m_bSourceOn[source];
+    update();
+    ControlPlayback(m_poster);
+    NotifyAccessiblePart(*this, source);
+}
+
+void CChildView::SetSliderValue(int slider, double value)
+{
+    double& setting = this->*kSliders[slider].setting;
+    if (setting == value)
+        return;
+    setting = value;
+    AfterChange(kSliders[slider]);
+}
+
+QRect CChildView::PartRect(int part) const
+{
+    // The surface lies at (10, 10) in the view.
+    if (part < kSourceCount) {
+        const CRect button = SourceButtonRect(part, std::max(width() - 20, 250), std::max(height() - 20, 250) / 10);
+        return QRect(button.left + 10, button.top + 10, button.right - button.left, button.bottom - button.top);
+    }
+    const CRect& track = this->*kSliders[part - kSourceCount].track;
+    return QRect(track.left + 10, track.top + 10, track.right - track.left, track.bottom - track.top);
 }
 
 void CChildView::DrawSliderFocus(CSurface& surface)

@@ -1,5 +1,7 @@
 #include "child_view.h"
 
+#include "child_view_accessible.h"
+
 // The sliders in the order every handler examines them.
 const CChildView::Slider CChildView::kSliders[3] = {
     {&CChildView::m_rcLoudness, &CLossProcessor::m_dLoudness, &CChildView::m_bDragLoudness},
@@ -30,6 +32,7 @@ void CChildView::AfterChange(const Slider& slider)
     if (slider.setting == &CLossProcessor::m_dResolution)
         BuildSmearTable();
     update();
+    NotifyAccessiblePart(*this, CChildViewAccessible::kFirstSlider + static_cast<int>(&slider - kSliders));
 }
 
 void CChildView::OnLButtonDown(int x, int y)
@@ -50,6 +53,7 @@ void CChildView::OnLButtonDown(int x, int y)
         if (source >= 0 && !m_bLive) {
             m_bSourceOn[source] = 1 - m_bSourceOn[source];
             update();
+            NotifyAccessiblePart(*this, source);
         }
     } else {
         for (const Slider& slider : kSliders) {

@@ -1,0 +1,99 @@
+#include "view_fixture.h"
+
+#include "child_view_accessible.h"
+
+#include <QAccessibleValueInterface>
+#include <QTest>
+
+namespace {
+
+QString Spoken(QAccessibleInterface* part)
+{
+    return part->text(QAccessible::Name) + QStringLiteral(", ") + part->text(QAccessible::Value);
+}
+
+}  // namespace
+
+TEST_F(ViewTest, AScreenReaderFindsTheSourcesAndSlidersWithTheirNamesAndValues)
+{
+    Resize(1020, 700);
+    Render();  // the sliders' tracks are known once painted
+    QAccessibleInterface* const whole = QAccessible::queryAccessibleInterface(view.get());
+    ASSERT_NE(whole, nullptr);
+    ASSERT_EQ(whole->childCount(), 6);
+    const char* const names[6] = {"Sprache", "Musik", "Hintergrundgeräusche",
+                                  "Lautstärke", "höhere Frequenzen", "Frequenzauflösung"};
+    for (int part = 0; part < 6; ++part) {
+        QAccessibleInterface* const child = whole->child(part);
+        ASSERT_NE(child, nullptr);
+        EXPECT_EQ(child->text(QAccessible::Name), QString::fromUtf8(names[part]));
+        EXPECT_EQ(child->role(), part < 3 ? QAccessible::CheckBox : QAccessible::Slider);
+        EXPECT_EQ(whole->indexOfChild(child), part);
+        EXPECT_EQ(child->parent(), whole);
+    }
+
+    // "Sprache, aus"; toggled by its action as by a click.
+    QAccessibleInterface* const speech = whole->child(0);
+    EXPECT_EQ(Spoken(speech), QStringLiteral("Sprache, aus"));
+    EXPECT_FALSE(speech->state().checked);
+    speech->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(view->m_bSourceOn[0], 1);
+    EXPECT_EQ(Spoken(speech), QStringLiteral("Sprache, an"));
+    EXPECT_TRUE(speech->state().checked);
+    EXPECT_TRUE(g_memPlay.m_bOpen) << "the player started as for a click";
+
+    // "höhere Frequenzen, 40 Prozent", set by value or by a step.
+    QAccessibleInterface* const highFreq = whole->child(4);
+    EXPECT_EQ(Spoken(highFreq), QStringLiteral("höhere Frequenzen, 100 Prozent"));
+    highFreq->valueInterface()->setCurrentValue(40);
+    EXPECT_DOUBLE_EQ(view->m_dHighFreq, 0.4);
+    EXPECT_EQ(Spoken(highFreq), QStringLiteral("höhere Frequenzen, 40 Prozent"));
+    highFreq->actionInterface()->doAction(QAccessibleActionInterface::decreaseAction());
+    EXPECT_EQ(Spoken(highFreq), QStringLiteral("höhere Frequenzen, 35 Prozent"));
+    highFreq->valueInterface()->setCurrentValue(250);
+    EXPECT_EQ(view->m_dHighFreq, 1.0) << "held at the track's end";
+
+    // Where they lie: Musik's button 330 x 63 from (345, 10) in the view
+    // (a 1000-pixel surface at (10, 10), buttons (1000 - 10) / 3 wide, 5 apart,
+    // 68 - 5 tall); the loudness track is as painted.
+    const QRect music(view->mapToGlobal(QPoint(345, 10)), QSize(330, 63));
+    EXPECT_EQ(whole->child(1)->rect(), music);
+    EXPECT_EQ(whole->childAt(music.center().x(), music.center().y()), whole->child(1));
+    const QRect loudness = whole->child(3)->rect();
+    EXPECT_EQ(loudness.topLeft(), view->mapToGlobal(QPoint(view->m_rcLoudness.left + 10, view->m_rcLoudness.top + 10)));
+    EXPECT_EQ(whole->childAt(loudness.center().x(), loudness.center().y()), whole->child(3));
+
+    // Live sound pauses the sources: said so, and their action does nothing.
+    view->SetLive(true);
+    EXPECT_EQ(Spoken(whole->child(1)), QStringLiteral("Musik, pausiert"));
+    EXPECT_TRUE(whole->child(1)->state().disabled);
+    whole->child(1)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(view->m_bSourceOn[1], 0);
+    view->SetLive(false);
+}
+
+TEST_F(ViewTest, AScreenReaderFollowsTheFocusThatTabGives)
+{
+    Resize(1020, 700);
+    view->show();
+    view->activateWindow();
+    view->setFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    Render();
+    QAccessibleInterface* const whole = QAccessible::queryAccessibleInterface(view.get());
+    EXPECT_EQ(whole->focusChild(), nullptr) << "no slider before Tab";
+
+    // Tab twice to "höhere Frequenzen", then ←: 95 percent.
+    QTest::keyClick(view.get(), Qt::Key_Tab);
+    QTest::keyClick(view.get(), Qt::Key_Tab);
+    QTest::keyClick(view.get(), Qt::Key_Left);
+    EXPECT_EQ(whole->focusChild(), whole->child(4));
+    EXPECT_TRUE(whole->child(4)->state().focused);
+    EXPECT_FALSE(whole->child(3)->state().focused);
+    EXPECT_EQ(Spoken(whole->focusChild()), QStringLiteral("höhere Frequenzen, 95 Prozent"));
+
+    // The focus elsewhere: no part has it.
+    view->clearFocus();
+    EXPECT_EQ(whole->focusChild(), nullptr);
+    EXPECT_FALSE(whole->child(4)->state().focused);
+}

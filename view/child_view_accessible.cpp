@@ -1,0 +1,191 @@
+#include "child_view_accessible.h"
+
+#include "child_view.h"
+
+#include <QAccessibleValueInterface>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const char* const kSourceNames[kSourceCount] = {"Sprache", "Musik", "Hintergrundgeräusche"};
+const char* const kSliderNames[3] = {"Lautstärke", "höhere Frequenzen", "Frequenzauflösung"};
+constexpr double kStep = 0.05;  // as the arrow keys move a slider
+
+// One source switch or slider of the view.
+class CViewPartAccessible final : public QAccessibleInterface,
+                                  public QAccessibleValueInterface,
+                                  public QAccessibleActionInterface {
+public:
+    CViewPartAccessible(CChildView& view, int part) : m_view(view), m_part(part) {}
+
+    bool isValid() const override { return true; }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return m_view.window()->windowHandle(); }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(&m_view); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+
+    QString text(QAccessible::Text t) const override
+    {
+        switch (t) {
+        case QAccessible::Name:
+            return QString::fromUtf8(Slider() ? kSliderNames[SliderIndex()] : kSourceNames[m_part]);
+        case QAccessible::Value:
+            if (Slider())
+                return QStringLiteral("%1 Prozent").arg(std::lround(m_view.SliderValue(SliderIndex()) * 100));
+            if (m_view.Live())
+                return QStringLiteral("pausiert");
+            return m_view.m_bSourceOn[m_part] ? QStringLiteral("an") : QStringLiteral("aus");
+        case QAccessible::Description:
+            return Slider() ? QStringLiteral("0 Prozent: starke Verluste, 100 Prozent: keine Verluste")
+                            : QStringLiteral("Taste %1 schaltet die Aufnahme an und aus").arg(m_part + 1);
+        default:
+            return QString();
+        }
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+
+    QRect rect() const override
+    {
+        const QRect local = m_view.PartRect(m_part);
+        return QRect(m_view.mapToGlobal(local.topLeft()), local.size());
+    }
+    QAccessible::Role role() const override { return Slider() ? QAccessible::Slider : QAccessible::CheckBox; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state;
+        state.focusable = Slider();
+        state.focused = Slider() && m_view.hasFocus() && m_view.FocusedSlider() == SliderIndex();
+        state.checkable = !Slider();
+        state.checked = !Slider() && m_view.m_bSourceOn[m_part] != 0;
+        state.disabled = !Slider() && m_view.Live();
+        state.invisible = !m_view.isVisible();
+        return state;
+    }
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ValueInterface && Slider())
+            return static_cast<QAccessibleValueInterface*>(this);
+        if (type == QAccessible::ActionInterface)
+            return static_cast<QAccessibleActionInterface*>(this);
+        return nullptr;
+    }
+
+    // Sliders: 0 to 100 percent.
+    QVariant currentValue() const override
+    {
+        return static_cast<int>(std::lround(m_view.SliderValue(SliderIndex()) * 100));
+    }
+    void setCurrentValue(const QVariant& value) override
+    {
+        m_view.SetSliderValue(SliderIndex(), std::clamp(value.toDouble() / 100.0, 0.0, 1.0));
+    }
+    QVariant maximumValue() const override { return 100; }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return kStep * 100; }
+
+    QStringList actionNames() const override
+    {
+        if (!Slider())
+            return {toggleAction()};
+        return {increaseAction(), decreaseAction()};
+    }
+    void doAction(const QString& name) override
+    {
+        if (!Slider() && name == toggleAction()) {
+            m_view.ToggleSource(m_part);
+        } else if (Slider() && (name == increaseAction() || name == decreaseAction())) {
+            const double step = name == increaseAction() ? kStep : -kStep;
+            m_view.SetSliderValue(SliderIndex(), std::clamp(m_view.SliderValue(SliderIndex()) + step, 0.0, 1.0));
+        }
+    }
+    QStringList keyBindingsForAction(const QString& name) const override
+    {
+        if (name == toggleAction())
+            return {QString::number(m_part + 1)};
+        if (name == increaseAction())
+            return {QStringLiteral("Right")};
+        if (name == decreaseAction())
+            return {QStringLiteral("Left")};
+        return {};
+    }
+
+private:
+    bool Slider() const { return m_part >= CChildViewAccessible::kFirstSlider; }
+    int SliderIndex() const { return m_part - CChildViewAccessible::kFirstSlider; }
+
+    CChildView& m_view;
+    const int m_part;
+};
+
+}  // namespace
+
+CChildViewAccessible::CChildViewAccessible(CChildView& view) : QAccessibleWidget(&view, QAccessible::Client)
+{
+    // The cache owns the parts until this interface goes.
+    for (int part = 0; part < kParts; ++part)
+        m_parts[part] = QAccessible::registerAccessibleInterface(new CViewPartAccessible(view, part));
+}
+
+CChildViewAccessible::~CChildViewAccessible()
+{
+    for (const QAccessible::Id part : m_parts)
+        QAccessible::deleteAccessibleInterface(part);
+}
+
+QAccessibleInterface* CChildViewAccessible::child(int index) const
+{
+    return index >= 0 && index < kParts ? QAccessible::accessibleInterface(m_parts[index]) : nullptr;
+}
+
+int CChildViewAccessible::indexOfChild(const QAccessibleInterface* child) const
+{
+    for (int part = 0; part < kParts; ++part)
+        if (QAccessible::accessibleInterface(m_parts[part]) == child)
+            return part;
+    return -1;
+}
+
+QAccessibleInterface* CChildViewAccessible::childAt(int x, int y) const
+{
+    for (int part = 0; part < kParts; ++part)
+        if (child(part)->rect().contains(x, y))
+            return child(part);
+    return nullptr;
+}
+
+QAccessibleInterface* CChildViewAccessible::focusChild() const
+{
+    const auto& view = static_cast<const CChildView&>(*widget());
+    return view.hasFocus() && view.FocusedSlider() >= 0 ? child(kFirstSlider + view.FocusedSlider()) : nullptr;
+}
+
+QAccessibleInterface* CChildViewAccessible::Factory(const QString&, QObject* object)
+{
+    // The view declares no meta-object of its own, so it is found by type.
+    if (auto* const view = dynamic_cast<CChildView*>(object))
+        return new CChildViewAccessible(*view);
+    return nullptr;
+}
+
+void NotifyAccessiblePart(CChildView& view, int part, bool focus)
+{
+    QAccessibleInterface* const changed = QAccessible::queryAccessibleInterface(&view)->child(part);
+    if (focus) {
+        QAccessibleEvent event(changed, QAccessible::Focus);
+        QAccessible::updateAccessibility(&event);
+    } else if (part >= CChildViewAccessible::kFirstSlider) {
+        QAccessibleValueChangeEvent event(changed, changed->valueInterface()->currentValue());
+        QAccessible::updateAccessibility(&event);
+    } else {
+        QAccessible::State checked;
+        checked.checked = true;
+        QAccessibleStateChangeEvent event(changed, checked);
+        QAccessible::updateAccessibility(&event);
+    }
+}
