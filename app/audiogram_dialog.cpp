@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -16,6 +17,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -276,10 +278,22 @@ Ear CAudiogramDialog::EditedEar() const
 
 bool CAudiogramDialog::ImportFrom(const QString& path, const ListenerChooser& choose)
 {
-    std::string error;
-    const auto listeners = ReadListenerFile(path.toStdString(), error);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Warn(QStringLiteral("„%1“ lässt sich nicht öffnen. Prüfen Sie, ob die Datei noch da ist und gelesen werden "
+                            "darf. (%2)")
+                 .arg(path, file.errorString()));
+        return false;
+    }
+    // One byte more than a listener file may hold is enough to refuse a larger one.
+    const QByteArray text = file.read(static_cast<qint64>(kMaxListenerFileBytes) + 1);
+    std::string reason;
+    const auto listeners = ParseListeners(text.toStdString(), reason);
     if (!listeners) {
-        Warn(QString::fromStdString(error));
+        Warn(QStringLiteral("„%1“ ist keine Audiogramm-Datei, die Sonafel lesen kann. Erwartet wird eine JSON-Datei "
+                            "mit einem Eintrag je Hörer und dessen Hörschwellen (audiogram_cfs, audiogram_levels_l, "
+                            "audiogram_levels_r). (%2)")
+                 .arg(path, QString::fromStdString(reason)));
         return false;
     }
     const int chosen = listeners->size() == 1 ? 0 : choose(*listeners);
@@ -294,9 +308,12 @@ bool CAudiogramDialog::ImportFrom(const QString& path, const ListenerChooser& ch
 
 bool CAudiogramDialog::ExportTo(const QString& path)
 {
-    std::string error;
-    if (!WriteListenerFile(path.toStdString(), Entered(), error)) {
-        Warn(QString::fromStdString(error));
+    QSaveFile file(path);
+    const QByteArray text = QByteArray::fromStdString(ListenerFileText(Entered()));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        Warn(QStringLiteral("Das Audiogramm ließ sich nicht in „%1“ speichern. Wählen Sie einen anderen Ort oder "
+                            "Namen. (%2)")
+                 .arg(path, file.errorString()));
         return false;
     }
     return true;

@@ -207,7 +207,7 @@ void CHearingLossMenu::EnterAudiogram()
     if (!damage.empty())
         QMessageBox::warning(m_dialogParent, QStringLiteral("Audiogramm"),
                              QStringLiteral("Das zuletzt eingegebene Audiogramm ist in den Einstellungen beschädigt "
-                                            "und wird nicht verwendet (%1).")
+                                            "und wird nicht verwendet; der Dialog beginnt leer. (%1)")
                                  .arg(QString::fromStdString(damage)));
     CAudiogramDialog dialog(start.listener, start.edited, m_dialogParent);
     if (dialog.exec() != QDialog::Accepted)

@@ -138,7 +138,9 @@ void CListeningLevelDialog::ToggleTone()
     if (m_tone.Playing())
         m_tone.Stop();
     else if (!m_tone.Start())
-        QMessageBox::warning(this, windowTitle(), QStringLiteral("Failed to open replay device"));
+        QMessageBox::warning(this, windowTitle(),
+                             QStringLiteral("Der Kalibrierton ließ sich nicht abspielen: das Audiogerät öffnet nicht. "
+                                            "Prüfen Sie den Ausgang unter „Live → Audiogeräte…“."));
     ShowState();
 }
 

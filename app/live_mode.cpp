@@ -121,7 +121,9 @@ void CLiveMode::Start()
         m_engine.reset();
         m_view.SetLive(false);
         QMessageBox::warning(m_dialogParent, QStringLiteral("Mikrofon (live)"),
-                             QStringLiteral("Das Mikrofon ließ sich nicht öffnen: %1.")
+                             QStringLiteral("Das Mikrofon ließ sich nicht öffnen. Prüfen Sie unter „Live → "
+                                            "Audiogeräte…“ Eingang und Ausgang, und ob ein anderes Programm sie "
+                                            "belegt. (%1)")
                                  .arg(QString::fromStdString(error)));
         return;
     }

@@ -17,6 +17,50 @@ namespace {
 
 const char* const kTitles[kSourceCount] = {"Eigene Sprache", "Eigene Musik", "Eigene Hintergrundgeräusche"};
 
+// What went wrong and what can be done, in German; the library's or the
+// loader's own words follow in parentheses.
+QString Refusal(const QString& path, const LoadedSound& sound, const SoundFileRefusal& refusal)
+{
+    const QString file = QStringLiteral("„%1“").arg(path);
+    QString what;
+    switch (refusal.problem) {
+    case SoundFileProblem::Unreadable:
+        what = QStringLiteral("%1 lässt sich nicht als Aufnahme öffnen: die Datei fehlt, ist nicht lesbar oder "
+                              "in einem unbekannten Format. Wählen Sie eine Tondatei wie WAV, FLAC, Ogg oder MP3.")
+                   .arg(file);
+        break;
+    case SoundFileProblem::Layout:
+        what = QStringLiteral("%1 hat %2 bei %3 Hz. Eine Aufnahme darf 1 bis %4 Kanäle bei %5 bis %6 Hz haben.")
+                   .arg(file,
+                        sound.sourceChannels == 1 ? QStringLiteral("einen Kanal")
+                                                  : QStringLiteral("%1 Kanäle").arg(sound.sourceChannels))
+                   .arg(sound.sourceRate)
+                   .arg(kMaxOwnRecordingChannels)
+                   .arg(kLowestOwnRecordingRate)
+                   .arg(kHighestOwnRecordingRate);
+        break;
+    case SoundFileProblem::TooLong:
+        what = QStringLiteral("%1 dauert länger als %2 Minuten. Kürzen Sie die Aufnahme.")
+                   .arg(file)
+                   .arg(kMaxOwnRecordingSeconds / 60);
+        break;
+    case SoundFileProblem::Damaged:
+        what = QStringLiteral("%1 ist beschädigt und lässt sich nicht ganz lesen.").arg(file);
+        break;
+    case SoundFileProblem::NoSound:
+        what = QStringLiteral("%1 enthält keinen Ton.").arg(file);
+        break;
+    case SoundFileProblem::Silent:
+        what = QStringLiteral("%1 ist völlig still: es gibt darin nichts zu hören.").arg(file);
+        break;
+    case SoundFileProblem::None:
+    case SoundFileProblem::Stopped:
+        what = QStringLiteral("%1 ließ sich nicht laden.").arg(file);
+        break;
+    }
+    return what + QStringLiteral("\nDie bisherige Aufnahme spielt weiter.\n(%1)").arg(QString::fromStdString(refusal.reason));
+}
+
 }  // namespace
 
 COwnRecordings::COwnRecordings(CSourceBank& sources, CChildView& view, QWidget* parent)
@@ -51,24 +95,26 @@ bool COwnRecordings::Load(int source, const QString& path)
         return false;
     }
     m_source = source;
+    m_loadingPath = path;
     m_job = std::make_shared<Job>();
     std::thread([job = m_job, target = kSourceTargetPeak[source], file = path.toStdString()] {
         // Nothing may leave the thread: a failure is reported as any other.
         std::string failure;
         try {
-            job->loaded = LoadSoundFile(file, target, job->sound, job->error, [&job](double share) {
+            std::string error;
+            job->loaded = LoadSoundFile(file, target, job->sound, error, [&job](double share) {
                 job->permille = static_cast<int>(share * 1000);
                 return !job->cancel.load();
-            });
+            }, &job->refusal);
         } catch (const std::bad_alloc&) {
-            failure = "there is not enough memory for it";
+            failure = "zu wenig Arbeitsspeicher";
         } catch (...) {
-            failure = "decoding failed unexpectedly";
+            failure = "unerwarteter Fehler beim Dekodieren";
         }
         if (!failure.empty()) {
             job->loaded = false;
             job->sound = LoadedSound{};
-            job->error = "'" + file + "' cannot be used: " + failure;
+            job->refusal = {SoundFileProblem::None, failure};
         }
         job->done = true;
     }).detach();
@@ -101,8 +147,7 @@ void COwnRecordings::Finish()
     if (!job->loaded) {
         if (!stopped)
             QMessageBox::warning(m_parent, QString::fromUtf8(kTitles[m_source]),
-                                 QString::fromStdString(job->error) +
-                                     QStringLiteral("\nDie bisherige Aufnahme spielt weiter."));
+                                 Refusal(m_loadingPath, job->sound, job->refusal));
         return;
     }
     short* const samples = new short[job->sound.samples.size()];

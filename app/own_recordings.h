@@ -43,7 +43,7 @@ private:
         std::atomic<int> permille{0};
         LoadedSound sound;
         bool loaded = false;
-        std::string error;
+        SoundFileRefusal refusal;  // no problem named: memory or an unexpected failure
     };
 
     void Poll();
@@ -57,4 +57,5 @@ private:
 
     std::shared_ptr<Job> m_job;  // null: nothing is loading
     int m_source = 0;
+    QString m_loadingPath;
 };

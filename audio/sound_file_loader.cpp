@@ -37,7 +37,7 @@ std::string LengthLimit()
 // Reads the file mixed down to mono, piece by piece; progress runs from 0 to
 // `progressEnd`. False with the reason.
 bool ReadMono(SNDFILE* file, const SF_INFO& info, std::vector<float>& mono, double progressEnd,
-              const LoadProgress& progress, std::string& reason)
+              const LoadProgress& progress, std::string& reason, SoundFileProblem& problem)
 {
     const long long mostFrames = static_cast<long long>(info.samplerate) * kMaxOwnRecordingSeconds;
     // Not reserved from the frame count: a damaged header may claim any length.
@@ -48,6 +48,7 @@ bool ReadMono(SNDFILE* file, const SF_INFO& info, std::vector<float>& mono, doub
             return true;
         if (static_cast<long long>(mono.size()) + read > mostFrames) {
             reason = "it is longer than " + LengthLimit();
+            problem = SoundFileProblem::TooLong;
             return false;
         }
         for (sf_count_t frame = 0; frame < read; ++frame) {
@@ -57,6 +58,7 @@ bool ReadMono(SNDFILE* file, const SF_INFO& info, std::vector<float>& mono, doub
             if (!std::isfinite(sum)) {
                 reason = "it holds samples that are not finite numbers (infinite or NaN) after " +
                          std::to_string(mono.size()) + " frames";
+                problem = SoundFileProblem::Damaged;
                 return false;
             }
             mono.push_back(sum / static_cast<float>(info.channels));
@@ -66,6 +68,7 @@ bool ReadMono(SNDFILE* file, const SF_INFO& info, std::vector<float>& mono, doub
             info.frames > 0 ? std::min(1.0, static_cast<double>(mono.size()) / static_cast<double>(info.frames)) : 0.0;
         if (progress && !progress(progressEnd * share)) {
             reason = "loading was stopped";
+            problem = SoundFileProblem::Stopped;
             return false;
         }
     }
@@ -74,7 +77,7 @@ bool ReadMono(SNDFILE* file, const SF_INFO& info, std::vector<float>& mono, doub
 // Resamples to 44100 Hz a piece at a time, so that it can be stopped;
 // progress runs from `progressStart` to 1.
 bool Resample(const std::vector<float>& mono, int rate, std::vector<float>& resampled, double progressStart,
-              const LoadProgress& progress, std::string& reason)
+              const LoadProgress& progress, std::string& reason, SoundFileProblem& problem)
 {
     const double ratio = static_cast<double>(kRate) / rate;
     resampled.resize(static_cast<std::size_t>(std::ceil(static_cast<double>(mono.size()) * ratio)) + 16);
@@ -100,11 +103,13 @@ bool Resample(const std::vector<float>& mono, int rate, std::vector<float>& resa
         if (progress && !progress(progressStart + (1.0 - progressStart) * static_cast<double>(consumed) /
                                                       static_cast<double>(mono.size()))) {
             reason = "loading was stopped";
+            problem = SoundFileProblem::Stopped;
             return false;
         }
     }
     if (failed) {
         reason = "resampling from " + std::to_string(rate) + " Hz to 44100 Hz failed: " + failed;
+        problem = SoundFileProblem::Damaged;
         return false;
     }
     resampled.resize(produced);
@@ -114,55 +119,55 @@ bool Resample(const std::vector<float>& mono, int rate, std::vector<float>& resa
 }  // namespace
 
 bool LoadSoundFile(const std::string& path, int targetPeak, LoadedSound& sound, std::string& error,
-                   const LoadProgress& progress)
+                   const LoadProgress& progress, SoundFileRefusal* refusal)
 {
+    const auto refuse = [&](SoundFileProblem problem, const std::string& reason) {
+        error = Named(path, reason);
+        if (refusal)
+            *refusal = {problem, reason};
+        return false;
+    };
+    SoundFileProblem kind = SoundFileProblem::None;
     SF_INFO info{};
     const SndFile file(sf_open(path.c_str(), SFM_READ, &info));
     if (!file) {
-        error = Named(path, sf_strerror(nullptr));
-        return false;
+        return refuse(SoundFileProblem::Unreadable, sf_strerror(nullptr));
     }
     if (info.channels < 1 || info.channels > kMaxOwnRecordingChannels || info.samplerate < kLowestOwnRecordingRate ||
         info.samplerate > kHighestOwnRecordingRate) {
-        error = Named(path, "it declares " + std::to_string(info.channels) + " channels at " +
-                                std::to_string(info.samplerate) + " Hz; a recording may have 1 to " +
-                                std::to_string(kMaxOwnRecordingChannels) + " channels at " +
-                                std::to_string(kLowestOwnRecordingRate) + " to " +
-                                std::to_string(kHighestOwnRecordingRate) + " Hz");
-        return false;
+        sound.sourceRate = info.samplerate;
+        sound.sourceChannels = info.channels;
+        return refuse(SoundFileProblem::Layout, "it declares " + std::to_string(info.channels) + " channels at " +
+                                                    std::to_string(info.samplerate) + " Hz; a recording may have 1 to " +
+                                                    std::to_string(kMaxOwnRecordingChannels) + " channels at " +
+                                                    std::to_string(kLowestOwnRecordingRate) + " to " +
+                                                    std::to_string(kHighestOwnRecordingRate) + " Hz");
     }
     if (info.frames > static_cast<sf_count_t>(info.samplerate) * kMaxOwnRecordingSeconds) {
         const sf_count_t seconds = (info.frames + info.samplerate - 1) / info.samplerate;
-        error = Named(path, "it declares " + std::to_string(seconds) + " seconds; " + LengthLimit());
-        return false;
+        return refuse(SoundFileProblem::TooLong, "it declares " + std::to_string(seconds) + " seconds; " + LengthLimit());
     }
 
     const bool resampling = info.samplerate != kRate;
     std::vector<float> mono;
     std::string reason;
-    if (!ReadMono(file.get(), info, mono, resampling ? 0.5 : 1.0, progress, reason)) {
-        error = Named(path, reason);
-        return false;
-    }
+    if (!ReadMono(file.get(), info, mono, resampling ? 0.5 : 1.0, progress, reason, kind))
+        return refuse(kind, reason);
     if (mono.empty()) {
-        error = Named(path, "it holds no sound");
-        return false;
+        return refuse(SoundFileProblem::NoSound, "it holds no sound");
     }
 
     std::vector<float> resampled;
     if (!resampling)
         resampled = std::move(mono);
-    else if (!Resample(mono, info.samplerate, resampled, 0.5, progress, reason)) {
-        error = Named(path, reason);
-        return false;
-    }
+    else if (!Resample(mono, info.samplerate, resampled, 0.5, progress, reason, kind))
+        return refuse(kind, reason);
 
     float loudest = 0.0f;
     for (float value : resampled)
         loudest = std::max(loudest, std::abs(value));
     if (!(loudest > 0.0f)) {
-        error = Named(path, "it is silent");
-        return false;
+        return refuse(SoundFileProblem::Silent, "it is silent");
     }
     const float scale = static_cast<float>(targetPeak) / loudest;
     sound.samples.resize(resampled.size());

@@ -26,8 +26,26 @@ constexpr int kMaxOwnRecordingChannels = 32;
 // stops the loading.
 using LoadProgress = std::function<bool(double)>;
 
+// Why a file cannot be used, for a message in the user's words.
+enum class SoundFileProblem {
+    None,
+    Unreadable,  // missing, unreadable, or a format the library does not know
+    Layout,      // channels or rate outside the limits (LoadedSound says which)
+    TooLong,
+    Damaged,     // samples that are not finite numbers, or resampling failed
+    Stopped,     // the progress callback stopped it
+    NoSound,     // no samples at all
+    Silent,
+};
+
+struct SoundFileRefusal {
+    SoundFileProblem problem = SoundFileProblem::None;
+    std::string reason;  // as in the message, without the file's name
+};
+
 // False with a message naming the file and the reason (the library's own
 // text, the rates involved, the limits above, samples that are not finite
-// numbers) when the file cannot be used. Throws only std::bad_alloc.
+// numbers) when the file cannot be used, and, when asked for, its kind and
+// bare reason. Throws only std::bad_alloc.
 bool LoadSoundFile(const std::string& path, int targetPeak, LoadedSound& sound, std::string& error,
-                   const LoadProgress& progress = {});
+                   const LoadProgress& progress = {}, SoundFileRefusal* refusal = nullptr);

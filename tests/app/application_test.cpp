@@ -367,7 +367,7 @@ TEST_F(Application, TheDialogStartsFromTheActiveLossKeepsTheListenersNameAndEnds
     answer.start(20);
     enter->trigger();
     EXPECT_EQ(message, "Das zuletzt eingegebene Audiogramm ist in den Einstellungen beschädigt und wird nicht "
-                       "verwendet (nested more than 8 levels deep, not a listener file).");
+                       "verwendet; der Dialog beginnt leer. (nested more than 8 levels deep, not a listener file)");
     EXPECT_EQ(fields, 11) << "the dialog opens empty";
     QSettings().remove(QStringLiteral("audiogram"));
 }
@@ -441,7 +441,15 @@ TEST_F(Application, OwnRecordingsFromTheFileMenuOrDroppedOnAButtonAndBackToTheBu
     const MessageAnswer answer;
     Drop(dir.Path("text.wav").string(), QPoint(400, 30));
     EXPECT_TRUE(QTest::qWaitFor([&answer] { return !answer.message.isEmpty(); }, kPatienceMs));
-    EXPECT_TRUE(answer.message.contains("text.wav' cannot be used: ")) << answer.message.toStdString();
+    // In German, what happened and what to do; the library's words after it.
+    const QString refused = answer.message;
+    EXPECT_TRUE(refused.startsWith(QString::fromUtf8("„%1“ lässt sich nicht als Aufnahme öffnen")
+                                       .arg(QString::fromStdString(dir.Path("text.wav").string()))))
+        << refused.toStdString();
+    EXPECT_TRUE(refused.contains(QString::fromUtf8("Wählen Sie eine Tondatei"))) << refused.toStdString();
+    EXPECT_TRUE(refused.contains(QString::fromUtf8("\nDie bisherige Aufnahme spielt weiter.\n("))) << refused.toStdString();
+    EXPECT_TRUE(refused.endsWith(QLatin1Char(')')));
+    EXPECT_FALSE(refused.contains(QLatin1String("cannot be used"))) << "no English sentence of ours";
     EXPECT_EQ(App().m_nSourceLen[1], 2 * 44100);
 
     MenuAction("&File", "Mitgelieferte &Aufnahmen")->trigger();
@@ -458,7 +466,8 @@ TEST_F(Application, AnOwnRecordingNoDemonstrationNeedsIsRefusedAndClosingDoesNot
     const MessageAnswer answer;
     Drop(dir.Path("onehz.wav").string(), QPoint(100, 30));
     EXPECT_TRUE(QTest::qWaitFor([&answer] { return !answer.message.isEmpty(); }, kPatienceMs));
-    EXPECT_TRUE(answer.message.contains("at 1 Hz; a recording may have 1 to 32 channels at 8000 to 192000 Hz"))
+    EXPECT_TRUE(answer.message.contains(QString::fromUtf8(
+        "onehz.wav“ hat einen Kanal bei 1 Hz. Eine Aufnahme darf 1 bis 32 Kanäle bei 8000 bis 192000 Hz haben.")))
         << answer.message.toStdString();
     EXPECT_EQ(App().m_nSourceLen[0], bundled) << "the speech plays on";
 

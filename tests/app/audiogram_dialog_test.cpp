@@ -18,7 +18,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 namespace {
@@ -240,11 +242,33 @@ TEST(AudiogramDialog, AnImportedListenerKeepsItsFrequenciesValuesIdAndNameThroug
         }
     });
     EXPECT_FALSE(dialog.ImportFrom(QString::fromStdString(dir.Path("bad.json").string()), nullptr));
-    EXPECT_TRUE(message.startsWith("'" + QString::fromStdString(dir.Path("bad.json").string()) +
-                                   "' is not a usable audiogram file: not JSON"))
+    // In German, what it is not and what is expected; the parser's words after it.
+    EXPECT_TRUE(message.startsWith(QString::fromUtf8("„%1“ ist keine Audiogramm-Datei, die Sonafel lesen kann.")
+                                       .arg(QString::fromStdString(dir.Path("bad.json").string()))))
         << message.toStdString();
+    EXPECT_TRUE(message.contains(QLatin1String(". (not JSON: "))) << message.toStdString();
     EXPECT_EQ(dialog.Entered().right, before.right);
     EXPECT_EQ(dialog.Entered().id, before.id);
+
+    // Missing, and not writable: said in German, with the system's reason.
+    const auto answered = [&message](const std::function<bool()>& action) {
+        message.clear();
+        QTimer::singleShot(0, [&message] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                message = box->text();
+                box->accept();
+            }
+        });
+        EXPECT_FALSE(action());
+        return message;
+    };
+    const QString missing = QString::fromStdString(dir.Path("missing.json").string());
+    EXPECT_TRUE(answered([&] { return dialog.ImportFrom(missing, nullptr); })
+                    .startsWith(QString::fromUtf8("„%1“ lässt sich nicht öffnen.").arg(missing)));
+    const QString nowhere = QString::fromStdString(dir.Path("no-such-folder/a.json").string());
+    EXPECT_TRUE(answered([&] { return dialog.ExportTo(nowhere); })
+                    .startsWith(QString::fromUtf8("Das Audiogramm ließ sich nicht in „%1“ speichern.").arg(nowhere)));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("no-such-folder")));
 }
 
 TEST(AudiogramDialog, AFrequencyIsAddedWhereTheLineRunsOnTheGridAndRemovedFromBothEars)

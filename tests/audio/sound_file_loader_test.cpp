@@ -97,8 +97,10 @@ TEST(SoundFileLoader, ALongFileReportsItsProgressAndCanBeStopped)
     EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()));
     EXPECT_DOUBLE_EQ(shares.back(), 1.0);
 
+    SoundFileRefusal refusal;
     EXPECT_FALSE(LoadSoundFile(dir.Path("three-minutes.wav").string(), 5000, sound, error,
-                               [](double share) { return share < 0.5; }));
+                               [](double share) { return share < 0.5; }, &refusal));
+    EXPECT_EQ(refusal.problem, SoundFileProblem::Stopped);
     EXPECT_EQ(error, "'" + dir.Path("three-minutes.wav").string() + "' cannot be used: loading was stopped");
 }
 
@@ -111,13 +113,23 @@ TEST(SoundFileLoader, FilesThatCannotBeUsedAreNamedWithTheReason)
     EXPECT_FALSE(LoadSoundFile(dir.Path("empty.wav").string(), 15000, sound, error));
     EXPECT_EQ(error.rfind("'" + dir.Path("empty.wav").string() + "' cannot be used: ", 0), 0u) << error;
     std::ofstream(dir.Path("text.wav")) << "Dies ist keine Aufnahme, sondern ein Text.\n";
-    EXPECT_FALSE(LoadSoundFile(dir.Path("text.wav").string(), 15000, sound, error));
+    SoundFileRefusal refusal;
+    EXPECT_FALSE(LoadSoundFile(dir.Path("text.wav").string(), 15000, sound, error, {}, &refusal));
     EXPECT_NE(error.find("text.wav' cannot be used: "), std::string::npos) << error;
+    EXPECT_EQ(refusal.problem, SoundFileProblem::Unreadable);
+    EXPECT_EQ(error, "'" + dir.Path("text.wav").string() + "' cannot be used: " + refusal.reason)
+        << "the bare reason is the message's";
     EXPECT_FALSE(LoadSoundFile(dir.Path("missing.flac").string(), 15000, sound, error));
     EXPECT_NE(error.find("missing.flac' cannot be used: "), std::string::npos) << error;
     WriteTone(dir.Path("silent.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 0.0);
     EXPECT_FALSE(LoadSoundFile(dir.Path("silent.wav").string(), 15000, sound, error));
     EXPECT_EQ(error, "'" + dir.Path("silent.wav").string() + "' cannot be used: it holds no sound");
+    EXPECT_FALSE(LoadSoundFile(dir.Path("silent.wav").string(), 15000, sound, error, {}, &refusal));
+    EXPECT_EQ(refusal.problem, SoundFileProblem::NoSound);
+    WriteWav(dir.Path("zeros.wav"), std::vector<short>(44100, 0));
+    EXPECT_FALSE(LoadSoundFile(dir.Path("zeros.wav").string(), 15000, sound, error, {}, &refusal));
+    EXPECT_EQ(refusal.problem, SoundFileProblem::Silent);
+    EXPECT_EQ(refusal.reason, "it is silent");
 
     // Cut short, or cut while it is read: what is there is used.
     WriteTone(dir.Path("truncated.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 2.0);
@@ -151,6 +163,11 @@ TEST(SoundFileLoader, WhatNoDemonstrationNeedsIsRefusedBeforeItIsRead)
     WriteWavDeclaringRate(dir.Path("onehz.wav"), std::vector<short>(1000000, 1000), 1);
     EXPECT_EQ(refusal("onehz.wav"),
               "it declares 1 channels at 1 Hz; a recording may have 1 to 32 channels at 8000 to 192000 Hz");
+    SoundFileRefusal kind;
+    EXPECT_FALSE(LoadSoundFile(dir.Path("onehz.wav").string(), 15000, sound, error, {}, &kind));
+    EXPECT_EQ(kind.problem, SoundFileProblem::Layout);
+    EXPECT_EQ(sound.sourceRate, 1) << "for the message";
+    EXPECT_EQ(sound.sourceChannels, 1);
     WriteTone(dir.Path("lowest.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 7999, 1, 0.1);
     EXPECT_NE(refusal("lowest.wav").find("at 7999 Hz;"), std::string::npos);
     WriteTone(dir.Path("highest.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 192001, 1, 0.1);
@@ -168,6 +185,8 @@ TEST(SoundFileLoader, WhatNoDemonstrationNeedsIsRefusedBeforeItIsRead)
     // Ten minutes and a little more, at the lowest rate: refused from the header.
     WriteTone(dir.Path("long.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 8000, 1, 600.5);
     EXPECT_EQ(refusal("long.wav"), "it declares 601 seconds; a recording may last at most 10 minutes");
+    EXPECT_FALSE(LoadSoundFile(dir.Path("long.wav").string(), 15000, sound, error, {}, &kind));
+    EXPECT_EQ(kind.problem, SoundFileProblem::TooLong);
 }
 
 TEST(SoundFileLoader, SamplesThatAreNotFiniteNumbersAreRefused)
