@@ -24,6 +24,7 @@ CMainFrame::CMainFrame(CSonafelApp& app, CSourceBank& sources) : m_view(sources)
     file->addSeparator();
     file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
     m_view.SetDropHandler([own](int source, const QString& path) { own->Load(source, path); });
+    own->RestoreRemembered();
     new CHearingLossMenu(*menuBar(), m_view, this);
     new CViewMenu(*menuBar(), m_view);
     m_live = new CLiveMenu(*menuBar(), m_view, sources, app, this);

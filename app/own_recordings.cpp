@@ -1,10 +1,12 @@
 #include "own_recordings.h"
 
 #include "child_view.h"
+#include "remembered_choices.h"
 #include "recording_location.h"
 #include "wave_loader.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QTimer>
@@ -96,6 +98,7 @@ bool COwnRecordings::Load(int source, const QString& path)
     }
     m_source = source;
     m_loadingPath = path;
+    m_quiet = false;
     m_job = std::make_shared<Job>();
     std::thread([job = m_job, target = kSourceTargetPeak[source], file = path.toStdString()] {
         // Nothing may leave the thread: a failure is reported as any other.
@@ -145,16 +148,45 @@ void COwnRecordings::Finish()
     if (m_progress)
         m_progress->close();
     if (!job->loaded) {
-        if (!stopped)
+        if (m_quiet)
+            SaveOwnSound(m_source, QString());
+        else if (!stopped)
             QMessageBox::warning(m_parent, QString::fromUtf8(kTitles[m_source]),
                                  Refusal(m_loadingPath, job->sound, job->refusal));
+        LoadNextRemembered();
         return;
     }
     short* const samples = new short[job->sound.samples.size()];
     std::copy(job->sound.samples.begin(), job->sound.samples.end(), samples);
     const bool playing = m_view.m_bSourceOn[m_source] != 0;
     m_sources.ReplaceSource(m_source, samples, static_cast<int>(job->sound.samples.size()), playing);
-    m_view.update();
+    m_view.SetSourceFile(m_source, m_loadingPath);
+    SaveOwnSound(m_source, m_loadingPath);
+    LoadNextRemembered();
+}
+
+void COwnRecordings::RestoreRemembered()
+{
+    for (int source = 0; source < kSourceCount; ++source) {
+        const QString path = LoadOwnSound(source);
+        if (path.isEmpty())
+            continue;
+        if (QFileInfo(path).isFile())
+            m_remembered.emplace_back(source, path);
+        else
+            SaveOwnSound(source, QString());
+    }
+    LoadNextRemembered();
+}
+
+void COwnRecordings::LoadNextRemembered()
+{
+    if (m_remembered.empty() || Loading())
+        return;
+    const auto [source, path] = m_remembered.front();
+    m_remembered.erase(m_remembered.begin());
+    if (Load(source, path))
+        m_quiet = true;
 }
 
 void COwnRecordings::RestoreBundled()
@@ -162,8 +194,11 @@ void COwnRecordings::RestoreBundled()
     for (int source = 0; source < kSourceCount; ++source) {
         short* samples = nullptr;
         const int length = LoadWave(LocateRecording(kSourceFileName[source]).c_str(), &samples, kSourceTargetPeak[source]);
-        if (length > 0)
+        if (length > 0) {
             m_sources.ReplaceSource(source, samples, length, m_view.m_bSourceOn[source] != 0);
+            m_view.SetSourceFile(source, QString());
+            SaveOwnSound(source, QString());
+        }
     }
     m_view.update();
 }

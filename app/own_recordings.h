@@ -9,6 +9,8 @@
 
 #include <atomic>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class CChildView;
 class QProgressDialog;
@@ -31,6 +33,9 @@ public:
     bool Load(int source, const QString& path);
     // The bundled recordings again, for every source.
     void RestoreBundled();
+    // The own recordings of the last run, one after another, where their
+    // files are still there; the others are forgotten without a word.
+    void RestoreRemembered();
 
     bool Loading() const { return m_job != nullptr; }
 
@@ -48,6 +53,8 @@ private:
 
     void Poll();
     void Finish();
+    // Starts the next remembered recording, if one is waiting.
+    void LoadNextRemembered();
 
     CSourceBank& m_sources;
     CChildView& m_view;
@@ -58,4 +65,6 @@ private:
     std::shared_ptr<Job> m_job;  // null: nothing is loading
     int m_source = 0;
     QString m_loadingPath;
+    bool m_quiet = false;                       // a remembered recording: no message if it fails
+    std::vector<std::pair<int, QString>> m_remembered;  // still to load, by source
 };

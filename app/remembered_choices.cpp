@@ -4,6 +4,13 @@
 
 namespace {
 
+constexpr int kMaxPathBytes = 4096;  // as the system's own path limit
+
+QString OwnSoundKey(int source)
+{
+    return QStringLiteral("ownSounds/source%1").arg(source);
+}
+
 QString KeyOf(Choice choice)
 {
     switch (choice) {
@@ -33,4 +40,21 @@ bool LoadChoice(Choice choice, bool unchosen)
 void SaveChoice(Choice choice, bool on)
 {
     QSettings().setValue(KeyOf(choice), on ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+QString LoadOwnSound(int source)
+{
+    const QVariant stored = QSettings().value(OwnSoundKey(source));
+    if (stored.typeId() != QMetaType::QString || stored.toString().toUtf8().size() > kMaxPathBytes)
+        return QString();
+    return stored.toString();
+}
+
+void SaveOwnSound(int source, const QString& path)
+{
+    QSettings settings;
+    if (path.isEmpty())
+        settings.remove(OwnSoundKey(source));
+    else
+        settings.setValue(OwnSoundKey(source), path);
 }

@@ -6,7 +6,9 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 
 #include <cmath>
 
@@ -68,6 +70,15 @@ bool CChildView::event(QEvent* event)
     }
     if (event->type() == CWaveOutReport::TypeOf(WaveOutEvent::Closed)) {
         OnWomClose(static_cast<CWaveOutReport*>(event)->Opening());
+        return true;
+    }
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const int source = SourceButtonAt(help->pos().x(), help->pos().y());
+        if (source >= 0)
+            QToolTip::showText(help->globalPos(), SourceToolTip(source), this);
+        else
+            QToolTip::hideText();
         return true;
     }
     return QWidget::event(event);

@@ -73,6 +73,16 @@ public:
     void SetDropHandler(std::function<void(int, const QString&)> handler);
     // The source button at a client point, or -1.
     int SourceButtonAt(int x, int y) const;
+    // The button a file is being dragged over, shown by a dashed frame; -1
+    // when none.
+    int DropTarget() const { return m_nDropTarget; }
+
+    // The user's own recording a source plays (empty: the bundled one): its
+    // file name is written on the button, its path in the button's tooltip.
+    void SetSourceFile(int source, const QString& path);
+    const QString& SourceFile(int source) const { return m_sourceFile[source]; }
+    // The tooltip of source button `source`.
+    QString SourceToolTip(int source) const;
 
     // The name the view gives the active audiogram.
     void SetAudiogramName(const QString& name) { m_audiogramName = name; }
@@ -141,6 +151,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     // Keys 1, 2 and 3 switch the sources; ← and → move the slider Tab chose
     // by a twentieth, Pos1 and Ende to its ends.
@@ -183,4 +194,6 @@ private:
     bool m_bCalibrated = false;
     bool m_bScaleAndLegend = false;
     std::function<void(int, const QString&)> m_dropHandler;
+    int m_nDropTarget = -1;
+    QString m_sourceFile[kSourceCount];
 };

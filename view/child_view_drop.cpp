@@ -1,5 +1,6 @@
 #include "child_view.h"
 
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -45,14 +46,27 @@ void CChildView::dragEnterEvent(QDragEnterEvent* event)
 void CChildView::dragMoveEvent(QDragMoveEvent* event)
 {
     const QPoint at = event->position().toPoint();
-    if (SourceButtonAt(at.x(), at.y()) >= 0)
+    const int target = SourceButtonAt(at.x(), at.y());
+    if (target >= 0)
         event->acceptProposedAction();
     else
         event->ignore();
+    if (target != m_nDropTarget) {
+        m_nDropTarget = target;
+        update();
+    }
+}
+
+void CChildView::dragLeaveEvent(QDragLeaveEvent*)
+{
+    m_nDropTarget = -1;
+    update();
 }
 
 void CChildView::dropEvent(QDropEvent* event)
 {
+    m_nDropTarget = -1;
+    update();
     const QPoint at = event->position().toPoint();
     const int source = SourceButtonAt(at.x(), at.y());
     const QString file = DroppedFile(event->mimeData());
@@ -60,4 +74,20 @@ void CChildView::dropEvent(QDropEvent* event)
         return;
     event->acceptProposedAction();
     m_dropHandler(source, file);
+}
+
+void CChildView::SetSourceFile(int source, const QString& path)
+{
+    m_sourceFile[source] = path;
+    update();
+}
+
+QString CChildView::SourceToolTip(int source) const
+{
+    const char* const names[kSourceCount] = {"Sprache", "Musik", "Hintergrundgeräusche"};
+    const QString playing = m_sourceFile[source].isEmpty() ? QStringLiteral("mitgelieferte Aufnahme")
+                                                           : QDir::toNativeSeparators(m_sourceFile[source]);
+    return QStringLiteral("%1: %2\nTaste %3 schaltet an und aus; eine Tondatei hierher ziehen, um sie abzuspielen.")
+        .arg(QString::fromUtf8(names[source]), playing)
+        .arg(source + 1);
 }

@@ -3,6 +3,7 @@
 #include "bark_axis.h"
 #include "surface.h"
 
+#include <QFileInfo>
 #include <QPainter>
 
 #include <algorithm>
@@ -34,6 +35,11 @@ const char* const kLossLabels[4] = {"starke Verluste", "mittlere Verluste", "ger
 QString Text(const char* utf8)
 {
     return QString::fromUtf8(utf8);
+}
+
+QString FileName(const QString& path)
+{
+    return QFileInfo(path).fileName();
 }
 
 }  // namespace
@@ -112,7 +118,24 @@ void CChildView::DrawSourceButtons(CSurface& surface, int width, int height)
         const QString label = m_bLive ? Text(kButtons[k].label) + Text(" – pausiert") : Text(kButtons[k].label);
         const QSize extent = surface.TextExtent(label);
         surface.SetTextColor(on ? kWhite : kGrey);
-        surface.TextOut(button.left + (bw - extent.width()) / 2, (bb - extent.height()) / 2, label);
+        if (m_sourceFile[k].isEmpty()) {
+            surface.TextOut(button.left + (bw - extent.width()) / 2, (bb - extent.height()) / 2, label);
+        } else {
+            // An own recording: its file name under the label, in the smaller font.
+            surface.SetFont(previous);
+            const QString name = FileName(m_sourceFile[k]);
+            const QSize nameExtent = surface.TextExtent(name);
+            const int top = (bb - extent.height() - nameExtent.height()) / 2;
+            surface.TextOut(button.left + (bw - nameExtent.width()) / 2, top + extent.height(), name);
+            surface.SetFont(m_font);
+            surface.TextOut(button.left + (bw - extent.width()) / 2, top, label);
+        }
+        if (k == m_nDropTarget) {
+            // Where a dragged file will go.
+            const QPoint frame[5] = {{button.left + 3, 3}, {button.right - 4, 3}, {button.right - 4, bb - 4},
+                                     {button.left + 3, bb - 4}, {button.left + 3, 3}};
+            surface.Polyline(frame, 5, kWhite, 3, Qt::DashLine);
+        }
     }
     surface.SetFont(previous);
 }

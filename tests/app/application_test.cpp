@@ -1,6 +1,7 @@
 #include "about_dlg.h"
 #include "audiogram_dialog.h"
 #include "audiogram_settings.h"
+#include "remembered_choices.h"
 #include "calibration_settings.h"
 #include "listening_level_dialog.h"
 #include "main_frame.h"
@@ -435,6 +436,9 @@ TEST_F(Application, OwnRecordingsFromTheFileMenuOrDroppedOnAButtonAndBackToTheBu
     EXPECT_TRUE(QTest::qWaitFor([] { return App().m_nSourceLen[1] == 2 * 44100; }, kPatienceMs)) << App().m_nSourceLen[1];
     EXPECT_EQ(*std::max_element(App().m_pSourceData[1], App().m_pSourceData[1] + 2 * 44100), 10000)
         << "the music's level";
+    EXPECT_EQ(view.SourceFile(1), QString::fromStdString(flac)) << "the button names the file";
+    EXPECT_TRUE(view.SourceToolTip(1).startsWith(QString::fromUtf8("Musik: ") + QString::fromStdString(flac)));
+    EXPECT_TRUE(view.SourceToolTip(0).startsWith(QString::fromUtf8("Sprache: mitgelieferte Aufnahme")));
 
     // A file that cannot be used is named, and the recording plays on.
     std::ofstream(dir.Path("text.wav")) << "kein Klang";
@@ -454,6 +458,8 @@ TEST_F(Application, OwnRecordingsFromTheFileMenuOrDroppedOnAButtonAndBackToTheBu
 
     MenuAction("&File", "Mitgelieferte &Aufnahmen")->trigger();
     EXPECT_EQ(App().m_nSourceLen[1], bundled);
+    EXPECT_TRUE(view.SourceFile(1).isEmpty());
+    EXPECT_TRUE(LoadOwnSound(1).isEmpty()) << "not found again at the next start";
     EXPECT_TRUE(g_memPlay.m_bOpen) << "sound played on throughout";
 }
 
@@ -674,4 +680,57 @@ TEST_F(Application, ChoicesAreKeptForTheNextStartAndDamagedEntriesAreIgnored)
 
     for (const char* group : {"hearing", "activeLoss", "view", "audiogram"})
         settings.remove(QString::fromUtf8(group));
+}
+
+TEST_F(Application, OwnRecordingsAreFoundAgainAtTheNextStartOrQuietlyForgotten)
+{
+    for (int source = 0; source < kSourceCount; ++source)
+        SaveOwnSound(source, QString());
+    Start({"-Embedding"}, true);
+    const auto restart = [] {
+        App().MainFrame()->close();
+        Settle();
+        App().ExitInstance();
+        ASSERT_TRUE(App().InitInstance({"-Embedding"}));
+        Settle();
+    };
+    // One second of a tone for speech, half a second for the noise.
+    const std::string speech = dir.Path("interview.wav").string();
+    const std::string noise = dir.Path("cafe.wav").string();
+    ASSERT_EQ(std::system(("sox -n -r 44100 -c 1 -b 16 '" + speech + "' synth 1 sine 300 vol 0.5").c_str()), 0);
+    ASSERT_EQ(std::system(("sox -n -r 44100 -c 1 -b 16 '" + noise + "' synth 0.5 pinknoise vol 0.5").c_str()), 0);
+    Drop(speech, QPoint(100, 30));
+    ASSERT_TRUE(QTest::qWaitFor([] { return App().m_nSourceLen[0] == 44100; }, kPatienceMs));
+    Drop(noise, QPoint(800, 30));
+    ASSERT_TRUE(QTest::qWaitFor([] { return App().m_nSourceLen[2] == 22050; }, kPatienceMs));
+
+    // Both come back, one after the other, named on their buttons.
+    restart();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [] { return App().m_nSourceLen[0] == 44100 && App().m_nSourceLen[2] == 22050; }, kPatienceMs));
+    CChildView& view = App().MainFrame()->View();
+    EXPECT_EQ(view.SourceFile(0), QString::fromStdString(speech));
+    EXPECT_TRUE(view.SourceFile(1).isEmpty());
+    EXPECT_EQ(view.SourceFile(2), QString::fromStdString(noise));
+    EXPECT_EQ(view.m_bSourceOn[0] + view.m_bSourceOn[2], 0) << "the sources start off, as ever";
+
+    // The speech file gone, the noise file spoiled: the bundled recordings,
+    // without a word, and neither is looked for again.
+    std::filesystem::remove(speech);
+    std::ofstream(noise, std::ios::trunc) << "kein Klang";
+    const MessageAnswer answer;
+    restart();
+    EXPECT_TRUE(QTest::qWaitFor([] { return LoadOwnSound(2).isEmpty(); }, kPatienceMs));
+    Settle();
+    EXPECT_TRUE(answer.message.isEmpty()) << answer.message.toStdString();
+    EXPECT_TRUE(App().MainFrame()->View().SourceFile(0).isEmpty());
+    EXPECT_TRUE(App().MainFrame()->View().SourceFile(2).isEmpty());
+    EXPECT_TRUE(LoadOwnSound(0).isEmpty());
+    EXPECT_NE(App().m_nSourceLen[0], 44100);
+    EXPECT_NE(App().m_nSourceLen[2], 22050);
+
+    // A stored entry that is not a path of a sane length is none.
+    QSettings().setValue(QStringLiteral("ownSounds/source1"), QString(5000, QLatin1Char('a')));
+    EXPECT_TRUE(LoadOwnSound(1).isEmpty());
+    QSettings().remove(QStringLiteral("ownSounds"));
 }
