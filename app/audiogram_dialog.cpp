@@ -123,6 +123,31 @@ CAudiogramDialog::CAudiogramDialog(const Listener& start, Ear edited, QWidget* p
     layout->addLayout(standardRow);
     layout->addWidget(buttons);
     BuildFields();
+    m_opened = Entered();
+}
+
+bool CAudiogramDialog::Changed() const
+{
+    const Listener now = Entered();
+    return now.id != m_opened.id || now.name != m_opened.name || now.hz != m_opened.hz ||
+           now.left != m_opened.left || now.right != m_opened.right;
+}
+
+void CAudiogramDialog::reject()
+{
+    if (Changed()) {
+        QMessageBox question(QMessageBox::Question, windowTitle(),
+                             QStringLiteral("Das Audiogramm wurde geändert. Sollen die Änderungen verworfen werden?"),
+                             QMessageBox::NoButton, this);
+        QPushButton* const discard = question.addButton(QStringLiteral("Verwerfen"), QMessageBox::DestructiveRole);
+        QPushButton* const keep = question.addButton(QStringLiteral("Weiter bearbeiten"), QMessageBox::RejectRole);
+        question.setDefaultButton(keep);
+        question.setEscapeButton(keep);
+        question.exec();
+        if (question.clickedButton() != discard)
+            return;
+    }
+    QDialog::reject();
 }
 
 std::vector<double>& CAudiogramDialog::Shown()

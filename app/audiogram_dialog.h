@@ -58,6 +58,12 @@ public:
     QString Refusal() const;
     // What the view calls the audiogram: the name typed, or "eingegeben".
     QString DisplayName() const;
+    // Whether anything was imported, typed or dragged since it opened.
+    bool Changed() const;
+
+    // Abbrechen, Escape or closing the window: an audiogram that was changed
+    // is discarded only when the user says so.
+    void reject() override;
 
 private:
     std::vector<double>& Shown();
@@ -75,6 +81,7 @@ private:
     void Warn(const QString& text);
 
     Listener m_listener;
+    Listener m_opened;  // as Entered() gave it when the dialog opened
     CAudiogramChart* m_chart;
     QComboBox* m_ear;
     QComboBox* m_standardLoss;

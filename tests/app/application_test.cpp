@@ -10,6 +10,7 @@
 #include "splash_wnd.h"
 #include "test_support.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QGuiApplication>
 #include <QLabel>
@@ -267,6 +268,14 @@ TEST_F(Application, TheAudiogramDialogAppliesOnOkOnlyAndOffersTheLastOneAgain)
             ASSERT_NE(dialog, nullptr);
             for (int i = 0; i < dialog->FieldCount(); ++i)
                 dialog->Field(i).setValue(level);
+            if (!ok)  // asked whether to discard what was typed: yes
+                QTimer::singleShot(0, [] {
+                    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                    ASSERT_NE(box, nullptr);
+                    for (QAbstractButton* button : box->buttons())
+                        if (button->text() == QStringLiteral("Verwerfen"))
+                            button->click();
+                });
             ok ? dialog->accept() : dialog->reject();
         });
     };

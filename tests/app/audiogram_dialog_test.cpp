@@ -4,6 +4,7 @@
 #include "audiogram_settings.h"
 #include "test_support.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QMessageBox>
@@ -332,7 +333,75 @@ TEST(AudiogramDialog, TypedValuesOutOfRangeOrOffTheGridAreRefusedVisiblyAndChang
     EXPECT_EQ(odd.Entered().right[0], 25.0);
     odd.Field(0).stepBy(-2);
     EXPECT_EQ(odd.Entered().right[0], 15.0);
+}
+
+TEST(AudiogramDialog, AbbrechenOrEscapeAsksBeforeAChangedAudiogramIsDiscarded)
+{
+    // Answers the question, if one comes, with the button `choice`; keeps its text.
+    QString asked;
+    const auto answerWith = [&asked](const QString& choice) {
+        asked.clear();
+        QTimer::singleShot(0, [&asked, choice] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                asked = box->text();
+                for (QAbstractButton* button : box->buttons())
+                    if (button->text() == choice)
+                        button->click();
+            }
+        });
+    };
+
+    // Unchanged: closes at once, nothing asked.
+    CAudiogramDialog untouched(Measured(), Ear::Right);
+    untouched.show();
+    EXPECT_FALSE(untouched.Changed());
+    untouched.reject();
+    EXPECT_FALSE(untouched.isVisible());
+    EXPECT_EQ(untouched.result(), QDialog::Rejected);
+
+    // A typed value: asked; "Weiter bearbeiten" keeps the dialog and the value.
+    CAudiogramDialog dialog(Measured(), Ear::Right);
+    dialog.show();
+    dialog.Field(2).setValue(70);
+    EXPECT_TRUE(dialog.Changed());
+    answerWith(QStringLiteral("Weiter bearbeiten"));
     dialog.reject();
+    EXPECT_EQ(asked, QString::fromUtf8("Das Audiogramm wurde geändert. Sollen die Änderungen verworfen werden?"));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.Entered().right[2], 70.0);
+
+    // Escape asks too; "Verwerfen" closes it.
+    answerWith(QStringLiteral("Verwerfen"));
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_FALSE(asked.isEmpty());
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+
+    // Typed back to what it was: nothing to lose, nothing asked.
+    CAudiogramDialog undone(Measured(), Ear::Right);
+    undone.show();
+    const double before = undone.Entered().right[2];
+    undone.Field(2).setValue(before + 10);
+    undone.Field(2).setValue(before);
+    answerWith(QStringLiteral("Weiter bearbeiten"));
+    undone.reject();
+    EXPECT_TRUE(asked.isEmpty());
+    EXPECT_FALSE(undone.isVisible());
+    QApplication::processEvents();  // the answer not needed goes by
+
+    // An imported listener counts as a change.
+    TempDir dir;
+    std::ofstream(dir.Path("one.json"))
+        << R"({"L": {"name": "Frau K.", "audiogram_cfs": [500, 4000], "audiogram_levels_l": [20, 60],)"
+           R"( "audiogram_levels_r": [30, 70]}})";
+    CAudiogramDialog imported(Measured(), Ear::Right);
+    imported.show();
+    ASSERT_TRUE(imported.ImportFrom(QString::fromStdString(dir.Path("one.json").string()), nullptr));
+    EXPECT_TRUE(imported.Changed());
+    answerWith(QStringLiteral("Verwerfen"));
+    imported.reject();
+    EXPECT_FALSE(asked.isEmpty());
+    EXPECT_FALSE(imported.isVisible());
 }
 
 TEST(AudiogramSettings, TheLastAudiogramIsKeptAndADamagedEntryIsIgnored)
