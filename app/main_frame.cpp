@@ -29,6 +29,9 @@ CMainFrame::CMainFrame(CSonafelApp& app, CSourceBank& sources) : m_view(sources)
     new CViewMenu(*menuBar(), m_view);
     m_live = new CLiveMenu(*menuBar(), m_view, sources, app, this);
     QMenu* const help = menuBar()->addMenu(QStringLiteral("&Help"));
+    QAction* const manual = help->addAction(QStringLiteral("&Anleitung"), this, &CMainFrame::ShowManual);
+    manual->setShortcut(QKeySequence::HelpContents);
+    help->addSeparator();
     QAction* const homePage = help->addAction(QStringLiteral("Sonafel Home Page"), &app, &CSonafelApp::OpenHomePage);
     homePage->setStatusTip(QStringLiteral("Open Sonafel Home Page on the Web"));
     help->addAction(QStringLiteral("&About Sonafel..."), &app, &CSonafelApp::ShowAboutBox);
@@ -43,4 +46,16 @@ CMainFrame::CMainFrame(CSonafelApp& app, CSourceBank& sources) : m_view(sources)
 CMainFrame::~CMainFrame()
 {
     m_live->Mode().Shutdown();
+}
+
+void CMainFrame::ShowManual()
+{
+    // One window, raised again when it is open already.
+    if (!m_manual) {
+        m_manual = new CManualWindow(this);
+        m_manual->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_manual->show();
+    m_manual->raise();
+    m_manual->activateWindow();
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "child_view.h"
+#include "manual_window.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class CLiveMenu;
 class CSonafelApp;
@@ -18,7 +20,12 @@ public:
 
     CLiveMenu& Live() { return *m_live; }
 
+    // "Anleitung" (F1): the manual beside the main window.
+    void ShowManual();
+    CManualWindow* Manual() const { return m_manual; }
+
 private:
     CChildView m_view;
     CLiveMenu* m_live;
+    QPointer<CManualWindow> m_manual;
 };

@@ -26,6 +26,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QElapsedTimer>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
 #include <QStatusBar>
@@ -742,4 +743,31 @@ TEST_F(Application, OwnRecordingsAreFoundAgainAtTheNextStartOrQuietlyForgotten)
     QSettings().setValue(QStringLiteral("ownSounds/source1"), QString(5000, QLatin1Char('a')));
     EXPECT_TRUE(LoadOwnSound(1).isEmpty());
     QSettings().remove(QStringLiteral("ownSounds"));
+}
+
+TEST_F(Application, TheManualOpensFromTheHelpMenuOrF1WithoutANetwork)
+{
+    Start({"-Embedding"}, true);
+    QAction* const manual = MenuAction("&Help", "&Anleitung");
+    ASSERT_NE(manual, nullptr);
+    EXPECT_EQ(manual->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(App().MainFrame()->Manual(), nullptr);
+    manual->trigger();
+    CManualWindow* const window = App().MainFrame()->Manual();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->isModal()) << "it stays open beside the main window";
+    EXPECT_EQ(window->Browser().source().scheme(), QStringLiteral("qrc")) << "shipped inside the program";
+    const QString text = window->Browser().toPlainText();
+    for (const char* chapter : {"Die Bedienelemente", "Ein Audiogramm eingeben", "Den Wiedergabepegel kalibrieren",
+                                "Was Recruitment ist", "Ohne Maus"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(chapter))) << chapter;
+
+    // Asked for again: the same window, not a second one.
+    manual->trigger();
+    EXPECT_EQ(App().MainFrame()->Manual(), window);
+    EXPECT_EQ(App().MainFrame()->findChildren<CManualWindow*>().size(), 1);
+    window->close();
+    Settle();
+    EXPECT_EQ(App().MainFrame()->Manual(), nullptr) << "closed, it is gone";
 }
