@@ -7,6 +7,7 @@
 
 bool LoadQtGerman(QCoreApplication& application)
 {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     auto* const translator = new QTranslator(&application);
     if (!translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
