@@ -126,10 +126,11 @@ void CChildView::DrawSplSpectrum(CSurface& surface, int left, int top, int width
         surface.FillSolidRect(left + i * bw, barTop, bw, top + height - barTop, HsvToRgb((300 * i) / 23, 0.75, 1.0));
     }
 
-    // Skala und Legende draws a fuller axis of its own.
+    // Skala und Legende draws a fuller axis of its own. The top 30 dB stay
+    // free for the ears' legend.
     surface.SetBkColor(kWhite);
     surface.SetTextColor(0x00404040);
-    for (int spl = 20; !m_bScaleAndLegend && spl < kHighestDisplayedSpl; spl += 20) {
+    for (int spl = 20; !m_bScaleAndLegend && spl <= kHighestDisplayedSpl - 30; spl += 20) {
         const QString tick = QString::number(spl) + QStringLiteral(" dB SPL");
         const int y = static_cast<int>((top + height) - spl * pxPerDb);
         surface.TextOut(left + width - surface.TextExtent(tick).width() - 2, y - surface.TextExtent(tick).height() / 2, tick);
