@@ -11,7 +11,9 @@
 #    banner shows) and off again;
 #  - in the audiogram dialog, reached by keys alone, 150 typed into the
 #    125 Hz field is refused in red and Return leaves the dialog open; 40 is
-#    taken, and OK shows the loss over the spectrum.
+#    taken, and OK shows the loss over the spectrum;
+#  - without a mouse: key 1 turns Sprache on, Tab twice and Pos1 move the
+#    high-frequency thumb to the left end, and F1 opens the manual.
 # Every step waits for what it checks, up to a generous limit.
 #   real_window.sh SONAFEL WINDOW_PROBE RECORDINGS_DIR
 set -euo pipefail
@@ -36,6 +38,7 @@ inner() {
     clicks_change_what_the_user_sees
     space_compares_with_normal_hearing
     typed_thresholds_are_refused_or_taken
+    keys_work_without_a_mouse
 }
 
 shot() { import -window root "$work/shot.png"; }
@@ -144,6 +147,27 @@ typed_thresholds_are_refused_or_taken() {
     xdotool key Return
     wait_for 20 "! dialog_open && colour_seen $kLoss" || { echo "OK showed no loss"; return 1; }
     echo "the audiogram dialog refused 150 dB HL in red, took 40 and applied it"
+    stop
+}
+
+keys_work_without_a_mouse() {
+    cd "$recordings"
+    start -Embedding
+    wait_for 20 "colour_seen $kSpracheOff && colour_seen $kSlider"
+    local bx0 by0 bx1 by1 sx0 sy0
+    read -r bx0 by0 bx1 by1 _ < <(find_colour "$kSpracheOff")
+    read -r sx0 sy0 _ _ _ < <(find_colour "$kSlider")
+    xdotool search --onlyvisible --name 'Sonafel - Auralith - Quorvale' windowactivate --sync >/dev/null 2>&1 || true
+    xdotool key 1
+    wait_for 20 "colour_seen $kSpracheOn $bx0 $by0 $bx1 $by1" || { echo "key 1 did not turn Sprache on"; return 1; }
+    # The second slider row lies 30 pixels under the first; its thumb starts at the right end.
+    xdotool key Tab Tab Home
+    wait_for 20 "colour_seen $kThumb $sx0 $((sy0 + 30)) $((sx0 + 300)) $((sy0 + 54))" \
+        || { echo "Tab, Tab and Pos1 did not move the high-frequency thumb to the left end"; return 1; }
+    xdotool key F1
+    wait_for 20 "xdotool search --onlyvisible --name 'Anleitung' >/dev/null 2>&1" \
+        || { echo "F1 opened no manual"; return 1; }
+    echo "key 1 turned Sprache on, Tab Tab Pos1 moved the high-frequency thumb left, F1 opened the manual"
     stop
 }
 

@@ -42,6 +42,17 @@ TEST_F(KeysTest, OneTwoThreeSwitchTheSourcesAsTheirButtonsDo)
         Press(key);
     EXPECT_EQ(view->m_bSourceOn[0] + view->m_bSourceOn[1] + view->m_bSourceOn[2], 0);
     EXPECT_FALSE(g_memPlay.m_bOpen) << "all off: the player stops";
+
+    // Live sound pauses the recordings: their keys do nothing meanwhile, and
+    // afterwards the sources are as before it.
+    Press(Qt::Key_2);
+    view->SetLive(true);
+    Press(Qt::Key_1);
+    Press(Qt::Key_2);
+    EXPECT_EQ(view->m_bSourceOn[0] + view->m_bSourceOn[1], 0);
+    view->SetLive(false);
+    EXPECT_EQ(view->m_bSourceOn[0], 0);
+    EXPECT_EQ(view->m_bSourceOn[1], 1);
 }
 
 TEST_F(KeysTest, TabGoesRoundTheSlidersAndTheArrowsMoveTheOneChosenByATwentieth)
