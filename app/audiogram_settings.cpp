@@ -40,7 +40,8 @@ std::optional<StoredAudiogram> LoadLastAudiogram(std::string* damage)
             *damage = error;
         return std::nullopt;  // damaged: the program starts as without one
     }
-    return StoredAudiogram{*listener, settings.value(kEarKey).toString() == QLatin1String("left") ? Ear::Left : Ear::Right};
+    const bool left = settings.value(kEarKey).toString() == QLatin1String("left");
+    return StoredAudiogram{*listener, left ? Ear::Left : Ear::Right};
 }
 
 void SaveLastAudiogram(const StoredAudiogram& stored)
@@ -75,7 +76,8 @@ std::optional<ActiveLoss> LoadActiveLoss()
     const QVariant name = settings.value(kActiveNameKey);
     // Each entry is text of its own bound; anything else is damage.
     const auto text = [](const QVariant& value, std::size_t bound) {
-        return value.typeId() == QMetaType::QString && static_cast<std::size_t>(value.toString().toUtf8().size()) <= bound;
+        return value.typeId() == QMetaType::QString &&
+               static_cast<std::size_t>(value.toString().toUtf8().size()) <= bound;
     };
     ActiveLoss loss;
     if (text(preset, kMaxPresetKey) && !preset.toString().isEmpty()) {

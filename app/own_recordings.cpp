@@ -60,7 +60,8 @@ QString Refusal(const QString& path, const LoadedSound& sound, const SoundFileRe
         what = QStringLiteral("%1 ließ sich nicht laden.").arg(file);
         break;
     }
-    return what + QStringLiteral("\nDie bisherige Aufnahme spielt weiter.\n(%1)").arg(QString::fromStdString(refusal.reason));
+    return what + QStringLiteral("\nDie bisherige Aufnahme spielt weiter.\n(%1)")
+                      .arg(QString::fromStdString(refusal.reason));
 }
 
 }  // namespace

@@ -137,15 +137,17 @@ bool LoadSoundFile(const std::string& path, int targetPeak, LoadedSound& sound, 
         info.samplerate > kHighestOwnRecordingRate) {
         sound.sourceRate = info.samplerate;
         sound.sourceChannels = info.channels;
-        return refuse(SoundFileProblem::Layout, "it declares " + std::to_string(info.channels) + " channels at " +
-                                                    std::to_string(info.samplerate) + " Hz; a recording may have 1 to " +
-                                                    std::to_string(kMaxOwnRecordingChannels) + " channels at " +
-                                                    std::to_string(kLowestOwnRecordingRate) + " to " +
-                                                    std::to_string(kHighestOwnRecordingRate) + " Hz");
+        return refuse(SoundFileProblem::Layout,
+                      "it declares " + std::to_string(info.channels) + " channels at " +
+                          std::to_string(info.samplerate) + " Hz; a recording may have 1 to " +
+                          std::to_string(kMaxOwnRecordingChannels) + " channels at " +
+                          std::to_string(kLowestOwnRecordingRate) + " to " + std::to_string(kHighestOwnRecordingRate) +
+                          " Hz");
     }
     if (info.frames > static_cast<sf_count_t>(info.samplerate) * kMaxOwnRecordingSeconds) {
         const sf_count_t seconds = (info.frames + info.samplerate - 1) / info.samplerate;
-        return refuse(SoundFileProblem::TooLong, "it declares " + std::to_string(seconds) + " seconds; " + LengthLimit());
+        return refuse(SoundFileProblem::TooLong,
+                      "it declares " + std::to_string(seconds) + " seconds; " + LengthLimit());
     }
 
     const bool resampling = info.samplerate != kRate;

@@ -1,8 +1,8 @@
 // sonafel-snapshot: the main view as a user sees it, after the sliders have
 // been set and the sources played for a while, written to a PNG file. Takes
 // the options of sonafel-render, --spl-display for the spectrum in dB SPL
-// (calibrated by --level) and --scale for its axes and legend; the output is the picture of a 1020 x 700
-// view. Runs without a display.
+// (calibrated by --level) and --scale for its axes and legend; the output
+// is the picture of a 1020 x 700 view. Runs without a display.
 
 #include "child_view.h"
 #include "engine_setup.h"

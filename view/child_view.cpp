@@ -44,11 +44,10 @@ CChildView::CChildView(CSourceBank& sources, QWidget* parent) : QWidget(parent),
     // Keys reach the view; its sliders take the focus by Tab.
     setFocusPolicy(Qt::StrongFocus);
     // Screen readers find the hand-painted sources and sliders.
-    static const bool accessible = [] {
+    [[maybe_unused]] static const bool accessible = [] {
         QAccessible::installFactory(&CChildViewAccessible::Factory);
         return true;
     }();
-    (void)accessible;
 }
 
 CChildView::~CChildView()

@@ -37,6 +37,9 @@ public:
     void OnWomClose(int opening);
 
     void DrawSourceButtons(CSurface& surface, int width, int height);
+    // The labels the buttons and sliders carry: "Sprache", "höhere Frequenzen".
+    static QString SourceName(int source);
+    static QString SliderName(int slider);
     // Source button `k` as painted in a button row `width` by `height`.
     static CRect SourceButtonRect(int k, int width, int height);
     void DrawSliders(CSurface& surface, int left, int top, int width, int height);

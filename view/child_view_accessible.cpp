@@ -9,8 +9,6 @@
 
 namespace {
 
-const char* const kSourceNames[kSourceCount] = {"Sprache", "Musik", "Hintergrundgeräusche"};
-const char* const kSliderNames[3] = {"Lautstärke", "höhere Frequenzen", "Frequenzauflösung"};
 constexpr double kStep = 0.05;  // as the arrow keys move a slider
 
 // One source switch or slider of the view.
@@ -33,7 +31,7 @@ public:
     {
         switch (t) {
         case QAccessible::Name:
-            return QString::fromUtf8(Slider() ? kSliderNames[SliderIndex()] : kSourceNames[m_part]);
+            return Slider() ? CChildView::SliderName(SliderIndex()) : CChildView::SourceName(m_part);
         case QAccessible::Value:
             if (Slider())
                 return QStringLiteral("%1 Prozent").arg(std::lround(m_view.SliderValue(SliderIndex()) * 100));

@@ -84,10 +84,9 @@ void CChildView::SetSourceFile(int source, const QString& path)
 
 QString CChildView::SourceToolTip(int source) const
 {
-    const char* const names[kSourceCount] = {"Sprache", "Musik", "Hintergrundgeräusche"};
     const QString playing = m_sourceFile[source].isEmpty() ? QStringLiteral("mitgelieferte Aufnahme")
                                                            : QDir::toNativeSeparators(m_sourceFile[source]);
     return QStringLiteral("%1: %2\nTaste %3 schaltet an und aus; eine Tondatei hierher ziehen, um sie abzuspielen.")
-        .arg(QString::fromUtf8(names[source]), playing)
+        .arg(SourceName(source), playing)
         .arg(source + 1);
 }

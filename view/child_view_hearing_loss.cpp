@@ -146,7 +146,8 @@ void CChildView::DrawSplSpectrum(CSurface& surface, int left, int top, int width
         QPoint threshold[kBins];
         const int count = PointsOnBarkAxis(m_fBinBark, kBins, left, width, [&](int i) {
             const double hz = CAudiogramStage::kBinHz * i;
-            const double hearing = std::clamp(NormalThresholdSpl(hz) + audiogram->LevelAt(hz), 0.0, kHighestDisplayedSpl);
+            const double hearing =
+                std::clamp(NormalThresholdSpl(hz) + audiogram->LevelAt(hz), 0.0, kHighestDisplayedSpl);
             return static_cast<int>((top + height) - hearing * pxPerDb);
         }, threshold);
         surface.Polyline(threshold, count, style.colour, 3, style.line);

@@ -96,6 +96,16 @@ void CChildView::OnPaint()
     painter.drawImage(10, 10, image);
 }
 
+QString CChildView::SourceName(int source)
+{
+    return Text(kButtons[source].label);
+}
+
+QString CChildView::SliderName(int slider)
+{
+    return Text(kSliderTitles[slider]);
+}
+
 CRect CChildView::SourceButtonRect(int k, int width, int height)
 {
     const int bw = (width - 10) / 3;

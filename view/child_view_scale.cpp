@@ -106,7 +106,8 @@ void CChildView::DrawLegend(CSurface& surface, int left, int top)
     const int boxWidth = patch + 18 + textWidth;
     const int boxHeight = count * (lineHeight + 4) + 8;
     surface.FillSolidRect(x, y, boxWidth, boxHeight, kWhite);
-    const QPoint frame[5] = {{x, y}, {x + boxWidth - 1, y}, {x + boxWidth - 1, y + boxHeight - 1}, {x, y + boxHeight - 1}, {x, y}};
+    const QPoint frame[5] = {
+        {x, y}, {x + boxWidth - 1, y}, {x + boxWidth - 1, y + boxHeight - 1}, {x, y + boxHeight - 1}, {x, y}};
     surface.Polyline(frame, 5, kFrame, 1);
 
     for (int i = 0; i < count; ++i) {
@@ -127,7 +128,8 @@ void CChildView::DrawLegend(CSurface& surface, int left, int top)
             surface.Polyline(right, 2, kRightEar, 3);
             surface.Polyline(leftEar, 2, kLeftEar, 3, Qt::DashLine);
         } else {
-            const QPoint area[4] = {{px, py + 2}, {px + patch, py + 2}, {px + patch, py + lineHeight - 2}, {px, py + lineHeight - 2}};
+            const QPoint area[4] = {
+                {px, py + 2}, {px + patch, py + 2}, {px + patch, py + lineHeight - 2}, {px, py + lineHeight - 2}};
             surface.FillPolygon(area, 4, kRightEar, 0.2);
             const QPoint edge[2] = {{px, py + lineHeight - 2}, {px + patch, py + lineHeight - 2}};
             surface.Polyline(edge, 2, kRightEar, 2);
