@@ -326,6 +326,14 @@ TEST(AudiogramDialog, TypedValuesOutOfRangeOrOffTheGridAreRefusedVisiblyAndChang
     EXPECT_EQ(dialog.Entered().right[4], 35.0);
     Type(field, "-5");
     EXPECT_EQ(dialog.Entered().right[4], -5.0);
+    // German numbers: a decimal comma, a typographic minus.
+    Type(field, "45,0");
+    EXPECT_EQ(dialog.Refusal(), "");
+    EXPECT_EQ(dialog.Entered().right[4], 45.0);
+    EXPECT_EQ(field.Refusal(QString::fromUtf8("−10"), false), "");
+    Type(field, "42,5");
+    EXPECT_EQ(dialog.Refusal(), "42,5 dB HL liegt nicht im 5-dB-Raster der Audiometer (…, 40, 45, …).");
+    EXPECT_EQ(dialog.Entered().right[4], 45.0);
 
     // The arrow keys step along the grid, also from a value off it.
     CAudiogramDialog odd(Listener{"X", "X", {1000}, {22.5}, {22.5}}, Ear::Right);
