@@ -3,6 +3,7 @@
 #include "bark_axis.h"
 #include "normal_threshold.h"
 #include "surface.h"
+#include "view_colours.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,8 +24,8 @@ struct EarStyle {
     const char* name;
 };
 constexpr EarStyle kEarStyles[2] = {
-    {Ear::Right, 0x000000C8, Qt::SolidLine, "rechtes Ohr (durchgezogen)"},
-    {Ear::Left, 0x00C80000, Qt::DashLine, "linkes Ohr (gestrichelt)"},
+    {Ear::Right, kRightEarColour, Qt::SolidLine, "rechtes Ohr (durchgezogen)"},
+    {Ear::Left, kLeftEarColour, Qt::DashLine, "linkes Ohr (gestrichelt)"},
 };
 
 }  // namespace

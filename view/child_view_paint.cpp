@@ -2,6 +2,7 @@
 
 #include "bark_axis.h"
 #include "surface.h"
+#include "view_colours.h"
 
 #include <QFileInfo>
 #include <QPainter>
@@ -15,7 +16,6 @@ constexpr ColorRef kWhite = 0x00FFFFFF;
 constexpr ColorRef kBlack = 0x00000000;
 constexpr ColorRef kGrey = 0x00808080;
 constexpr ColorRef kSliderBand = 0x006080A0;
-constexpr ColorRef kCurve = 0x0000C0FF;
 
 struct SourceButton {
     const char* label;
@@ -226,7 +226,7 @@ void CChildView::DrawGainCurve(CSurface& surface, int left, int top, int width, 
     const int count = PointsOnBarkAxis(m_fBinBark, kBins, left, width, [&](int i) {
         return static_cast<int>((top + height - 2) - m_fHighFreqGain[2 * i] * yScale);
     }, points);
-    surface.Polyline(points, count, kCurve, 4);
+    surface.Polyline(points, count, kFilterCurveColour, 4);
 }
 
 unsigned int CChildView::HsvToRgb(double h, double s, double v)

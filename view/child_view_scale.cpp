@@ -3,6 +3,7 @@
 #include "audiogram_chart.h"
 #include "bark_scale.h"
 #include "surface.h"
+#include "view_colours.h"
 
 #include <algorithm>
 
@@ -11,9 +12,6 @@ namespace {
 constexpr ColorRef kWhite = 0x00FFFFFF;
 constexpr ColorRef kAxis = 0x00404040;
 constexpr ColorRef kFrame = 0x00A0A0A0;
-constexpr ColorRef kCurve = 0x0000C0FF;  // the filter curve's yellow
-constexpr ColorRef kRightEar = 0x000000C8;
-constexpr ColorRef kLeftEar = 0x00C80000;
 constexpr int kTick = 4;  // pixels
 
 // Where the frequency axis is labelled: a 1-2-5 series over the bars'
@@ -121,18 +119,18 @@ void CChildView::DrawLegend(CSurface& surface, int left, int top)
                                       HsvToRgb(300.0 * band * 10 / 23, 0.75, 1.0));
         } else if (i == 1) {
             const QPoint line[2] = {{px, middle}, {px + patch, middle}};
-            surface.Polyline(line, 2, kCurve, 4);
+            surface.Polyline(line, 2, kFilterCurveColour, 4);
         } else if (m_bSplDisplay) {
             const QPoint right[2] = {{px, middle - 3}, {px + patch, middle - 3}};
             const QPoint leftEar[2] = {{px, middle + 3}, {px + patch, middle + 3}};
-            surface.Polyline(right, 2, kRightEar, 3);
-            surface.Polyline(leftEar, 2, kLeftEar, 3, Qt::DashLine);
+            surface.Polyline(right, 2, kRightEarColour, 3);
+            surface.Polyline(leftEar, 2, kLeftEarColour, 3, Qt::DashLine);
         } else {
             const QPoint area[4] = {
                 {px, py + 2}, {px + patch, py + 2}, {px + patch, py + lineHeight - 2}, {px, py + lineHeight - 2}};
-            surface.FillPolygon(area, 4, kRightEar, 0.2);
+            surface.FillPolygon(area, 4, kRightEarColour, 0.2);
             const QPoint edge[2] = {{px, py + lineHeight - 2}, {px + patch, py + lineHeight - 2}};
-            surface.Polyline(edge, 2, kRightEar, 2);
+            surface.Polyline(edge, 2, kRightEarColour, 2);
         }
         surface.SetBkColor(kWhite);
         surface.SetTextColor(kAxis);

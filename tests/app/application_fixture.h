@@ -102,6 +102,17 @@ struct Application : ::testing::Test {
         Settle();
     }
 
+    // Ends the program as closing its window does and starts it again in the
+    // same directory, with the settings the last run kept.
+    void Restart()
+    {
+        App().MainFrame()->close();
+        Settle();
+        App().ExitInstance();
+        ASSERT_TRUE(App().InitInstance({"-Embedding"}));
+        Settle();
+    }
+
     void TearDown() override
     {
         if (CMainFrame* frame = App().MainFrame())

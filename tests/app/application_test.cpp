@@ -570,11 +570,7 @@ TEST_F(Application, TheEarsHeardSwitchWhileSoundPlaysAndAreKeptForTheNextStart)
     EXPECT_EQ(LoadEarsHeard(), EarsHeard::Left);
 
     // The next start hears as the last one did; an unknown entry means both.
-    App().MainFrame()->close();
-    Settle();
-    App().ExitInstance();
-    ASSERT_TRUE(App().InitInstance({"-Embedding"}));
-    Settle();
+    Restart();
     EXPECT_TRUE(MenuAction("Hör&verlust", "Nur &links")->isChecked());
     EXPECT_EQ(App().MainFrame()->View().Heard(), EarsHeard::Left);
     QSettings().setValue(QStringLiteral("hearing/ears"), QStringLiteral("middle"));
@@ -589,13 +585,6 @@ TEST_F(Application, ChoicesAreKeptForTheNextStartAndDamagedEntriesAreIgnored)
     QSettings().remove(QStringLiteral("activeLoss"));
     QSettings().remove(QStringLiteral("view"));
     Start({"-Embedding"}, true);
-    const auto restart = [] {
-        App().MainFrame()->close();
-        Settle();
-        App().ExitInstance();
-        ASSERT_TRUE(App().InitInstance({"-Embedding"}));
-        Settle();
-    };
     const auto item = [this](const char* menu, const char* text) {
         QAction* const action = MenuAction(QString::fromUtf8(menu), QString::fromUtf8(text));
         EXPECT_NE(action, nullptr) << text;
@@ -621,7 +610,7 @@ TEST_F(Application, ChoicesAreKeptForTheNextStartAndDamagedEntriesAreIgnored)
     QAction* const s2 = standardLoss("S2: mittlerer Steilabfall");
     ASSERT_NE(s2, nullptr);
     s2->trigger();
-    restart();
+    Restart();
     {
         CChildView& view = App().MainFrame()->View();
         EXPECT_TRUE(view.ScaleAndLegend());
@@ -656,7 +645,7 @@ TEST_F(Application, ChoicesAreKeptForTheNextStartAndDamagedEntriesAreIgnored)
     const double enteredLeft4k = App().MainFrame()->View().EarChain(Ear::Left).ActiveAudiogram()->LevelAt(4000);
     EXPECT_NE(enteredRight4k, enteredLeft4k) << "the ears differ";
     const QString enteredName = App().MainFrame()->View().AudiogramName();
-    restart();
+    Restart();
     {
         CChildView& view = App().MainFrame()->View();
         ASSERT_TRUE(view.EarChain(Ear::Right).ActiveAudiogram());
@@ -672,7 +661,7 @@ TEST_F(Application, ChoicesAreKeptForTheNextStartAndDamagedEntriesAreIgnored)
     settings.setValue(QStringLiteral("view/scaleAndLegend"), QStringLiteral("vielleicht"));
     settings.setValue(QStringLiteral("hearing/recruitment"), 7);
     settings.sync();
-    restart();
+    Restart();
     EXPECT_FALSE(App().MainFrame()->View().AnyAudiogram());
     EXPECT_FALSE(App().MainFrame()->View().ScaleAndLegend());
     EXPECT_TRUE(App().MainFrame()->View().Recruitment());
@@ -680,7 +669,7 @@ TEST_F(Application, ChoicesAreKeptForTheNextStartAndDamagedEntriesAreIgnored)
     // A standard loss no longer known, and a name longer than any kept.
     settings.setValue(QStringLiteral("activeLoss/preset"), QStringLiteral("N99"));
     settings.sync();
-    restart();
+    Restart();
     EXPECT_FALSE(App().MainFrame()->View().AnyAudiogram());
     settings.remove(QStringLiteral("activeLoss"));
     SaveActiveLoss(ActiveLoss{std::string(), LoadLastAudiogram().value(), QString(2000, QLatin1Char('x'))});
@@ -697,13 +686,6 @@ TEST_F(Application, OwnRecordingsAreFoundAgainAtTheNextStartOrQuietlyForgotten)
     for (int source = 0; source < kSourceCount; ++source)
         SaveOwnSound(source, QString());
     Start({"-Embedding"}, true);
-    const auto restart = [] {
-        App().MainFrame()->close();
-        Settle();
-        App().ExitInstance();
-        ASSERT_TRUE(App().InitInstance({"-Embedding"}));
-        Settle();
-    };
     // One second of a tone for speech, half a second for the noise.
     const std::string speech = dir.Path("interview.wav").string();
     const std::string noise = dir.Path("cafe.wav").string();
@@ -715,7 +697,7 @@ TEST_F(Application, OwnRecordingsAreFoundAgainAtTheNextStartOrQuietlyForgotten)
     ASSERT_TRUE(QTest::qWaitFor([] { return App().m_nSourceLen[2] == 22050; }, kPatienceMs));
 
     // Both come back, one after the other, named on their buttons.
-    restart();
+    Restart();
     EXPECT_TRUE(QTest::qWaitFor(
         [] { return App().m_nSourceLen[0] == 44100 && App().m_nSourceLen[2] == 22050; }, kPatienceMs));
     CChildView& view = App().MainFrame()->View();
@@ -729,7 +711,7 @@ TEST_F(Application, OwnRecordingsAreFoundAgainAtTheNextStartOrQuietlyForgotten)
     std::filesystem::remove(speech);
     std::ofstream(noise, std::ios::trunc) << "kein Klang";
     const MessageAnswer answer;
-    restart();
+    Restart();
     EXPECT_TRUE(QTest::qWaitFor([] { return LoadOwnSound(2).isEmpty(); }, kPatienceMs));
     Settle();
     EXPECT_TRUE(answer.message.isEmpty()) << answer.message.toStdString();
