@@ -78,9 +78,13 @@ CAudioDevicesDialog::CAudioDevicesDialog(const std::vector<SoundDevice>& devices
     auto* const form = new QFormLayout;
     form->addRow(QStringLiteral("&Eingang (Mikrofon):"), m_input);
     form->addRow(QStringLiteral("&Ausgang:"), m_output);
+    // Only the system's default to choose: say why.
+    const bool none = m_input->count() == 1 && m_output->count() == 1;
     auto* const note = new QLabel(
-        QStringLiteral("Die Zeit hinter jedem Gerät ist die kleinste Latenz, die es anbietet. Der Ausgang gilt "
-                       "für das Mikrofon und für die Aufnahmen."),
+        (none ? QStringLiteral("Es wurden keine Audiogeräte gefunden; es gilt der Standard des Systems. ")
+              : QString()) +
+            QStringLiteral("Die Zeit hinter jedem Gerät ist die kleinste Latenz, die es anbietet. Der Ausgang gilt "
+                           "für das Mikrofon und für die Aufnahmen."),
         this);
     note->setWordWrap(true);
     auto* const buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

@@ -11,6 +11,7 @@ const QString kActiveGroup = QStringLiteral("activeLoss");
 const QString kPresetKey = QStringLiteral("activeLoss/preset");
 const QString kActiveListenerKey = QStringLiteral("activeLoss/listener");
 const QString kActiveNameKey = QStringLiteral("activeLoss/name");
+const QString kActiveEarKey = QStringLiteral("activeLoss/edited");
 constexpr std::size_t kMaxPresetKey = 64;  // bytes
 constexpr std::size_t kMaxName = 1024;     // bytes; a listener file bounds its own
 
@@ -23,6 +24,17 @@ std::optional<Listener> OneListener(const QString& text, std::string& error)
     if (!listeners || listeners->size() != 1)
         return std::nullopt;
     return listeners->front();
+}
+
+// The ear last edited, as stored: the right one unless "left".
+Ear StoredEar(const QSettings& settings, const QString& key)
+{
+    return settings.value(key).toString() == QLatin1String("left") ? Ear::Left : Ear::Right;
+}
+
+void StoreEar(QSettings& settings, const QString& key, Ear ear)
+{
+    settings.setValue(key, ear == Ear::Left ? QStringLiteral("left") : QStringLiteral("right"));
 }
 
 }  // namespace
@@ -40,15 +52,14 @@ std::optional<StoredAudiogram> LoadLastAudiogram(std::string* damage)
             *damage = error;
         return std::nullopt;  // damaged: the program starts as without one
     }
-    const bool left = settings.value(kEarKey).toString() == QLatin1String("left");
-    return StoredAudiogram{*listener, left ? Ear::Left : Ear::Right};
+    return StoredAudiogram{*listener, StoredEar(settings, kEarKey)};
 }
 
 void SaveLastAudiogram(const StoredAudiogram& stored)
 {
     QSettings settings;
     settings.setValue(kListenerKey, QString::fromStdString(ListenerFileText(stored.listener)));
-    settings.setValue(kEarKey, stored.edited == Ear::Left ? QStringLiteral("left") : QStringLiteral("right"));
+    StoreEar(settings, kEarKey, stored.edited);
 }
 
 EarsHeard LoadEarsHeard()
@@ -91,6 +102,7 @@ std::optional<ActiveLoss> LoadActiveLoss()
     if (!ears)
         return std::nullopt;
     loss.audiogram.listener = std::move(*ears);
+    loss.audiogram.edited = StoredEar(settings, kActiveEarKey);
     loss.name = name.toString();
     return loss;
 }
@@ -107,4 +119,5 @@ void SaveActiveLoss(const std::optional<ActiveLoss>& loss)
     }
     settings.setValue(kActiveListenerKey, QString::fromStdString(ListenerFileText(loss->audiogram.listener)));
     settings.setValue(kActiveNameKey, loss->name);
+    StoreEar(settings, kActiveEarKey, loss->audiogram.edited);
 }

@@ -22,6 +22,7 @@ public:
     bool Start();
     void Stop();
     bool Playing() const { return m_playing; }
+    const IWaveOutDevice& Device() const { return *m_device; }
 
 protected:
     bool event(QEvent* event) override;

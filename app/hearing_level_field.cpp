@@ -35,7 +35,8 @@ bool OnGrid(double level)
 CHearingLevelField::CHearingLevelField(QWidget* parent) : QDoubleSpinBox(parent)
 {
     setLocale(kGerman);
-    setDecimals(1);
+    // Enough decimals that a file's value is shown and kept as it is (22,25).
+    setDecimals(3);
     setRange(CAudiogram::kLowestLevel, CAudiogram::kHighestLevel);
     setSingleStep(CAudiogramChart::kStep);
     setAlignment(Qt::AlignRight);
@@ -51,6 +52,7 @@ void CHearingLevelField::SetLevel(double level)
 {
     m_kept = level;
     setValue(level);
+    m_keptShown = value();
 }
 
 QString CHearingLevelField::Refusal(const QString& text, bool partial) const
@@ -65,7 +67,7 @@ QString CHearingLevelField::Refusal(const QString& text, bool partial) const
     // More digits only take a number further from 0: beyond is beyond.
     if (*level > CAudiogram::kHighestLevel || *level < CAudiogram::kLowestLevel)
         return QStringLiteral("%1 dB HL liegt außerhalb von −10 bis 120 dB HL.").arg(trimmed);
-    if (partial || OnGrid(*level) || *level == m_kept)
+    if (partial || OnGrid(*level) || *level == m_kept || *level == m_keptShown)
         return QString();
     return QStringLiteral("%1 dB HL liegt nicht im 5-dB-Raster der Audiometer (…, %2, %3, …).")
         .arg(trimmed, kGerman.toString(std::floor(*level / CAudiogramChart::kStep) * CAudiogramChart::kStep),
@@ -89,7 +91,7 @@ double CHearingLevelField::valueFromText(const QString& text) const
 
 QString CHearingLevelField::textFromValue(double value) const
 {
-    return kGerman.toString(value, 'g', 4);
+    return kGerman.toString(value, 'g', 7);
 }
 
 void CHearingLevelField::stepBy(int steps)

@@ -40,6 +40,7 @@ private:
     // value back; true when it was refused.
     bool RefuseTyped();
 
-    double m_kept = 0.0;  // the value set from outside, taken even off the grid
+    double m_kept = 0.0;       // the value set from outside, taken even off the grid
+    double m_keptShown = 0.0;  // the same as the field holds it, to its decimals
     std::function<void(const QString&)> m_refused;
 };

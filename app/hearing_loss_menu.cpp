@@ -1,5 +1,6 @@
 #include "hearing_loss_menu.h"
 
+#include "audio_devices.h"
 #include "audiogram_dialog.h"
 #include "audiogram_presets.h"
 #include "audiogram_settings.h"
@@ -156,7 +157,12 @@ void CHearingLossMenu::UseListeningLevel(const ListeningLevel& level)
 
 void CHearingLossMenu::SetListeningLevel()
 {
-    CListeningLevelDialog dialog(LoadListeningLevel(), MakeWaveOutDevice(), g_memPlay.m_bOpen != 0, m_dialogParent,
+    // The tone plays where the meter is: on the output chosen for the sound.
+    std::unique_ptr<IWaveOutDevice> toneDevice = MakeWaveOutDevice();
+    toneDevice->SetOutputDevice(LoadAudioDevices().output);
+    using Block = CListeningLevelDialog::ToneBlock;
+    const Block block = m_view.Live() ? Block::Live : g_memPlay.m_bOpen ? Block::SourcesOn : Block::None;
+    CListeningLevelDialog dialog(LoadListeningLevel(), std::move(toneDevice), block, m_dialogParent,
                                  [this](double fullScale) { return m_view.HighestUnlimitedSpeechLevel(fullScale); });
     if (dialog.exec() != QDialog::Accepted)
         return;

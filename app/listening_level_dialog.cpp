@@ -44,8 +44,9 @@ std::optional<double> TypedFullScale(const QString& text)
 }  // namespace
 
 CListeningLevelDialog::CListeningLevelDialog(const ListeningLevel& current, std::unique_ptr<IWaveOutDevice> toneDevice,
-                                             bool soundPlays, QWidget* parent, SpeechHeadroom headroom)
-    : QDialog(parent), m_result(current), m_tone(std::move(toneDevice)), m_headroom(std::move(headroom)),
+                                             ToneBlock block, QWidget* parent, SpeechHeadroom headroom)
+    : QDialog(parent), m_result(current), m_toneBlocked(new QLabel), m_tone(std::move(toneDevice)),
+      m_headroom(std::move(headroom)),
       m_state(new QLabel), m_reach(new QLabel),
       m_reading(new QLineEdit), m_speech(new QComboBox), m_toneButton(new QPushButton),
       m_resetButton(new QPushButton(QStringLiteral("Kalibrierung zurücksetzen")))
@@ -56,9 +57,16 @@ CListeningLevelDialog::CListeningLevelDialog(const ListeningLevel& current, std:
                        "Schallpegelmesser an den Kopfhörer und tragen Sie seine Anzeige ein.")
             .arg(CCalibrationTone::kLevelDbFs));
     explanation->setWordWrap(true);
-    m_toneButton->setEnabled(!soundPlays);
-    if (soundPlays)
-        m_toneButton->setToolTip(QStringLiteral("Erst alle Quellen ausschalten"));
+    m_toneButton->setEnabled(block == ToneBlock::None);
+    // Said where it is read, not only in a tooltip.
+    m_toneBlocked->setWordWrap(true);
+    if (block == ToneBlock::SourcesOn)
+        m_toneBlocked->setText(QStringLiteral("Der Kalibrierton spielt erst, wenn alle Quellen aus sind: Schließen Sie "
+                                              "den Dialog, schalten Sie die Quellen aus und öffnen Sie ihn wieder."));
+    else if (block == ToneBlock::Live)
+        m_toneBlocked->setText(QStringLiteral("Der Kalibrierton spielt nicht, während der Live-Ton läuft: Beenden Sie "
+                                              "erst „Mikrofon (live)“."));
+    m_toneBlocked->setVisible(block != ToneBlock::None);
     m_reading->setPlaceholderText(QStringLiteral("z. B. 74,5"));
     m_speech->addItem(QStringLiteral("wie aufgenommen"));
     m_speech->addItem(QStringLiteral("50 dB SPL (leise)"));
@@ -71,6 +79,7 @@ CListeningLevelDialog::CListeningLevelDialog(const ListeningLevel& current, std:
     auto* const form = new QFormLayout;
     form->addRow(QStringLiteral("Stand der Kalibrierung:"), m_state);
     form->addRow(QStringLiteral("Kalibrierton:"), m_toneButton);
+    form->addRow(QString(), m_toneBlocked);
     form->addRow(QStringLiteral("Anzeige des Pegelmessers (dB SPL):"), m_reading);
     form->addRow(QString(), m_resetButton);
     form->addRow(QStringLiteral("Sprache wiedergeben mit:"), m_speech);
@@ -144,6 +153,11 @@ void CListeningLevelDialog::ToggleTone()
     ShowState();
 }
 
+QString CListeningLevelDialog::ToneBlocked() const
+{
+    return m_toneBlocked->text();
+}
+
 void CListeningLevelDialog::done(int result)
 {
     if (result == QDialog::Accepted) {
@@ -155,9 +169,8 @@ void CListeningLevelDialog::done(int result)
                 QMessageBox::warning(this, windowTitle(),
                                      QStringLiteral("Die Anzeige „%1“ ist kein Schallpegel zwischen %2 und %3 dB "
                                                     "SPL. Der Wiedergabepegel bleibt, wie er ist.")
-                                         .arg(text)
-                                         .arg(kLowestFullScaleSpl + CCalibrationTone::kLevelDbFs)
-                                         .arg(kHighestFullScaleSpl + CCalibrationTone::kLevelDbFs));
+                                         .arg(text, QString::number(kLowestFullScaleSpl + CCalibrationTone::kLevelDbFs),
+                                              QString::number(kHighestFullScaleSpl + CCalibrationTone::kLevelDbFs)));
                 return;
             }
             chosen.fullScale = *fullScale;

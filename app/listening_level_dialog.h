@@ -24,14 +24,20 @@ public:
     // under a full scale in dB SPL; nothing when unknown (no speech).
     using SpeechHeadroom = std::function<std::optional<double>(double fullScaleSpl)>;
 
+    // What keeps the calibration tone from playing: the recordings or live
+    // sound would mix into it.
+    enum class ToneBlock { None, SourcesOn, Live };
+
     CListeningLevelDialog(const ListeningLevel& current, std::unique_ptr<IWaveOutDevice> toneDevice,
-                          bool soundPlays, QWidget* parent = nullptr, SpeechHeadroom headroom = {});
+                          ToneBlock block, QWidget* parent = nullptr, SpeechHeadroom headroom = {});
 
     ListeningLevel Result() const { return m_result; }
 
     QLineEdit& Reading() { return *m_reading; }
     QComboBox& SpeechLevel() { return *m_speech; }
     QPushButton& ToneButton() { return *m_toneButton; }
+    // Why the tone cannot play now, said in the dialog; empty when it can.
+    QString ToneBlocked() const;
     QPushButton& ResetButton() { return *m_resetButton; }
     // What the dialog says of the chosen speech level: empty when it can be
     // reached without the limiter.
@@ -48,6 +54,7 @@ private:
     double FullScaleShown() const;
 
     ListeningLevel m_result;
+    QLabel* m_toneBlocked;
     CCalibrationTone m_tone;
     SpeechHeadroom m_headroom;
     QLabel* m_state;

@@ -3,11 +3,25 @@
 #include "audio_devices.h"
 #include "child_view.h"
 #include "live_mode.h"
+#include "live_open_message.h"
 #include "sonafel_app.h"
+#include "sound_library.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+
+#include <chrono>
+#include <optional>
+#include <vector>
+
+namespace {
+
+// How long the window waits for the sound server to list its devices.
+constexpr std::chrono::milliseconds kListLimit{1500};
+
+}  // namespace
 
 CLiveMenu::CLiveMenu(QMenuBar& menuBar, CChildView& view, CSourceBank& sources, CSonafelApp& app,
                      QWidget* dialogParent)
@@ -25,15 +39,20 @@ CLiveMenu::CLiveMenu(QMenuBar& menuBar, CChildView& view, CSourceBank& sources, 
 
 void CLiveMenu::ChooseDevices()
 {
-    CAudioDevicesDialog dialog(ListSoundDevicesNow(), LoadAudioDevices(), m_dialogParent);
+    const std::optional<std::vector<SoundDevice>> devices = CSoundLibrary::Instance().Devices(kListLimit);
+    if (!devices) {
+        QMessageBox::warning(m_dialogParent, QStringLiteral("Audiogeräte"),
+                             SoundServerSilentMessage() +
+                                 QStringLiteral(" Bis dahin lassen sich die Geräte nicht auflisten."));
+        return;
+    }
+    CAudioDevicesDialog dialog(*devices, LoadAudioDevices(), m_dialogParent);
     if (dialog.exec() != QDialog::Accepted)
         return;
     SaveAudioDevices(dialog.Chosen());
-    // Live sound and the recordings start again on the devices chosen.
-    const bool live = m_mode->On();
-    if (live)
-        m_mode->Switch(false);
+    // The recordings (paused while live) and live sound start again on the
+    // devices chosen; nothing plays in between.
     m_app.UseAudioDevices();
-    if (live)
-        m_mode->Switch(true);
+    if (m_mode->On())
+        m_mode->Restart();
 }

@@ -1,6 +1,7 @@
 #include "live_mode.h"
 
 #include "audio_devices.h"
+#include "live_open_message.h"
 #include "child_view.h"
 #include "source_bank.h"
 #include "wave_out_choice.h"
@@ -88,6 +89,13 @@ void CLiveMode::Switch(bool on)
     m_action.setChecked(m_stream != nullptr);
 }
 
+void CLiveMode::Restart()
+{
+    Stop(false);
+    Start();
+    m_action.setChecked(m_stream != nullptr);
+}
+
 bool CLiveMode::ConfirmHeadphones()
 {
     QSettings settings;
@@ -116,15 +124,11 @@ void CLiveMode::Start()
     m_posted = Current();
     m_engine->Post(CLossProcessor::SettingsOf(m_view));
     auto stream = MakeLiveStream();
-    std::string error;
+    LiveOpenError error;
     if (!stream->Open(m_engine, CLossProcessor::kHop, LoadAudioDevices(), error)) {
         m_engine.reset();
         m_view.SetLive(false);
-        QMessageBox::warning(m_dialogParent, QStringLiteral("Mikrofon (live)"),
-                             QStringLiteral("Das Mikrofon ließ sich nicht öffnen. Prüfen Sie unter „Live → "
-                                            "Audiogeräte…“ Eingang und Ausgang, und ob ein anderes Programm sie "
-                                            "belegt. (%1)")
-                                 .arg(QString::fromStdString(error)));
+        QMessageBox::warning(m_dialogParent, QStringLiteral("Mikrofon (live)"), LiveOpenMessage(error));
         return;
     }
     m_stream = std::move(stream);

@@ -29,6 +29,9 @@ public:
     // or off; the action's check mark follows what happened.
     void Switch(bool on);
     bool On() const { return m_stream != nullptr; }
+    // Opens live sound again (on the devices now chosen) with the
+    // recordings kept paused; they resume only if it does not open.
+    void Restart();
     // The latency shown, in ms: the devices' and the chain's.
     double LatencyMs() const;
     // Stops live sound as the window closes: the recordings stay paused.

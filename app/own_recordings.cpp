@@ -35,16 +35,13 @@ QString Refusal(const QString& path, const LoadedSound& sound, const SoundFileRe
         what = QStringLiteral("%1 hat %2 bei %3 Hz. Eine Aufnahme darf 1 bis %4 Kanäle bei %5 bis %6 Hz haben.")
                    .arg(file,
                         sound.sourceChannels == 1 ? QStringLiteral("einen Kanal")
-                                                  : QStringLiteral("%1 Kanäle").arg(sound.sourceChannels))
-                   .arg(sound.sourceRate)
-                   .arg(kMaxOwnRecordingChannels)
-                   .arg(kLowestOwnRecordingRate)
-                   .arg(kHighestOwnRecordingRate);
+                                                  : QStringLiteral("%1 Kanäle").arg(sound.sourceChannels),
+                        QString::number(sound.sourceRate), QString::number(kMaxOwnRecordingChannels),
+                        QString::number(kLowestOwnRecordingRate), QString::number(kHighestOwnRecordingRate));
         break;
     case SoundFileProblem::TooLong:
         what = QStringLiteral("%1 dauert länger als %2 Minuten. Kürzen Sie die Aufnahme.")
-                   .arg(file)
-                   .arg(kMaxOwnRecordingSeconds / 60);
+                   .arg(file, QString::number(kMaxOwnRecordingSeconds / 60));
         break;
     case SoundFileProblem::Damaged:
         what = QStringLiteral("%1 ist beschädigt und lässt sich nicht ganz lesen.").arg(file);
@@ -148,6 +145,8 @@ void COwnRecordings::Finish()
     const bool stopped = job->cancel;  // closing the progress window reports a cancel too
     if (m_progress)
         m_progress->close();
+    if (std::exchange(m_discard, false))
+        return;
     if (!job->loaded) {
         if (m_quiet)
             SaveOwnSound(m_source, QString());
@@ -192,6 +191,12 @@ void COwnRecordings::LoadNextRemembered()
 
 void COwnRecordings::RestoreBundled()
 {
+    // The later choice wins over recordings still waiting or being decoded.
+    m_remembered.clear();
+    if (m_job) {
+        m_job->cancel = true;
+        m_discard = true;
+    }
     for (int source = 0; source < kSourceCount; ++source) {
         short* samples = nullptr;
         const int length = LoadWave(LocateRecording(kSourceFileName[source]).c_str(), &samples, kSourceTargetPeak[source]);

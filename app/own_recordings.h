@@ -66,5 +66,6 @@ private:
     int m_source = 0;
     QString m_loadingPath;
     bool m_quiet = false;                       // a remembered recording: no message if it fails
+    bool m_discard = false;                     // the bundled recordings were chosen meanwhile
     std::vector<std::pair<int, QString>> m_remembered;  // still to load, by source
 };

@@ -8,7 +8,7 @@ CClockedLiveStream::~CClockedLiveStream()
     Close();
 }
 
-bool CClockedLiveStream::Open(std::shared_ptr<ILiveHop> processor, int hop, const LiveDevices&, std::string&)
+bool CClockedLiveStream::Open(std::shared_ptr<ILiveHop> processor, int hop, const LiveDevices&, LiveOpenError&)
 {
     Close();
     m_stop = false;

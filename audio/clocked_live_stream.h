@@ -21,7 +21,7 @@ public:
     CClockedLiveStream& operator=(const CClockedLiveStream&) = delete;
 
     bool Open(std::shared_ptr<ILiveHop> processor, int hop, const LiveDevices& devices,
-              std::string& error) override;
+              LiveOpenError& error) override;
     void Close() override;
     double DeviceLatency() const override { return 0.0; }
     long Overruns() const override { return 0; }

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <thread>
 
 // A wave output device without sound: a thread of its own "plays" each queued
@@ -23,6 +24,9 @@ public:
     bool Queue(const unsigned char* data, int bytes) override;
     void Reset() override;
     void Close() override;
+    void SetOutputDevice(const std::string& key) override { m_outputKey = key; }
+    // The output it was told to use (it plays on none).
+    const std::string& OutputKey() const { return m_outputKey; }
 
     long BuffersPlayed() const;
     // Buffers that finished with nothing queued behind them.
@@ -42,4 +46,5 @@ private:
     int m_nOpening = 0;
     long m_played = 0;
     long m_dry = 0;
+    std::string m_outputKey;
 };

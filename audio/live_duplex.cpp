@@ -1,7 +1,7 @@
 #include "live_duplex.h"
 
-#include "quiet_stderr.h"
 #include "sound_devices.h"
+#include "sound_library.h"
 
 #include <pa_linux_alsa.h>
 #include <portaudio.h>
@@ -21,8 +21,10 @@ using std::chrono::milliseconds;
 
 // How long closing waits for the stream to stop before giving it up.
 constexpr milliseconds kStopWait{100};
-// How long opening waits for a given-up stream that is just finishing.
+// How long opening waits for a given-up stream that is just finishing, and
+// for the opening itself.
 constexpr milliseconds kOpenWaitForStop{300};
+constexpr milliseconds kOpenLimit{1500};
 
 int StreamCallback(const void* input, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
                    PaStreamCallbackFlags flags, void* shared)
@@ -38,11 +40,6 @@ int StreamCallback(const void* input, void* output, unsigned long frames, const 
 CLiveDuplex::~CLiveDuplex()
 {
     Close();
-    // A stream still held by a stalled server keeps the library in use.
-    if (m_initialised && m_aside.WaitIdle(milliseconds(0))) {
-        const CQuietStderr quiet;
-        Pa_Terminate();
-    }
 }
 
 void CLiveDuplex::Shared::Serve(const short* input, short* output, unsigned long frames, bool overrun, bool underrun)
@@ -61,19 +58,6 @@ void CLiveDuplex::Shared::Serve(const short* input, short* output, unsigned long
         processor->ProcessHop(input + done, output + 2 * done);
 }
 
-bool CLiveDuplex::StartLibrary(std::string& error)
-{
-    if (m_initialised)
-        return true;
-    const PaError initialised = Pa_Initialize();
-    if (initialised != paNoError) {
-        error = "the sound library did not start (" + PaText(initialised) + ")";
-        return false;
-    }
-    m_initialised = true;
-    return true;
-}
-
 long CLiveDuplex::Overruns() const
 {
     return m_shared ? m_shared->overruns.load(std::memory_order_relaxed) : 0;
@@ -84,77 +68,121 @@ long CLiveDuplex::Underruns() const
     return m_shared ? m_shared->underruns.load(std::memory_order_relaxed) : 0;
 }
 
-bool CLiveDuplex::Open(std::shared_ptr<ILiveHop> processor, int hop, double latency, std::string& error,
-                       int inputDevice, int outputDevice)
+namespace {
+
+// What an opening made, owned by the call that makes it.
+struct Opened {
+    PaStream* stream = nullptr;
+    LiveOpenError error;
+    double inputLatency = 0.0;
+    double outputLatency = 0.0;
+};
+
+// Within a library call: the device with `key` that has inputs (or
+// outputs), the default one for an empty key, or paNoDevice.
+PaDeviceIndex DeviceFor(const std::vector<SoundDevice>& known, const std::string& key, bool input)
 {
-    Close();
-    const CQuietStderr quiet;
-    if (!m_aside.WaitIdle(kOpenWaitForStop)) {
-        error = "the sound server still holds the last live stream";
-        return false;
-    }
-    if (!StartLibrary(error))
-        return false;
+    if (key.empty())
+        return input ? Pa_GetDefaultInputDevice() : Pa_GetDefaultOutputDevice();
+    const int found = FindSoundDevice(known, key, input);
+    return found >= 0 ? found : paNoDevice;
+}
+
+// Within a library call: opens and starts the stream.
+void OpenDuplex(const LiveDevices& devices, int hop, CLiveDuplex::Shared* shared, Opened& opened)
+{
+    using Kind = LiveOpenError::Kind;
+    const std::vector<SoundDevice> known = ListSoundDevices();
     PaStreamParameters in{};
-    in.device = inputDevice >= 0 ? inputDevice : Pa_GetDefaultInputDevice();
+    in.device = DeviceFor(known, devices.input, true);
     PaStreamParameters out{};
-    out.device = outputDevice >= 0 ? outputDevice : Pa_GetDefaultOutputDevice();
+    out.device = DeviceFor(known, devices.output, false);
     const PaDeviceInfo* inInfo = in.device == paNoDevice ? nullptr : Pa_GetDeviceInfo(in.device);
     const PaDeviceInfo* outInfo = out.device == paNoDevice ? nullptr : Pa_GetDeviceInfo(out.device);
-    if (!inInfo || !outInfo) {
-        error = !inInfo ? "there is no sound input" : "there is no sound output";
-        return false;
-    }
+    // A device chosen and not there is named before a missing default.
+    if (!inInfo && !devices.input.empty())
+        opened.error = {Kind::InputMissing, devices.input};
+    else if (!outInfo && !devices.output.empty())
+        opened.error = {Kind::OutputMissing, devices.output};
+    else if (!inInfo || !outInfo)
+        opened.error = {!inInfo ? Kind::NoInput : Kind::NoOutput, {}};
+    if (!inInfo || !outInfo)
+        return;
     in.channelCount = 1;
     in.sampleFormat = paInt16;
-    in.suggestedLatency = latency > 0.0 ? latency : inInfo->defaultLowInputLatency;
+    in.suggestedLatency = devices.latency > 0.0 ? devices.latency : inInfo->defaultLowInputLatency;
     out.channelCount = 2;
     out.sampleFormat = paInt16;
-    out.suggestedLatency = latency > 0.0 ? latency : outInfo->defaultLowOutputLatency;
-    auto shared = std::make_shared<Shared>();
-    shared->processor = std::move(processor);
-    shared->hop = hop;
+    out.suggestedLatency = devices.latency > 0.0 ? devices.latency : outInfo->defaultLowOutputLatency;
     PaStream* stream = nullptr;
     PaError result = Pa_OpenStream(&stream, &in, &out, 44100, static_cast<unsigned long>(hop), paClipOff,
-                                   StreamCallback, shared.get());
+                                   StreamCallback, shared);
+    if (result == paNoError)
+        CSoundLibrary::Instance().StreamOpened();
     // On ALSA the callback's thread asks for real-time scheduling, so that
     // other work on the machine makes it late less often; where that is not
     // allowed it runs as before.
     if (result == paNoError && Pa_GetHostApiInfo(outInfo->hostApi)->type == paALSA)
         PaAlsa_EnableRealtimeScheduling(stream, 1);
-    if (result == paNoError && (result = Pa_StartStream(stream)) != paNoError)
+    if (result == paNoError && (result = Pa_StartStream(stream)) != paNoError) {
         Pa_CloseStream(stream);
-    if (result != paNoError) {
-        error = std::string("the sound devices did not open for live sound (") + inInfo->name + ", " + outInfo->name +
-                ": " + PaText(result) + ")";
-        return false;
+        CSoundLibrary::Instance().StreamClosed();
     }
-    m_stream = stream;
-    m_shared = std::move(shared);
+    if (result != paNoError) {
+        opened.error = {Kind::NotOpened, std::string(inInfo->name) + ", " + outInfo->name + ": " + PaText(result)};
+        return;
+    }
+    opened.stream = stream;
     const PaStreamInfo* info = Pa_GetStreamInfo(stream);
-    m_inputLatency = info ? info->inputLatency : 0.0;
-    m_outputLatency = info ? info->outputLatency : 0.0;
-    return true;
+    opened.inputLatency = info ? info->inputLatency : 0.0;
+    opened.outputLatency = info ? info->outputLatency : 0.0;
 }
 
-bool CLiveDuplex::Open(std::shared_ptr<ILiveHop> processor, int hop, const LiveDevices& devices, std::string& error)
+void AbortAndClose(PaStream* stream)
 {
-    const CQuietStderr quiet;
-    if (!StartLibrary(error))
+    Pa_AbortStream(stream);
+    Pa_CloseStream(stream);
+    CSoundLibrary::Instance().StreamClosed();
+}
+
+}  // namespace
+
+bool CLiveDuplex::Open(std::shared_ptr<ILiveHop> processor, int hop, const LiveDevices& devices,
+                       LiveOpenError& error)
+{
+    Close();
+    auto shared = std::make_shared<Shared>();
+    shared->processor = std::move(processor);
+    shared->hop = hop;
+    auto opened = std::make_shared<Opened>();
+    CSoundLibrary& library = CSoundLibrary::Instance();
+    const auto answer = library.Run(
+        [devices, hop, shared, opened] { OpenDuplex(devices, hop, shared.get(), *opened); },
+        // Opened too late: nobody hears it, and it goes again at once.
+        [shared, opened] {
+            shared->givenUp.store(true, std::memory_order_release);
+            if (opened->stream)
+                AbortAndClose(opened->stream);
+        },
+        kOpenLimit, kOpenWaitForStop);
+    using Kind = LiveOpenError::Kind;
+    if (answer == CSoundLibrary::Answer::Late || answer == CSoundLibrary::Answer::Busy) {
+        error = {Kind::ServerSilent, {}};
         return false;
-    const std::vector<SoundDevice> known = ListSoundDevices();
-    int indices[2] = {-1, -1};
-    const std::string* const keys[2] = {&devices.input, &devices.output};
-    for (int i = 0; i < 2; ++i) {
-        if (keys[i]->empty())
-            continue;
-        indices[i] = FindSoundDevice(known, *keys[i], i == 0);
-        if (indices[i] < 0) {
-            error = "the sound " + std::string(i == 0 ? "input" : "output") + " '" + *keys[i] + "' is not there";
-            return false;
-        }
     }
-    return Open(std::move(processor), hop, devices.latency, error, indices[0], indices[1]);
+    if (answer == CSoundLibrary::Answer::NotStarted) {
+        error = {Kind::LibraryNotStarted, library.StartError()};
+        return false;
+    }
+    if (!opened->stream) {
+        error = opened->error;
+        return false;
+    }
+    m_stream = opened->stream;
+    m_shared = std::move(shared);
+    m_inputLatency = opened->inputLatency;
+    m_outputLatency = opened->outputLatency;
+    return true;
 }
 
 void CLiveDuplex::Close()
@@ -163,11 +191,8 @@ void CLiveDuplex::Close()
         return;
     PaStream* const stream = m_stream;
     const auto shared = m_shared;  // lives as long as the stream may call
-    const auto stopAndClose = [stream, shared] {
-        Pa_AbortStream(stream);
-        Pa_CloseStream(stream);
-    };
-    if (!m_aside.Run(stopAndClose, nullptr, kStopWait))
+    if (CSoundLibrary::Instance().Run([stream, shared] { AbortAndClose(stream); }, nullptr, kStopWait, kStopWait) !=
+        CSoundLibrary::Answer::Done)
         m_shared->givenUp.store(true, std::memory_order_release);
     m_stream = nullptr;
 }

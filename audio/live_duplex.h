@@ -1,6 +1,5 @@
 #pragma once
 
-#include "call_aside.h"
 #include "live_stream.h"
 
 #include <atomic>
@@ -20,15 +19,12 @@ public:
     CLiveDuplex(const CLiveDuplex&) = delete;
     CLiveDuplex& operator=(const CLiveDuplex&) = delete;
 
-    // Opens and starts the default input and output (or the devices given
-    // by PortAudio index), asking each for `latency` seconds, or for the
+    // Opens and starts the input and output given by key (the system's
+    // defaults when empty), asking each for the latency given, or for the
     // lowest it offers when 0; false with the reason, PortAudio's own text
-    // included. False also while a stream given up is still held.
-    bool Open(std::shared_ptr<ILiveHop> processor, int hop, double latency, std::string& error,
-              int inputDevice = -1, int outputDevice = -1);
-    // The devices by key; a device not found is refused with its name.
+    // included. False also while the server still holds a stream given up.
     bool Open(std::shared_ptr<ILiveHop> processor, int hop, const LiveDevices& devices,
-              std::string& error) override;
+              LiveOpenError& error) override;
     void Close() override;
     double DeviceLatency() const override { return m_inputLatency + m_outputLatency; }
 
@@ -52,13 +48,8 @@ public:
     };
 
 private:
-    // Starts PortAudio once for this stream; false with the reason.
-    bool StartLibrary(std::string& error);
-
     void* m_stream = nullptr;
-    bool m_initialised = false;
     std::shared_ptr<Shared> m_shared;
-    CCallAside m_aside;
     double m_inputLatency = 0.0;
     double m_outputLatency = 0.0;
 };

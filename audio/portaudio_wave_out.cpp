@@ -1,7 +1,7 @@
 #include "portaudio_wave_out.h"
 
-#include "quiet_stderr.h"
 #include "sound_devices.h"
+#include "sound_library.h"
 
 #include <portaudio.h>
 
@@ -25,35 +25,34 @@ constexpr long kClosingSilenceFrames = 44100 / 20;
 constexpr milliseconds kClosingSilenceWait{50 + 100};
 // How long a caller waits for the stream to stop before giving it up.
 constexpr milliseconds kStopWait{100};
-// How long opening waits for a given-up stream that is just finishing.
+// How long opening waits for a given-up stream that is just finishing, and
+// for the opening itself.
 constexpr milliseconds kOpenWaitForStop{300};
+constexpr milliseconds kOpenLimit{1500};
 
 }  // namespace
 
 CPortAudioWaveOut::~CPortAudioWaveOut()
 {
     Close();
-    // A stream still held by a stalled server keeps the library in use.
-    if (m_initialised && m_aside.WaitIdle(milliseconds(0))) {
-        const CQuietStderr quiet;
-        Pa_Terminate();
-    }
 }
 
-bool CPortAudioWaveOut::Open(const WaveOutFormat& format, IWaveOutPoster& poster, int opening)
+namespace {
+
+// What an opening made, owned by the call that makes it.
+struct Opened {
+    PaStream* stream = nullptr;
+    std::shared_ptr<CPlayingStream> playing;
+};
+
+// Within a library call: opens and starts the output for `format`, the
+// device with `key` or the default one.
+void OpenOutput(const WaveOutFormat& format, const std::string& key, Opened& opened)
 {
-    if (m_open || !m_aside.WaitIdle(kOpenWaitForStop))
-        return false;
-    const CQuietStderr quiet;
-    if (!m_initialised) {
-        if (Pa_Initialize() != paNoError)
-            return false;
-        m_initialised = true;
-    }
-    const int chosen = m_outputKey.empty() ? -1 : FindSoundDevice(ListSoundDevices(), m_outputKey, false);
+    const int chosen = key.empty() ? -1 : FindSoundDevice(ListSoundDevices(), key, false);
     const PaDeviceIndex device = chosen >= 0 ? chosen : Pa_GetDefaultOutputDevice();
     if (device == paNoDevice)
-        return false;
+        return;
     const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
     PaStreamParameters parameters{};
     parameters.device = device;
@@ -76,24 +75,50 @@ bool CPortAudioWaveOut::Open(const WaveOutFormat& format, IWaveOutPoster& poster
         stream = nullptr;
     }
     if (!stream)
+        return;
+    CSoundLibrary::Instance().StreamOpened();
+    if (Pa_StartStream(stream) != paNoError) {
+        Pa_CloseStream(stream);
+        CSoundLibrary::Instance().StreamClosed();
+        return;
+    }
+    opened.stream = stream;
+    opened.playing = std::move(playing);
+}
+
+void AbortAndClose(PaStream* stream)
+{
+    Pa_AbortStream(stream);
+    Pa_CloseStream(stream);
+    CSoundLibrary::Instance().StreamClosed();
+}
+
+}  // namespace
+
+bool CPortAudioWaveOut::Open(const WaveOutFormat& format, IWaveOutPoster& poster, int opening)
+{
+    if (m_open)
+        return false;
+    auto opened = std::make_shared<Opened>();
+    const std::string key = m_outputKey;
+    const auto answer = CSoundLibrary::Instance().Run(
+        [opened, format, key] { OpenOutput(format, key, *opened); },
+        [opened] {
+            if (opened->stream)
+                AbortAndClose(opened->stream);
+        },
+        kOpenLimit, kOpenWaitForStop);
+    if (answer != CSoundLibrary::Answer::Done || !opened->stream)
         return false;
 
-    m_stream = stream;
-    m_playing = std::move(playing);
+    m_stream = opened->stream;
+    m_playing = std::move(opened->playing);
     m_pPoster = &poster;
     m_nOpening = opening;
     m_queued = 0;
     m_reported = 0;
     m_stopReporting = false;
     m_reporter = std::thread(&CPortAudioWaveOut::ReportLoop, this);
-    if (Pa_StartStream(m_stream) != paNoError) {
-        StopReporting();
-        Pa_CloseStream(m_stream);
-        m_stream = nullptr;
-        m_playing.reset();
-        m_pPoster = nullptr;
-        return false;
-    }
     m_open = true;
     return true;
 }
@@ -156,8 +181,13 @@ void CPortAudioWaveOut::Reset()
     }
     PaStream* const stream = m_stream;
     const auto playing = m_playing;
-    const auto closeStream = [stream, playing] { Pa_CloseStream(stream); };
-    if (!m_aside.Run([stream, playing] { Pa_AbortStream(stream); }, closeStream, kStopWait)) {
+    CSoundLibrary& library = CSoundLibrary::Instance();
+    const auto closeStream = [stream, playing] {
+        Pa_CloseStream(stream);
+        CSoundLibrary::Instance().StreamClosed();
+    };
+    if (library.Run([stream, playing] { Pa_AbortStream(stream); }, closeStream, kStopWait, kStopWait) !=
+        CSoundLibrary::Answer::Done) {
         GiveUpStream();
         HandBackAll();
         return;
@@ -167,11 +197,8 @@ void CPortAudioWaveOut::Reset()
         m_playing->Rewind();  // the callback is stopped: the queue is ours
     }
     HandBackAll();
-    const auto abortAndClose = [stream, playing] {
-        Pa_AbortStream(stream);
-        Pa_CloseStream(stream);
-    };
-    if (!m_aside.Run([stream, playing] { Pa_StartStream(stream); }, abortAndClose, kStopWait))
+    if (library.Run([stream, playing] { Pa_StartStream(stream); }, [stream, playing] { AbortAndClose(stream); },
+                    kStopWait, kStopWait) != CSoundLibrary::Answer::Done)
         GiveUpStream();
 }
 
@@ -198,8 +225,9 @@ void CPortAudioWaveOut::Close()
             else
                 Pa_AbortStream(stream);
             Pa_CloseStream(stream);
+            CSoundLibrary::Instance().StreamClosed();
         };
-        if (!m_aside.Run(stopAndClose, nullptr, kStopWait))
+        if (CSoundLibrary::Instance().Run(stopAndClose, nullptr, kStopWait, kStopWait) != CSoundLibrary::Answer::Done)
             GiveUpStream();
         m_stream = nullptr;
     }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "call_aside.h"
 #include "playing_stream.h"
 #include "wave_out_device.h"
 
@@ -40,11 +39,9 @@ private:
     void StopReporting();
 
     std::string m_outputKey;
-    bool m_initialised = false;
     bool m_open = false;
     void* m_stream = nullptr;  // null also once a stalled stream was given up
     std::shared_ptr<CPlayingStream> m_playing;
-    CCallAside m_aside;
     IWaveOutPoster* m_pPoster = nullptr;
     int m_nOpening = 0;
     int m_queued = 0;    // buffers queued in this opening

@@ -10,7 +10,9 @@ public:
     CQuietStderr() : m_saved(dup(STDERR_FILENO))
     {
         const int null = open("/dev/null", O_WRONLY);
-        if (null >= 0) {
+        // With standard error closed, /dev/null takes its place and keeps it
+        // for good: a file a library opens later must not become descriptor 2.
+        if (null >= 0 && null != STDERR_FILENO) {
             dup2(null, STDERR_FILENO);
             close(null);
         }

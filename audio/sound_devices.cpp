@@ -1,7 +1,5 @@
 #include "sound_devices.h"
 
-#include "quiet_stderr.h"
-
 #include <portaudio.h>
 
 std::string SoundDeviceKey(const SoundDevice& device)
@@ -28,16 +26,6 @@ std::vector<SoundDevice> ListSoundDevices()
         device.lowOutputLatency = info->defaultLowOutputLatency;
         devices.push_back(device);
     }
-    return devices;
-}
-
-std::vector<SoundDevice> ListSoundDevicesNow()
-{
-    const CQuietStderr quiet;
-    if (Pa_Initialize() != paNoError)
-        return {};
-    std::vector<SoundDevice> devices = ListSoundDevices();
-    Pa_Terminate();
     return devices;
 }
 

@@ -6,7 +6,7 @@
 // A sound device as PortAudio offers it, through one of the host APIs it was
 // built with (ALSA, PulseAudio, JACK, ...).
 struct SoundDevice {
-    int index = -1;  // PortAudio's, valid while the library stays initialised
+    int index = -1;  // PortAudio's, valid only until the library lists the devices afresh
     std::string name;
     std::string hostApi;
     int inputChannels = 0;
@@ -22,10 +22,9 @@ constexpr std::size_t kMaxSoundDeviceKey = 512;
 // which stay when PortAudio numbers the devices differently.
 std::string SoundDeviceKey(const SoundDevice& device);
 
-// Every device of every host API; the library must be initialised.
+// Every device of every host API; within a call of the sound library (see
+// CSoundLibrary, which also lists them for others).
 std::vector<SoundDevice> ListSoundDevices();
-// The same, starting the library for it (nothing when it does not start).
-std::vector<SoundDevice> ListSoundDevicesNow();
 
 // The device with `key` that has inputs (or outputs), or -1.
 int FindSoundDevice(const std::vector<SoundDevice>& devices, const std::string& key, bool input);

@@ -172,6 +172,11 @@ bool LoadSoundFile(const std::string& path, int targetPeak, LoadedSound& sound, 
         return refuse(SoundFileProblem::Silent, "it is silent");
     }
     const float scale = static_cast<float>(targetPeak) / loudest;
+    // A peak so far below any sound (about 1e-34) would need a scale beyond
+    // the largest float: that is silence too.
+    if (!std::isfinite(scale)) {
+        return refuse(SoundFileProblem::Silent, "it is silent");
+    }
     sound.samples.resize(resampled.size());
     for (std::size_t i = 0; i < resampled.size(); ++i)
         sound.samples[i] = static_cast<short>(std::lround(resampled[i] * scale));

@@ -145,17 +145,12 @@ void CLossProcessor::CarryOver()
 void CLossProcessor::ConvertFloatBlocks(bool lossy, CEarChain& first, CEarChain* second)
 {
     // The display sees the block before the loudness setting's share of
-    // the samples; without one, the output itself.
+    // the samples and before the dither, whose floor nobody hears.
     const double gain = SetVolumeForLoudness(lossy ? m_dLoudness : 1.0);
     const auto convert = [&](CEarChain& ear, float* floats, short* samples, double* bandLevels, bool again) {
         const float* const block = ear.FinishSamples(0, kBlockOutput);
-        if (gain != 1.0) {
-            RoundToSamples(block, samples, kBlockOutput);
-            AnalyseDisplayBands(samples, bandLevels);
-        }
+        AnalyseDisplayBands(block, bandLevels);
         ConvertScaled(block, gain, floats, samples, kBlockOutput, again);
-        if (gain == 1.0)
-            AnalyseDisplayBands(samples, bandLevels);
         ear.Output().Advance(kBlockOutput, kCarryOver);
     };
     convert(first, m_fFloatBlock, m_sOutput, m_dBandLevel, false);

@@ -41,6 +41,21 @@ void CLossProcessor::AnalyseDisplayBands(const short* samples, double* levels)
 {
     float buffer[kDisplaySize];
     WindowSamples(m_fDisplayWindow, samples, buffer, kDisplaySize);
+    AnalyseWindowed(buffer, levels);
+}
+
+void CLossProcessor::AnalyseDisplayBands(const float* block, double* levels)
+{
+    // The display's window reaches past the block, where the float path's
+    // output is silent.
+    float buffer[kDisplaySize] = {};
+    for (int i = 0; i < kBlockOutput; ++i)
+        buffer[i] = m_fDisplayWindow[i] * block[i];
+    AnalyseWindowed(buffer, levels);
+}
+
+void CLossProcessor::AnalyseWindowed(float* buffer, double* levels)
+{
     RealFourierTransform(buffer, kDisplaySize / 2, 1);
 
     float magnitudes[kDisplaySize / 2];

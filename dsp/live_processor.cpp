@@ -63,9 +63,13 @@ void CLossProcessor::FinishHop(int k, short* output)
 void CLossProcessor::EndLiveBlock()
 {
     const BlockPlan& plan = m_livePlan;
-    AnalyseDisplaySpectrum(m_sOutput);
-    if (plan.second)
-        AnalyseDisplayBands(m_sOutputRight, m_dBandLevelRight);
+    if (plan.floatPath)
+        AnalyseDisplayBands(m_fFloatBlock, m_dBandLevel);
+    else
+        AnalyseDisplaySpectrum(m_sOutput);
+    // A plain stereo block (the comparison) is the same sound in both ears.
+    if (plan.second && plan.floatPath)
+        AnalyseDisplayBands(m_fFloatBlockRight, m_dBandLevelRight);
     else if (plan.stereo)
         std::memcpy(m_dBandLevelRight, m_dBandLevel, sizeof m_dBandLevel);
     if (plan.floatPath) {

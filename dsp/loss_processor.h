@@ -193,6 +193,10 @@ private:
     // samples carry beyond it.
     static double SetVolumeForLoudness(double loudness);
     void AnalyseDisplayBands(const short* samples, double* levels);
+    // A float block's kBlockOutput samples (16-bit units), unrounded and
+    // without the dither, whose floor nobody hears.
+    void AnalyseDisplayBands(const float* block, double* levels);
+    void AnalyseWindowed(float* buffer, double* levels);
     void PreparePresentation();
     CEarChain& Chain(Ear ear) { return *m_ears[static_cast<int>(ear)]; }
     // Called when the ears processed may change: an ear that comes in takes

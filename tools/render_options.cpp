@@ -154,7 +154,8 @@ bool RenderOptions::*FlagNamed(const std::string& arg)
 
 }  // namespace
 
-bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& options, std::string& error)
+bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& options, std::string& error,
+                        OutputFile output)
 {
     bool lengthGiven = false;
     bool audiogramGiven = false;
@@ -182,6 +183,10 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
         };
 
         if (bool RenderOptions::*flag = FlagNamed(arg)) {
+            if (inlineValue) {
+                error = arg + " takes no value, not '" + value + "'";
+                return false;
+            }
             options.*flag = true;
         } else if (arg == "--recruitment") {
             if (!takeValue())
@@ -264,6 +269,9 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
         } else if (arg.size() > 1 && arg[0] == '-') {
             error = "unknown option '" + arg + "'";
             return false;
+        } else if (output == OutputFile::NamedElsewhere) {
+            error = "'" + arg + "' is no option, and this tool takes no file name on its own";
+            return false;
         } else if (options.outputPath.empty()) {
             options.outputPath = arg;
         } else {
@@ -271,7 +279,8 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
             return false;
         }
     }
-    if (!options.help && !options.listPresets && !options.version && options.outputPath.empty()) {
+    if (output == OutputFile::Positional && !options.help && !options.listPresets && !options.version &&
+        options.outputPath.empty()) {
         error = "no output file given";
         return false;
     }

@@ -31,8 +31,13 @@ struct RenderOptions {
     bool version = false;
 };
 
+// Whether the output file is named on its own on the command line, or by
+// an option of the tool's own (then a bare name is refused).
+enum class OutputFile { Positional, NamedElsewhere };
+
 // Parses the command line (argv[0] is the program). On a bad option or value
 // returns false with a message in `error`.
-bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& options, std::string& error);
+bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& options, std::string& error,
+                        OutputFile output = OutputFile::Positional);
 
 extern const char* const kRenderUsage;

@@ -12,6 +12,7 @@
 #include "live_duplex.h"
 #include "live_engine.h"
 #include "sound_devices.h"
+#include "sound_library.h"
 #include "wav_file_writer.h"
 
 #include <sndfile.h>
@@ -21,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -130,8 +132,15 @@ int RunFiles(const CLossProcessor& processor, const RenderOptions& options, std:
 
 int ListDevices()
 {
-    const std::vector<SoundDevice> devices = ListSoundDevicesNow();
-    for (const SoundDevice& device : devices) {
+    constexpr std::chrono::seconds kListLimit{3};
+    const std::optional<std::vector<SoundDevice>> devices = CSoundLibrary::Instance().Devices(kListLimit);
+    if (!devices) {
+        std::fprintf(stderr, "sonafel-live: no devices listed: the sound server does not answer within %lld s, or "
+                             "the sound library does not start\n",
+                     static_cast<long long>(kListLimit.count()));
+        return 1;
+    }
+    for (const SoundDevice& device : *devices) {
         if (device.inputChannels > 0)
             std::printf("input   %-50s %5.1f ms\n", SoundDeviceKey(device).c_str(), 1000.0 * device.lowInputLatency);
         if (device.outputChannels > 0)
@@ -144,9 +153,9 @@ int RunLive(const CLossProcessor& processor, const RenderOptions& options, const
 {
     const auto engine = EngineFor(processor, options);
     CLiveDuplex duplex;
-    std::string error;
+    LiveOpenError error;
     if (!duplex.Open(engine, kHop, devices, error)) {
-        std::fprintf(stderr, "sonafel-live: %s\n", error.c_str());
+        std::fprintf(stderr, "sonafel-live: %s\n", error.Text().c_str());
         return 1;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(options.samples * 1000 / 44100));
@@ -162,37 +171,73 @@ int RunLive(const CLossProcessor& processor, const RenderOptions& options, const
     return 0;
 }
 
+// The live tool's own options, each with a value (also written --name=value);
+// the rest go to sonafel-render's parser. False with a message in `error`.
+struct LiveOptions {
+    std::string inputPath, outputPath;
+    std::optional<std::string> latency;
+    LiveDevices devices;
+    bool listDevices = false;
+    std::vector<const char*> rest;
+};
+
+bool ParseLiveOptions(int argc, char** argv, LiveOptions& options, std::string& error)
+{
+    options.rest = {argv[0]};
+    for (int i = 1; i < argc; ++i) {
+        std::string name = argv[i];
+        std::optional<std::string> inlineValue;
+        if (const std::size_t equals = name.find('='); name.rfind("--", 0) == 0 && equals != std::string::npos) {
+            inlineValue = name.substr(equals + 1);
+            name.resize(equals);
+        }
+        std::string* const value = name == "--input-file"      ? &options.inputPath
+                                   : name == "--output-file"   ? &options.outputPath
+                                   : name == "--input-device"  ? &options.devices.input
+                                   : name == "--output-device" ? &options.devices.output
+                                                               : nullptr;
+        if (value || name == "--latency") {
+            if (!inlineValue && i + 1 >= argc) {
+                error = name + " needs a value";
+                return false;
+            }
+            const std::string given = inlineValue ? *inlineValue : std::string(argv[++i]);
+            (value ? *value : options.latency.emplace()) = given;
+        } else if (name == "--list-devices") {
+            if (inlineValue) {
+                error = name + " takes no value";
+                return false;
+            }
+            options.listDevices = true;
+        } else {
+            options.rest.push_back(argv[i]);
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    std::string inputPath, outputPath, latency;
-    LiveDevices devices;
-    std::vector<const char*> rest = {argv[0]};
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--list-devices") == 0)
-            return ListDevices();
-        std::string* const value = std::strcmp(argv[i], "--input-file") == 0      ? &inputPath
-                                  : std::strcmp(argv[i], "--output-file") == 0   ? &outputPath
-                                  : std::strcmp(argv[i], "--latency") == 0       ? &latency
-                                  : std::strcmp(argv[i], "--input-device") == 0  ? &devices.input
-                                  : std::strcmp(argv[i], "--output-device") == 0 ? &devices.output
-                                                                                 : nullptr;
-        if (value && i + 1 < argc)
-            *value = argv[++i];
-        else
-            rest.push_back(argv[i]);
-    }
-    rest.push_back("-");
-    RenderOptions options;
+    LiveOptions live;
     std::string error;
-    const bool parsed = ParseRenderOptions(static_cast<int>(rest.size()), rest.data(), options, error);
-    if (parsed && inputPath.empty() != outputPath.empty())
+    if (!ParseLiveOptions(argc, argv, live, error)) {
+        std::fprintf(stderr, "sonafel-live: %s\n\n%s", error.c_str(), kUsage);
+        return 2;
+    }
+    if (live.listDevices)
+        return ListDevices();
+    LiveDevices& devices = live.devices;
+    RenderOptions options;
+    const bool parsed = ParseRenderOptions(static_cast<int>(live.rest.size()), live.rest.data(), options, error,
+                                           OutputFile::NamedElsewhere);
+    if (parsed && live.inputPath.empty() != live.outputPath.empty())
         error = "give --input-file and --output-file together";
     char* end = nullptr;
-    const double latencyMs = latency.empty() ? 0.0 : std::strtod(latency.c_str(), &end);
-    if (parsed && !latency.empty() && (*end != '\0' || !(latencyMs >= 1.0 && latencyMs <= 500.0)))
-        error = "--latency needs milliseconds from 1 to 500, not '" + latency + "'";
+    const double latencyMs = live.latency ? std::strtod(live.latency->c_str(), &end) : 0.0;
+    if (parsed && live.latency && (live.latency->empty() || *end != '\0' || !(latencyMs >= 1.0 && latencyMs <= 500.0)))
+        error = "--latency needs milliseconds from 1 to 500, not '" + *live.latency + "'";
     if (parsed && (devices.input.size() > kMaxSoundDeviceKey || devices.output.size() > kMaxSoundDeviceKey))
         error = "a device's name is at most " + std::to_string(kMaxSoundDeviceKey) + " bytes long";
     devices.latency = latencyMs / 1000.0;
@@ -202,9 +247,17 @@ int main(int argc, char** argv)
         std::fputs(kUsage, options.help ? stdout : stderr);
         return options.help ? 0 : 2;
     }
+    if (options.version) {
+        std::printf("sonafel-live %s\n", SONAFEL_VERSION);
+        return 0;
+    }
+    if (options.listPresets) {
+        std::fputs(PresetList().c_str(), stdout);
+        return 0;
+    }
     // An input that cannot be used is refused before anything else is read.
     std::vector<short> input;
-    if (!inputPath.empty() && !ReadInput(inputPath, input, error)) {
+    if (!live.inputPath.empty() && !ReadInput(live.inputPath, input, error)) {
         std::fprintf(stderr, "sonafel-live: %s\n", error.c_str());
         return 2;
     }
@@ -212,5 +265,6 @@ int main(int argc, char** argv)
     LoadRecordings(options, sources);
     auto processor = std::make_unique<CLossProcessor>(sources);
     SetUpAsTheUserWould(options, *processor);
-    return inputPath.empty() ? RunLive(*processor, options, devices) : RunFiles(*processor, options, std::move(input), outputPath);
+    return live.inputPath.empty() ? RunLive(*processor, options, devices)
+                                  : RunFiles(*processor, options, std::move(input), live.outputPath);
 }

@@ -127,6 +127,13 @@ int Render(const RenderOptions& options)
     const int channels = processor->Stereo() ? 2 : 1;
     CWavFileWriter writer(options.floatOutput ? CWavFileWriter::Format::Float32 : CWavFileWriter::Format::Pcm16,
                           channels);
+    if (options.samples > writer.MaxFrames()) {
+        const long long seconds = writer.MaxFrames() / 44100;
+        return Fail("'" + options.outputPath + "' cannot hold that length: a WAV file holds at most 4 GiB, " +
+                        std::to_string(seconds) + " s of " + (options.floatOutput ? "float" : "16-bit") + " " +
+                        (channels == 2 ? "stereo" : "mono") + " sound at 44100 Hz; ask for fewer seconds",
+                    2);
+    }
     std::string error;
     if (!writer.Open(options.outputPath, error))
         return Fail(error, 1);

@@ -21,7 +21,7 @@ void PutLittleEndian(unsigned char* bytes, std::uint32_t value, int size)
 void CWavFileWriter::MakeHeader(unsigned char* header) const
 {
     const bool pcm = m_format == Format::Pcm16;
-    const std::uint32_t bytesPerSample = pcm ? 2 : 4;
+    const auto bytesPerSample = static_cast<std::uint32_t>(BytesPerSample());
     const auto dataBytes = static_cast<std::uint32_t>(bytesPerSample * m_samples);
     const std::uint32_t size = static_cast<std::uint32_t>(HeaderSize());
     std::memcpy(header, "RIFF", 4);
@@ -45,6 +45,19 @@ void CWavFileWriter::MakeHeader(unsigned char* header) const
     }
     std::memcpy(data, "data", 4);
     PutLittleEndian(data + 4, dataBytes, 4);
+}
+
+long long CWavFileWriter::MaxFrames() const
+{
+    // The RIFF size counts all but its first 8 bytes.
+    const long long largest = 0xFFFFFFFFLL - (HeaderSize() - 8);
+    return largest / (static_cast<long long>(BytesPerSample()) * m_channels);
+}
+
+bool CWavFileWriter::Fits(int count) const
+{
+    return (m_samples + static_cast<unsigned long long>(count)) / static_cast<unsigned long long>(m_channels) <=
+           static_cast<unsigned long long>(MaxFrames());
 }
 
 CWavFileWriter::~CWavFileWriter()
@@ -71,6 +84,8 @@ bool CWavFileWriter::Open(const std::string& path, std::string& error)
 
 bool CWavFileWriter::Write(const short* samples, int count)
 {
+    if (!Fits(count))
+        return false;
     unsigned char bytes[2 * 4096];
     for (int done = 0; done < count;) {
         const int piece = count - done < 4096 ? count - done : 4096;
@@ -86,6 +101,8 @@ bool CWavFileWriter::Write(const short* samples, int count)
 
 bool CWavFileWriter::Write(const float* samples, int count)
 {
+    if (!Fits(count))
+        return false;
     unsigned char bytes[4 * 4096];
     for (int done = 0; done < count;) {
         const int piece = count - done < 4096 ? count - done : 4096;

@@ -16,6 +16,10 @@ public:
     CWavFileWriter(const CWavFileWriter&) = delete;
     CWavFileWriter& operator=(const CWavFileWriter&) = delete;
 
+    // The most frames the format can hold: its sizes are 32-bit, so the
+    // whole file stays within 4 GiB.
+    long long MaxFrames() const;
+
     // Starts the temporary file. False with a message in `error` on failure.
     bool Open(const std::string& path, std::string& error);
     bool Write(const short* samples, int count);
@@ -28,6 +32,8 @@ public:
 
 private:
     int HeaderSize() const { return m_format == Format::Pcm16 ? 44 : 58; }
+    int BytesPerSample() const { return m_format == Format::Pcm16 ? 2 : 4; }
+    bool Fits(int count) const;
     void MakeHeader(unsigned char* header) const;
 
     Format m_format;

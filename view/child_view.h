@@ -189,6 +189,13 @@ private:
     bool m_bLive = false;
     int m_nFocusedSlider = -1;
     int m_bSourceOnBeforeLive[kSourceCount] = {0, 0, 0};
+    // The spectrum live sound replaced, shown again when it ends.
+    struct ShownBands {
+        double left[kBands] = {};
+        double right[kBands] = {};
+        bool stereo = false;
+        double maxLevel = 0.0;
+    } m_bandsBeforeLive;
     QString m_liveStatus;
     double m_dLiveSplPeak[kBands] = {};
     bool m_bLiveAlarm = false;

@@ -87,6 +87,5 @@ QString CChildView::SourceToolTip(int source) const
     const QString playing = m_sourceFile[source].isEmpty() ? QStringLiteral("mitgelieferte Aufnahme")
                                                            : QDir::toNativeSeparators(m_sourceFile[source]);
     return QStringLiteral("%1: %2\nTaste %3 schaltet an und aus; eine Tondatei hierher ziehen, um sie abzuspielen.")
-        .arg(SourceName(source), playing)
-        .arg(source + 1);
+        .arg(SourceName(source), playing, QString::number(source + 1));
 }

@@ -86,6 +86,9 @@ void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width
     // loss, on the spectrum's decibel scale and Bark axis (the
     // high-frequency curve's).
     const double pxPerDb = height / kShownDecibels;
+    // The bars' 0 dB line: their scale is in whole pixels per dB, so it lies
+    // below the top when the height is not a multiple of 50.
+    const int zero = static_cast<int>((top + height) - kShownDecibels * pxPerDb);
     for (const EarStyle& style : kEarStyles) {
         const CEarChain& chain = EarChain(style.ear);
         if (!chain.HasLoss())
@@ -95,14 +98,14 @@ void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width
         const int count = PointsOnBarkAxis(m_fBinBark, kBins, left, width, [&](int i) {
             const double lossDb =
                 std::clamp(-20.0 * std::log10(gains[2 * i]), 0.0, static_cast<double>(kShownDecibels));
-            return static_cast<int>(top + lossDb * pxPerDb);
+            return static_cast<int>(zero + lossDb * pxPerDb);
         }, outline);
         if (count == 0)
             continue;
         QPoint area[kBins + 2];
         std::copy(outline, outline + count, area);
-        area[count] = QPoint(outline[count - 1].x(), top);
-        area[count + 1] = QPoint(outline[0].x(), top);
+        area[count] = QPoint(outline[count - 1].x(), zero);
+        area[count + 1] = QPoint(outline[0].x(), zero);
         surface.FillPolygon(area, count + 2, style.colour, kLossOpacity);
         surface.Polyline(outline, count, style.colour, 2, style.line);
     }

@@ -1,4 +1,6 @@
 #include "about_dlg.h"
+#include "audio_devices.h"
+#include "clocked_wave_out.h"
 #include "audiogram_dialog.h"
 #include "audiogram_settings.h"
 #include "remembered_choices.h"
@@ -11,6 +13,7 @@
 #include "test_support.h"
 
 #include <QAbstractButton>
+#include <QPushButton>
 #include <QAction>
 #include <QGuiApplication>
 #include <QLabel>
@@ -402,10 +405,16 @@ TEST_F(Application, RecruitmentSmearingAndTheCalibratedListeningLevelFromTheMenu
     EXPECT_FALSE(spl->isEnabled()) << "levels are nominal until calibrated";
     EXPECT_EQ(view.FullScaleLevel(), 100.0);
 
-    // A meter reading of 85 dB SPL for the tone at -20 dB FS: full scale at 105.
+    // A meter reading of 85 dB SPL for the tone at -20 dB FS: full scale at
+    // 105. The tone plays on the output chosen in Audiogeräte….
+    SaveAudioDevices({std::string(), "ALSA: Kopfhörer"});
     QTimer::singleShot(0, [] {
         auto* dialog = dynamic_cast<CListeningLevelDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
+        const auto* device = dynamic_cast<const CClockedWaveOut*>(&dialog->Tone().Device());
+        ASSERT_NE(device, nullptr);
+        EXPECT_EQ(device->OutputKey(), "ALSA: Kopfhörer");
+        EXPECT_TRUE(dialog->ToneButton().isEnabled());
         dialog->Reading().setText("85");
         dialog->SpeechLevel().setCurrentIndex(3);
         dialog->accept();
@@ -417,8 +426,22 @@ TEST_F(Application, RecruitmentSmearingAndTheCalibratedListeningLevelFromTheMenu
     EXPECT_EQ(LoadListeningLevel().fullScale, 105.0);
     spl->trigger();
     EXPECT_TRUE(view.SplDisplay());
+
+    // With a source on, the tone waits, and the dialog says why.
+    Click(&view, QPoint(100, 30));
+    QString blocked;
+    QTimer::singleShot(0, [&blocked] {
+        auto* dialog = dynamic_cast<CListeningLevelDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_FALSE(dialog->ToneButton().isEnabled());
+        blocked = dialog->ToneBlocked();
+        dialog->reject();
+    });
+    level->trigger();
+    EXPECT_TRUE(blocked.contains(QStringLiteral("wenn alle Quellen aus sind"))) << blocked.toStdString();
     QSettings().remove(QStringLiteral("calibration"));
     QSettings().remove(QStringLiteral("hearing"));
+    QSettings().remove(QStringLiteral("audio"));
 }
 
 TEST_F(Application, OwnRecordingsFromTheFileMenuOrDroppedOnAButtonAndBackToTheBundledOnes)
@@ -438,7 +461,8 @@ TEST_F(Application, OwnRecordingsFromTheFileMenuOrDroppedOnAButtonAndBackToTheBu
     CChildView& view = App().MainFrame()->View();
     Click(&view, QPoint(100, 30));
     ASSERT_TRUE(g_memPlay.m_bOpen);
-    const std::string flac = dir.Path("own.flac").string();
+    // "%1" in a name is the name's, not a place for the message's numbers.
+    const std::string flac = dir.Path("own%1.flac").string();
     ASSERT_EQ(std::system(("sox -n -r 48000 -c 2 '" + flac + "' synth 2 sine 500 vol 0.3").c_str()), 0);
     EXPECT_EQ(view.SourceButtonAt(400, 30), 1);
     EXPECT_EQ(view.SourceButtonAt(400, 90), -1) << "below the buttons";
@@ -478,12 +502,12 @@ TEST_F(Application, AnOwnRecordingNoDemonstrationNeedsIsRefusedAndClosingDoesNot
     Start({"-Embedding"}, true);
     const int bundled = App().m_nSourceLen[0];
     // 2 MB of samples whose header says 1 Hz, dropped on "Sprache".
-    WriteWavDeclaringRate(dir.Path("onehz.wav"), std::vector<short>(1000000, 1000), 1);
+    WriteWavDeclaringRate(dir.Path("one%1hz.wav"), std::vector<short>(1000000, 1000), 1);
     const MessageAnswer answer;
-    Drop(dir.Path("onehz.wav").string(), QPoint(100, 30));
+    Drop(dir.Path("one%1hz.wav").string(), QPoint(100, 30));
     EXPECT_TRUE(QTest::qWaitFor([&answer] { return !answer.message.isEmpty(); }, kPatienceMs));
     EXPECT_TRUE(answer.message.contains(QString::fromUtf8(
-        "onehz.wav“ hat einen Kanal bei 1 Hz. Eine Aufnahme darf 1 bis 32 Kanäle bei 8000 bis 192000 Hz haben.")))
+        "/one%1hz.wav“ hat einen Kanal bei 1 Hz. Eine Aufnahme darf 1 bis 32 Kanäle bei 8000 bis 192000 Hz haben.")))
         << answer.message.toStdString();
     EXPECT_EQ(App().m_nSourceLen[0], bundled) << "the speech plays on";
 
@@ -653,6 +677,16 @@ TEST_F(Application, ChoicesAreKeptForTheNextStartAndDamagedEntriesAreIgnored)
         EXPECT_EQ(view.EarChain(Ear::Left).ActiveAudiogram()->LevelAt(4000), enteredLeft4k);
         EXPECT_EQ(view.AudiogramName(), enteredName);
         EXPECT_EQ(standardLoss("S2: mittlerer Steilabfall")->isChecked(), false);
+        // The dialog opens on the ear last edited, the left.
+        int earShown = -1;
+        QTimer::singleShot(0, [&earShown] {
+            auto* dialog = dynamic_cast<CAudiogramDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            earShown = dialog->EarChoice().currentIndex();
+            dialog->reject();
+        });
+        item("Hör&verlust", "&Audiogramm…")->trigger();
+        EXPECT_EQ(earShown, 1);
     }
 
     // Damaged entries: the start is as without them.
@@ -705,6 +739,23 @@ TEST_F(Application, OwnRecordingsAreFoundAgainAtTheNextStartOrQuietlyForgotten)
     EXPECT_TRUE(view.SourceFile(1).isEmpty());
     EXPECT_EQ(view.SourceFile(2), QString::fromStdString(noise));
     EXPECT_EQ(view.m_bSourceOn[0] + view.m_bSourceOn[2], 0) << "the sources start off, as ever";
+
+    // Mitgelieferte Aufnahmen chosen while they are still being decoded at
+    // the next start: the bundled ones stay, and the settings forget both.
+    Restart();
+    MenuAction("&File", "Mitgelieferte &Aufnahmen")->trigger();
+    const int speechLength = App().m_nSourceLen[0];
+    const int noiseLength = App().m_nSourceLen[2];
+    QTest::qWait(1500);
+    EXPECT_EQ(App().m_nSourceLen[0], speechLength);
+    EXPECT_EQ(App().m_nSourceLen[2], noiseLength);
+    EXPECT_NE(speechLength, 44100);
+    EXPECT_TRUE(App().MainFrame()->View().SourceFile(0).isEmpty());
+    EXPECT_TRUE(App().MainFrame()->View().SourceFile(2).isEmpty());
+    EXPECT_TRUE(LoadOwnSound(0).isEmpty());
+    EXPECT_TRUE(LoadOwnSound(2).isEmpty());
+    SaveOwnSound(0, QString::fromStdString(speech));
+    SaveOwnSound(2, QString::fromStdString(noise));
 
     // The speech file gone, the noise file spoiled: the bundled recordings,
     // without a word, and neither is looked for again.

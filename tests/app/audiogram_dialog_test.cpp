@@ -17,6 +17,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QLocale>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -334,6 +336,22 @@ TEST(AudiogramDialog, TypedValuesOutOfRangeOrOffTheGridAreRefusedVisiblyAndChang
     Type(field, "42,5");
     EXPECT_EQ(dialog.Refusal(), "42,5 dB HL liegt nicht im 5-dB-Raster der Audiometer (…, 40, 45, …).");
     EXPECT_EQ(dialog.Entered().right[4], 45.0);
+
+    // A file's value off the grid is shown as it is and taken as it is when
+    // only passed through: Tab raises no refusal, Return presses OK.
+    for (const double level : {22.25, 22.125, 57.5}) {
+        CAudiogramDialog kept(Listener{"X", "X", {1000, 2000}, {level, 30}, {level, 30}}, Ear::Right);
+        kept.show();
+        QApplication::setActiveWindow(&kept);
+        kept.Field(0).setFocus();
+        EXPECT_EQ(kept.Field(0).findChild<QLineEdit*>()->text(), QLocale(QLocale::German).toString(level)) << level;
+        QTest::keyClick(&kept.Field(0), Qt::Key_Tab);
+        EXPECT_EQ(kept.Refusal(), "") << level;
+        kept.Field(0).setFocus();
+        QTest::keyClick(&kept.Field(0), Qt::Key_Return);
+        EXPECT_EQ(kept.result(), QDialog::Accepted) << level;
+        EXPECT_EQ(kept.Entered().right[0], level);
+    }
 
     // The arrow keys step along the grid, also from a value off it.
     CAudiogramDialog odd(Listener{"X", "X", {1000}, {22.5}, {22.5}}, Ear::Right);

@@ -51,7 +51,7 @@ QString PressOk(CListeningLevelDialog& dialog)
 TEST(ListeningLevel, AMeterReadingCalibratesFullScaleAndOneOutsideTheRangeIsRefused)
 {
     ToneDevice tone;
-    CListeningLevelDialog dialog(ListeningLevel{}, tone.Make(), false);
+    CListeningLevelDialog dialog(ListeningLevel{}, tone.Make(), CListeningLevelDialog::ToneBlock::None);
     dialog.Reading().setText("150");
     const QString refusal = PressOk(dialog);
     EXPECT_TRUE(refusal.contains("zwischen 20 und 130 dB SPL")) << refusal.toStdString();
@@ -70,7 +70,7 @@ TEST(ListeningLevel, AMeterReadingCalibratesFullScaleAndOneOutsideTheRangeIsRefu
     EXPECT_EQ(dialog.Result().speechLevel, 65.0);
 
     // Reset: back to nominal levels.
-    CListeningLevelDialog again(dialog.Result(), tone.Make(), false);
+    CListeningLevelDialog again(dialog.Result(), tone.Make(), CListeningLevelDialog::ToneBlock::None);
     again.ResetButton().click();
     again.SpeechLevel().setCurrentIndex(0);
     PressOk(again);
@@ -83,7 +83,7 @@ TEST(ListeningLevel, TheCalibrationToneIsA1KilohertzSineAtMinus20DecibelsAtFullV
 {
     SetOutputVolume(0x40004000u);  // the loudness slider turned down
     ToneDevice tone;
-    CListeningLevelDialog dialog(ListeningLevel{}, tone.Make(), false);
+    CListeningLevelDialog dialog(ListeningLevel{}, tone.Make(), CListeningLevelDialog::ToneBlock::None);
     dialog.ToneButton().click();
     ASSERT_TRUE(dialog.Tone().Playing());
     EXPECT_EQ(OutputVolume(), 0xFFFFFFFFu);
@@ -135,7 +135,7 @@ TEST(ListeningLevel, ALevelTheCalibrationCannotReachIsNamedAndTheButtonsStayPut)
 {
     // The speech reaches 16.6 dB below full scale without the limiter.
     ToneDevice tone;
-    CListeningLevelDialog dialog(ListeningLevel{80.0, std::nullopt}, tone.Make(), false, nullptr,
+    CListeningLevelDialog dialog(ListeningLevel{80.0, std::nullopt}, tone.Make(), CListeningLevelDialog::ToneBlock::None, nullptr,
                                  [](double fullScale) { return std::optional<double>(fullScale - 16.6); });
     dialog.show();
     QApplication::processEvents();

@@ -3,11 +3,14 @@
 
 #include "application_fixture.h"
 #include "audio_devices.h"
+#include "listening_level_dialog.h"
 #include "mem_play.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QPushButton>
+#include <QTimer>
 #include <QSettings>
 
 #include <algorithm>
@@ -131,6 +134,20 @@ TEST_F(LiveMode, TheMicrophoneIsHeardLiveThroughTheLossWhileTheRecordingsPause)
     EXPECT_EQ(view.m_bSourceOn[0], 0);
     EXPECT_FALSE(g_memPlay.m_bOpen);
 
+    // Other devices chosen: live sound opens on them, and the recordings
+    // do not play in between.
+    const int position = App().m_nSourcePos[0];
+    QTimer::singleShot(0, [] {
+        auto* dialog = dynamic_cast<CAudioDevicesDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->accept();
+    });
+    MenuAction("&Live", "&Audiogeräte…")->trigger();
+    EXPECT_TRUE(view.Live());
+    EXPECT_TRUE(live->isChecked());
+    EXPECT_EQ(App().m_nSourcePos[0], position) << "the speech played on between the two live streams";
+    EXPECT_FALSE(g_memPlay.m_bOpen);
+
     live->trigger();
     EXPECT_FALSE(live->isChecked());
     EXPECT_FALSE(view.Live());
@@ -146,6 +163,40 @@ TEST_F(LiveMode, TheMicrophoneIsHeardLiveThroughTheLossWhileTheRecordingsPause)
     MenuAction("&File", "E&xit")->trigger();
     Settle();
     EXPECT_EQ(App().MainFrame(), nullptr) << "the window closes while live";
+}
+
+TEST_F(LiveMode, TheCalibrationToneWaitsAndTheLiveSpectrumGoesWhenLiveSoundEnds)
+{
+    QSettings().setValue(QStringLiteral("live/headphonesConfirmed"), true);
+    Start({"-Embedding"}, true);
+    CChildView& view = App().MainFrame()->View();
+    // Nothing has played: what the view shows before live sound.
+    const std::vector<double> before(view.m_dBandLevel, view.m_dBandLevel + CLossProcessor::kBands);
+    const double maxBefore = view.m_dMaxLevel;
+    QAction* const live = MenuAction("&Live", "&Mikrofon (live)");
+    ASSERT_NE(live, nullptr);
+    live->trigger();
+    ASSERT_TRUE(view.Live());
+    ASSERT_TRUE(WaitFor([&] { return LoudestBand(view) == 6 && view.m_dBandLevel[6] > 120.0; }));
+    // Meanwhile the calibration tone would mix into what the listener hears.
+    bool toneOffered = true;
+    QString blocked;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = dynamic_cast<CListeningLevelDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        toneOffered = dialog->ToneButton().isEnabled();
+        blocked = dialog->ToneBlocked();
+        dialog->reject();
+    });
+    MenuAction("Hör&verlust", "&Wiedergabepegel…")->trigger();
+    EXPECT_FALSE(toneOffered);
+    EXPECT_TRUE(blocked.contains(QStringLiteral("während der Live-Ton läuft"))) << blocked.toStdString();
+    live->trigger();
+    ASSERT_FALSE(view.Live());
+    Settle();
+    EXPECT_EQ(std::vector<double>(view.m_dBandLevel, view.m_dBandLevel + CLossProcessor::kBands), before)
+        << "the 1 kHz bar of the microphone stayed";
+    EXPECT_EQ(view.m_dMaxLevel, maxBefore);
 }
 
 TEST_F(LiveMode, FeedbackMutesTheLiveOutputAndSaysSo)

@@ -5,10 +5,11 @@
 // opens the device or reports "Failed to open replay device", and nothing
 // crashes. With live-stop or live-kill the same for live sound from the
 // default input: closing the live stream takes at most 200 ms, and opening
-// it again plays or says why not within a second. Prints what it measured;
-// exit status 0 when all held.
+// it again plays or says why not within a second. With before, the server
+// is stopped before anything has played (see ProbeBefore). Prints what it
+// measured; exit status 0 when all held.
 //
-//   stalled_server_probe [live-]stop|[live-]kill SERVER_PID    (in a folder with sprache.wav)
+//   stalled_server_probe [live-]stop|[live-]kill|before SERVER_PID    (in a folder with sprache.wav)
 
 #include "child_view.h"
 #include "engine_setup.h"
@@ -17,6 +18,7 @@
 #include "mem_play.h"
 #include "portaudio_wave_out.h"
 #include "report.h"
+#include "sound_library.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -114,7 +116,10 @@ int ProbeLive(bool stopFirst, pid_t server, QWidget& view, PaintCounter& counter
         auto engine = std::make_shared<CLiveEngine>();
         engine->Post(CLossProcessor::SettingsOf(settings));
         hops = std::make_shared<CCountedHops>(engine);
-        return duplex.Open(hops, CLossProcessor::kHop, 0.0, error);
+        LiveOpenError why;
+        const bool opened = duplex.Open(hops, CLossProcessor::kHop, LiveDevices{}, why);
+        error = why.Text();
+        return opened;
     };
     auto duplex = std::make_unique<CLiveDuplex>();
     std::shared_ptr<CCountedHops> hops;
@@ -156,6 +161,58 @@ int ProbeLive(bool stopFirst, pid_t server, QWidget& view, PaintCounter& counter
     return ok ? 0 : 1;
 }
 
+// The server is stopped before anything has played: listing the devices,
+// opening live sound (twice) and pressing "Sprache" each say that it failed
+// within their limits, paints come between them, and once the server runs
+// again live sound opens.
+int ProbeBefore(pid_t server, CChildView& view, PaintCounter& counter, const std::vector<std::string>& reports)
+{
+    bool ok = true;
+    const auto check = [&ok](bool held, const char* what) {
+        std::printf("%s: %s\n", held ? "ok" : "FAILED", what);
+        ok = ok && held;
+    };
+    kill(server, SIGSTOP);
+    QElapsedTimer clock;
+    clock.start();
+    const bool listed = CSoundLibrary::Instance().Devices(std::chrono::milliseconds(1500)).has_value();
+    std::printf("server stopped: listing the devices took %lld ms\n", static_cast<long long>(clock.elapsed()));
+    check(!listed && clock.elapsed() <= 2000, "listing gives up within 2 s");
+    const auto openLive = [&](LiveOpenError& why) {
+        auto engine = std::make_shared<CLiveEngine>();
+        engine->Post(CLossProcessor::SettingsOf(view));
+        CLiveDuplex duplex;
+        return duplex.Open(engine, CLossProcessor::kHop, LiveDevices{}, why);
+    };
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        clock.restart();
+        LiveOpenError why;
+        const bool opened = openLive(why);
+        std::printf("server stopped: opening live sound took %lld ms: %s\n", static_cast<long long>(clock.elapsed()),
+                    opened ? "opened" : why.Text().c_str());
+        check(!opened && why.kind == LiveOpenError::Kind::ServerSilent && clock.elapsed() <= 2000,
+              "live sound says the server does not answer within 2 s");
+        const qint64 wait = LongestPaintWait(view, counter, 300);
+        check(wait <= kLimitMs, "paints come");
+    }
+    clock.restart();
+    PressSprache(view);
+    std::printf("server stopped: pressing Sprache took %lld ms\n", static_cast<long long>(clock.elapsed()));
+    check(!g_memPlay.m_bOpen && reports == std::vector<std::string>{"Failed to open replay device"} &&
+              clock.elapsed() <= 2000,
+          "the press says the device failed within 2 s");
+    kill(server, SIGCONT);
+    bool opened = false;
+    for (clock.restart(); !opened && clock.elapsed() < 10000; RunFor(200)) {
+        LiveOpenError why;
+        opened = openLive(why);
+    }
+    std::printf("server running again: live sound %s after %lld ms\n", opened ? "opened" : "did not open",
+                static_cast<long long>(clock.elapsed()));
+    check(opened, "live sound opens once the server runs again");
+    return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -163,8 +220,8 @@ int main(int argc, char** argv)
     const std::string how = argc == 3 ? argv[1] : "";
     const bool live = how.rfind("live-", 0) == 0;
     const std::string signal = live ? how.substr(5) : how;
-    if (signal != "stop" && signal != "kill") {
-        std::fprintf(stderr, "usage: stalled_server_probe [live-]stop|[live-]kill SERVER_PID\n");
+    if (signal != "stop" && signal != "kill" && how != "before") {
+        std::fprintf(stderr, "usage: stalled_server_probe [live-]stop|[live-]kill|before SERVER_PID\n");
         return 2;
     }
     const bool stopFirst = signal == "stop";
@@ -189,6 +246,12 @@ int main(int argc, char** argv)
     view->resize(1020, 700);
     view->installEventFilter(&counter);
     view->show();
+    if (how == "before") {
+        const int result = ProbeBefore(server, *view, counter, reports);
+        view.reset();
+        g_memPlay.SetDevice(nullptr);
+        return result;
+    }
     if (live) {
         const int result = ProbeLive(stopFirst, server, *view, counter, *view);
         view.reset();

@@ -130,6 +130,30 @@ TEST(SoundFileLoader, FilesThatCannotBeUsedAreNamedWithTheReason)
     EXPECT_FALSE(LoadSoundFile(dir.Path("zeros.wav").string(), 15000, sound, error, {}, &refusal));
     EXPECT_EQ(refusal.problem, SoundFileProblem::Silent);
     EXPECT_EQ(refusal.reason, "it is silent");
+    // Float files whose peak lies so low that no scale reaches the target
+    // are silent too; one a little louder is still a sound.
+    for (const auto& [peak, silent] : {std::pair{1e-35f, true}, {1e-36f, true}, {1e-30f, false}}) {
+        SF_INFO info{};
+        info.samplerate = 44100;
+        info.channels = 1;
+        info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+        const std::string path = dir.Path("whisper.wav").string();
+        SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+        ASSERT_NE(file, nullptr);
+        std::vector<float> samples(4410, 0.0f);
+        samples[100] = peak;
+        samples[200] = -peak / 2;
+        sf_writef_float(file, samples.data(), 4410);
+        sf_close(file);
+        refusal = {};
+        EXPECT_EQ(LoadSoundFile(path, 15000, sound, error, {}, &refusal), !silent) << peak << ": " << error;
+        if (silent) {
+            EXPECT_EQ(refusal.problem, SoundFileProblem::Silent) << peak;
+        } else {
+            EXPECT_EQ(sound.samples[100], 15000);
+            EXPECT_EQ(sound.samples[200], -7500);
+        }
+    }
 
     // Cut short, or cut while it is read: what is there is used.
     WriteTone(dir.Path("truncated.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 2.0);

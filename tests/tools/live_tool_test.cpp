@@ -141,4 +141,29 @@ TEST_F(LiveTool, AnInputItCannotTakeIsRefusedWithTheReason)
     EXPECT_FALSE(std::ifstream(dir.Path("out.wav")).good()) << "nothing written";
 }
 
+TEST_F(LiveTool, QuestionsAreAnsweredWithoutSoundAndMistypedOptionsAreNamed)
+{
+    const struct {
+        const char* arguments;
+        int status;
+        const char* printed;  // the start of stdout on success, of stderr otherwise
+    } kCases[] = {
+        {"--version", 0, "sonafel-live 1.2\n"},
+        {"--list-presets", 0, "normal\tAudiogramm mit 0 dB HL"},
+        {"--normal=off --seconds 1", 2, "sonafel-live: --normal takes no value, not 'off'\n"},
+        {"--seconds 1 out.wav", 2, "sonafel-live: 'out.wav' is no option, and this tool takes no file name on its own\n"},
+        {"--output-file out.wav --input-file", 2, "sonafel-live: --input-file needs a value\n"},
+        {"--seconds 1 --latency ''", 2, "sonafel-live: --latency needs milliseconds from 1 to 500, not ''\n"},
+        {"--seconds 1 --latency=600", 2, "sonafel-live: --latency needs milliseconds from 1 to 500, not '600'\n"},
+        {"--list-devices=all", 2, "sonafel-live: --list-devices takes no value\n"},
+    };
+    for (const auto& test : kCases) {
+        EXPECT_EQ(Run(SONAFEL_LIVE_PATH, test.arguments), test.status) << test.arguments;
+        const std::string printed = ReadText(dir.Path(test.status == 0 ? "stdout.txt" : "stderr.txt"));
+        EXPECT_EQ(printed.rfind(test.printed, 0), 0u) << test.arguments << ": " << printed;
+    }
+    EXPECT_EQ(Run(SONAFEL_RENDER_PATH, "--float=yes out.wav"), 2);
+    EXPECT_EQ(ReadText(dir.Path("stderr.txt")).rfind("sonafel-render: --float takes no value, not 'yes'\n", 0), 0u);
+}
+
 }  // namespace

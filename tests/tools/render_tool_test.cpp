@@ -82,6 +82,44 @@ TEST_F(RenderTool, LengthsSourcesAndTheMissingRecording)
     EXPECT_FALSE(std::filesystem::exists(dir.Path("b.wav.partial")));
 }
 
+TEST_F(RenderTool, TheSpectrumShowsNothingOfTheDitherThatNobodyHears)
+{
+    // Music of low notes, 220 to 880 Hz, whose loudness comes and goes.
+    std::vector<short> music(3 * 44100);
+    for (std::size_t i = 0; i < music.size(); ++i) {
+        const double t = static_cast<double>(i) / 44100;
+        double value = 0.0;
+        for (int harmonic = 1; harmonic <= 4; ++harmonic)
+            value += std::sin(2 * M_PI * 220 * harmonic * t) / harmonic;
+        music[i] = static_cast<short>(std::lround(5000 * (0.6 + 0.4 * std::sin(2 * M_PI * 2 * t)) * value));
+    }
+    WriteWav(dir.Path("music.wav"), music);
+    const auto bandRows = [this](const std::string& options) {
+        EXPECT_EQ(Run("--on music --seconds 3 --bands bands.csv " + options + " out.wav"), 0) << options;
+        std::vector<std::vector<double>> rows;
+        std::ifstream file(dir.Path("bands.csv"));
+        for (std::string line; std::getline(file, line);) {
+            std::stringstream fields(line);
+            rows.emplace_back();
+            for (std::string field; std::getline(fields, field, ',');)
+                rows.back().push_back(std::stod(field));
+        }
+        return rows;
+    };
+    // Bands 14 to 22 lie above 600·sinh(14/6) = 3061 Hz; the 16-bit dither
+    // of a near-deaf ear's output fills them evenly, and must not light them.
+    for (const char* loss : {"--audiogram N7", "--audiogram N3 --recruitment off"}) {
+        const auto rows = bandRows(loss);
+        ASSERT_EQ(rows.size(), 34u) << loss;
+        for (std::size_t row = 4; row < rows.size(); ++row)
+            for (int band = 14; band < 23; ++band)
+                EXPECT_LT(rows[row][band], rows[row][23] - 50.0) << loss << ", block " << row << ", band " << band;
+    }
+    // Heard normally the notes light their bands (220 Hz in band 2).
+    const auto normal = bandRows("--audiogram N7 --normal");
+    EXPECT_GT(normal[10][2], normal[10][23] - 50.0);
+}
+
 TEST_F(RenderTool, LossesShowInTheOutput)
 {
     ASSERT_EQ(Run("--seconds 1 --highfreq 0 low.wav"), 0);
@@ -147,6 +185,25 @@ TEST_F(RenderTool, FailuresExitWithAStatusAndLeaveNoFile)
     EXPECT_EQ(Run("--seconds 0.1 --bands no/such/dir/b.csv c.wav"), 1);
     EXPECT_FALSE(std::filesystem::exists(dir.Path("c.wav")));
     EXPECT_FALSE(std::filesystem::exists(dir.Path("c.wav.partial")));
+
+    // 32-bit sizes: at most 4 GiB, less the header, in whole frames of 44100 Hz.
+    std::ofstream(dir.Path("ears.json")) << R"({"A": {"audiogram_cfs": [250, 1000, 4000],
+        "audiogram_levels_l": [20, 30, 50], "audiogram_levels_r": [40, 60, 80]}})";
+    const struct {
+        const char* options;
+        const char* reason;
+    } kTooLong[] = {
+        {"--float --seconds 24400", "at most 4 GiB, 24347 s of float mono sound"},
+        {"--audiogram ears.json --seconds 24400", "at most 4 GiB, 24347 s of 16-bit stereo sound"},
+        {"--audiogram ears.json --float --seconds 12200", "at most 4 GiB, 12173 s of float stereo sound"},
+    };
+    for (const auto& tooLong : kTooLong) {
+        EXPECT_EQ(Run(std::string(tooLong.options) + " long.wav", &errors), 2) << tooLong.options;
+        EXPECT_NE(errors.find("'long.wav' cannot hold that length: a WAV file holds " + std::string(tooLong.reason)),
+                  std::string::npos)
+            << errors;
+        EXPECT_FALSE(std::filesystem::exists(dir.Path("long.wav.partial")));
+    }
 }
 
 TEST_F(RenderTool, EveryVectorPathAndPlainArithmeticGiveTheSameSound)

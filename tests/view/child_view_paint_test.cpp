@@ -236,26 +236,36 @@ TEST_F(ViewTest, LossLabelsSitAtTheEndsAndThirdsOfTheTrack)
 
 TEST_F(ViewTest, AnAudiogramHangsAsDeepAsItsLossAndNormalHearingShowsABanner)
 {
-    Resize(1020, 700);  // spectrum area: top 158, height 522, 10 pixels per dB
+    Resize(1020, 700);  // spectrum area: top 158, height 522, 10 pixels per dB, 0 dB at 680 - 500 = 180
     std::string error;
     const auto flat = CAudiogram::Make({{1000, 30}}, error);
     view->SetAudiogram(&*flat);
     view->SetAudiogramName(QStringLiteral("Probe"));
     QImage image = Render();
-    // A violet tint from the top of the spectrum down to 30 dB (y = 458).
+    // A violet tint from the bars' 0 dB down to 30 dB (y = 480).
     const auto tinted = [](ColorRef c) {
         const unsigned r = c & 0xFF, g = c >> 8 & 0xFF, b = c >> 16 & 0xFF;
         return c != kWhite && b > g && r > g;
     };
-    for (int y : {170, 300, 455})
+    for (int y : {185, 300, 477})
         EXPECT_TRUE(tinted(At(image, 415, y))) << y;
-    EXPECT_EQ(At(image, 415, 462), kWhite);
+    EXPECT_EQ(At(image, 415, 484), kWhite);
     EXPECT_EQ(At(image, 415, 600), kWhite);
     bool named = false;
     for (int y = 158; y < 200; ++y)
         for (int x = 700; x < 1000; ++x)
             named = named || At(image, x, y) == 0x00A02070u;
     EXPECT_TRUE(named) << "the audiogram's name is written in its colour";
+
+    // Taller, 1270 × 980: top 96 + 90 = 186, height 960 − 186 = 774, 15 pixels
+    // per dB, 0 dB at 186 + 774 − 750 = 210; 30 dB HL ends at y = 660.
+    Resize(1270, 980);
+    image = Render();
+    EXPECT_EQ(At(image, 515, 205), kWhite) << "above the bars' 0 dB";
+    EXPECT_TRUE(tinted(At(image, 515, 212)));
+    EXPECT_TRUE(tinted(At(image, 515, 657)));
+    EXPECT_EQ(At(image, 515, 663), kWhite);
+    Resize(1020, 700);
 
     // Deeper than the spectrum's 50 dB: the tint reaches the bottom.
     const auto deep = CAudiogram::Make({{1000, 90}}, error);

@@ -1,0 +1,72 @@
+#include "sound_library.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <future>
+#include <string>
+
+namespace {
+
+using std::chrono::milliseconds;
+
+bool Listed(const std::vector<SoundDevice>& devices, const std::string& key)
+{
+    return std::any_of(devices.begin(), devices.end(),
+                       [&](const SoundDevice& device) { return SoundDeviceKey(device) == key; });
+}
+
+}  // namespace
+
+TEST(SoundLibrary, ACallTheServerHoldsMakesTheOthersWaitNoLongerThanTheirLimit)
+{
+    CSoundLibrary& library = CSoundLibrary::Instance();
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    auto lateFollowed = std::make_shared<std::promise<void>>();
+    std::future<void> followed = lateFollowed->get_future();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(library.Run([released] { released.wait(); }, [lateFollowed] { lateFollowed->set_value(); },
+                          milliseconds(50)),
+              CSoundLibrary::Answer::Late);
+    bool ran = false;
+    EXPECT_EQ(library.Run([&ran] { ran = true; }, nullptr, milliseconds(50), milliseconds(20)),
+              CSoundLibrary::Answer::Busy);
+    EXPECT_FALSE(ran) << "nothing runs beside a call the server holds";
+    EXPECT_FALSE(library.Devices(milliseconds(50)).has_value());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(1000)) << "each caller waited its limit only";
+
+    release.set_value();
+    EXPECT_EQ(followed.wait_for(std::chrono::seconds(5)), std::future_status::ready) << "what follows a late call";
+    EXPECT_EQ(library.Run([&ran] { ran = true; }, nullptr, milliseconds(2000)), CSoundLibrary::Answer::Done);
+    EXPECT_TRUE(ran);
+}
+
+TEST(SoundLibrary, DevicesAddedOrRemovedAreFoundWhenTheListIsAskedForAgain)
+{
+    // ALSA's own configuration in a home of the test's: one device, then another.
+    TempDir home;
+    const char* const before = std::getenv("HOME");
+    const std::string kept = before ? before : "";
+    setenv("HOME", home.Path("").c_str(), 1);
+    const auto configure = [&](const char* name) {
+        std::ofstream(home.Path(".asoundrc")) << "pcm." << name << " {\n type null\n hint { show on description \""
+                                              << name << "\" }\n}\n";
+    };
+    configure("sonafel_first");
+    const auto first = CSoundLibrary::Instance().Devices(milliseconds(3000));
+    configure("sonafel_second");
+    const auto second = CSoundLibrary::Instance().Devices(milliseconds(3000));
+    if (before)
+        setenv("HOME", kept.c_str(), 1);
+    else
+        unsetenv("HOME");
+    ASSERT_TRUE(first && second);
+    EXPECT_TRUE(Listed(*first, "ALSA: sonafel_first"));
+    EXPECT_TRUE(Listed(*second, "ALSA: sonafel_second"));
+    EXPECT_FALSE(Listed(*second, "ALSA: sonafel_first")) << "an unplugged device goes from the list";
+}
