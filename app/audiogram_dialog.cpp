@@ -51,41 +51,47 @@ CAudiogramDialog::CAudiogramDialog(const Listener& start, Ear edited, QWidget* p
     : QDialog(parent), m_listener(start), m_chart(new CAudiogramChart), m_ear(new QComboBox),
       m_standardLoss(new QComboBox),
       m_name(new QLineEdit(QString::fromStdString(start.name))), m_fieldGrid(new QGridLayout),
-      m_frequency(new QComboBox), m_add(new QPushButton(QStringLiteral("Hinzufügen"))),
-      m_remove(new QPushButton(QStringLiteral("Entfernen"))), m_refusal(new QLabel)
+      m_frequency(new QComboBox), m_add(new QPushButton(QStringLiteral("&Hinzufügen"))),
+      m_remove(new QPushButton(QStringLiteral("&Entfernen"))),
+      m_copy(new QPushButton(QStringLiteral("Beide Ohren &gleich"))),
+      m_take(new QPushButton(QStringLiteral("Für dieses Ohr ü&bernehmen"))), m_refusal(new QLabel)
 {
     setWindowTitle(QStringLiteral("Audiogramm"));
     m_ear->addItem(QStringLiteral("Rechtes Ohr (O, rot)"));
     m_ear->addItem(QStringLiteral("Linkes Ohr (X, blau)"));
     m_ear->setCurrentIndex(edited == Ear::Left ? 1 : 0);
-    m_ear->setAccessibleName(QStringLiteral("Bearbeitetes Ohr"));
-    auto* const copy = new QPushButton(QStringLiteral("Beide Ohren gleich"));
-    copy->setToolTip(QStringLiteral("Das andere Ohr erhält die Werte des bearbeiteten Ohrs."));
-    connect(copy, &QPushButton::clicked, this, [this] { CopyToOtherEar(); });
+    m_copy->setToolTip(QStringLiteral("Das andere Ohr erhält die Werte des bearbeiteten Ohrs."));
+    connect(m_copy, &QPushButton::clicked, this, [this] { AskAndCopyToOtherEar(); });
+    // Each field is named by its label, which also gives it its key.
+    const auto labelFor = [this](const QString& text, QWidget* buddy) {
+        auto* const label = new QLabel(text, this);
+        label->setBuddy(buddy);
+        buddy->setAccessibleName(QString(text).remove(QLatin1Char('&')).remove(QLatin1Char(':')));
+        return label;
+    };
 
     auto* const earRow = new QHBoxLayout;
-    earRow->addWidget(new QLabel(QStringLiteral("Name:")));
+    earRow->addWidget(labelFor(QStringLiteral("&Name:"), m_name));
     earRow->addWidget(m_name, 1);
     earRow->addSpacing(20);
-    earRow->addWidget(new QLabel(QStringLiteral("Ohr bearbeiten:")));
+    earRow->addWidget(labelFor(QStringLiteral("&Ohr bearbeiten:"), m_ear));
+    m_ear->setAccessibleName(QStringLiteral("Bearbeitetes Ohr"));
     earRow->addWidget(m_ear);
-    earRow->addWidget(copy);
+    earRow->addWidget(m_copy);
 
     for (const AudiogramPreset& preset : AudiogramPresets())
         m_standardLoss->addItem(QString::fromStdString(preset.name), QString::fromStdString(preset.key));
-    m_standardLoss->setAccessibleName(QStringLiteral("Standardverlust"));
-    auto* const take = new QPushButton(QStringLiteral("Für dieses Ohr übernehmen"));
-    connect(take, &QPushButton::clicked, this, [this] {
+    connect(m_take, &QPushButton::clicked, this, [this] {
         if (const AudiogramPreset* preset = FindAudiogramPreset(m_standardLoss->currentData().toString().toStdString()))
             TakeStandardLoss(preset->audiogram);
     });
     auto* const standardRow = new QHBoxLayout;
-    standardRow->addWidget(new QLabel(QStringLiteral("Standardverlust:")));
+    standardRow->addWidget(labelFor(QStringLiteral("&Standardverlust:"), m_standardLoss));
     standardRow->addWidget(m_standardLoss, 1);
-    standardRow->addWidget(take);
+    standardRow->addWidget(m_take);
 
     auto* const frequencyRow = new QHBoxLayout;
-    frequencyRow->addWidget(new QLabel(QStringLiteral("Frequenz:")));
+    frequencyRow->addWidget(labelFor(QStringLiteral("&Frequenz:"), m_frequency));
     frequencyRow->addWidget(m_frequency);
     frequencyRow->addWidget(m_add);
     frequencyRow->addWidget(m_remove);
@@ -105,9 +111,9 @@ CAudiogramDialog::CAudiogramDialog(const Listener& start, Ear edited, QWidget* p
 
     auto* const buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Abbrechen"));
-    QPushButton* const importButton = buttons->addButton(QStringLiteral("Importieren…"), QDialogButtonBox::ActionRole);
-    QPushButton* const exportButton = buttons->addButton(QStringLiteral("Exportieren…"), QDialogButtonBox::ActionRole);
-    QPushButton* const printButton = buttons->addButton(QStringLiteral("Drucken…"), QDialogButtonBox::ActionRole);
+    QPushButton* const importButton = buttons->addButton(QStringLiteral("&Importieren…"), QDialogButtonBox::ActionRole);
+    QPushButton* const exportButton = buttons->addButton(QStringLiteral("E&xportieren…"), QDialogButtonBox::ActionRole);
+    QPushButton* const printButton = buttons->addButton(QStringLiteral("&Drucken…"), QDialogButtonBox::ActionRole);
     connect(importButton, &QPushButton::clicked, this, [this] { Import(); });
     connect(exportButton, &QPushButton::clicked, this, [this] { Export(); });
     connect(printButton, &QPushButton::clicked, this, [this] { Print(); });
@@ -139,8 +145,8 @@ void CAudiogramDialog::reject()
         QMessageBox question(QMessageBox::Question, windowTitle(),
                              QStringLiteral("Das Audiogramm wurde geändert. Sollen die Änderungen verworfen werden?"),
                              QMessageBox::NoButton, this);
-        QPushButton* const discard = question.addButton(QStringLiteral("Verwerfen"), QMessageBox::DestructiveRole);
-        QPushButton* const keep = question.addButton(QStringLiteral("Weiter bearbeiten"), QMessageBox::RejectRole);
+        QPushButton* const discard = question.addButton(QStringLiteral("&Verwerfen"), QMessageBox::DestructiveRole);
+        QPushButton* const keep = question.addButton(QStringLiteral("&Weiter bearbeiten"), QMessageBox::RejectRole);
         question.setDefaultButton(keep);
         question.setEscapeButton(keep);
         question.exec();
@@ -177,16 +183,19 @@ void CAudiogramDialog::BuildFields()
         m_fieldWidgets.push_back(field);
         m_fields.push_back(field);
     }
-    // Tab follows the rows as they are seen: the fields are made after the
-    // rows below them.
-    QWidget* previous = m_ear;
-    for (QWidget* field : m_fields) {
-        setTabOrder(previous, field);
-        previous = field;
-    }
-    setTabOrder(previous, m_frequency);
+    OrderTabs();
     ShowEar();
     OfferFrequencies();
+}
+
+void CAudiogramDialog::OrderTabs()
+{
+    // The fields are made after the rows below them, and rebuilt.
+    std::vector<QWidget*> order = {m_name, m_ear, m_copy};
+    order.insert(order.end(), m_fields.begin(), m_fields.end());
+    order.insert(order.end(), {m_frequency, m_add, m_remove, m_standardLoss, m_take});
+    for (std::size_t i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void CAudiogramDialog::ShowEar()
@@ -197,6 +206,25 @@ void CAudiogramDialog::ShowEar()
         m_fields[i]->SetLevel(Shown()[i]);
     }
     m_chart->SetEars(m_listener.hz, m_listener.left, m_listener.right, EditedEar());
+}
+
+void CAudiogramDialog::AskAndCopyToOtherEar()
+{
+    const std::vector<double>& other = EditedEar() == Ear::Left ? m_listener.right : m_listener.left;
+    if (other != Shown()) {
+        QMessageBox question(QMessageBox::Question, windowTitle(),
+                             QStringLiteral("Das andere Ohr hat eigene Werte. Sollen sie durch die des bearbeiteten "
+                                            "Ohrs ersetzt werden?"),
+                             QMessageBox::NoButton, this);
+        QPushButton* const replace = question.addButton(QStringLiteral("Ersetzen"), QMessageBox::AcceptRole);
+        QPushButton* const keep = question.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+        question.setDefaultButton(keep);
+        question.setEscapeButton(keep);
+        question.exec();
+        if (question.clickedButton() != replace)
+            return;
+    }
+    CopyToOtherEar();
 }
 
 void CAudiogramDialog::CopyToOtherEar()

@@ -36,6 +36,8 @@ public:
 
     // "Beide Ohren gleich": the other ear takes the edited ear's thresholds.
     void CopyToOtherEar();
+    // The button's: asks first when the other ear has thresholds of its own.
+    void AskAndCopyToOtherEar();
     // The edited ear takes a standard loss; its frequencies join the
     // audiogram's, where the other ear takes the level between its neighbours.
     void TakeStandardLoss(const CAudiogram& loss);
@@ -54,6 +56,7 @@ public:
     QComboBox& FrequencyChoice() { return *m_frequency; }
     QPushButton& AddFrequencyButton() { return *m_add; }
     QPushButton& RemoveFrequencyButton() { return *m_remove; }
+    QPushButton& CopyButton() { return *m_copy; }
     // Why the last typed value was refused; empty when none was.
     QString Refusal() const;
     // What the view calls the audiogram: the name typed, or "eingegeben".
@@ -75,6 +78,8 @@ private:
     // false when it is there already or no more fit.
     bool InsertFrequency(double hz);
     void RemoveFrequency(double hz);
+    // Tab follows the rows as the eye reads them, the fields included.
+    void OrderTabs();
     void Import();
     void Export();
     void Print();
@@ -92,5 +97,7 @@ private:
     QComboBox* m_frequency;
     QPushButton* m_add;
     QPushButton* m_remove;
+    QPushButton* m_copy;
+    QPushButton* m_take;
     QLabel* m_refusal;
 };

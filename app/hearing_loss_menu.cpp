@@ -5,6 +5,7 @@
 #include "audiogram_presets.h"
 #include "audiogram_settings.h"
 #include "child_view.h"
+#include "keyboard_return.h"
 #include "listening_level_dialog.h"
 #include "mem_play.h"
 #include "remembered_choices.h"
@@ -216,7 +217,9 @@ void CHearingLossMenu::EnterAudiogram()
                                             "und wird nicht verwendet; der Dialog beginnt leer. (%1)")
                                  .arg(QString::fromStdString(damage)));
     CAudiogramDialog dialog(start.listener, start.edited, m_dialogParent);
-    if (dialog.exec() != QDialog::Accepted)
+    const int answer = dialog.exec();
+    ReturnKeyboard(m_dialogParent ? m_dialogParent->window() : nullptr, m_view);
+    if (answer != QDialog::Accepted)
         return;
     const StoredAudiogram entered{dialog.Entered(), dialog.EditedEar()};
     SaveLastAudiogram(entered);

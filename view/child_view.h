@@ -188,6 +188,7 @@ private:
     CPoster m_poster{*this};
     bool m_bLive = false;
     int m_nFocusedSlider = -1;
+    bool m_bFocusShown = false;  // the outline of the focused slider, once keys were used
     int m_bSourceOnBeforeLive[kSourceCount] = {0, 0, 0};
     // The spectrum live sound replaced, shown again when it ends.
     struct ShownBands {

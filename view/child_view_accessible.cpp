@@ -81,7 +81,11 @@ public:
     }
     void setCurrentValue(const QVariant& value) override
     {
-        m_view.SetSliderValue(SliderIndex(), std::clamp(value.toDouble() / 100.0, 0.0, 1.0));
+        // Only a number is a value; NaN and text are none.
+        bool number = false;
+        const double percent = value.toDouble(&number);
+        if (number && std::isfinite(percent))
+            m_view.SetSliderValue(SliderIndex(), std::clamp(percent / 100.0, 0.0, 1.0));
     }
     QVariant maximumValue() const override { return 100; }
     QVariant minimumValue() const override { return 0; }

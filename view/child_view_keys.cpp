@@ -33,9 +33,14 @@ void CChildView::keyPressEvent(QKeyEvent* event)
             setting = 0.0;
         else if (key == Qt::Key_End)
             setting = 1.0;
+        const bool moves = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Home || key == Qt::Key_End;
+        if (moves && !m_bFocusShown) {
+            m_bFocusShown = true;  // the keys now act: say on which
+            update();
+        }
         if (setting != before)
             AfterChange(slider);
-        if (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Home || key == Qt::Key_End)
+        if (moves)
             return;
     }
     QWidget::keyPressEvent(event);
@@ -45,6 +50,7 @@ bool CChildView::focusNextPrevChild(bool next)
 {
     // Tab and Shift+Tab go round the three sliders.
     m_nFocusedSlider = m_nFocusedSlider < 0 ? (next ? 0 : 2) : (m_nFocusedSlider + (next ? 1 : 2)) % 3;
+    m_bFocusShown = true;
     update();
     NotifyAccessiblePart(*this, CChildViewAccessible::kFirstSlider + m_nFocusedSlider, true);
     return true;
@@ -63,6 +69,8 @@ void CChildView::ToggleSource(int source)
 
 void CChildView::SetSliderValue(int slider, double value)
 {
+    if (!(value >= 0.0 && value <= 1.0))
+        return;  // NaN or beyond the track: no setting
     double& setting = this->*kSliders[slider].setting;
     if (setting == value)
         return;
@@ -83,7 +91,9 @@ QRect CChildView::PartRect(int part) const
 
 void CChildView::DrawSliderFocus(CSurface& surface)
 {
-    if (m_nFocusedSlider < 0)
+    // Shown once the keys were used, so that a view used by mouse alone
+    // looks as it always did.
+    if (m_nFocusedSlider < 0 || !m_bFocusShown)
         return;
     const CRect& track = this->*kSliders[m_nFocusedSlider].track;
     const QPoint outline[5] = {{track.left, track.top},

@@ -60,6 +60,12 @@ void CChildView::OnLButtonDown(int x, int y)
             if (!(this->*slider.track).Contains(sx, sy))
                 continue;
             SetFromPointer(slider, sx);
+            // What was touched is what the keys move next.
+            const int index = static_cast<int>(&slider - kSliders);
+            if (m_nFocusedSlider != index) {
+                m_nFocusedSlider = index;
+                NotifyAccessiblePart(*this, CChildViewAccessible::kFirstSlider + index, true);
+            }
             AfterChange(slider);
             // Moves and the release keep coming here while the button is held,
             // also outside the view.
@@ -79,6 +85,12 @@ void CChildView::OnMouseMove(int x, int /*y*/)
         const int sx = x - 10;
         if (track.left <= sx && sx < track.right) {
             SetFromPointer(slider, sx);
+            // What was touched is what the keys move next.
+            const int index = static_cast<int>(&slider - kSliders);
+            if (m_nFocusedSlider != index) {
+                m_nFocusedSlider = index;
+                NotifyAccessiblePart(*this, CChildViewAccessible::kFirstSlider + index, true);
+            }
             AfterChange(slider);
         }
         return;

@@ -277,7 +277,7 @@ TEST_F(Application, TheAudiogramDialogAppliesOnOkOnlyAndOffersTheLastOneAgain)
                     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
                     ASSERT_NE(box, nullptr);
                     for (QAbstractButton* button : box->buttons())
-                        if (button->text() == QStringLiteral("Verwerfen"))
+                        if (button->text() == QStringLiteral("&Verwerfen"))
                             button->click();
                 });
             ok ? dialog->accept() : dialog->reject();

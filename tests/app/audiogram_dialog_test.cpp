@@ -5,6 +5,7 @@
 #include "test_support.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QMessageBox>
@@ -154,6 +155,60 @@ TEST(AudiogramDialog, BothEarsAlikeAndAStandardLossForOneEar)
     EXPECT_EQ(dialog.FieldCount(), 11);
     EXPECT_EQ(entered.right, (std::vector<double>{20, 20, 20, 22.5, 25, 35, 55, 75, 95, 95, 95}));
     EXPECT_EQ(entered.left, (std::vector<double>{45, 45, 45, 40, 35, 40, 45, 60, 65, 70, 65}));
+}
+
+TEST(AudiogramDialog, TabGoesAsTheEyeReadsAndCopyingOverTheOtherEarAsksFirst)
+{
+    CAudiogramDialog dialog(Measured(), Ear::Left);
+    dialog.show();
+    // From the name along the rows: the ear, its copy, the eight fields,
+    // then the frequency's row, then the standard loss's.
+    QStringList order;
+    QWidget* widget = &dialog.NameEdit();
+    for (int i = 0; i < 16; ++i, widget = widget->nextInFocusChain()) {
+        // A threshold field's own line edit is the field's.
+        while (!(widget->focusPolicy() & Qt::TabFocus) || !widget->isVisible() ||
+               qobject_cast<QAbstractSpinBox*>(widget->parentWidget()))
+            widget = widget->nextInFocusChain();
+        const auto* button = qobject_cast<QPushButton*>(widget);
+        order << (button ? button->text() : widget->accessibleName());
+    }
+    EXPECT_EQ(order.join(QStringLiteral(" | ")).toStdString(),
+              std::string("Name | Bearbeitetes Ohr | Beide Ohren &gleich | 250 Hz in dB HL | 500 Hz in dB HL | "
+                             "1.000 Hz in dB HL | 2.000 Hz in dB HL | 3.000 Hz in dB HL | 4.000 Hz in dB HL | "
+                             "6.000 Hz in dB HL | 8.000 Hz in dB HL | Frequenz | &Hinzufügen | &Entfernen | "
+                             "Standardverlust | Für dieses Ohr ü&bernehmen"));
+
+    // The ears differ: the copy asks, and Abbrechen keeps the right ear.
+    const auto answer = [](const char* button) {
+        QTimer::singleShot(0, [button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            EXPECT_TRUE(box->text().startsWith(QStringLiteral("Das andere Ohr hat eigene Werte")));
+            for (QAbstractButton* candidate : box->buttons())
+                if (candidate->text() == QString::fromUtf8(button))
+                    candidate->click();
+        });
+    };
+    answer("Abbrechen");
+    dialog.CopyButton().click();
+    EXPECT_EQ(dialog.Entered().right, Measured().right);
+    answer("Ersetzen");
+    dialog.CopyButton().click();
+    EXPECT_EQ(dialog.Entered().right, Measured().left);
+    // Alike now: nothing to ask.
+    QTimer watch;
+    bool asked = false;
+    QObject::connect(&watch, &QTimer::timeout, [&asked] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            asked = true;
+            box->reject();
+        }
+    });
+    watch.start(10);
+    dialog.CopyButton().click();
+    QTest::qWait(50);
+    EXPECT_FALSE(asked);
 }
 
 TEST(AudiogramPrint, APageShowsBothEarsInTheirColoursAndAPdfIsWritten)
@@ -390,14 +445,14 @@ TEST(AudiogramDialog, AbbrechenOrEscapeAsksBeforeAChangedAudiogramIsDiscarded)
     dialog.show();
     dialog.Field(2).setValue(70);
     EXPECT_TRUE(dialog.Changed());
-    answerWith(QStringLiteral("Weiter bearbeiten"));
+    answerWith(QStringLiteral("&Weiter bearbeiten"));
     dialog.reject();
     EXPECT_EQ(asked, QString::fromUtf8("Das Audiogramm wurde geändert. Sollen die Änderungen verworfen werden?"));
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.Entered().right[2], 70.0);
 
     // Escape asks too; "Verwerfen" closes it.
-    answerWith(QStringLiteral("Verwerfen"));
+    answerWith(QStringLiteral("&Verwerfen"));
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_FALSE(asked.isEmpty());
     EXPECT_FALSE(dialog.isVisible());
@@ -409,7 +464,7 @@ TEST(AudiogramDialog, AbbrechenOrEscapeAsksBeforeAChangedAudiogramIsDiscarded)
     const double before = undone.Entered().right[2];
     undone.Field(2).setValue(before + 10);
     undone.Field(2).setValue(before);
-    answerWith(QStringLiteral("Weiter bearbeiten"));
+    answerWith(QStringLiteral("&Weiter bearbeiten"));
     undone.reject();
     EXPECT_TRUE(asked.isEmpty());
     EXPECT_FALSE(undone.isVisible());
@@ -424,7 +479,7 @@ TEST(AudiogramDialog, AbbrechenOrEscapeAsksBeforeAChangedAudiogramIsDiscarded)
     imported.show();
     ASSERT_TRUE(imported.ImportFrom(QString::fromStdString(dir.Path("one.json").string()), nullptr));
     EXPECT_TRUE(imported.Changed());
-    answerWith(QStringLiteral("Verwerfen"));
+    answerWith(QStringLiteral("&Verwerfen"));
     imported.reject();
     EXPECT_FALSE(asked.isEmpty());
     EXPECT_FALSE(imported.isVisible());

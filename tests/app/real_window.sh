@@ -11,7 +11,8 @@
 #    banner shows) and off again;
 #  - in the audiogram dialog, reached by keys alone, 150 typed into the
 #    125 Hz field is refused in red and Return leaves the dialog open; 40 is
-#    taken, and OK shows the loss over the spectrum;
+#    taken, and OK shows the loss over the spectrum; a change discarded with
+#    Verwerfen leaves the keyboard with the main window;
 #  - without a mouse: key 1 turns Sprache on, Tab twice and Pos1 move the
 #    high-frequency thumb to the left end, and F1 opens the manual.
 # Every step waits for what it checks, up to a generous limit.
@@ -138,8 +139,8 @@ typed_thresholds_are_refused_or_taken() {
     wait_for 20 "colour_seen $kMenuHighlight" || { echo "Alt+V opened no menu"; return 1; }
     xdotool key a
     wait_for 20 dialog_open || { echo "the audiogram dialog did not open"; return 1; }
-    # From the name, past the ear, to the first field: 125 Hz.
-    xdotool key Tab Tab 1 5 0 Return
+    # From the name, past the ear and its copy, to the first field: 125 Hz.
+    xdotool key Tab Tab Tab 1 5 0 Return
     wait_for 20 "colour_seen $kRefusal" || { echo "150 dB HL was not refused in red"; return 1; }
     dialog_open || { echo "Return on a refused value closed the dialog"; return 1; }
     xdotool key 4 0 Return
@@ -147,6 +148,33 @@ typed_thresholds_are_refused_or_taken() {
     xdotool key Return
     wait_for 20 "! dialog_open && colour_seen $kLoss" || { echo "OK showed no loss"; return 1; }
     echo "the audiogram dialog refused 150 dB HL in red, took 40 and applied it"
+    # A change discarded by a click on Verwerfen: the main window has the
+    # keyboard again, and key 1 works, every time.
+    local round question x y w h before
+    for round in 1 2 3 4 5; do
+        xdotool key alt+v
+        wait_for 20 "colour_seen $kMenuHighlight" || { echo "Alt+V opened no menu (round $round)"; return 1; }
+        xdotool key a
+        wait_for 20 dialog_open || { echo "the audiogram dialog did not open (round $round)"; return 1; }
+        xdotool key Tab Tab Tab 5 0 Tab Escape
+        wait_for 20 '[[ $(xdotool search --onlyvisible --name "^Audiogramm$" | wc -l) == 2 ]]' \
+            || { echo "Escape after a change asked nothing"; return 1; }
+        # The question is the small one; Verwerfen sits left of "Weiter
+        # bearbeiten" in its bottom right corner.
+        for question in $(xdotool search --onlyvisible --name '^Audiogramm$'); do
+            eval "$(xdotool getwindowgeometry --shell "$question")"
+            (( HEIGHT < 200 )) && { x=$X y=$Y w=$WIDTH h=$HEIGHT; }
+        done
+        xdotool mousemove $((x + w - 199)) $((y + h - 45)) click 1
+        wait_for 20 "! dialog_open" || { echo "the click missed Verwerfen (round $round)"; return 1; }
+        sleep 1  # the window manager settles where the keyboard goes
+        shot
+        before="$(find_colour "$kSpracheOn")"
+        xdotool key 1
+        wait_for 20 '[[ "$(shot && find_colour "$kSpracheOn")" != "$before" ]]' \
+            || { echo "after Verwerfen key 1 did nothing: no window has the keyboard (round $round)"; return 1; }
+    done
+    echo "after Verwerfen the main window took the keys again"
     stop
 }
 

@@ -2,6 +2,7 @@
 
 #include "child_view_accessible.h"
 
+#include <cmath>
 #include <QAccessibleValueInterface>
 #include <QTest>
 
@@ -52,6 +53,15 @@ TEST_F(ViewTest, AScreenReaderFindsTheSourcesAndSlidersWithTheirNamesAndValues)
     EXPECT_EQ(Spoken(highFreq), QStringLiteral("höhere Frequenzen, 35 Prozent"));
     highFreq->valueInterface()->setCurrentValue(250);
     EXPECT_EQ(view->m_dHighFreq, 1.0) << "held at the track's end";
+    // What an assistive client may send that is no number changes nothing.
+    highFreq->valueInterface()->setCurrentValue(30);
+    for (const QVariant& odd : {QVariant(std::nan("")), QVariant(QStringLiteral("viel")), QVariant()})
+        highFreq->valueInterface()->setCurrentValue(odd);
+    EXPECT_DOUBLE_EQ(view->m_dHighFreq, 0.3);
+    view->SetSliderValue(1, std::nan(""));
+    EXPECT_DOUBLE_EQ(view->m_dHighFreq, 0.3);
+    view->SetSliderValue(2, std::nan(""));
+    EXPECT_EQ(view->m_dResolution, 1.0) << "NaN never reaches the smearing table";
 
     // Where they lie: Musik's button 330 x 63 from (345, 10) in the view
     // (a 1000-pixel surface at (10, 10), buttons (1000 - 10) / 3 wide, 5 apart,

@@ -7,6 +7,8 @@
 
 #include <QKeyEvent>
 
+#include <tuple>
+
 namespace {
 
 // A view of 1020 x 700 that has been painted once, so its tracks are known.
@@ -94,4 +96,38 @@ TEST_F(KeysTest, TabGoesRoundTheSlidersAndTheArrowsMoveTheOneChosenByATwentieth)
     for (int x = track.left; x < track.right; ++x)
         outline += At(focused, x, track.top) == 0x00000000 && At(unfocused, x, track.top) != 0x00000000;
     EXPECT_GT(outline, (track.right - track.left) / 4) << "dotted along the top";
+}
+
+TEST_F(KeysTest, ASliderClickedIsTheOneTheKeysMoveAndTheTracksEndsHold)
+{
+    const QImage untouched = Render();
+    // Tab chose the loudness; a click on the high frequencies' track (at its
+    // middle, 0.5) moves the focus there.
+    Press(Qt::Key_Tab);
+    const CRect& highFreq = view->m_rcHighFreq;
+    const int middle = highFreq.left + view->m_nThumbWidth / 2 + (highFreq.right - highFreq.left - view->m_nThumbWidth) / 2;
+    view->OnLButtonDown(middle + 10, (highFreq.top + highFreq.bottom) / 2 + 10);
+    view->OnLButtonUp();
+    EXPECT_EQ(view->FocusedSlider(), 1);
+    const double clicked = view->m_dHighFreq;
+    EXPECT_NEAR(clicked, 0.5, 0.01);
+    Press(Qt::Key_Left);
+    EXPECT_DOUBLE_EQ(view->m_dHighFreq, clicked - 0.05);
+    EXPECT_EQ(view->m_dLoudness, 1.0) << "not the one Tab chose before";
+
+    // The ends: Pos1 then Left stays at 0, Ende then Right at 1.
+    for (const auto& [end, beyond, value] : {std::tuple{Qt::Key_Home, Qt::Key_Left, 0.0},
+                                             std::tuple{Qt::Key_End, Qt::Key_Right, 1.0}}) {
+        Press(end);
+        Press(beyond);
+        EXPECT_EQ(view->m_dHighFreq, value);
+    }
+    // A view used by mouse alone shows no outline.
+    ViewTest::SetUp();
+    Resize(1020, 700);
+    Render();
+    view->OnLButtonDown(middle + 10, (highFreq.top + highFreq.bottom) / 2 + 10);
+    view->OnLButtonUp();
+    view->m_dHighFreq = 1.0;
+    EXPECT_EQ(Render(), untouched);
 }
