@@ -5,7 +5,7 @@
 #include "live_mode.h"
 #include "live_open_message.h"
 #include "sonafel_app.h"
-#include "sound_library.h"
+#include "wave_out_choice.h"
 
 #include <QAction>
 #include <QMenu>
@@ -39,7 +39,7 @@ CLiveMenu::CLiveMenu(QMenuBar& menuBar, CChildView& view, CSourceBank& sources, 
 
 void CLiveMenu::ChooseDevices()
 {
-    const std::optional<std::vector<SoundDevice>> devices = CSoundLibrary::Instance().Devices(kListLimit);
+    const std::optional<std::vector<SoundDevice>> devices = ListAudioDevices(kListLimit);
     if (!devices) {
         QMessageBox::warning(m_dialogParent, QStringLiteral("Audiogeräte"),
                              SoundServerSilentMessage() +

@@ -9,6 +9,7 @@
 #include "view_menu.h"
 
 #include <QMenuBar>
+#include <QScreen>
 
 CMainFrame::CMainFrame(CSonafelApp& app, CSourceBank& sources) : m_view(sources)
 {
@@ -45,6 +46,7 @@ CMainFrame::CMainFrame(CSonafelApp& app, CSourceBank& sources) : m_view(sources)
 
 CMainFrame::~CMainFrame()
 {
+    delete m_manual;  // it has no parent to take it along
     m_live->Mode().Shutdown();
 }
 
@@ -52,8 +54,12 @@ void CMainFrame::ShowManual()
 {
     // One window, raised again when it is open already.
     if (!m_manual) {
-        m_manual = new CManualWindow(this);
+        // A window of its own, beside the spectrum rather than over it.
+        m_manual = new CManualWindow;
         m_manual->setAttribute(Qt::WA_DeleteOnClose);
+        if (const QScreen* const screen = this->screen())
+            m_manual->move(CManualWindow::BesidePosition(frameGeometry(), m_manual->frameGeometry().size(),
+                                                         screen->availableGeometry()));
     }
     m_manual->show();
     m_manual->raise();

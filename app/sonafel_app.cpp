@@ -114,5 +114,8 @@ void CSonafelApp::ShowAboutBox()
 
 void CSonafelApp::OpenHomePage()
 {
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageUrl)));  // a failure is ignored
+    if (!QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageUrl))))
+        QMessageBox::information(m_pMainFrame, QStringLiteral("Sonafel Home Page"),
+                                 QStringLiteral("Es ließ sich kein Web-Browser öffnen. Die Seite ist %1")
+                                     .arg(QString::fromLatin1(kHomePageUrl)));
 }

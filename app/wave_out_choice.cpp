@@ -4,6 +4,7 @@
 #include "clocked_wave_out.h"
 #include "live_duplex.h"
 #include "portaudio_wave_out.h"
+#include "sound_library.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -30,4 +31,17 @@ std::unique_ptr<ILiveStream> MakeLiveStream()
     if (Virtual())
         return std::make_unique<CClockedLiveStream>();
     return std::make_unique<CLiveDuplex>();
+}
+
+std::optional<std::vector<SoundDevice>> ListAudioDevices(std::chrono::milliseconds limit)
+{
+    if (Virtual()) {
+        SoundDevice device;
+        device.name = "Mikrofon und Kopfhörer";
+        device.hostApi = "virtuell";
+        device.inputChannels = 1;
+        device.outputChannels = 2;
+        return std::vector<SoundDevice>{device};
+    }
+    return CSoundLibrary::Instance().Devices(limit);
 }

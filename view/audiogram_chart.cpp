@@ -9,15 +9,26 @@
 
 namespace {
 
-constexpr double kOctaves = 6.0;  // 125 Hz to 8000 Hz
+// Where the axis ends beyond 8 kHz, for the points an audiogram has there.
+constexpr double kExtendedTopHz[] = {12500, 16000, 20000};
 const QColor kRightEar(200, 0, 0);
 const QColor kLeftEar(0, 0, 200);
 
 }  // namespace
 
-double CAudiogramChart::XForHz(double hz, const QRectF& plot)
+double CAudiogramChart::AxisOctaves(const std::vector<double>& hz)
 {
-    return plot.left() + std::log2(hz / kHz.front()) / kOctaves * plot.width();
+    const double highest = hz.empty() ? 0.0 : *std::max_element(hz.begin(), hz.end());
+    double top = kHz.back();
+    for (const double extended : kExtendedTopHz)
+        if (highest > top)
+            top = extended;
+    return std::log2(top / kHz.front());
+}
+
+double CAudiogramChart::XForHz(double hz, const QRectF& plot, double octaves)
+{
+    return plot.left() + std::log2(hz / kHz.front()) / octaves * plot.width();
 }
 
 QString CAudiogramChart::FrequencyLabel(double hz)
@@ -26,9 +37,9 @@ QString CAudiogramChart::FrequencyLabel(double hz)
     return hz < 1000 ? german.toString(hz, 'g', 4) : german.toString(hz / 1000, 'g', 4) + QStringLiteral("k");
 }
 
-double CAudiogramChart::HzForX(double x, const QRectF& plot)
+double CAudiogramChart::HzForX(double x, const QRectF& plot, double octaves)
 {
-    return kHz.front() * std::exp2((x - plot.left()) / plot.width() * kOctaves);
+    return kHz.front() * std::exp2((x - plot.left()) / plot.width() * octaves);
 }
 
 double CAudiogramChart::YForLevel(double level, const QRectF& plot)
@@ -45,7 +56,7 @@ int CAudiogramChart::LevelForY(double y, const QRectF& plot)
 
 int CAudiogramChart::PointForX(const std::vector<double>& hz, double x, const QRectF& plot)
 {
-    const double octave = std::log2(std::max(HzForX(x, plot), 1.0));
+    const double octave = std::log2(std::max(HzForX(x, plot, AxisOctaves(hz)), 1.0));
     int nearest = -1;
     for (int i = 0; i < static_cast<int>(hz.size()); ++i)
         if (nearest < 0 || std::abs(std::log2(hz[i]) - octave) < std::abs(std::log2(hz[nearest]) - octave))
@@ -102,8 +113,20 @@ void CAudiogramChart::Draw(QPainter& painter, const QRectF& area, const std::vec
                          Qt::AlignRight | Qt::AlignVCenter, QString::number(level));
         painter.setPen(grid);
     }
-    for (double gridHz : kHz) {
-        const double x = XForHz(gridHz, plot);
+    const double octaves = AxisOctaves(hz);
+    // Beyond 8 kHz a line at the axis's end, and at 16 kHz before 20: more
+    // would crowd their names.
+    std::vector<double> gridHzs(kHz.begin(), kHz.end());
+    const double topHz = kHz.front() * std::exp2(octaves);
+    if (topHz > kHz.back() + 1.0) {
+        if (topHz > 16001.0)
+            gridHzs.push_back(16000.0);
+        gridHzs.push_back(std::round(topHz));
+    }
+    // Anything beyond the axis's ends sits at them.
+    const auto xFor = [&](double at) { return std::clamp(XForHz(at, plot, octaves), plot.left(), plot.right()); };
+    for (double gridHz : gridHzs) {
+        const double x = xFor(gridHz);
         painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
         painter.setPen(Qt::black);
         painter.drawText(QRectF(x - 30, area.top() + 4, 60, 20), Qt::AlignCenter, FrequencyLabel(gridHz));
@@ -123,7 +146,7 @@ void CAudiogramChart::Draw(QPainter& painter, const QRectF& area, const std::vec
         painter.setPen(pen);
         QPointF previous;
         for (int i = 0; i < points; ++i) {
-            const QPointF point(XForHz(hz[i], plot), YForLevel(levels[i], plot));
+            const QPointF point(xFor(hz[i]), YForLevel(levels[i], plot));
             if (i > 0)
                 painter.drawLine(previous, point);
             previous = point;
@@ -133,7 +156,7 @@ void CAudiogramChart::Draw(QPainter& painter, const QRectF& area, const std::vec
         constexpr double r = 6.0;
         painter.setBrush(Qt::white);
         for (int i = 0; i < points; ++i) {
-            const QPointF point(XForHz(hz[i], plot), YForLevel(levels[i], plot));
+            const QPointF point(xFor(hz[i]), YForLevel(levels[i], plot));
             if (ear == Ear::Right) {
                 painter.drawEllipse(point, r, r);
             } else {

@@ -10,7 +10,8 @@
 #include <vector>
 
 // The audiogram chart as audiologists draw it: frequency on an octave axis,
-// 125 Hz on the left to 8000 Hz on the right; dB HL downward, -10 at the top
+// 125 Hz on the left to 8000 Hz on the right (further, to 12.5, 16 or 20 kHz,
+// when an audiogram has points beyond 8 kHz); dB HL downward, -10 at the top
 // to 120 at the bottom, a grid line every 10 dB. Both ears are drawn at the
 // frequencies they were measured at: the right as O in red joined by solid
 // lines, the left as X in blue joined by dashed lines, the ear being edited
@@ -26,11 +27,14 @@ public:
     static constexpr int kBottomLevel = 120;
     static constexpr int kStep = 5;
 
+    // The octaves the axis spans from 125 Hz for an audiogram's frequencies:
+    // six, to 8 kHz, unless it has points beyond.
+    static double AxisOctaves(const std::vector<double>& hz);
     // The mappings that painting and the pointer share.
-    static double XForHz(double hz, const QRectF& plot);
+    static double XForHz(double hz, const QRectF& plot, double octaves = 6.0);
     // A grid frequency as the axis names it, in German: "750", "1,5k", "8k".
     static QString FrequencyLabel(double hz);
-    static double HzForX(double x, const QRectF& plot);
+    static double HzForX(double x, const QRectF& plot, double octaves = 6.0);
     static double YForLevel(double level, const QRectF& plot);
     // The level at y, to the nearest 5 dB step within the chart.
     static int LevelForY(double y, const QRectF& plot);

@@ -48,6 +48,8 @@ public:
     // Over the spectrum: what each ear's audiogram takes away, and its name;
     // or, while normal hearing is compared, a notice that every loss is off.
     void DrawHearingLoss(CSurface& surface, int left, int top, int width, int height);
+    // The comparison's banner across the top of the spectrum; 0 without it.
+    int ComparisonBannerHeight(CSurface& surface) const;
     // While both ears are heard: each band's bar split, the left ear's half
     // (lighter) on the left, the right ear's (darker) on the right; the key
     // to them is drawn over everything else.
@@ -182,7 +184,9 @@ private:
     void SetFromPointer(const Slider& slider, int x);
     bool EarHeard(Ear ear) const;
     // The name of the loss and a line for each ear in its colour, right-aligned at `right`.
+    // Also notes where it went, for the legend to keep clear of it.
     void DrawEarLegend(CSurface& surface, int right, int top, const QString& title);
+    QRect m_earLegend;  // where this paint drew the ears' names; empty when it drew none
     void AfterChange(const Slider& slider);
 
     CPoster m_poster{*this};

@@ -15,6 +15,7 @@ constexpr ColorRef kNormalColour = 0x00309030;  // the comparison: green
 constexpr ColorRef kWhite = 0x00FFFFFF;
 constexpr double kLossOpacity = 0.2;
 constexpr int kShownDecibels = 50;  // the spectrum's height
+const char* const kComparisonNotice = "Normal hören (Vergleich): alle Verluste aus";
 
 // Each ear as on an audiogram: right red and solid, left blue and dashed.
 struct EarStyle {
@@ -50,12 +51,26 @@ void CChildView::DrawEarLegend(CSurface& surface, int right, int top, const QStr
         colours[e + 1] = style.colour;
     }
     int y = top;
+    int widest = 0;
     for (int i = 0; i < 3; ++i) {
         const QSize extent = surface.TextExtent(lines[i]);
         surface.SetTextColor(colours[i]);
         surface.TextOut(right - extent.width(), y, lines[i]);
         y += extent.height() + 2;
+        widest = std::max(widest, extent.width());
     }
+    m_earLegend = QRect(right - widest, top, widest, y - top);
+}
+
+int CChildView::ComparisonBannerHeight(CSurface& surface) const
+{
+    if (!NormalHearing())
+        return 0;
+    const QFont previous = surface.Font();
+    surface.SetFont(m_font);
+    const int height = surface.TextExtent(QString::fromUtf8(kComparisonNotice)).height() + 10;
+    surface.SetFont(previous);
+    return height;
 }
 
 void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width, int height)
@@ -68,11 +83,11 @@ void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width
         surface.TextOut(left + 5, top + height - surface.TextExtent(nominal).height() - 5, nominal);
     }
     if (NormalHearing()) {
-        const QString notice = QStringLiteral("Normal hören (Vergleich): alle Verluste aus");
+        const QString notice = QString::fromUtf8(kComparisonNotice);
         const QFont previous = surface.Font();
         surface.SetFont(m_font);
         const QSize extent = surface.TextExtent(notice);
-        const int band = extent.height() + 10;
+        const int band = ComparisonBannerHeight(surface);
         surface.FillSolidRect(left, top, width, band, kNormalColour);
         surface.SetTextColor(kWhite);
         surface.TextOut(left + (width - extent.width()) / 2, top + 5, notice);
@@ -106,7 +121,8 @@ void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width
         std::copy(outline, outline + count, area);
         area[count] = QPoint(outline[count - 1].x(), zero);
         area[count + 1] = QPoint(outline[0].x(), zero);
-        surface.FillPolygon(area, count + 2, style.colour, kLossOpacity);
+        // An ear not heard is shown faintly: its loss is not what plays.
+        surface.FillPolygon(area, count + 2, style.colour, EarHeard(style.ear) ? kLossOpacity : kLossOpacity / 3);
         surface.Polyline(outline, count, style.colour, 2, style.line);
     }
     DrawEarLegend(surface, left + width - 5, top + 5, QStringLiteral("Audiogramm: ") + m_audiogramName);

@@ -65,6 +65,7 @@ void CChildView::OnPaint()
         DrawSliders(surface, 0, bh, w, 90);
         DrawSliderFocus(surface);
         const int top = bh + 90;
+        m_earLegend = QRect();
         int left = 0;
         int width = w;
         int height = h - bh - 90;
@@ -84,7 +85,7 @@ void CChildView::OnPaint()
         if (m_bScaleAndLegend)
             DrawLegend(surface, left, top);
         if (m_bLive)
-            DrawLiveStatus(surface, 0, top, w);
+            DrawLiveStatus(surface, 0, top + ComparisonBannerHeight(surface), w);  // under the banner
     }
 
     QPainter painter(this);

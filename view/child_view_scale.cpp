@@ -6,13 +6,15 @@
 #include "view_colours.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
 constexpr ColorRef kWhite = 0x00FFFFFF;
 constexpr ColorRef kAxis = 0x00404040;
 constexpr ColorRef kFrame = 0x00A0A0A0;
-constexpr int kTick = 4;  // pixels
+constexpr int kTick = 4;      // pixels
+constexpr int kLabelGap = 4;  // pixels kept between names on the axis
 
 // Where the frequency axis is labelled: a 1-2-5 series over the bars'
 // 1 to 24 Bark (100 Hz lies at 1.0 Bark).
@@ -50,14 +52,23 @@ void CChildView::DrawScale(CSurface& surface, int left, int top, int width, int 
 
     // Hz under the bands, on the bars' Bark axis: Bark 1 at `left`.
     const double pxPerBark = width / 23;
+    const QString hzUnit = QStringLiteral("Hz");
+    const int unitLeft = left + width - surface.TextExtent(hzUnit).width();
+    // A name that would run into the one before (or the unit) is left out:
+    // in a narrow view 100 and 200 would read "10200".
+    int lastRight = std::numeric_limits<int>::min();
     for (const double hz : kAxisHz) {
         const int x = static_cast<int>((HzToBark(hz) - 1.0) * pxPerBark + left);
         surface.FillSolidRect(x, bottom, 1, kTick, kAxis);
         const QString text = CAudiogramChart::FrequencyLabel(hz);
-        label(std::max(left, x - surface.TextExtent(text).width() / 2), bottom + kTick, text);
+        const int textWidth = surface.TextExtent(text).width();
+        const int textLeft = std::max(left, x - textWidth / 2);
+        if (textLeft < lastRight + kLabelGap || textLeft + textWidth + kLabelGap > unitLeft)
+            continue;
+        label(textLeft, bottom + kTick, text);
+        lastRight = textLeft + textWidth;
     }
-    const QString hzUnit = QStringLiteral("Hz");
-    label(left + width - surface.TextExtent(hzUnit).width(), bottom + kTick, hzUnit);
+    label(unitLeft, bottom + kTick, hzUnit);
 
     // The level: dB SPL at the ear, or dB below the loudest band so far,
     // each on the bars' own scale.
@@ -91,7 +102,8 @@ void CChildView::DrawLegend(CSurface& surface, int left, int top)
     if (lossShown)
         lines[count++] = m_bSplDisplay
                              ? QStringLiteral("Linien: Hörschwelle je Ohr (normale Schwelle + Hörverlust)")
-                             : QStringLiteral("Schattierung: was das Audiogramm wegnimmt (dB von oben, bis 50 dB)");
+                             : QStringLiteral("Schattierung: was das Audiogramm wegnimmt, bis 50 dB "
+                                              "(rot rechts, blau links, violett beide)");
 
     const int lineHeight = surface.TextExtent(lines[0]).height();
     const int patch = 2 * lineHeight;
@@ -100,9 +112,12 @@ void CChildView::DrawLegend(CSurface& surface, int left, int top)
         textWidth = std::max(textWidth, surface.TextExtent(lines[i]).width());
     // Below the line the ears' key or the comparison's banner takes.
     const int x = left + 5;
-    const int y = top + lineHeight + 14;
     const int boxWidth = patch + 18 + textWidth;
     const int boxHeight = count * (lineHeight + 4) + 8;
+    // In a narrow view it goes under the ears' names rather than over them.
+    int y = top + lineHeight + 14;
+    if (!m_earLegend.isEmpty() && x + boxWidth > m_earLegend.left() && y < m_earLegend.bottom() + 1)
+        y = m_earLegend.bottom() + 6;
     surface.FillSolidRect(x, y, boxWidth, boxHeight, kWhite);
     const QPoint frame[5] = {
         {x, y}, {x + boxWidth - 1, y}, {x + boxWidth - 1, y + boxHeight - 1}, {x, y + boxHeight - 1}, {x, y}};
@@ -126,9 +141,14 @@ void CChildView::DrawLegend(CSurface& surface, int left, int top)
             surface.Polyline(right, 2, kRightEarColour, 3);
             surface.Polyline(leftEar, 2, kLeftEarColour, 3, Qt::DashLine);
         } else {
-            const QPoint area[4] = {
-                {px, py + 2}, {px + patch, py + 2}, {px + patch, py + lineHeight - 2}, {px, py + lineHeight - 2}};
-            surface.FillPolygon(area, 4, kRightEarColour, 0.2);
+            // The ears' shades as the spectrum lays them: red, blue, and
+            // where they overlap the violet that both make.
+            const QPoint rightShade[4] = {{px, py + 2}, {px + 2 * patch / 3, py + 2},
+                                          {px + 2 * patch / 3, py + lineHeight - 2}, {px, py + lineHeight - 2}};
+            const QPoint leftShade[4] = {{px + patch / 3, py + 2}, {px + patch, py + 2},
+                                         {px + patch, py + lineHeight - 2}, {px + patch / 3, py + lineHeight - 2}};
+            surface.FillPolygon(rightShade, 4, kRightEarColour, 0.2);
+            surface.FillPolygon(leftShade, 4, kLeftEarColour, 0.2);
             const QPoint edge[2] = {{px, py + lineHeight - 2}, {px + patch, py + lineHeight - 2}};
             surface.Polyline(edge, 2, kRightEarColour, 2);
         }

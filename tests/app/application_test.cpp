@@ -799,8 +799,25 @@ TEST_F(Application, TheManualOpensFromTheHelpMenuOrF1WithoutANetwork)
     // Asked for again: the same window, not a second one.
     manual->trigger();
     EXPECT_EQ(App().MainFrame()->Manual(), window);
-    EXPECT_EQ(App().MainFrame()->findChildren<CManualWindow*>().size(), 1);
+    int manuals = 0;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        manuals += dynamic_cast<CManualWindow*>(top) != nullptr;
+    EXPECT_EQ(manuals, 1);
+    EXPECT_EQ(window->parentWidget(), nullptr) << "not kept over the main window";
     window->close();
     Settle();
     EXPECT_EQ(App().MainFrame()->Manual(), nullptr) << "closed, it is gone";
+
+    // Beside the main window: right of it where there is room, else left,
+    // else at the screen's right edge.
+    const QRect screen(0, 0, 1920, 1080);
+    const QSize size(660, 760);
+    EXPECT_EQ(CManualWindow::BesidePosition(QRect(100, 50, 1040, 760), size, screen), QPoint(1150, 50));
+    EXPECT_EQ(CManualWindow::BesidePosition(QRect(800, 50, 1040, 760), size, screen), QPoint(130, 50));
+    EXPECT_EQ(CManualWindow::BesidePosition(QRect(300, 400, 1400, 760), size, screen), QPoint(1260, 320));
+
+    // Without a browser the home page is named in a message, not lost.
+    const MessageAnswer answer;
+    MenuAction("&Help", "Sonafel Home Page")->trigger();
+    EXPECT_TRUE(answer.message.contains(QStringLiteral("kein Web-Browser"))) << answer.message.toStdString();
 }

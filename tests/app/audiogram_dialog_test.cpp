@@ -94,6 +94,17 @@ TEST(AudiogramChart, OctaveAxisAndDecibelAxisMapBothWays)
     EXPECT_EQ(CAudiogramChart::PointForX(hz, 0, plot), 0) << "125 Hz: nearest 250, the lowest measured";
     EXPECT_EQ(CAudiogramChart::PointForX(hz, 5000, plot), 7);
     EXPECT_EQ(CAudiogramChart::PointForX({}, 300, plot), -1);
+
+    // An audiogram with a point beyond 8 kHz: the axis reaches 12.5 kHz,
+    // 6.64 octaves (log2 100), so 10 kHz lies 6.32 / 6.64 of the way across
+    // and nothing is drawn off the chart.
+    const std::vector<double> extended = {250, 1000, 8000, 10000};
+    EXPECT_EQ(CAudiogramChart::AxisOctaves({250, 1000, 8000}), 6.0);
+    EXPECT_NEAR(CAudiogramChart::AxisOctaves(extended), std::log2(100.0), 1e-12);
+    EXPECT_NEAR(CAudiogramChart::AxisOctaves({1000, 14000}), 7.0, 1e-12) << "16 kHz";
+    EXPECT_NEAR(CAudiogramChart::XForHz(10000, plot, CAudiogramChart::AxisOctaves(extended)),
+                60 + 600 * std::log2(80.0) / std::log2(100.0), 1e-9);
+    EXPECT_EQ(CAudiogramChart::PointForX(extended, 660, plot), 3) << "the right end is 12.5 kHz, nearest 10 kHz";
 }
 
 TEST(AudiogramDialog, DraggingAPointStepsBy5AndTheFieldFollowsTypingMovesThePoint)

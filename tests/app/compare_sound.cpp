@@ -47,6 +47,41 @@ std::size_t Onset(const std::vector<double>& samples)
     return samples.size();
 }
 
+// The lag at which `recorded` best matches the stretch of `rendered` from
+// `start`, `length` long, among lags from `lowest` to `highest` in steps of
+// `step` samples (the sums taken every `step` samples too); -1e9 for none.
+long BestLag(const std::vector<double>& recorded, const std::vector<double>& rendered, std::size_t start,
+             std::size_t length, long lowest, long highest, long step, double* correlation = nullptr,
+             double* recordedEnergy = nullptr)
+{
+    double renderedEnergy = 0.0;
+    for (std::size_t i = 0; i < length; i += static_cast<std::size_t>(step))
+        renderedEnergy += rendered[start + i] * rendered[start + i];
+    long bestLag = -1000000000L;
+    double best = -2.0, bestEnergy = 0.0;
+    for (long lag = lowest; lag <= highest; lag += step) {
+        const long from = static_cast<long>(start) + lag;
+        if (from < 0 || static_cast<std::size_t>(from) + length > recorded.size())
+            continue;
+        double product = 0.0, energy = 0.0;
+        for (std::size_t i = 0; i < length; i += static_cast<std::size_t>(step)) {
+            product += recorded[from + i] * rendered[start + i];
+            energy += recorded[from + i] * recorded[from + i];
+        }
+        const double value = energy > 0 ? product / std::sqrt(energy * renderedEnergy) : 0.0;
+        if (value > best) {
+            best = value;
+            bestLag = lag;
+            bestEnergy = energy;
+        }
+    }
+    if (correlation)
+        *correlation = best;
+    if (recordedEnergy)
+        *recordedEnergy = bestEnergy;
+    return bestLag;
+}
+
 // One channel of interleaved samples.
 std::vector<double> Channel(const std::vector<double>& samples, int channels, int channel)
 {
@@ -58,8 +93,8 @@ std::vector<double> Channel(const std::vector<double>& samples, int channels, in
 
 // Prints the delay, level difference and correlation of the rendering's
 // steady stretch in the recording; true when they agree. The delay is
-// sought around the onsets, or within 50 samples of `near` (a channel's
-// delay found already: the channels play together).
+// sought over the whole recording, or within 50 samples of `near` (a
+// channel's delay found already: the channels play together).
 bool Compare(const std::vector<double>& recorded, const std::vector<double>& rendered, const char* label,
              long* delay = nullptr, const long* near = nullptr)
 {
@@ -69,30 +104,26 @@ bool Compare(const std::vector<double>& recorded, const std::vector<double>& ren
         std::fprintf(stderr, "the rendering is too short\n");
         return false;
     }
-    const long coarse = near ? *near : static_cast<long>(Onset(recorded)) - static_cast<long>(Onset(rendered));
-    const long reach = near ? 50 : 2000;
-    long bestLag = 0;
+    // The delay is sought over the whole recording, coarsely first: a start
+    // of the sound lost under load moves the onsets apart.
+    long bestLag;
+    if (near) {
+        bestLag = *near;
+    } else {
+        const long coarse = BestLag(recorded, rendered, start, length, -static_cast<long>(start),
+                                    static_cast<long>(recorded.size()), 8);
+        const long byOnsets = static_cast<long>(Onset(recorded)) - static_cast<long>(Onset(rendered));
+        std::printf("%sonsets at %zu and %zu samples (lag %ld), the best coarse lag %ld\n", label, Onset(recorded),
+                    Onset(rendered), byOnsets, coarse);
+        bestLag = coarse;
+    }
     double best = -2.0, bestRecordedEnergy = 0.0, renderedEnergy = 0.0;
     for (std::size_t i = 0; i < length; ++i)
         renderedEnergy += rendered[start + i] * rendered[start + i];
-    for (long lag = coarse - reach; lag <= coarse + reach; ++lag) {
-        const long from = static_cast<long>(start) + lag;
-        if (from < 0 || static_cast<std::size_t>(from) + length > recorded.size())
-            continue;
-        double product = 0.0, energy = 0.0;
-        for (std::size_t i = 0; i < length; ++i) {
-            product += recorded[from + i] * rendered[start + i];
-            energy += recorded[from + i] * recorded[from + i];
-        }
-        const double correlation = energy > 0 ? product / std::sqrt(energy * renderedEnergy) : 0.0;
-        if (correlation > best) {
-            best = correlation;
-            bestLag = lag;
-            bestRecordedEnergy = energy;
-        }
-    }
+    const long reach = near ? 50 : 16;
+    bestLag = BestLag(recorded, rendered, start, length, bestLag - reach, bestLag + reach, 1, &best, &bestRecordedEnergy);
     if (best < -1.0) {
-        std::fprintf(stderr, "%sthe recording does not hold the stretch\n", label);
+        std::fprintf(stderr, "%sthe recording (%zu samples) does not hold the stretch\n", label, recorded.size());
         return false;
     }
     if (delay)

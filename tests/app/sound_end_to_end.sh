@@ -45,6 +45,12 @@ wait "$recorder" 2>/dev/null || true
 recorder=
 
 (cd "$recordings" && "$render" "${options[@]}" --seconds 8 "$work/rendered.wav")
-"$compare" "$recorded" "$work/rendered.wav" "$channels"
+if ! "$compare" "$recorded" "$work/rendered.wav" "$channels"; then
+    # What was heard stays for a look, where the next run does not write.
+    kept="$(mktemp -d "${TMPDIR:-/tmp}/sonafel-sound-end-to-end.XXXXXX")"
+    cp "$recorded" "$work/rendered.wav" "$kept/"
+    echo "FAILED: recorded $(bytes) bytes; the recording and the rendering are kept in $kept"
+    exit 1
+fi
 stop_private_pulse
 echo "the private PulseAudio server is gone"

@@ -104,7 +104,7 @@ TEST_F(KeysTest, ASliderClickedIsTheOneTheKeysMoveAndTheTracksEndsHold)
     // Tab chose the loudness; a click on the high frequencies' track (at its
     // middle, 0.5) moves the focus there.
     Press(Qt::Key_Tab);
-    const CRect& highFreq = view->m_rcHighFreq;
+    const CRect highFreq = view->m_rcHighFreq;  // a copy: the view is made anew below
     const int middle = highFreq.left + view->m_nThumbWidth / 2 + (highFreq.right - highFreq.left - view->m_nThumbWidth) / 2;
     view->OnLButtonDown(middle + 10, (highFreq.top + highFreq.bottom) / 2 + 10);
     view->OnLButtonUp();

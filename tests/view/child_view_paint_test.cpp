@@ -275,6 +275,20 @@ TEST_F(ViewTest, AnAudiogramHangsAsDeepAsItsLossAndNormalHearingShowsABanner)
     view->SetNormalHearing(true);
     image = Render();
     EXPECT_EQ(At(image, 5, 160), 0x00309030u) << "the comparison's banner";
+    // The live badge comes under the banner, not over it.
+    view->SetLive(true);
+    view->SetLiveStatus(QStringLiteral("Live · 6 ms"), false);
+    const QImage live = Render();
+    int badgeTop = -1;
+    for (int y = 158; y < 260 && badgeTop < 0; ++y)
+        if (At(live, 500, y) == 0x002020B0u)
+            badgeTop = y;
+    int bannerBottom = 158;
+    while (At(live, 5, bannerBottom) == 0x00309030u)
+        ++bannerBottom;
+    EXPECT_GT(bannerBottom, 170);
+    EXPECT_GE(badgeTop, bannerBottom) << "the badge's red starts inside the banner";
+    view->SetLive(false);
     EXPECT_EQ(At(image, 415, 300), kWhite) << "no audiogram drawn while every loss is off";
 
     view->SetNormalHearing(false);

@@ -1,11 +1,14 @@
 #include "view_fixture.h"
 
+#include "view_colours.h"
+
 #include <vector>
 
 namespace {
 
 constexpr ColorRef kAxis = 0x00404040;
 constexpr ColorRef kFrame = 0x00A0A0A0;
+constexpr ColorRef kWhite = 0x00FFFFFF;
 // A 1020 x 720 view: a surface 1000 x 700, its spectrum below 70 pixels
 // of buttons and 90 of sliders.
 constexpr int kSurfaceWidth = 1000;
@@ -132,4 +135,55 @@ TEST_F(ViewTest, TheLegendNamesTheLossOnlyWhileOneIsShown)
     view->SetNormalHearing(false);
     view->SetScaleAndLegend(false);
     EXPECT_EQ(LegendHeight(Render(), left), 0);
+}
+
+TEST_F(ViewTest, AtASmallSizeNamesDoNotRunTogetherAndTheLegendKeepsClearOfTheEars)
+{
+    // 700 x 500: a surface 680 x 480, the spectrum from 48 + 90 = 138.
+    std::string error;
+    const auto left = CAudiogram::Make({{250, 20}, {1000, 40}, {4000, 70}}, error);
+    const auto right = CAudiogram::Make({{250, 30}, {1000, 50}, {4000, 80}}, error);
+    view->SetEarAudiogram(Ear::Left, &*left);
+    view->SetEarAudiogram(Ear::Right, &*right);
+    view->SetAudiogramName(QStringLiteral("Frau M."));
+    Resize(700, 500);
+    view->SetScaleAndLegend(true);
+    const QImage image = Render();
+
+    // The names under the axis, as runs of columns with ink, 4 pixels apart
+    // at least: the first (100) is as narrow as the second (500), not
+    // "10200".
+    int axisRow = -1;
+    for (int y = 479; y > 300 && axisRow < 0; --y)
+        if (At(image, 300, y) == kAxis && At(image, 400, y) == kAxis)
+            axisRow = y;
+    ASSERT_GT(axisRow, 0);
+    std::vector<std::pair<int, int>> runs;  // first and last column
+    int blank = 100;
+    for (int x = 40; x < 680; ++x) {
+        bool ink = false;
+        for (int y = axisRow + 5; y < std::min(480, axisRow + 22); ++y)
+            ink = ink || At(image, x, y) != kWhite;
+        if (ink && blank >= 4)
+            runs.push_back({x, x});
+        if (ink)
+            runs.back().second = x;
+        blank = ink ? 0 : blank + 1;
+    }
+    ASSERT_GE(runs.size(), 3u);
+    const int first = runs[0].second - runs[0].first, second = runs[1].second - runs[1].first;
+    EXPECT_LE(first, second + 2) << "the first name is " << first << " pixels wide, the second " << second;
+
+    // The frame's top edge lies below the ears' names at the right.
+    int frameTop = -1;
+    for (int y = 138; y < 300 && frameTop < 0; ++y)
+        if (At(image, 200, y) == kFrame && At(image, 300, y) == kFrame)
+            frameTop = y;
+    int namesBottom = -1;
+    for (int y = 138; y < 300; ++y)
+        for (int x = 500; x < 680; ++x)
+            if (At(image, x, y) == kLeftEarColour)
+                namesBottom = y;
+    ASSERT_GT(namesBottom, 0);
+    EXPECT_GT(frameTop, namesBottom);
 }
