@@ -340,13 +340,19 @@ bool CAudiogramDialog::ImportFrom(const QString& path, const ListenerChooser& ch
     }
     // One byte more than a listener file may hold is enough to refuse a larger one.
     const QByteArray text = file.read(static_cast<qint64>(kMaxListenerFileBytes) + 1);
-    std::string reason;
-    const auto listeners = ParseListeners(text.toStdString(), reason);
+    ListenerFileRefusal why;
+    const auto listeners = ParseListeners(text.toStdString(), why);
     if (!listeners) {
-        Warn(QStringLiteral("„%1“ ist keine Audiogramm-Datei, die Sonafel lesen kann. Erwartet wird eine JSON-Datei "
-                            "mit einem Eintrag je Hörer und dessen Hörschwellen (audiogram_cfs, audiogram_levels_l, "
-                            "audiogram_levels_r). (%2)")
-                 .arg(path, QString::fromStdString(reason)));
+        const QString reason = QString::fromStdString(why.reason.german);
+        // A listener file with one value that cannot be used is said to be one.
+        Warn(why.listenerFile
+                 ? QStringLiteral("„%1“ enthält ein Audiogramm, das Sonafel nicht übernehmen kann: %2. Korrigieren "
+                                  "Sie den Wert in der Datei.")
+                       .arg(path, reason)
+                 : QStringLiteral("„%1“ ist keine Audiogramm-Datei, die Sonafel lesen kann. Erwartet wird eine "
+                                  "JSON-Datei mit einem Eintrag je Hörer und dessen Hörschwellen (audiogram_cfs, "
+                                  "audiogram_levels_l, audiogram_levels_r). (%2)")
+                       .arg(path, reason));
         return false;
     }
     const int chosen = listeners->size() == 1 ? 0 : choose(*listeners);

@@ -15,12 +15,15 @@ const QString kActiveEarKey = QStringLiteral("activeLoss/edited");
 constexpr std::size_t kMaxPresetKey = 64;  // bytes
 constexpr std::size_t kMaxName = 1024;     // bytes; a listener file bounds its own
 
-// One listener's ears from a stored listener file, or nothing.
+// One listener's ears from a stored listener file, or nothing; the reason
+// in German, as the window says it.
 std::optional<Listener> OneListener(const QString& text, std::string& error)
 {
-    const auto listeners = ParseListeners(text.toStdString(), error);
+    ListenerFileRefusal why;
+    const auto listeners = ParseListeners(text.toStdString(), why);
+    error = why.reason.german;
     if (listeners && listeners->size() != 1)
-        error = "it holds " + std::to_string(listeners->size()) + " listeners, not one";
+        error = "es sind " + std::to_string(listeners->size()) + " Hörer, nicht einer";
     if (!listeners || listeners->size() != 1)
         return std::nullopt;
     return listeners->front();

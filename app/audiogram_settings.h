@@ -15,7 +15,7 @@ struct StoredAudiogram {
 };
 
 // The stored audiogram; nothing when none is stored or the entry is damaged,
-// and then, when `damage` is given, why it cannot be used.
+// and then, when `damage` is given, why it cannot be used (in German).
 std::optional<StoredAudiogram> LoadLastAudiogram(std::string* damage = nullptr);
 void SaveLastAudiogram(const StoredAudiogram& stored);
 

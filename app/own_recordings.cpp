@@ -57,8 +57,14 @@ QString Refusal(const QString& path, const LoadedSound& sound, const SoundFileRe
         what = QStringLiteral("%1 ließ sich nicht laden.").arg(file);
         break;
     }
-    return what + QStringLiteral("\nDie bisherige Aufnahme spielt weiter.\n(%1)")
-                      .arg(QString::fromStdString(refusal.reason));
+    // In parentheses only the library's own words (an unreadable file), or
+    // ours when nothing else names the problem: the rest the German says.
+    const bool library = refusal.problem == SoundFileProblem::Unreadable;
+    const bool unnamed = refusal.problem == SoundFileProblem::None;
+    what += QStringLiteral("\nDie bisherige Aufnahme spielt weiter.");
+    if (library || unnamed)
+        what += QStringLiteral("\n(%1)").arg(QString::fromStdString(refusal.reason));
+    return what;
 }
 
 }  // namespace

@@ -5,23 +5,52 @@
 
 std::optional<CAudiogram> CAudiogram::Make(std::vector<AudiogramPoint> points, std::string& error)
 {
+    RefusalReason reason;
+    auto made = Make(std::move(points), reason);
+    if (!made)
+        error = reason.english;
+    return made;
+}
+
+namespace {
+
+// A number as German typesetting writes it: a decimal comma, a true minus.
+std::string German(double value)
+{
+    std::ostringstream text;
+    text << std::abs(value);
+    std::string written = text.str();
+    for (char& c : written)
+        if (c == '.')
+            c = ',';
+    return value < 0 ? "\u2212" + written : written;
+}
+
+}  // namespace
+
+std::optional<CAudiogram> CAudiogram::Make(std::vector<AudiogramPoint> points, RefusalReason& why)
+{
     if (points.empty()) {
-        error = "no thresholds";
+        why = {"no thresholds", "keine Hörschwellen"};
         return std::nullopt;
     }
     double previousHz = 0.0;
     for (const AudiogramPoint& point : points) {
-        std::ostringstream reason;
+        std::ostringstream english;
         if (!(point.hz > previousHz)) {
-            reason << point.hz << " Hz is not above " << (previousHz > 0.0 ? "the frequency before it" : "0 Hz");
+            english << point.hz << " Hz is not above " << (previousHz > 0.0 ? "the frequency before it" : "0 Hz");
+            why = {english.str(), German(point.hz) + " Hz liegt nicht über " +
+                                      (previousHz > 0.0 ? std::string("der Frequenz davor") : std::string("0 Hz"))};
         } else if (!(point.hearingLevel >= kLowestLevel && point.hearingLevel <= kHighestLevel)) {
-            reason << point.hearingLevel << " dB HL at " << point.hz << " Hz lies outside " << kLowestLevel << " to "
-                   << kHighestLevel << " dB HL";
+            english << point.hearingLevel << " dB HL at " << point.hz << " Hz lies outside " << kLowestLevel << " to "
+                    << kHighestLevel << " dB HL";
+            why = {english.str(), German(point.hearingLevel) + " dB HL bei " + German(point.hz) +
+                                      " Hz liegt außerhalb von " + German(kLowestLevel) + " bis " +
+                                      German(kHighestLevel) + " dB HL"};
         } else {
             previousHz = point.hz;
             continue;
         }
-        error = reason.str();
         return std::nullopt;
     }
     return CAudiogram(std::move(points));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "refusal_reason.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +24,8 @@ public:
     // a frequency not above the one before (or not above 0 Hz), a level
     // outside -10..120 dB HL or not a number. `error` then says which.
     static std::optional<CAudiogram> Make(std::vector<AudiogramPoint> points, std::string& error);
+    // The same with the reason in both languages.
+    static std::optional<CAudiogram> Make(std::vector<AudiogramPoint> points, RefusalReason& why);
 
     double LevelAt(double hz) const;
     const std::vector<AudiogramPoint>& Points() const { return m_points; }

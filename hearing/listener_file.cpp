@@ -48,25 +48,27 @@ bool NestsTooDeeply(const std::string& text)
     return false;
 }
 
-bool ReadNumbers(const json& entry, const char* field, std::vector<double>& numbers, std::string& error)
+bool ReadNumbers(const json& entry, const char* field, std::vector<double>& numbers, RefusalReason& why)
 {
+    const std::string name = field;
     const auto found = entry.find(field);
     if (found == entry.end()) {
-        error = std::string(field) + " is missing";
+        why = {name + " is missing", name + " fehlt"};
         return false;
     }
     if (!found->is_array()) {
-        error = std::string(field) + " is not a list";
+        why = {name + " is not a list", name + " ist keine Liste"};
         return false;
     }
     if (found->size() > kMaxAudiogramFrequencies) {
-        error = std::string(field) + " holds " + std::to_string(found->size()) + " values, more than the " +
-                std::to_string(kMaxAudiogramFrequencies) + " an audiogram may have";
+        const std::string count = std::to_string(found->size()), most = std::to_string(kMaxAudiogramFrequencies);
+        why = {name + " holds " + count + " values, more than the " + most + " an audiogram may have",
+               name + " hat " + count + " Werte, mehr als die " + most + ", die ein Audiogramm haben darf"};
         return false;
     }
     for (const json& value : *found) {
         if (!value.is_number()) {
-            error = std::string(field) + " holds " + Shown(value) + ", not a number";
+            why = {name + " holds " + Shown(value) + ", not a number", name + " enthält " + Shown(value) + ", keine Zahl"};
             return false;
         }
         numbers.push_back(value.get<double>());
@@ -74,39 +76,41 @@ bool ReadNumbers(const json& entry, const char* field, std::vector<double>& numb
     return true;
 }
 
-bool ReadListener(const std::string& id, const json& entry, Listener& listener, std::string& error)
+bool ReadListener(const std::string& id, const json& entry, Listener& listener, RefusalReason& why)
 {
     if (!entry.is_object()) {
-        error = "is not an object";
+        why = {"is not an object", "ist kein Objekt"};
         return false;
     }
     listener.id = id;
     listener.name = id;
     if (const auto name = entry.find("name"); name != entry.end()) {
         if (!name->is_string()) {
-            error = "name is not a text";
+            why = {"name is not a text", "name ist kein Text"};
             return false;
         }
         listener.name = name->get<std::string>();
     }
-    if (!ReadNumbers(entry, "audiogram_cfs", listener.hz, error) ||
-        !ReadNumbers(entry, "audiogram_levels_l", listener.left, error) ||
-        !ReadNumbers(entry, "audiogram_levels_r", listener.right, error))
+    if (!ReadNumbers(entry, "audiogram_cfs", listener.hz, why) ||
+        !ReadNumbers(entry, "audiogram_levels_l", listener.left, why) ||
+        !ReadNumbers(entry, "audiogram_levels_r", listener.right, why))
         return false;
     for (const Ear ear : {Ear::Left, Ear::Right}) {
         const char* const side = ear == Ear::Left ? "left" : "right";
+        const std::string seite = ear == Ear::Left ? "linke" : "rechte";
         const std::vector<double>& levels = listener.Levels(ear);
         if (levels.size() != listener.hz.size()) {
-            error = std::to_string(levels.size()) + " " + side + " levels for " + std::to_string(listener.hz.size()) +
-                    " frequencies";
+            const std::string count = std::to_string(levels.size()), frequencies = std::to_string(listener.hz.size());
+            why = {count + " " + side + " levels for " + frequencies + " frequencies",
+                   count + " Werte für das " + seite + " Ohr bei " + frequencies + " Frequenzen"};
             return false;
         }
         std::vector<AudiogramPoint> points;
         for (std::size_t i = 0; i < levels.size(); ++i)
             points.push_back({listener.hz[i], levels[i]});
-        std::string reason;
+        RefusalReason reason;
         if (!CAudiogram::Make(points, reason)) {
-            error = std::string(side) + " ear: " + reason;
+            why = reason.Prefixed(std::string(side) + " ear: ", seite + "s Ohr: ");
             return false;
         }
     }
@@ -117,31 +121,47 @@ bool ReadListener(const std::string& id, const json& entry, Listener& listener, 
 
 std::optional<std::vector<Listener>> ParseListeners(const std::string& text, std::string& error)
 {
+    ListenerFileRefusal why;
+    auto listeners = ParseListeners(text, why);
+    if (!listeners)
+        error = why.reason.english;
+    return listeners;
+}
+
+std::optional<std::vector<Listener>> ParseListeners(const std::string& text, ListenerFileRefusal& why)
+{
+    why = {};
     if (text.size() > kMaxListenerFileBytes) {
-        error = "larger than " + std::to_string(kMaxListenerFileBytes) + " bytes, far more than a listener file holds";
+        const std::string most = std::to_string(kMaxListenerFileBytes);
+        why.reason = {"larger than " + most + " bytes, far more than a listener file holds",
+                      "größer als " + most + " Bytes, weit mehr, als eine Hörerdatei enthält"};
         return std::nullopt;
     }
     if (NestsTooDeeply(text)) {
-        error = "nested more than " + std::to_string(kMaxListenerFileDepth) + " levels deep, not a listener file";
+        const std::string most = std::to_string(kMaxListenerFileDepth);
+        why.reason = {"nested more than " + most + " levels deep, not a listener file",
+                      "mehr als " + most + " Ebenen tief verschachtelt, keine Hörerdatei"};
         return std::nullopt;
     }
     json document;
     try {
         document = json::parse(text);
     } catch (const json::exception& failure) {  // syntax, and numbers beyond a double's range
-        error = std::string("not JSON: ") + failure.what();
+        // The parser's own words, in both.
+        why.reason = {std::string("not JSON: ") + failure.what(), std::string("kein JSON: ") + failure.what()};
         return std::nullopt;
     }
     if (!document.is_object() || document.empty()) {
-        error = "not a listener file: no listeners keyed by id";
+        why.reason = {"not a listener file: no listeners keyed by id", "keine Hörerdatei: keine Hörer unter einer Kennung"};
         return std::nullopt;
     }
     std::vector<Listener> listeners;
     for (const auto& [id, entry] : document.items()) {
         Listener listener;
-        std::string reason;
+        RefusalReason reason;
         if (!ReadListener(id, entry, listener, reason)) {
-            error = "listener " + id + ": " + reason;
+            why.reason = reason.Prefixed("listener " + id + ": ", "Hörer " + id + ": ");
+            why.listenerFile = true;
             return std::nullopt;
         }
         listeners.push_back(std::move(listener));

@@ -29,10 +29,18 @@ constexpr std::size_t kMaxListenerFileBytes = 1 << 20;
 constexpr int kMaxListenerFileDepth = 8;
 constexpr std::size_t kMaxAudiogramFrequencies = 64;
 
+// Why a text is not a usable listener file, in both languages; whether it is
+// one (its listeners keyed by id) with a listener whose values cannot be used.
+struct ListenerFileRefusal {
+    RefusalReason reason;
+    bool listenerFile = false;
+};
+
 // The listeners in a file's text, in the file's order; nothing when it is not
 // a listener file, with the reason in `error` (which listener, which field).
 // Never throws, whatever the text.
 std::optional<std::vector<Listener>> ParseListeners(const std::string& text, std::string& error);
+std::optional<std::vector<Listener>> ParseListeners(const std::string& text, ListenerFileRefusal& why);
 
 // As ParseListeners, from a file; the reason then names the file.
 std::optional<std::vector<Listener>> ReadListenerFile(const std::string& path, std::string& error);

@@ -381,7 +381,7 @@ TEST_F(Application, TheDialogStartsFromTheActiveLossKeepsTheListenersNameAndEnds
     answer.start(20);
     enter->trigger();
     EXPECT_EQ(message, "Das zuletzt eingegebene Audiogramm ist in den Einstellungen beschädigt und wird nicht "
-                       "verwendet; der Dialog beginnt leer. (nested more than 8 levels deep, not a listener file)");
+                       "verwendet; der Dialog beginnt leer. (mehr als 8 Ebenen tief verschachtelt, keine Hörerdatei)");
     EXPECT_EQ(fields, 11) << "the dialog opens empty";
     QSettings().remove(QStringLiteral("audiogram"));
 }
@@ -509,6 +509,7 @@ TEST_F(Application, AnOwnRecordingNoDemonstrationNeedsIsRefusedAndClosingDoesNot
     EXPECT_TRUE(answer.message.contains(QString::fromUtf8(
         "/one%1hz.wav“ hat einen Kanal bei 1 Hz. Eine Aufnahme darf 1 bis 32 Kanäle bei 8000 bis 192000 Hz haben.")))
         << answer.message.toStdString();
+    EXPECT_FALSE(answer.message.contains(QStringLiteral("it declares"))) << "no English reason of ours";
     EXPECT_EQ(App().m_nSourceLen[0], bundled) << "the speech plays on";
 
     // A named pipe nobody writes to: the decoding thread blocks in opening it.

@@ -315,8 +315,25 @@ TEST(AudiogramDialog, AnImportedListenerKeepsItsFrequenciesValuesIdAndNameThroug
     EXPECT_TRUE(message.startsWith(QString::fromUtf8("„%1“ ist keine Audiogramm-Datei, die Sonafel lesen kann.")
                                        .arg(QString::fromStdString(dir.Path("bad.json").string()))))
         << message.toStdString();
-    EXPECT_TRUE(message.contains(QLatin1String(". (not JSON: "))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QLatin1String(". (kein JSON: "))) << message.toStdString();
     EXPECT_EQ(dialog.Entered().right, before.right);
+
+    // A listener file with one value beyond the range: named in German,
+    // as an audiogram that cannot be taken, not as no audiogram file.
+    std::ofstream(dir.Path("loud.json")) << R"({"X1": {"audiogram_cfs": [500, 1000],
+        "audiogram_levels_l": [40, 130.5], "audiogram_levels_r": [-15, 40]}})";
+    message.clear();
+    QTimer::singleShot(0, [&message] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            message = box->text();
+            box->accept();
+        }
+    });
+    EXPECT_FALSE(dialog.ImportFrom(QString::fromStdString(dir.Path("loud.json").string()), nullptr));
+    EXPECT_EQ(message.toStdString(), "„" + dir.Path("loud.json").string() +
+                                         "“ enthält ein Audiogramm, das Sonafel nicht übernehmen kann: Hörer X1: "
+                                         "linkes Ohr: 130,5 dB HL bei 1000 Hz liegt außerhalb von −10 bis 120 dB HL. "
+                                         "Korrigieren Sie den Wert in der Datei.");
     EXPECT_EQ(dialog.Entered().id, before.id);
 
     // Missing, and not writable: said in German, with the system's reason.
@@ -513,7 +530,7 @@ TEST(AudiogramSettings, TheLastAudiogramIsKeptAndADamagedEntryIsIgnored)
     std::string damage;
     QSettings().setValue(QStringLiteral("audiogram/listener"), QStringLiteral("{\"x\": [1, 2"));
     EXPECT_FALSE(LoadLastAudiogram(&damage));
-    EXPECT_EQ(damage.rfind("not JSON: ", 0), 0u) << damage;
+    EXPECT_EQ(damage.rfind("kein JSON: ", 0), 0u) << damage;
     QSettings().setValue(QStringLiteral("audiogram/listener"),
                          QString::fromStdString(R"({"L":{"audiogram_cfs":[1e400],"audiogram_levels_l":[1],)"
                                                 R"("audiogram_levels_r":[1]}})"));
@@ -521,6 +538,6 @@ TEST(AudiogramSettings, TheLastAudiogramIsKeptAndADamagedEntryIsIgnored)
     QSettings().setValue(QStringLiteral("audiogram/listener"),
                          QString(200000, QLatin1Char('[')) + QString(200000, QLatin1Char(']')));
     EXPECT_FALSE(LoadLastAudiogram(&damage));
-    EXPECT_EQ(damage, "nested more than 8 levels deep, not a listener file");
+    EXPECT_EQ(damage, "mehr als 8 Ebenen tief verschachtelt, keine Hörerdatei");
     QSettings().remove(QStringLiteral("audiogram"));
 }
