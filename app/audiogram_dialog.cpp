@@ -3,6 +3,7 @@
 #include "audiogram_presets.h"
 #include "audiogram_print.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
@@ -105,6 +106,7 @@ CAudiogramDialog::CAudiogramDialog(const Listener& start, Ear edited, QWidget* p
     warning.setColor(QPalette::WindowText, QColor(180, 0, 0));
     m_refusal->setPalette(warning);
     m_refusal->setMinimumHeight(m_refusal->fontMetrics().lineSpacing());
+    m_refusal->setAccessibleName(QStringLiteral("Hinweis"));
 
     m_chart->SetChangedHandler([this](int point, int level) { m_fields[point]->setValue(level); });
     connect(m_ear, &QComboBox::currentIndexChanged, this, [this] { ShowEar(); });
@@ -174,7 +176,9 @@ void CAudiogramDialog::BuildFields()
         auto* const field = new CHearingLevelField;
         field->setAccessibleName(hz + QStringLiteral(" in dB HL"));
         m_fieldGrid->addWidget(field, 1, i);
-        field->SetRefusalHandler([this](const QString& reason) { m_refusal->setText(reason); });
+        // A refusal names its frequency, is announced, and goes at the next keystroke.
+        field->SetRefusalHandler([this, hz](const QString& reason) { ShowRefusal(reason.isEmpty() ? reason : hz + QStringLiteral(": ") + reason); });
+        connect(field->findChild<QLineEdit*>(), &QLineEdit::textEdited, this, [this] { ShowRefusal(QString()); });
         connect(field, &QDoubleSpinBox::valueChanged, this, [this, i](double level) {
             Shown()[i] = level;
             m_chart->SetEars(m_listener.hz, m_listener.left, m_listener.right, EditedEar());
@@ -301,6 +305,15 @@ void CAudiogramDialog::RemoveFrequency(double hz)
     m_listener.left.erase(m_listener.left.begin() + index);
     m_listener.right.erase(m_listener.right.begin() + index);
     BuildFields();
+}
+
+void CAudiogramDialog::ShowRefusal(const QString& reason)
+{
+    m_refusal->setText(reason);
+    if (reason.isEmpty())
+        return;
+    QAccessibleEvent alert(m_refusal, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 QString CAudiogramDialog::Refusal() const

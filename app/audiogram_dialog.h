@@ -78,6 +78,7 @@ private:
     // false when it is there already or no more fit.
     bool InsertFrequency(double hz);
     void RemoveFrequency(double hz);
+    void ShowRefusal(const QString& reason);
     // Tab follows the rows as the eye reads them, the fields included.
     void OrderTabs();
     void Import();

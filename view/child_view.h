@@ -4,6 +4,7 @@
 #include "wave_out_device.h"
 
 #include <QFont>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -48,6 +49,12 @@ public:
     // Over the spectrum: what each ear's audiogram takes away, and its name;
     // or, while normal hearing is compared, a notice that every loss is off.
     void DrawHearingLoss(CSurface& surface, int left, int top, int width, int height);
+    // Whether the spectrum says its levels are nominal (not calibrated).
+    bool NominalLevelsShown() const;
+    // What the spectrum says in words besides its bars, for screen readers:
+    // the comparison's banner or the audiogram's name, the live badge, the
+    // nominal levels.
+    QStringList ShownNotices() const;
     // The comparison's banner across the top of the spectrum; 0 without it.
     int ComparisonBannerHeight(CSurface& surface) const;
     // While both ears are heard: each band's bar split, the left ear's half

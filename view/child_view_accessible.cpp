@@ -3,6 +3,7 @@
 #include "child_view.h"
 
 #include <QAccessibleValueInterface>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cmath>
@@ -39,8 +40,12 @@ public:
                 return QStringLiteral("pausiert");
             return m_view.m_bSourceOn[m_part] ? QStringLiteral("an") : QStringLiteral("aus");
         case QAccessible::Description:
-            return Slider() ? QStringLiteral("0 Prozent: starke Verluste, 100 Prozent: keine Verluste")
-                            : QStringLiteral("Taste %1 schaltet die Aufnahme an und aus").arg(m_part + 1);
+            if (Slider())
+                return QStringLiteral("0 Prozent: starke Verluste, 100 Prozent: keine Verluste");
+            return (m_view.SourceFile(m_part).isEmpty()
+                        ? QStringLiteral("mitgelieferte Aufnahme")
+                        : QStringLiteral("eigene Aufnahme „%1“").arg(QFileInfo(m_view.SourceFile(m_part)).fileName())) +
+                   QStringLiteral("; Taste %1 schaltet sie an und aus").arg(m_part + 1);
         default:
             return QString();
         }
@@ -125,13 +130,66 @@ private:
     const int m_part;
 };
 
+// The spectrum: what it says in words, read as one text.
+class CViewNoticesAccessible final : public QAccessibleInterface {
+public:
+    explicit CViewNoticesAccessible(CChildView& view) : m_view(view) {}
+
+    bool isValid() const override { return true; }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return m_view.window()->windowHandle(); }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(&m_view); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return QStringLiteral("Spektrum");
+        if (t == QAccessible::Value || t == QAccessible::Description) {
+            const QStringList notices = m_view.ShownNotices();
+            return notices.isEmpty() ? QStringLiteral("kein Hörverlust gewählt") : notices.join(QStringLiteral("; "));
+        }
+        return QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override
+    {
+        const QRect local = m_view.PartRect(CChildViewAccessible::kSpectrum);
+        return QRect(m_view.mapToGlobal(local.topLeft()), local.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::StaticText; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state;
+        state.readOnly = true;
+        state.invisible = !m_view.isVisible();
+        return state;
+    }
+
+private:
+    CChildView& m_view;
+};
+
 }  // namespace
 
 CChildViewAccessible::CChildViewAccessible(CChildView& view) : QAccessibleWidget(&view, QAccessible::Client)
 {
     // The cache owns the parts until this interface goes.
-    for (int part = 0; part < kParts; ++part)
+    for (int part = 0; part < kSpectrum; ++part)
         m_parts[part] = QAccessible::registerAccessibleInterface(new CViewPartAccessible(view, part));
+    m_parts[kSpectrum] = QAccessible::registerAccessibleInterface(new CViewNoticesAccessible(view));
+}
+
+QString CChildViewAccessible::text(QAccessible::Text t) const
+{
+    // The view as a whole, not an unnamed filler.
+    if (t == QAccessible::Name)
+        return QStringLiteral("Hörverlust-Demonstration");
+    if (t == QAccessible::Description)
+        return QStringLiteral("Drei Aufnahmen, drei Regler für die Verluste und das Spektrum dessen, was gehört wird");
+    return QAccessibleWidget::text(t);
 }
 
 CChildViewAccessible::~CChildViewAccessible()
@@ -180,6 +238,9 @@ void NotifyAccessiblePart(CChildView& view, int part, bool focus)
     QAccessibleInterface* const changed = QAccessible::queryAccessibleInterface(&view)->child(part);
     if (focus) {
         QAccessibleEvent event(changed, QAccessible::Focus);
+        QAccessible::updateAccessibility(&event);
+    } else if (part == CChildViewAccessible::kSpectrum) {
+        QAccessibleEvent event(changed, QAccessible::DescriptionChanged);
         QAccessible::updateAccessibility(&event);
     } else if (part >= CChildViewAccessible::kFirstSlider) {
         QAccessibleValueChangeEvent event(changed, changed->valueInterface()->currentValue());

@@ -16,6 +16,7 @@ constexpr ColorRef kWhite = 0x00FFFFFF;
 constexpr double kLossOpacity = 0.2;
 constexpr int kShownDecibels = 50;  // the spectrum's height
 const char* const kComparisonNotice = "Normal hören (Vergleich): alle Verluste aus";
+const char* const kNominalNotice = "Pegel nominell: nicht kalibriert";
 
 // Each ear as on an audiogram: right red and solid, left blue and dashed.
 struct EarStyle {
@@ -62,6 +63,26 @@ void CChildView::DrawEarLegend(CSurface& surface, int right, int top, const QStr
     m_earLegend = QRect(right - widest, top, widest, y - top);
 }
 
+bool CChildView::NominalLevelsShown() const
+{
+    const bool levelsMatter = m_bSplDisplay || PresentationLevel() || (AnyAudiogram() && Recruitment());
+    return levelsMatter && !m_bCalibrated && !NormalHearing();
+}
+
+QStringList CChildView::ShownNotices() const
+{
+    QStringList notices;
+    if (NormalHearing())
+        notices << QString::fromUtf8(kComparisonNotice);
+    else if (AnyAudiogram())
+        notices << (m_bSplDisplay ? QStringLiteral("Hörschwelle: ") : QStringLiteral("Audiogramm: ")) + m_audiogramName;
+    if (m_bLive && !m_liveStatus.isEmpty())
+        notices << m_liveStatus;
+    if (NominalLevelsShown())
+        notices << QString::fromUtf8(kNominalNotice);
+    return notices;
+}
+
 int CChildView::ComparisonBannerHeight(CSurface& surface) const
 {
     if (!NormalHearing())
@@ -75,9 +96,8 @@ int CChildView::ComparisonBannerHeight(CSurface& surface) const
 
 void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width, int height)
 {
-    const bool levelsMatter = m_bSplDisplay || PresentationLevel() || (AnyAudiogram() && Recruitment());
-    if (levelsMatter && !m_bCalibrated && !NormalHearing()) {
-        const QString nominal = QStringLiteral("Pegel nominell: nicht kalibriert");
+    if (NominalLevelsShown()) {
+        const QString nominal = QString::fromUtf8(kNominalNotice);
         surface.SetBkColor(kWhite);
         surface.SetTextColor(0x00404040);
         surface.TextOut(left + 5, top + height - surface.TextExtent(nominal).height() - 5, nominal);

@@ -85,6 +85,11 @@ QRect CChildView::PartRect(int part) const
         const CRect button = SourceButtonRect(part, std::max(width() - 20, 250), std::max(height() - 20, 250) / 10);
         return QRect(button.left + 10, button.top + 10, button.right - button.left, button.bottom - button.top);
     }
+    if (part == CChildViewAccessible::kSpectrum) {
+        const int w = std::max(width() - 20, 250), h = std::max(height() - 20, 250);
+        const int top = h / 10 + 90;
+        return QRect(10, 10 + top, w, h - top);
+    }
     const CRect& track = this->*kSliders[part - kSourceCount].track;
     return QRect(track.left + 10, track.top + 10, track.right - track.left, track.bottom - track.top);
 }

@@ -1,5 +1,6 @@
 #include "child_view.h"
 
+#include "child_view_accessible.h"
 #include "surface.h"
 
 #include <algorithm>
@@ -47,6 +48,7 @@ void CChildView::SetLiveStatus(const QString& status, bool alarm)
     m_liveStatus = status;
     m_bLiveAlarm = alarm;
     update();
+    NotifyAccessiblePart(*this, CChildViewAccessible::kSpectrum);
 }
 
 void CChildView::ShowLiveSplLevels(const double* levels)

@@ -396,16 +396,18 @@ TEST(AudiogramDialog, TypedValuesOutOfRangeOrOffTheGridAreRefusedVisiblyAndChang
     QTest::keyClicks(&field, "150");
     EXPECT_EQ(field.findChild<QLineEdit*>()->text(), "150") << "not cut to 15 while typing";
     QTest::keyClick(&field, Qt::Key_Return);
-    EXPECT_EQ(dialog.Refusal(), "150 dB HL liegt außerhalb von −10 bis 120 dB HL.");
+    EXPECT_EQ(dialog.Refusal(), "3.000 Hz: 150 dB HL liegt außerhalb von −10 bis 120 dB HL.");
     EXPECT_EQ(field.value(), 60.0);
     EXPECT_EQ(field.findChild<QLineEdit*>()->text(), "60");
     EXPECT_TRUE(dialog.isVisible()) << "Return with a refused value does not press OK";
 
     Type(field, "37");
-    EXPECT_EQ(dialog.Refusal(), "37 dB HL liegt nicht im 5-dB-Raster der Audiometer (…, 35, 40, …).");
+    EXPECT_EQ(dialog.Refusal(), "3.000 Hz: 37 dB HL liegt nicht im 5-dB-Raster der Audiometer (…, 35, 40, …).");
+    QTest::keyClick(&field, Qt::Key_4);
+    EXPECT_EQ(dialog.Refusal(), "") << "the reason goes at the next keystroke";
     EXPECT_EQ(dialog.Entered().right[4], 60.0);
     Type(field, "-15");
-    EXPECT_EQ(dialog.Refusal(), "-15 dB HL liegt außerhalb von −10 bis 120 dB HL.");
+    EXPECT_EQ(dialog.Refusal(), "3.000 Hz: -15 dB HL liegt außerhalb von −10 bis 120 dB HL.");
     Type(field, "35");
     EXPECT_EQ(dialog.Refusal(), "") << "a value taken clears the reason";
     EXPECT_EQ(dialog.Entered().right[4], 35.0);
@@ -417,7 +419,7 @@ TEST(AudiogramDialog, TypedValuesOutOfRangeOrOffTheGridAreRefusedVisiblyAndChang
     EXPECT_EQ(dialog.Entered().right[4], 45.0);
     EXPECT_EQ(field.Refusal(QString::fromUtf8("−10"), false), "");
     Type(field, "42,5");
-    EXPECT_EQ(dialog.Refusal(), "42,5 dB HL liegt nicht im 5-dB-Raster der Audiometer (…, 40, 45, …).");
+    EXPECT_EQ(dialog.Refusal(), "3.000 Hz: 42,5 dB HL liegt nicht im 5-dB-Raster der Audiometer (…, 40, 45, …).");
     EXPECT_EQ(dialog.Entered().right[4], 45.0);
 
     // A file's value off the grid is shown as it is and taken as it is when

@@ -21,14 +21,18 @@ TEST_F(ViewTest, AScreenReaderFindsTheSourcesAndSlidersWithTheirNamesAndValues)
     Render();  // the sliders' tracks are known once painted
     QAccessibleInterface* const whole = QAccessible::queryAccessibleInterface(view.get());
     ASSERT_NE(whole, nullptr);
-    ASSERT_EQ(whole->childCount(), 6);
-    const char* const names[6] = {"Sprache", "Musik", "Hintergrundgeräusche",
-                                  "Lautstärke", "höhere Frequenzen", "Frequenzauflösung"};
-    for (int part = 0; part < 6; ++part) {
+    ASSERT_EQ(whole->childCount(), 7);
+    EXPECT_EQ(whole->text(QAccessible::Name), QStringLiteral("Hörverlust-Demonstration")) << "no unnamed filler";
+    const char* const names[7] = {"Sprache", "Musik", "Hintergrundgeräusche",
+                                  "Lautstärke", "höhere Frequenzen", "Frequenzauflösung", "Spektrum"};
+    const QAccessible::Role roles[7] = {QAccessible::CheckBox, QAccessible::CheckBox, QAccessible::CheckBox,
+                                        QAccessible::Slider,   QAccessible::Slider,   QAccessible::Slider,
+                                        QAccessible::StaticText};
+    for (int part = 0; part < 7; ++part) {
         QAccessibleInterface* const child = whole->child(part);
         ASSERT_NE(child, nullptr);
         EXPECT_EQ(child->text(QAccessible::Name), QString::fromUtf8(names[part]));
-        EXPECT_EQ(child->role(), part < 3 ? QAccessible::CheckBox : QAccessible::Slider);
+        EXPECT_EQ(child->role(), roles[part]);
         EXPECT_EQ(whole->indexOfChild(child), part);
         EXPECT_EQ(child->parent(), whole);
     }
@@ -72,6 +76,30 @@ TEST_F(ViewTest, AScreenReaderFindsTheSourcesAndSlidersWithTheirNamesAndValues)
     const QRect loudness = whole->child(3)->rect();
     EXPECT_EQ(loudness.topLeft(), view->mapToGlobal(QPoint(view->m_rcLoudness.left + 10, view->m_rcLoudness.top + 10)));
     EXPECT_EQ(whole->childAt(loudness.center().x(), loudness.center().y()), whole->child(3));
+
+    // The spectrum's words: the audiogram's name, the comparison's banner,
+    // the live badge and the nominal levels, as drawn.
+    QAccessibleInterface* const spectrum = whole->child(6);
+    EXPECT_EQ(spectrum->text(QAccessible::Value), QStringLiteral("kein Hörverlust gewählt"));
+    std::string error;
+    const auto loss = CAudiogram::Make({{1000, 40}}, error);
+    view->SetAudiogram(&*loss);
+    view->SetAudiogramName(QStringLiteral("N3"));
+    EXPECT_EQ(spectrum->text(QAccessible::Value), QStringLiteral("Audiogramm: N3; Pegel nominell: nicht kalibriert"));
+    view->SetNormalHearing(true);
+    view->SetLive(true);
+    view->SetLiveStatus(QStringLiteral("Live · 6 ms"), false);
+    EXPECT_EQ(spectrum->text(QAccessible::Value),
+              QStringLiteral("Normal hören (Vergleich): alle Verluste aus; Live · 6 ms"));
+    view->SetLive(false);
+    view->SetNormalHearing(false);
+    view->SetAudiogram(nullptr);
+    EXPECT_EQ(spectrum->rect().top(), view->mapToGlobal(QPoint(0, 10 + 68 + 90)).y()) << "below the sliders";
+    // An own recording names its file.
+    EXPECT_TRUE(whole->child(2)->text(QAccessible::Description).startsWith(QStringLiteral("mitgelieferte Aufnahme")));
+    view->SetSourceFile(2, QStringLiteral("/home/m/Café.wav"));
+    EXPECT_TRUE(whole->child(2)->text(QAccessible::Description).startsWith(QStringLiteral("eigene Aufnahme „Café.wav“")));
+    view->SetSourceFile(2, QString());
 
     // Live sound pauses the sources: said so, and their action does nothing.
     view->SetLive(true);
