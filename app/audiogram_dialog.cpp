@@ -1,5 +1,6 @@
 #include "audiogram_dialog.h"
 
+#include "audiogram_folder.h"
 #include "audiogram_presets.h"
 #include "audiogram_print.h"
 
@@ -18,6 +19,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QVBoxLayout>
 
@@ -39,6 +41,22 @@ int ChooseInDialog(QWidget* parent, const std::vector<Listener>& listeners)
                                                  QStringLiteral("Die Datei enthält mehrere Hörer. Welcher?"), names,
                                                  0, false, &ok);
     return ok ? static_cast<int>(names.indexOf(chosen)) : -1;
+}
+
+// The key of an audiogram entered without a file: "Sonafel" until named.
+const char* const kEnteredId = "Sonafel";
+
+// A listener key from a name: its letters and digits, spaces and dots as
+// underscores; "Sonafel" for a name without any.
+std::string KeyFromName(const std::string& name)
+{
+    QString key;
+    for (const QChar c : QString::fromStdString(name))
+        key += c.isLetterOrNumber() || c == QLatin1Char('-') ? c : QChar(QLatin1Char('_'));
+    while (key.contains(QStringLiteral("__")))
+        key.replace(QStringLiteral("__"), QStringLiteral("_"));
+    key = key.remove(QRegularExpression(QStringLiteral("^_+|_+$")));
+    return key.isEmpty() ? kEnteredId : key.toStdString();
 }
 
 QString HzText(double hz)
@@ -324,15 +342,22 @@ QString CAudiogramDialog::Refusal() const
 QString CAudiogramDialog::DisplayName() const
 {
     const QString name = m_name->text().trimmed();
-    return name.isEmpty() ? QStringLiteral("eingegeben") : name;
+    if (name.isEmpty())
+        return QStringLiteral("eingegeben");
+    // A loss changed under the name it came with is that loss no longer.
+    const bool thresholdsChanged =
+        m_listener.hz != m_opened.hz || m_listener.left != m_opened.left || m_listener.right != m_opened.right;
+    const bool sameName = name.toStdString() == m_opened.name;
+    return thresholdsChanged && sameName ? name + QStringLiteral(" (geändert)") : name;
 }
 
 Listener CAudiogramDialog::Entered() const
 {
     Listener listener = m_listener;
-    if (listener.id.empty())
-        listener.id = "Sonafel";
     const std::string name = m_name->text().trimmed().toStdString();
+    // An audiogram entered here is keyed by its name, as far as it makes a key.
+    if (listener.id.empty() || listener.id == kEnteredId || listener.id == KeyFromName(m_opened.name))
+        listener.id = KeyFromName(name);
     listener.name = name.empty() ? listener.id : name;
     return listener;
 }
@@ -394,27 +419,35 @@ bool CAudiogramDialog::ExportTo(const QString& path)
 void CAudiogramDialog::Import()
 {
     const QString path =
-        QFileDialog::getOpenFileName(this, QStringLiteral("Audiogramm importieren"), QString(), kFileFilter);
-    if (!path.isEmpty())
-        ImportFrom(path, [this](const std::vector<Listener>& listeners) { return ChooseInDialog(this, listeners); });
+        QFileDialog::getOpenFileName(this, QStringLiteral("Audiogramm importieren"), AudiogramFolder(), kFileFilter);
+    if (path.isEmpty())
+        return;
+    RememberAudiogramFolder(path);
+    ImportFrom(path, [this](const std::vector<Listener>& listeners) { return ChooseInDialog(this, listeners); });
 }
 
 void CAudiogramDialog::Export()
 {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Audiogramm exportieren"),
-                                                      QStringLiteral("audiogramm.json"), kFileFilter);
-    if (!path.isEmpty())
-        ExportTo(path);
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Audiogramm exportieren"), AudiogramFolder() + QStringLiteral("/audiogramm.json"),
+        kFileFilter);
+    if (path.isEmpty())
+        return;
+    RememberAudiogramFolder(path);
+    ExportTo(path);
 }
 
 void CAudiogramDialog::Print()
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Audiogramm ") + DisplayName());
+    // Printed to a file, it goes where the last audiogram file went.
+    printer.setOutputFileName(AudiogramFolder() + QStringLiteral("/audiogramm.pdf"));
     QPrintDialog choice(&printer, this);
     choice.setWindowTitle(QStringLiteral("Audiogramm drucken"));
     if (choice.exec() != QDialog::Accepted)
         return;
+    RememberAudiogramFolder(printer.outputFileName());
     if (!PrintAudiogram(printer, Entered(), QDate::currentDate()))
         Warn(QStringLiteral("Das Audiogramm konnte nicht gedruckt werden: der Drucker nimmt nichts an."));
 }

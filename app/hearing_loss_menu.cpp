@@ -67,7 +67,7 @@ CHearingLossMenu::CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget*
     menu->addSeparator();
 
     auto* const ears = new QActionGroup(this);
-    const QString earNames[3] = {QStringLiteral("&Beide Ohren"), QStringLiteral("Nur &links"),
+    const QString earNames[3] = {QStringLiteral("&Beide Ohren"), QStringLiteral("Nur l&inks"),
                                  QStringLiteral("Nur &rechts")};
     const EarsHeard heard = LoadEarsHeard();
     for (int e = 0; e < 3; ++e) {

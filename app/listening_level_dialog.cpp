@@ -137,7 +137,12 @@ QString CListeningLevelDialog::Reachability() const
 
 void CListeningLevelDialog::ShowState()
 {
-    m_state->setText(StateText(m_result.fullScale));
+    // A reading typed says what it will make of the calibration.
+    const std::optional<double> typed = TypedFullScale(m_reading->text());
+    m_state->setText(typed ? StateText(m_result.fullScale) +
+                                 QStringLiteral("\nmit der Anzeige: 0 dB FS (Vollaussteuerung) = %1, nach OK")
+                                     .arg(Decibels(*typed))
+                           : StateText(m_result.fullScale));
     m_reach->setText(Reachability());
     m_toneButton->setText(m_tone.Playing() ? QStringLiteral("Ton anhalten") : QStringLiteral("Ton abspielen"));
 }
@@ -151,6 +156,11 @@ void CListeningLevelDialog::ToggleTone()
                              QStringLiteral("Der Kalibrierton ließ sich nicht abspielen: das Audiogerät öffnet nicht. "
                                             "Prüfen Sie den Ausgang unter „Live → Audiogeräte…“."));
     ShowState();
+}
+
+QString CListeningLevelDialog::State() const
+{
+    return m_state->text();
 }
 
 QString CListeningLevelDialog::ToneBlocked() const

@@ -39,6 +39,8 @@ public:
     // Why the tone cannot play now, said in the dialog; empty when it can.
     QString ToneBlocked() const;
     QPushButton& ResetButton() { return *m_resetButton; }
+    // The calibration's state as the dialog says it.
+    QString State() const;
     // What the dialog says of the chosen speech level: empty when it can be
     // reached without the limiter.
     QString Reachability() const;

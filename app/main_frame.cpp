@@ -30,7 +30,7 @@ CMainFrame::CMainFrame(CSonafelApp& app, CSourceBank& sources) : m_view(sources)
     new CViewMenu(*menuBar(), m_view);
     m_live = new CLiveMenu(*menuBar(), m_view, sources, app, this);
     QMenu* const help = menuBar()->addMenu(QStringLiteral("&Help"));
-    QAction* const manual = help->addAction(QStringLiteral("&Anleitung"), this, &CMainFrame::ShowManual);
+    QAction* const manual = help->addAction(QStringLiteral("A&nleitung"), this, &CMainFrame::ShowManual);
     manual->setShortcut(QKeySequence::HelpContents);
     help->addSeparator();
     QAction* const homePage = help->addAction(QStringLiteral("Sonafel Home Page"), &app, &CSonafelApp::OpenHomePage);

@@ -114,6 +114,8 @@ public:
     // ear, whatever they are set to.
     void SetNormalHearing(bool on) { m_bNormalHearing = on; }
     bool NormalHearing() const { return m_bNormalHearing; }
+    // The gain curve the comparison plays: the one of setting 1.0.
+    const float* NormalHighFreqGain() const { return m_fNormalHighFreqGain; }
 
     // The live path, for sound as it arrives: takes kHop input samples and
     // gives kHop stereo frames (left, right; a mono block on both). They are

@@ -49,12 +49,14 @@ public:
     // Over the spectrum: what each ear's audiogram takes away, and its name;
     // or, while normal hearing is compared, a notice that every loss is off.
     void DrawHearingLoss(CSurface& surface, int left, int top, int width, int height);
-    // Whether the spectrum says its levels are nominal (not calibrated).
-    bool NominalLevelsShown() const;
+    // What the spectrum says of its levels where they matter: nominal, or
+    // the calibration and the speech's level; empty where they do not.
+    QString LevelNotice() const;
     // What the spectrum says in words besides its bars, for screen readers:
     // the comparison's banner or the audiogram's name, the live badge, the
     // nominal levels.
     QStringList ShownNotices() const;
+    bool LevelsMatter() const;
     // The comparison's banner across the top of the spectrum; 0 without it.
     int ComparisonBannerHeight(CSurface& surface) const;
     // While both ears are heard: each band's bar split, the left ear's half
@@ -105,6 +107,8 @@ public:
     // what went wrong) is shown over the spectrum; off, they play as before.
     void SetLive(bool on);
     bool Live() const { return m_bLive; }
+    // A source that played when live sound began, and waits for its end.
+    bool PausedByLive(int source) const { return m_bLive && m_bSourceOnBeforeLive[source] != 0; }
     void SetLiveStatus(const QString& status, bool alarm);
     // The dB SPL display's levels while live (see DrawSplSpectrum), made by
     // the live path: kBands of them.

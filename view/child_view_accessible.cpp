@@ -36,7 +36,7 @@ public:
         case QAccessible::Value:
             if (Slider())
                 return QStringLiteral("%1 Prozent").arg(std::lround(m_view.SliderValue(SliderIndex()) * 100));
-            if (m_view.Live())
+            if (m_view.PausedByLive(m_part))
                 return QStringLiteral("pausiert");
             return m_view.m_bSourceOn[m_part] ? QStringLiteral("an") : QStringLiteral("aus");
         case QAccessible::Description:

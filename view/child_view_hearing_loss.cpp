@@ -5,6 +5,8 @@
 #include "surface.h"
 #include "view_colours.h"
 
+#include <QLocale>
+
 #include <algorithm>
 #include <cmath>
 
@@ -63,10 +65,23 @@ void CChildView::DrawEarLegend(CSurface& surface, int right, int top, const QStr
     m_earLegend = QRect(right - widest, top, widest, y - top);
 }
 
-bool CChildView::NominalLevelsShown() const
+bool CChildView::LevelsMatter() const
 {
-    const bool levelsMatter = m_bSplDisplay || PresentationLevel() || (AnyAudiogram() && Recruitment());
-    return levelsMatter && !m_bCalibrated && !NormalHearing();
+    return (m_bSplDisplay || PresentationLevel() || (AnyAudiogram() && Recruitment())) && !NormalHearing();
+}
+
+QString CChildView::LevelNotice() const
+{
+    if (!LevelsMatter())
+        return QString();
+    if (!m_bCalibrated)
+        return QString::fromUtf8(kNominalNotice);
+    // Calibrated: what full scale plays at, and the speech's level if one is set.
+    const QLocale german(QLocale::German);
+    QString notice = QStringLiteral("Pegel kalibriert: 0 dB FS = %1 dB SPL").arg(german.toString(FullScaleLevel(), 'f', 1));
+    if (PresentationLevel())
+        notice += QStringLiteral(", Sprache bei %1 dB SPL").arg(german.toString(*PresentationLevel(), 'f', 0));
+    return notice;
 }
 
 QStringList CChildView::ShownNotices() const
@@ -78,8 +93,8 @@ QStringList CChildView::ShownNotices() const
         notices << (m_bSplDisplay ? QStringLiteral("Hörschwelle: ") : QStringLiteral("Audiogramm: ")) + m_audiogramName;
     if (m_bLive && !m_liveStatus.isEmpty())
         notices << m_liveStatus;
-    if (NominalLevelsShown())
-        notices << QString::fromUtf8(kNominalNotice);
+    if (!LevelNotice().isEmpty())
+        notices << LevelNotice();
     return notices;
 }
 
@@ -96,8 +111,8 @@ int CChildView::ComparisonBannerHeight(CSurface& surface) const
 
 void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width, int height)
 {
-    if (NominalLevelsShown()) {
-        const QString nominal = QString::fromUtf8(kNominalNotice);
+    if (!LevelNotice().isEmpty()) {
+        const QString nominal = LevelNotice();
         surface.SetBkColor(kWhite);
         surface.SetTextColor(0x00404040);
         surface.TextOut(left + 5, top + height - surface.TextExtent(nominal).height() - 5, nominal);

@@ -125,8 +125,8 @@ void CChildView::DrawSourceButtons(CSurface& surface, int width, int height)
         const bool on = m_bSourceOn[k] != 0;
         // The fill also makes the button's colour the label's background.
         surface.FillSolidRect(button.left, 0, bw, bb, on ? kButtons[k].on : kButtons[k].off);
-        // Paused by live sound: they say so, and come back as they were.
-        const QString label = m_bLive ? Text(kButtons[k].label) + Text(" – pausiert") : Text(kButtons[k].label);
+        // Paused by live sound: those that played say so, and come back as they were.
+        const QString label = PausedByLive(k) ? Text(kButtons[k].label) + Text(" – pausiert") : Text(kButtons[k].label);
         const QSize extent = surface.TextExtent(label);
         surface.SetTextColor(on ? kWhite : kGrey);
         if (m_sourceFile[k].isEmpty()) {
@@ -220,12 +220,14 @@ void CChildView::DrawSpectrum(CSurface& surface, int left, int top, int width, i
 
 void CChildView::DrawGainCurve(CSurface& surface, int left, int top, int width, int height)
 {
-    const double yScale = (height - 4) * m_dLoudness;
     BuildHighFreqGain();
+    // During the comparison the curve is the one heard: no loss at all.
+    const double yScale = (height - 4) * (NormalHearing() ? 1.0 : m_dLoudness);
+    const float* const gains = NormalHearing() ? NormalHighFreqGain() : m_fHighFreqGain;
     // Bark 1 to 24 on the same scale as the bars.
     QPoint points[kBins];
     const int count = PointsOnBarkAxis(m_fBinBark, kBins, left, width, [&](int i) {
-        return static_cast<int>((top + height - 2) - m_fHighFreqGain[2 * i] * yScale);
+        return static_cast<int>((top + height - 2) - gains[2 * i] * yScale);
     }, points);
     surface.Polyline(points, count, kFilterCurveColour, 4);
 }

@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
@@ -43,6 +44,8 @@
 #include <chrono>
 #include <thread>
 #include <cstdlib>
+#include <functional>
+#include <map>
 #include <filesystem>
 #include <fstream>
 
@@ -556,7 +559,7 @@ TEST_F(Application, TheEarsHeardSwitchWhileSoundPlaysAndAreKeptForTheNextStart)
     Start({"-Embedding"}, true);
     CChildView& view = App().MainFrame()->View();
     QAction* both = MenuAction("Hör&verlust", "&Beide Ohren");
-    QAction* left = MenuAction("Hör&verlust", "Nur &links");
+    QAction* left = MenuAction("Hör&verlust", "Nur l&inks");
     QAction* normal = MenuAction("Hör&verlust", "&Normal hören (Vergleich)");
     ASSERT_TRUE(both && left && normal);
     EXPECT_TRUE(both->isChecked()) << "both ears by default";
@@ -596,7 +599,7 @@ TEST_F(Application, TheEarsHeardSwitchWhileSoundPlaysAndAreKeptForTheNextStart)
 
     // The next start hears as the last one did; an unknown entry means both.
     Restart();
-    EXPECT_TRUE(MenuAction("Hör&verlust", "Nur &links")->isChecked());
+    EXPECT_TRUE(MenuAction("Hör&verlust", "Nur l&inks")->isChecked());
     EXPECT_EQ(App().MainFrame()->View().Heard(), EarsHeard::Left);
     QSettings().setValue(QStringLiteral("hearing/ears"), QStringLiteral("middle"));
     EXPECT_EQ(LoadEarsHeard(), EarsHeard::Both);
@@ -779,10 +782,41 @@ TEST_F(Application, OwnRecordingsAreFoundAgainAtTheNextStartOrQuietlyForgotten)
     QSettings().remove(QStringLiteral("ownSounds"));
 }
 
+TEST_F(Application, NoMenuGivesOneKeyTwoEntries)
+{
+    Start({"-Embedding"}, true);
+    // The letter after "&" of each entry, per menu and in the menu bar.
+    const auto clashes = [](const QList<QAction*>& entries, const QString& where) {
+        std::map<QChar, QString> seen;
+        QStringList found;
+        for (QAction* entry : entries) {
+            const QString text = entry->text();
+            const qsizetype at = text.indexOf(QLatin1Char('&'));
+            if (at < 0 || at + 1 >= text.size())
+                continue;
+            const QChar key = text[at + 1].toLower();
+            if (seen.count(key))
+                found << where + QStringLiteral(": ") + seen[key] + QStringLiteral(" / ") + text;
+            seen[key] = text;
+        }
+        return found;
+    };
+    QStringList found = clashes(App().MainFrame()->menuBar()->actions(), QStringLiteral("menu bar"));
+    std::function<void(QMenu*)> visit = [&](QMenu* menu) {
+        found << clashes(menu->actions(), menu->title());
+        for (QAction* entry : menu->actions())
+            if (entry->menu())
+                visit(entry->menu());
+    };
+    for (QAction* top : App().MainFrame()->menuBar()->actions())
+        visit(top->menu());
+    EXPECT_TRUE(found.isEmpty()) << found.join(QStringLiteral("; ")).toStdString();
+}
+
 TEST_F(Application, TheManualOpensFromTheHelpMenuOrF1WithoutANetwork)
 {
     Start({"-Embedding"}, true);
-    QAction* const manual = MenuAction("&Help", "&Anleitung");
+    QAction* const manual = MenuAction("&Help", "A&nleitung");
     ASSERT_NE(manual, nullptr);
     EXPECT_EQ(manual->shortcut(), QKeySequence(Qt::Key_F1));
     EXPECT_EQ(App().MainFrame()->Manual(), nullptr);

@@ -1,4 +1,5 @@
 #include "audiogram_dialog.h"
+#include "audiogram_folder.h"
 #include "audiogram_presets.h"
 #include "audiogram_print.h"
 #include "audiogram_settings.h"
@@ -8,6 +9,7 @@
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QSettings>
@@ -220,6 +222,42 @@ TEST(AudiogramDialog, TabGoesAsTheEyeReadsAndCopyingOverTheOtherEarAsksFirst)
     dialog.CopyButton().click();
     QTest::qWait(50);
     EXPECT_FALSE(asked);
+}
+
+TEST(AudiogramDialog, AnEnteredAudiogramIsKeyedByItsNameAndAChangedLossSaysSo)
+{
+    // Entered here: keyed by the name typed, and by a new name when renamed.
+    CAudiogramDialog entered(Listener{"Sonafel", "Sonafel", {1000}, {30}, {30}}, Ear::Right);
+    for (const auto& [name, key] : {std::pair{"Frau M.", "Frau_M"}, {"Herr K. (2. Termin)", "Herr_K_2_Termin"},
+                                    {"...", "Sonafel"}}) {
+        entered.NameEdit().setText(QString::fromUtf8(name));
+        EXPECT_EQ(entered.Entered().id, key) << name;
+    }
+    // A standard loss changed under its name: said to be changed.
+    CAudiogramDialog standard(Listener{"N7", "N7: an Taubheit grenzend", {1000, 4000}, {90, 100}, {90, 100}},
+                              Ear::Right);
+    EXPECT_EQ(standard.DisplayName(), QString::fromUtf8("N7: an Taubheit grenzend"));
+    standard.Field(0).setValue(85);
+    EXPECT_EQ(standard.DisplayName(), QString::fromUtf8("N7: an Taubheit grenzend (geändert)"));
+    EXPECT_EQ(standard.Entered().id, "N7") << "a file's key stays";
+    standard.NameEdit().setText(QStringLiteral("Herr K."));
+    EXPECT_EQ(standard.DisplayName(), QStringLiteral("Herr K.")) << "a new name is the user's";
+}
+
+TEST(AudiogramSettings, TheFileDialogsStartWhereTheLastAudiogramFileWent)
+{
+    TempDir dir;
+    QSettings().remove(QStringLiteral("audiogram/folder"));
+    EXPECT_EQ(AudiogramFolder(), QDir::homePath());
+    RememberAudiogramFolder(QString::fromStdString(dir.Path("frau-m.json").string()));
+    EXPECT_EQ(AudiogramFolder(), QString::fromStdString(dir.Path("").string()).chopped(1));
+    // Gone, too long, or not text: the home folder.
+    for (const QVariant& stored : {QVariant(QStringLiteral("/nicht/da")), QVariant(QString(5000, QLatin1Char('a'))),
+                                   QVariant(42)}) {
+        QSettings().setValue(QStringLiteral("audiogram/folder"), stored);
+        EXPECT_EQ(AudiogramFolder(), QDir::homePath()) << stored.toString().left(20).toStdString();
+    }
+    QSettings().remove(QStringLiteral("audiogram/folder"));
 }
 
 TEST(AudiogramPrint, APageShowsBothEarsInTheirColoursAndAPdfIsWritten)

@@ -52,6 +52,12 @@ TEST(ListeningLevel, AMeterReadingCalibratesFullScaleAndOneOutsideTheRangeIsRefu
 {
     ToneDevice tone;
     CListeningLevelDialog dialog(ListeningLevel{}, tone.Make(), CListeningLevelDialog::ToneBlock::None);
+    // A reading typed says what it makes: 74,5 dB SPL at −20 dB FS is full
+    // scale at 94,5 dB SPL, named as such.
+    dialog.Reading().setText(QStringLiteral("74,5"));
+    EXPECT_TRUE(dialog.State().endsWith(QStringLiteral("mit der Anzeige: 0 dB FS (Vollaussteuerung) = 94,5 dB SPL, nach OK")))
+        << dialog.State().toStdString();
+    dialog.Reading().clear();
     dialog.Reading().setText("150");
     const QString refusal = PressOk(dialog);
     EXPECT_TRUE(refusal.contains("zwischen 20 und 130 dB SPL")) << refusal.toStdString();

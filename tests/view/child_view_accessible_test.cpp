@@ -93,6 +93,15 @@ TEST_F(ViewTest, AScreenReaderFindsTheSourcesAndSlidersWithTheirNamesAndValues)
               QStringLiteral("Normal hören (Vergleich): alle Verluste aus; Live · 6 ms"));
     view->SetLive(false);
     view->SetNormalHearing(false);
+    // Calibrated: what full scale plays at, and the speech's level.
+    view->SetCalibrated(true);
+    view->SetFullScaleLevel(105.0);
+    view->SetPresentationLevel(65.0);
+    EXPECT_EQ(spectrum->text(QAccessible::Value),
+              QStringLiteral("Audiogramm: N3; Pegel kalibriert: 0 dB FS = 105,0 dB SPL, Sprache bei 65 dB SPL"));
+    view->SetPresentationLevel(std::nullopt);
+    view->SetFullScaleLevel(100.0);
+    view->SetCalibrated(false);
     view->SetAudiogram(nullptr);
     EXPECT_EQ(spectrum->rect().top(), view->mapToGlobal(QPoint(0, 10 + 68 + 90)).y()) << "below the sliders";
     // An own recording names its file.
@@ -103,7 +112,9 @@ TEST_F(ViewTest, AScreenReaderFindsTheSourcesAndSlidersWithTheirNamesAndValues)
 
     // Live sound pauses the sources: said so, and their action does nothing.
     view->SetLive(true);
-    EXPECT_EQ(Spoken(whole->child(1)), QStringLiteral("Musik, pausiert"));
+    // Sprache was switched on above, Musik was off: only Sprache is paused.
+    EXPECT_EQ(Spoken(whole->child(0)), QStringLiteral("Sprache, pausiert"));
+    EXPECT_EQ(Spoken(whole->child(1)), QStringLiteral("Musik, aus"));
     EXPECT_TRUE(whole->child(1)->state().disabled);
     whole->child(1)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     EXPECT_EQ(view->m_bSourceOn[1], 0);

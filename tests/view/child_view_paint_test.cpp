@@ -199,6 +199,16 @@ TEST_F(ViewTest, GainCurveIsDrawnFromEachBinsGainAtTheLoudnessHeight)
         EXPECT_EQ(At(image, 692, y), curve) << y;
     EXPECT_EQ(At(image, 692, 675), kWhite);
     EXPECT_EQ(At(image, 692, 419), kWhite);
+
+    // During the comparison the curve is the one heard, no loss: the curve
+    // of setting 1.0 at full loudness, gain 1 at y = 678 - 518 = 160, under
+    // the comparison's banner; nothing of the sliders' curve is left.
+    view->SetNormalHearing(true);
+    const QImage normal = Render();
+    EXPECT_EQ(view->NormalHighFreqGain()[120], 1.0f) << "the curve of setting 1.0 passes bin 60";
+    EXPECT_EQ(At(normal, 692, 677), kWhite) << "the sliders' curve at bin 60";
+    EXPECT_EQ(At(normal, 415, 419), kWhite) << "the sliders' curve at bin 20";
+    view->SetNormalHearing(false);
 }
 
 TEST_F(ViewTest, LossLabelsSitAtTheEndsAndThirdsOfTheTrack)
