@@ -70,3 +70,22 @@ TEST(SoundLibrary, DevicesAddedOrRemovedAreFoundWhenTheListIsAskedForAgain)
     EXPECT_TRUE(Listed(*second, "ALSA: sonafel_second"));
     EXPECT_FALSE(Listed(*second, "ALSA: sonafel_first")) << "an unplugged device goes from the list";
 }
+
+TEST(SoundDevices, ADeviceIsFoundByItsKeyOnlyInTheDirectionItHas)
+{
+    std::vector<SoundDevice> devices(3);
+    devices[0] = {4, "USB Mikrofon", "ALSA", 1, 0, 0.005, 0.0};
+    devices[1] = {7, "Kopfhörer", "ALSA", 0, 2, 0.0, 0.005};
+    devices[2] = {9, "Headset", "JACK Audio Connection Kit", 2, 2, 0.003, 0.003};
+    const struct {
+        const char* key;
+        bool input;
+        int index;
+    } kCases[] = {
+        {"ALSA: USB Mikrofon", true, 4},  {"ALSA: USB Mikrofon", false, -1}, {"ALSA: Kopfhörer", false, 7},
+        {"ALSA: Kopfhörer", true, -1},    {"JACK Audio Connection Kit: Headset", true, 9},
+        {"JACK Audio Connection Kit: Headset", false, 9}, {"ALSA: Headset", true, -1}, {"", false, -1},
+    };
+    for (const auto& test : kCases)
+        EXPECT_EQ(FindSoundDevice(devices, test.key, test.input), test.index) << test.key << " " << test.input;
+}

@@ -74,6 +74,42 @@ TEST(ListenerFile, MissingOrMalformedFieldsAndBadFrequenciesAreRefusedWithTheRea
     EXPECT_EQ(Refusal(R"({"L1": {"audiogram_cfs": [500],)").rfind("not JSON: ", 0), 0u);
 }
 
+TEST(ListenerFile, EachEarsCountAndRangeIsCheckedAndSaidInBothLanguages)
+{
+    // Each ear's level count against the frequencies, the range's ends
+    // (−10 and 120 taken, just beyond refused), in English and German.
+    const struct {
+        const char* fields;
+        const char* english;  // empty: taken
+        const char* german;
+    } kCases[] = {
+        {R"("audiogram_cfs": [500, 1000], "audiogram_levels_l": [1, 2], "audiogram_levels_r": [1])",
+         "listener L1: 1 right levels for 2 frequencies", "Hörer L1: 1 Werte für das rechte Ohr bei 2 Frequenzen"},
+        {R"("audiogram_cfs": [500], "audiogram_levels_l": [1, 2], "audiogram_levels_r": [1])",
+         "listener L1: 2 left levels for 1 frequencies", "Hörer L1: 2 Werte für das linke Ohr bei 1 Frequenzen"},
+        {R"("audiogram_cfs": [500, 1000], "audiogram_levels_l": [-10, 120], "audiogram_levels_r": [120, -10])", "",
+         ""},
+        {R"("audiogram_cfs": [500], "audiogram_levels_l": [-10.5], "audiogram_levels_r": [0])",
+         "listener L1: left ear: -10.5 dB HL at 500 Hz lies outside -10 to 120 dB HL",
+         "Hörer L1: linkes Ohr: −10,5 dB HL bei 500 Hz liegt außerhalb von −10 bis 120 dB HL"},
+        {R"("audiogram_cfs": [750], "audiogram_levels_l": [0], "audiogram_levels_r": [120.5])",
+         "listener L1: right ear: 120.5 dB HL at 750 Hz lies outside -10 to 120 dB HL",
+         "Hörer L1: rechtes Ohr: 120,5 dB HL bei 750 Hz liegt außerhalb von −10 bis 120 dB HL"},
+    };
+    for (const auto& test : kCases) {
+        ListenerFileRefusal why;
+        const bool taken = ParseListeners(Entry(test.fields), why).has_value();
+        EXPECT_EQ(taken, *test.english == '\0') << test.fields;
+        EXPECT_EQ(why.reason.english, test.english);
+        EXPECT_EQ(why.reason.german, test.german);
+        EXPECT_EQ(why.listenerFile, !taken) << "a listener file whose values are wrong is still one";
+    }
+    ListenerFileRefusal why;
+    EXPECT_FALSE(ParseListeners("[1]", why));
+    EXPECT_FALSE(why.listenerFile);
+    EXPECT_EQ(why.reason.german, "keine Hörerdatei: keine Hörer unter einer Kennung");
+}
+
 TEST(ListenerFile, HostileTextIsRefusedBeforeItCanExhaustTheStackOrMemory)
 {
     // Beyond a double's range: the parser's range error, not only its syntax errors, is caught.

@@ -110,6 +110,23 @@ TEST_F(ViewTest, AScreenReaderFindsTheSourcesAndSlidersWithTheirNamesAndValues)
     EXPECT_TRUE(whole->child(2)->text(QAccessible::Description).startsWith(QStringLiteral("eigene Aufnahme „Café.wav“")));
     view->SetSourceFile(2, QString());
 
+    // The keys each part's actions have, as the view handles them.
+    const struct {
+        int part;
+        QString action;
+        QStringList keys;
+    } kBindings[] = {
+        {0, QAccessibleActionInterface::toggleAction(), {QStringLiteral("1")}},
+        {1, QAccessibleActionInterface::toggleAction(), {QStringLiteral("2")}},
+        {2, QAccessibleActionInterface::toggleAction(), {QStringLiteral("3")}},
+        {3, QAccessibleActionInterface::increaseAction(), {QStringLiteral("Right")}},
+        {5, QAccessibleActionInterface::decreaseAction(), {QStringLiteral("Left")}},
+    };
+    for (const auto& binding : kBindings)
+        EXPECT_EQ(whole->child(binding.part)->actionInterface()->keyBindingsForAction(binding.action), binding.keys)
+            << binding.part;
+    EXPECT_EQ(whole->child(6)->actionInterface(), nullptr) << "the spectrum's words do nothing";
+
     // Live sound pauses the sources: said so, and their action does nothing.
     view->SetLive(true);
     // Sprache was switched on above, Musik was off: only Sprache is paused.
