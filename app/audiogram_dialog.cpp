@@ -159,20 +159,25 @@ bool CAudiogramDialog::Changed() const
            now.left != m_opened.left || now.right != m_opened.right;
 }
 
+bool CAudiogramDialog::Confirm(const QString& question, const QString& yes, QMessageBox::ButtonRole yesRole,
+                               const QString& no)
+{
+    // The safe answer is the default one, and Escape's.
+    QMessageBox box(QMessageBox::Question, windowTitle(), question, QMessageBox::NoButton, this);
+    QPushButton* const confirmed = box.addButton(yes, yesRole);
+    QPushButton* const kept = box.addButton(no, QMessageBox::RejectRole);
+    box.setDefaultButton(kept);
+    box.setEscapeButton(kept);
+    box.exec();
+    return box.clickedButton() == confirmed;
+}
+
 void CAudiogramDialog::reject()
 {
-    if (Changed()) {
-        QMessageBox question(QMessageBox::Question, windowTitle(),
-                             QStringLiteral("Das Audiogramm wurde geändert. Sollen die Änderungen verworfen werden?"),
-                             QMessageBox::NoButton, this);
-        QPushButton* const discard = question.addButton(QStringLiteral("&Verwerfen"), QMessageBox::DestructiveRole);
-        QPushButton* const keep = question.addButton(QStringLiteral("&Weiter bearbeiten"), QMessageBox::RejectRole);
-        question.setDefaultButton(keep);
-        question.setEscapeButton(keep);
-        question.exec();
-        if (question.clickedButton() != discard)
-            return;
-    }
+    if (Changed() && !Confirm(QStringLiteral("Das Audiogramm wurde geändert. Sollen die Änderungen verworfen werden?"),
+                              QStringLiteral("&Verwerfen"), QMessageBox::DestructiveRole,
+                              QStringLiteral("&Weiter bearbeiten")))
+        return;
     QDialog::reject();
 }
 
@@ -233,19 +238,11 @@ void CAudiogramDialog::ShowEar()
 void CAudiogramDialog::AskAndCopyToOtherEar()
 {
     const std::vector<double>& other = EditedEar() == Ear::Left ? m_listener.right : m_listener.left;
-    if (other != Shown()) {
-        QMessageBox question(QMessageBox::Question, windowTitle(),
-                             QStringLiteral("Das andere Ohr hat eigene Werte. Sollen sie durch die des bearbeiteten "
-                                            "Ohrs ersetzt werden?"),
-                             QMessageBox::NoButton, this);
-        QPushButton* const replace = question.addButton(QStringLiteral("Ersetzen"), QMessageBox::AcceptRole);
-        QPushButton* const keep = question.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
-        question.setDefaultButton(keep);
-        question.setEscapeButton(keep);
-        question.exec();
-        if (question.clickedButton() != replace)
-            return;
-    }
+    if (other != Shown() &&
+        !Confirm(QStringLiteral("Das andere Ohr hat eigene Werte. Sollen sie durch die des bearbeiteten Ohrs ersetzt "
+                                "werden?"),
+                 QStringLiteral("Ersetzen"), QMessageBox::AcceptRole, QStringLiteral("Abbrechen")))
+        return;
     CopyToOtherEar();
 }
 

@@ -5,6 +5,7 @@
 #include "listener_file.h"
 
 #include <QDialog>
+#include <QMessageBox>
 
 #include <functional>
 #include <vector>
@@ -79,6 +80,8 @@ private:
     bool InsertFrequency(double hz);
     void RemoveFrequency(double hz);
     void ShowRefusal(const QString& reason);
+    // Asks `question`; true when answered with `yes`.
+    bool Confirm(const QString& question, const QString& yes, QMessageBox::ButtonRole yesRole, const QString& no);
     // Tab follows the rows as the eye reads them, the fields included.
     void OrderTabs();
     void Import();

@@ -12,12 +12,11 @@ namespace {
 
 constexpr double kStep = 0.05;  // as the arrow keys move a slider
 
-// One source switch or slider of the view.
-class CViewPartAccessible final : public QAccessibleInterface,
-                                  public QAccessibleValueInterface,
-                                  public QAccessibleActionInterface {
+// A painted part of the view: no object or children of its own, its place
+// the view's part `part`.
+class CViewChildAccessible : public QAccessibleInterface {
 public:
-    CViewPartAccessible(CChildView& view, int part) : m_view(view), m_part(part) {}
+    CViewChildAccessible(CChildView& view, int part) : m_view(view), m_part(part) {}
 
     bool isValid() const override { return true; }
     QObject* object() const override { return nullptr; }
@@ -27,6 +26,24 @@ public:
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override
+    {
+        const QRect local = m_view.PartRect(m_part);
+        return QRect(m_view.mapToGlobal(local.topLeft()), local.size());
+    }
+
+protected:
+    CChildView& m_view;
+    const int m_part;
+};
+
+// One source switch or slider of the view.
+class CViewPartAccessible final : public CViewChildAccessible,
+                                  public QAccessibleValueInterface,
+                                  public QAccessibleActionInterface {
+public:
+    using CViewChildAccessible::CViewChildAccessible;
 
     QString text(QAccessible::Text t) const override
     {
@@ -49,13 +66,6 @@ public:
         default:
             return QString();
         }
-    }
-    void setText(QAccessible::Text, const QString&) override {}
-
-    QRect rect() const override
-    {
-        const QRect local = m_view.PartRect(m_part);
-        return QRect(m_view.mapToGlobal(local.topLeft()), local.size());
     }
     QAccessible::Role role() const override { return Slider() ? QAccessible::Slider : QAccessible::CheckBox; }
     QAccessible::State state() const override
@@ -125,24 +135,13 @@ public:
 private:
     bool Slider() const { return m_part >= CChildViewAccessible::kFirstSlider; }
     int SliderIndex() const { return m_part - CChildViewAccessible::kFirstSlider; }
-
-    CChildView& m_view;
-    const int m_part;
 };
 
 // The spectrum: what it says in words, read as one text.
-class CViewNoticesAccessible final : public QAccessibleInterface {
+class CViewNoticesAccessible final : public CViewChildAccessible {
 public:
-    explicit CViewNoticesAccessible(CChildView& view) : m_view(view) {}
+    explicit CViewNoticesAccessible(CChildView& view) : CViewChildAccessible(view, CChildViewAccessible::kSpectrum) {}
 
-    bool isValid() const override { return true; }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return m_view.window()->windowHandle(); }
-    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(&m_view); }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Name)
@@ -153,12 +152,6 @@ public:
         }
         return QString();
     }
-    void setText(QAccessible::Text, const QString&) override {}
-    QRect rect() const override
-    {
-        const QRect local = m_view.PartRect(CChildViewAccessible::kSpectrum);
-        return QRect(m_view.mapToGlobal(local.topLeft()), local.size());
-    }
     QAccessible::Role role() const override { return QAccessible::StaticText; }
     QAccessible::State state() const override
     {
@@ -167,9 +160,6 @@ public:
         state.invisible = !m_view.isVisible();
         return state;
     }
-
-private:
-    CChildView& m_view;
 };
 
 }  // namespace

@@ -464,6 +464,11 @@ TEST(AudiogramDialog, TypedValuesOutOfRangeOrOffTheGridAreRefusedVisiblyAndChang
     EXPECT_EQ(dialog.Entered().right[4], 35.0);
     Type(field, "-5");
     EXPECT_EQ(dialog.Entered().right[4], -5.0);
+    // The range's ends are taken; a step beyond them is not.
+    for (const auto& [typed, taken] : {std::pair{"120", 120.0}, {"-10", -10.0}, {"125", -10.0}, {"-15", -10.0}}) {
+        Type(field, QString::fromUtf8(typed));
+        EXPECT_EQ(dialog.Entered().right[4], taken) << typed;
+    }
     // German numbers: a decimal comma, a typographic minus.
     Type(field, "45,0");
     EXPECT_EQ(dialog.Refusal(), "");
