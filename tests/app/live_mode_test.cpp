@@ -9,12 +9,16 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QTest>
+#include <QMenuBar>
+#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 #include <QSettings>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 
 namespace {
@@ -163,6 +167,74 @@ TEST_F(LiveMode, TheMicrophoneIsHeardLiveThroughTheLossWhileTheRecordingsPause)
     MenuAction("&File", "E&xit")->trigger();
     Settle();
     EXPECT_EQ(App().MainFrame(), nullptr) << "the window closes while live";
+}
+
+TEST_F(LiveMode, EverySwitchOfTheWindowIsHeardLive)
+{
+    QSettings().setValue(QStringLiteral("live/headphonesConfirmed"), true);
+    QSettings().remove(QStringLiteral("hearing"));
+    Start({"-Embedding"}, true);
+    CChildView& view = App().MainFrame()->View();
+    QAction* n3 = nullptr;
+    for (QAction* top : App().MainFrame()->menuBar()->actions())
+        for (QAction* entry : top->menu()->actions())
+            if (entry->menu())
+                for (QAction* preset : entry->menu()->actions())
+                    if (preset->text() == QStringLiteral("N3: mittlerer Hörverlust"))
+                        n3 = preset;
+    ASSERT_NE(n3, nullptr);
+    n3->trigger();
+    MenuAction("&Live", "&Mikrofon (live)")->trigger();
+    ASSERT_TRUE(view.Live());
+    // The microphone's 1 kHz tone (84.7 dB SPL) lies in band 6; its
+    // neighbours take what smearing spreads. Each switch, toggled while live,
+    // must move what the live path shows, and toggled back, bring it back.
+    // At 1 kHz N3 has 40 dB HL: with recruitment the tone comes out 13 dB
+    // down (ER = 102.6 / 62.6, 82.3 dB above threshold → 69.3), as a fixed
+    // attenuation 40 dB down, so "Normal hören" lifts it by about 13 dB and
+    // recruitment off lowers it by about 27.
+    // A block's levels are averaged with the last's: settled once half a
+    // second (five blocks) moves them by less than 0.2 dB.
+    ASSERT_TRUE(WaitFor([&] { return view.m_dBandLevel[6] > 100.0; }));
+    const auto settled = [&](int band) {
+        for (int tries = 0; tries < 12; ++tries) {
+            const double last = view.m_dBandLevel[band];
+            QTest::qWait(500);
+            if (std::abs(view.m_dBandLevel[band] - last) < 0.2)
+                break;
+        }
+        return view.m_dBandLevel[band];
+    };
+    const auto toggle = [this](const char* menu, const char* entry) { MenuAction(menu, entry)->trigger(); };
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        int band;
+        double least;  // dB the band moves at least, up (+), down (−), or either way (with `either`)
+        bool either = false;
+    } kSwitches[] = {
+        {"Normal hören", [&] { toggle("Hör&verlust", "&Normal hören (Vergleich)"); }, 6, 10.0},
+        {"Recruitment", [&] { toggle("Hör&verlust", "&Lautheitsausgleich (Recruitment)"); }, 6, -10.0},
+        // Smearing reshapes the tone's skirt in the band below it.
+        {"Verschmierung", [&] { toggle("Hör&verlust", "&Verschmierung nach Audiogramm"); }, 5, 2.0, true},
+        {"Lautstärke", [&] {
+             view.m_dLoudness = view.m_dLoudness == 1.0 ? 0.5 : 1.0;
+             view.update();
+         }, 6, -3.0},
+    };
+    for (const auto& sw : kSwitches) {
+        const double before = settled(sw.band);
+        sw.change();
+        const double changed = settled(sw.band);
+        sw.change();
+        const double back = settled(sw.band);
+        std::printf("%s: band %d %.1f -> %.1f -> %.1f dB\n", sw.what, sw.band, before, changed, back);
+        const double moved = sw.either ? std::abs(changed - before) : (changed - before) * (sw.least > 0 ? 1 : -1);
+        EXPECT_GE(moved, std::abs(sw.least)) << sw.what;
+        EXPECT_NEAR(back, before, 1.0) << sw.what;
+    }
+    QSettings().remove(QStringLiteral("hearing"));
+    QSettings().remove(QStringLiteral("activeLoss"));
 }
 
 TEST_F(LiveMode, TheCalibrationToneWaitsAndTheLiveSpectrumGoesWhenLiveSoundEnds)
