@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -285,4 +286,13 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
         return false;
     }
     return true;
+}
+
+bool AnswerQuestions(const RenderOptions& options, const char* tool, const char* version)
+{
+    if (options.version)
+        std::printf("%s %s\n", tool, version);
+    else if (options.listPresets)
+        std::fputs(PresetList().c_str(), stdout);
+    return options.version || options.listPresets;
 }

@@ -41,3 +41,7 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
                         OutputFile output = OutputFile::Positional);
 
 extern const char* const kRenderUsage;
+
+// Answers --version and --list-presets on standard output for `tool` at
+// `version`: true when one was asked, and nothing else is to be done.
+bool AnswerQuestions(const RenderOptions& options, const char* tool, const char* version);

@@ -247,14 +247,8 @@ int main(int argc, char** argv)
         std::fputs(kUsage, options.help ? stdout : stderr);
         return options.help ? 0 : 2;
     }
-    if (options.version) {
-        std::printf("sonafel-live %s\n", SONAFEL_VERSION);
+    if (AnswerQuestions(options, "sonafel-live", SONAFEL_VERSION))
         return 0;
-    }
-    if (options.listPresets) {
-        std::fputs(PresetList().c_str(), stdout);
-        return 0;
-    }
     // An input that cannot be used is refused before anything else is read.
     std::vector<short> input;
     if (!live.inputPath.empty() && !ReadInput(live.inputPath, input, error)) {

@@ -185,13 +185,7 @@ int main(int argc, char** argv)
         std::fputs(kRenderUsage, stdout);
         return 0;
     }
-    if (options.version) {
-        std::printf("sonafel-render %s\n", SONAFEL_VERSION);
+    if (AnswerQuestions(options, "sonafel-render", SONAFEL_VERSION))
         return 0;
-    }
-    if (options.listPresets) {
-        std::fputs(PresetList().c_str(), stdout);
-        return 0;
-    }
     return Render(options);
 }
