@@ -24,6 +24,11 @@ struct SoxrDeleter {
 };
 using Resampler = std::unique_ptr<std::remove_pointer_t<soxr_t>, SoxrDeleter>;
 
+bool LengthDeclared(const SF_INFO& info)
+{
+    return info.frames >= 0 && info.frames < SF_COUNT_MAX;
+}
+
 std::string Named(const std::string& path, const std::string& reason)
 {
     return "'" + path + "' cannot be used: " + reason;
@@ -144,6 +149,10 @@ bool LoadSoundFile(const std::string& path, int targetPeak, LoadedSound& sound, 
                           std::to_string(kLowestOwnRecordingRate) + " to " + std::to_string(kHighestOwnRecordingRate) +
                           " Hz");
     }
+    // A stream that does not say how long it is (a FLAC written as it was
+    // recorded) declares SF_COUNT_MAX: it is bounded while it is read.
+    if (!LengthDeclared(info))
+        info.frames = 0;
     if (info.frames > static_cast<sf_count_t>(info.samplerate) * kMaxOwnRecordingSeconds) {
         const sf_count_t seconds = (info.frames + info.samplerate - 1) / info.samplerate;
         return refuse(SoundFileProblem::TooLong,

@@ -254,3 +254,35 @@ TEST(SoundFileLoader, StoppingWorksWhileResamplingToo)
     EXPECT_GE(last, 0.75);
     EXPECT_LT(last, 0.8) << "stopped within a piece of the resampling";
 }
+
+TEST(SoundFileLoader, AStreamThatDoesNotDeclareItsLengthLoadsAndIsBoundedWhileReadAtItsOwnRate)
+{
+    // FLAC written as it was recorded leaves its length (36 bits of the
+    // stream information, which follows "fLaC" and a 4-byte block header)
+    // at 0, unknown. Two seconds load; 601 seconds at 8000 Hz, 4.8 million
+    // frames, are found too long while they are read, though 44100 Hz
+    // would allow 26 million.
+    TempDir dir;
+    const auto undeclared = [&](const char* name, double seconds) {
+        WriteTone(dir.Path(name), SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 8000, 1, seconds);
+        std::fstream file(dir.Path(name), std::ios::in | std::ios::out | std::ios::binary);
+        char byte = 0;
+        file.seekg(8 + 13);
+        file.get(byte);
+        file.seekp(8 + 13);
+        file.put(static_cast<char>(byte & 0xF0));
+        file.write("\0\0\0\0", 4);
+        return dir.Path(name).string();
+    };
+    LoadedSound sound;
+    std::string error;
+    ASSERT_TRUE(LoadSoundFile(undeclared("short.flac", 2.0), 15000, sound, error)) << error;
+    EXPECT_NEAR(static_cast<double>(sound.samples.size()), 2 * 44100.0, 8);
+    CheckTone(sound.samples, 15000, "short.flac");
+
+    const std::string path = undeclared("long.flac", 601.0);
+    SoundFileRefusal kind;
+    EXPECT_FALSE(LoadSoundFile(path, 15000, sound, error, {}, &kind));
+    EXPECT_EQ(kind.problem, SoundFileProblem::TooLong);
+    EXPECT_EQ(error, "'" + path + "' cannot be used: it is longer than a recording may last at most 10 minutes");
+}

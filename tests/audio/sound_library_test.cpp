@@ -53,13 +53,15 @@ TEST(SoundLibrary, DevicesAddedOrRemovedAreFoundWhenTheListIsAskedForAgain)
     const char* const before = std::getenv("HOME");
     const std::string kept = before ? before : "";
     setenv("HOME", home.Path("").c_str(), 1);
-    const auto configure = [&](const char* name) {
-        std::ofstream(home.Path(".asoundrc")) << "pcm." << name << " {\n type null\n hint { show on description \""
-                                              << name << "\" }\n}\n";
+    // `type asym` with one side only: a device of one direction.
+    const auto configure = [&](const char* name, const char* direction) {
+        std::ofstream(home.Path(".asoundrc")) << "pcm." << name << " {\n type asym\n " << direction
+                                              << ".pcm \"null\"\n hint { show on description \"" << name
+                                              << "\" }\n}\n";
     };
-    configure("sonafel_first");
+    configure("sonafel_first", "playback");
     const auto first = CSoundLibrary::Instance().Devices(milliseconds(3000));
-    configure("sonafel_second");
+    configure("sonafel_second", "capture");
     const auto second = CSoundLibrary::Instance().Devices(milliseconds(3000));
     if (before)
         setenv("HOME", kept.c_str(), 1);
@@ -69,6 +71,24 @@ TEST(SoundLibrary, DevicesAddedOrRemovedAreFoundWhenTheListIsAskedForAgain)
     EXPECT_TRUE(Listed(*first, "ALSA: sonafel_first"));
     EXPECT_TRUE(Listed(*second, "ALSA: sonafel_second"));
     EXPECT_FALSE(Listed(*second, "ALSA: sonafel_first")) << "an unplugged device goes from the list";
+
+    // Each with the direction it has, and found only in that one.
+    const auto channels = [](const std::vector<SoundDevice>& devices, const std::string& key) {
+        for (const SoundDevice& device : devices)
+            if (SoundDeviceKey(device) == key)
+                return std::make_pair(device.inputChannels, device.outputChannels);
+        return std::make_pair(-1, -1);
+    };
+    const auto [firstIn, firstOut] = channels(*first, "ALSA: sonafel_first");
+    const auto [secondIn, secondOut] = channels(*second, "ALSA: sonafel_second");
+    EXPECT_EQ(firstIn, 0);
+    EXPECT_GE(firstOut, 2);
+    EXPECT_GE(secondIn, 1);
+    EXPECT_EQ(secondOut, 0);
+    EXPECT_GE(FindSoundDevice(*first, "ALSA: sonafel_first", false), 0);
+    EXPECT_EQ(FindSoundDevice(*first, "ALSA: sonafel_first", true), -1);
+    EXPECT_GE(FindSoundDevice(*second, "ALSA: sonafel_second", true), 0);
+    EXPECT_EQ(FindSoundDevice(*second, "ALSA: sonafel_second", false), -1);
 }
 
 TEST(SoundDevices, ADeviceIsFoundByItsKeyOnlyInTheDirectionItHas)

@@ -5,14 +5,17 @@
 #include "hand_over.h"
 #include "latest_value.h"
 #include "live_engine.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -213,6 +216,107 @@ TEST(LiveSettings, AnAudiogramTakenWithinABlockActsAtOnceWithRecruitmentFromTheN
     EXPECT_TRUE(HopsMatch(Play(kNothing, both, 40), Play(kNothing, kNothing, -1), 0, 63));
 }
 
+TEST(LiveSettings, EachEarTakesOverTheOthersOverlapWhenTheEarsHeardChange)
+{
+    // The same fixed attenuation in both ears: whichever chains run, the
+    // sound is the same, so a change of the ears heard at hop 40 must leave
+    // both channels as the steady ears give them from the next block (hop
+    // 63) on, to the bit: the ear that comes in takes over the partial sums
+    // of the frames before the change.
+    static const CAudiogram sloping = *Preset("S2");
+    const auto heard = [](EarsHeard ears) {
+        return [ears](CLossProcessor& p) {
+            p.SetRecruitment(false);
+            p.SetAudiogram(&sloping);
+            p.SetEarsHeard(ears);
+        };
+    };
+    const struct {
+        EarsHeard from;
+        EarsHeard to;
+    } kChanges[] = {{EarsHeard::Left, EarsHeard::Both},
+                    {EarsHeard::Right, EarsHeard::Both},
+                    {EarsHeard::Both, EarsHeard::Left},
+                    {EarsHeard::Left, EarsHeard::Right}};
+    for (const auto& change : kChanges) {
+        const std::vector<short> changed = Play(heard(change.from), heard(change.to), 40);
+        const std::vector<short> steady = Play(heard(change.to), kNothing, -1);
+        EXPECT_TRUE(HopsMatch(changed, steady, 63, kHops))
+            << static_cast<int>(change.from) << " to " << static_cast<int>(change.to);
+    }
+}
+
+namespace {
+
+// Live hops of a 1 kHz tone of `peak` through an engine whose window plays a
+// speech recording (a 500 Hz tone of peak 8000), with the calibration and
+// listening level given; the output's loudest sample and RMS in dB over the
+// last 60 hops.
+struct LiveLevel {
+    int peak = 0;
+    double rmsDb = 0.0;
+    double speechDbFs = 0.0;  // the active level the window measured for its speech
+};
+
+LiveLevel PlayAtLevel(double fullScaleSpl, std::optional<double> listeningSpl, double peak)
+{
+    std::vector<short> speech(44100);
+    for (std::size_t i = 0; i < speech.size(); ++i)
+        speech[i] = static_cast<short>(std::lround(8000.0 * std::sin(2.0 * M_PI * 500.0 * static_cast<double>(i) / 44100.0)));
+    CSourceBank sources;
+    sources.ReplaceSource(0, NewSamples(speech), static_cast<int>(speech.size()), false);
+    CLossProcessor window(sources);
+    window.SetFullScaleLevel(fullScaleSpl);
+    window.SetPresentationLevel(listeningSpl);
+    CLiveEngine engine(false);
+    engine.Post(CLossProcessor::SettingsOf(window));
+    LiveLevel level;
+    level.speechDbFs = sources.ActiveLevelDbFs(0);
+    double sum = 0.0;
+    std::vector<short> input(kHop);
+    std::vector<short> output(2 * kHop);
+    for (int hop = 0; hop < kHops; ++hop) {
+        for (int i = 0; i < kHop; ++i)
+            input[i] = static_cast<short>(std::lround(peak * std::sin(2.0 * M_PI * 1000.0 * (hop * kHop + i) / 44100.0)));
+        engine.ProcessHop(input.data(), output.data());
+        for (const short sample : output) {
+            level.peak = std::max(level.peak, std::abs(static_cast<int>(sample)));
+            if (hop >= kHops - 60)
+                sum += static_cast<double>(sample) * sample;
+        }
+    }
+    level.rmsDb = 10.0 * std::log10(sum / (60.0 * 2 * kHop));
+    return level;
+}
+
+}  // namespace
+
+TEST(LiveSettings, TheListeningLevelAndTheCeilingAtTheEarAreHeardLive)
+{
+    // The listening level scales the input as it scales the recordings: the
+    // speech's active level under the calibration raised or lowered to it.
+    const LiveLevel loaded = PlayAtLevel(100.0, std::nullopt, 4000.0);
+    ASSERT_GT(loaded.speechDbFs, -30.0);
+    ASSERT_LT(loaded.speechDbFs, -10.0);  // a sine of peak 8000: about -15.3 dB FS
+    for (const double change : {-12.0, 6.0}) {
+        const LiveLevel presented = PlayAtLevel(100.0, 100.0 + loaded.speechDbFs + change, 4000.0);
+        EXPECT_NEAR(presented.rmsDb - loaded.rmsDb, change, 0.1) << change;
+    }
+    // With 0 dB FS at 110 dB SPL, nothing above 100 dB SPL reaches the ear:
+    // a sine of peak 32768·√2·10^(-10/20) = 14654, with or without a
+    // listening level, whose own limiter has the same ceiling.
+    const struct {
+        std::optional<double> listeningSpl;
+        double inputPeak;
+    } kLoud[] = {{std::nullopt, 24000.0}, {110.0 + loaded.speechDbFs + 6.0, 12000.0}};
+    for (const auto& loud : kLoud) {
+        const LiveLevel limited = PlayAtLevel(110.0, loud.listeningSpl, loud.inputPeak);
+        EXPECT_LE(limited.peak, 14655) << loud.inputPeak;
+        EXPECT_GT(limited.peak, 14000) << "limited, not silenced";
+    }
+    EXPECT_GT(PlayAtLevel(100.0, std::nullopt, 24000.0).peak, 20000) << "at 100 dB SPL full scale, full scale passes";
+}
+
 TEST(HandOver, TheNewestWaitsOneComesBackAtATimeAndThePosterFreesIt)
 {
     struct Counted {
@@ -248,8 +352,23 @@ TEST(HandOver, TheNewestWaitsOneComesBackAtATimeAndThePosterFreesIt)
         handOver.GiveBack(handOver.Take());
         handOver.Post(std::make_unique<Counted>(6, freed));
         handOver.GiveBack(nullptr);
+
+        // Given back while a newer one waits: the taker gets nothing until
+        // the poster has freed it, so the slot is never overwritten.
+        taken = handOver.Take();
+        ASSERT_NE(taken, nullptr);
+        handOver.Post(std::make_unique<Counted>(7, freed));
+        handOver.GiveBack(taken);
+        EXPECT_EQ(handOver.Take(), nullptr) << "one comes back at a time";
+        EXPECT_TRUE(handOver.Waiting());
+        handOver.Reclaim();
+        EXPECT_EQ(freed, 6);
+        taken = handOver.Take();
+        ASSERT_NE(taken, nullptr);
+        EXPECT_EQ(taken->value, 7);
+        handOver.GiveBack(taken);
     }
-    EXPECT_EQ(freed, 6) << "nothing is lost when it ends";
+    EXPECT_EQ(freed, 7) << "nothing is lost when it ends";
 }
 
 TEST(LatestValue, TheReaderGetsTheNewestCompleteValueOnce)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -177,4 +178,37 @@ TEST(LowFrequencyAnalysis, InputInHopsGivesTheSameSpectraAsWholeBlocks)
         }
     }
     EXPECT_GT(whole.Power()[8], 1e6f) << "the 180 Hz tone is there (bin 8 of 21.5 Hz)";
+}
+
+TEST(LowFrequencyAnalysis, ASoundFourHopsLaterIsAnalysedFourFramesLaterAcrossBlocks)
+{
+    // The same noise, once from sample 0 and once 512 samples (four hops)
+    // later: every window of the later one, four frames on, holds the same
+    // decimated samples, also where it reaches back into the block before or
+    // into the previous block's last frames. A block's history shifted by
+    // anything but its 3968 samples breaks this.
+    std::mt19937 random(11);
+    std::normal_distribution<double> noise(0.0, 3000.0);
+    constexpr int kDelay = 512;
+    std::vector<short> early(3 * 3968 + 128 + kDelay);
+    for (std::size_t i = 0; i + kDelay < early.size(); ++i)
+        early[i] = static_cast<short>(std::lround(noise(random)));
+    std::vector<short> late(early.size());
+    std::copy(early.begin(), early.end() - kDelay, late.begin() + kDelay);
+    CLowFrequencyAnalysis first;
+    CLowFrequencyAnalysis second;
+    std::vector<std::vector<float>> earlySpectra;  // frame by frame, all blocks
+    std::vector<std::vector<float>> lateSpectra;
+    for (int block = 0; block < 3; ++block) {
+        first.AddBlock(early.data() + 3968 * block, block > 0);
+        second.AddBlock(late.data() + 3968 * block, block > 0);
+        for (int frame = 0; frame < 31; ++frame) {
+            first.Analyse(frame);
+            second.Analyse(frame);
+            earlySpectra.emplace_back(first.Power(), first.Power() + CLowFrequencyAnalysis::kBins);
+            lateSpectra.emplace_back(second.Power(), second.Power() + CLowFrequencyAnalysis::kBins);
+        }
+    }
+    for (std::size_t frame = 0; frame + 4 < earlySpectra.size(); ++frame)
+        ASSERT_EQ(earlySpectra[frame], lateSpectra[frame + 4]) << "frame " << frame << " of the early sound";
 }

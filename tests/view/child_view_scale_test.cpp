@@ -187,3 +187,71 @@ TEST_F(ViewTest, AtASmallSizeNamesDoNotRunTogetherAndTheLegendKeepsClearOfTheEar
     ASSERT_GT(namesBottom, 0);
     EXPECT_GT(frameTop, namesBottom);
 }
+
+TEST_F(ViewTest, TheLegendDrawsWithTheColoursOfWhatItNames)
+{
+    std::string error;
+    const auto left = CAudiogram::Make({{250, 20}, {1000, 40}, {4000, 70}}, error);
+    const auto right = CAudiogram::Make({{250, 30}, {1000, 50}, {4000, 80}}, error);
+    view->SetEarAudiogram(Ear::Left, &*left);
+    view->SetEarAudiogram(Ear::Right, &*right);
+    Resize(1020, 720);
+    view->SetScaleAndLegend(true);
+
+    // The legend's patches: from its frame's left edge to 80 pixels on.
+    const auto patches = [&](const QImage& image, int& top, int& bottom) {
+        const int x = FindAxes(image).left + 5;
+        top = bottom = -1;
+        for (int y = kSpectrumTop; y < 700; ++y)
+            if (At(image, x, y) == kFrame)
+                (top < 0 ? top : bottom) = y;
+        return x;
+    };
+    const auto rowsOf = [&](const QImage& image, ColorRef colour) {
+        int top = 0, bottom = 0;
+        const int x0 = patches(image, top, bottom);
+        std::vector<int> rows;
+        for (int y = top + 1; y < bottom; ++y)
+            for (int x = x0 + 1; x < x0 + 80; ++x)
+                if (At(image, x, y) == colour) {
+                    rows.push_back(y);
+                    break;
+                }
+        return rows;
+    };
+
+    // Shading: red for the right ear, blue for the left, violet where both
+    // lie, as the patch's thirds from left to right; the filter's yellow.
+    const QImage shading = Render();
+    EXPECT_FALSE(rowsOf(shading, kFilterCurveColour).empty());
+    const std::vector<int> edge = rowsOf(shading, kRightEarColour);
+    ASSERT_FALSE(edge.empty()) << "the shading's edge";
+    int top = 0, bottom = 0;
+    const int x0 = patches(shading, top, bottom);
+    const int y = edge.front() - 4;
+    int first = x0 + 1;
+    while (first < x0 + 80 && At(shading, first, y) == kWhite)
+        ++first;
+    int last = first;
+    while (last + 1 < x0 + 80 && At(shading, last + 1, y) != kWhite)
+        ++last;
+    ASSERT_GT(last - first, 12);
+    const auto red = [](ColorRef c) { return static_cast<int>(c & 0xFF); };
+    const auto blue = [](ColorRef c) { return static_cast<int>((c >> 16) & 0xFF); };
+    const ColorRef rightOnly = At(shading, first + (last - first) / 6, y);
+    const ColorRef both = At(shading, first + (last - first) / 2, y);
+    const ColorRef leftOnly = At(shading, first + 5 * (last - first) / 6, y);
+    EXPECT_GT(red(rightOnly), blue(rightOnly) + 20);
+    EXPECT_GT(blue(leftOnly), red(leftOnly) + 20);
+    EXPECT_NEAR(red(both), blue(both), 20);
+    EXPECT_LT(red(both), red(rightOnly)) << "both shades lie over each other";
+
+    // dB SPL: the right ear's threshold line above the left's.
+    view->SetSplDisplay(true);
+    const QImage spl = Render();
+    const std::vector<int> rightRows = rowsOf(spl, kRightEarColour);
+    const std::vector<int> leftRows = rowsOf(spl, kLeftEarColour);
+    ASSERT_FALSE(rightRows.empty());
+    ASSERT_FALSE(leftRows.empty());
+    EXPECT_LT(rightRows.back(), leftRows.front());
+}
