@@ -12,6 +12,8 @@ bool CPlayingStream::NextSample(short& sample)
         m_offset = 0;
         m_queue.Pop();
         m_finished.fetch_add(1, std::memory_order_release);
+        if (m_queue.Count() == 0)
+            m_timesRunDry.fetch_add(1, std::memory_order_relaxed);
     }
     return true;
 }

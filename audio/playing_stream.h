@@ -26,6 +26,12 @@ public:
     CBufferQueue& Queue() { return m_queue; }
     int Finished() const { return m_finished.load(std::memory_order_acquire); }
     long SilentFrames() const { return m_silentFrames.load(std::memory_order_relaxed); }
+    // Buffers that finished with none queued behind them (the last one
+    // included): more than one while sound plays means a gap of silence.
+    long TimesRunDry() const { return m_timesRunDry.load(std::memory_order_relaxed); }
+    // The device's own reports of output it could not take in time.
+    void CountUnderflow() { m_underflows.fetch_add(1, std::memory_order_relaxed); }
+    long Underflows() const { return m_underflows.load(std::memory_order_relaxed); }
 
     // Counts every queued buffer as finished and empties the queue; only
     // while the callback is stopped.
@@ -49,5 +55,7 @@ private:
     int m_offset = 0;                     // samples of the front buffer played (callback only)
     std::atomic<int> m_finished{0};       // buffers played to the end
     std::atomic<long> m_silentFrames{0};  // frames of silence since the queue ran empty
+    std::atomic<long> m_timesRunDry{0};
+    std::atomic<long> m_underflows{0};
     std::atomic<bool> m_givenUp{false};
 };

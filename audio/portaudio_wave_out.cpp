@@ -12,9 +12,12 @@ namespace {
 using std::chrono::milliseconds;
 
 int StreamCallback(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
-                   PaStreamCallbackFlags, void* playing)
+                   PaStreamCallbackFlags flags, void* shared)
 {
-    static_cast<CPlayingStream*>(playing)->Play(static_cast<short*>(output), frames);
+    auto* const playing = static_cast<CPlayingStream*>(shared);
+    if (flags & paOutputUnderflow)
+        playing->CountUnderflow();
+    playing->Play(static_cast<short*>(output), frames);
     return paContinue;
 }
 
@@ -239,6 +242,8 @@ void CPortAudioWaveOut::Close()
     HandBackAll();
     m_pPoster->Post(WaveOutEvent::Closed, m_nOpening);
     m_pPoster = nullptr;
+    m_timesRunDry += m_playing->TimesRunDry();
+    m_underflows += m_playing->Underflows();
     m_playing.reset();
     m_open = false;
 }

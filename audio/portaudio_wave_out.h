@@ -30,6 +30,11 @@ public:
     void Close() override;
     void SetOutputDevice(const std::string& key) override { m_outputKey = key; }
 
+    // Over every opening so far, counted at its close: buffers that finished
+    // with none queued behind them, and the device's underflows.
+    long TimesRunDry() const { return m_timesRunDry; }
+    long Underflows() const { return m_underflows; }
+
 private:
     void WaitForClosingSilence() const;
     void GiveUpStream();
@@ -51,4 +56,6 @@ private:
     std::condition_variable m_wake;
     bool m_stopReporting = false;
     std::thread m_reporter;
+    long m_timesRunDry = 0;
+    long m_underflows = 0;
 };

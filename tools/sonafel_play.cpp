@@ -98,6 +98,10 @@ int main(int argc, char** argv)
             const auto& clocked = static_cast<const CClockedWaveOut&>(*device);
             std::printf("played %ld blocks, queue ran dry %ld times\n", clocked.BuffersPlayed(),
                         clocked.TimesRunDry());
+        } else {
+            const auto& played = static_cast<const CPortAudioWaveOut&>(*device);
+            std::printf("queue ran dry %ld times, the device reported %ld underflows\n", played.TimesRunDry(),
+                        played.Underflows());
         }
     }
     loading = false;

@@ -29,27 +29,47 @@ JSON
 fi
 start_private_pulse "$work" "$channels"
 recorded="$work/recorded.wav"
-parec --device=sonafel_test.monitor --latency-msec=20 --rate=44100 --channels="$channels" --format=s16le \
-    --file-format=wav "$recorded" &
-recorder=$!
 bytes() { stat -c %s "$recorded" 2>/dev/null || echo 0; }
 second=$((44100 * 2 * channels))
-# A tenth of a second recorded: the recorder runs.
-wait_for 20 '(( $(bytes) > second / 10 ))'
-(cd "$recordings" && QT_QPA_PLATFORM=offscreen "$play" "${options[@]}" --seconds 5)
-# Half a second more recorded: the end of the sound has passed the sink.
-played=$(bytes)
-wait_for 20 '(( $(bytes) > played + second / 2 ))'
-kill "$recorder"
-wait "$recorder" 2>/dev/null || true
-recorder=
-
 (cd "$recordings" && "$render" "${options[@]}" --seconds 8 "$work/rendered.wav")
-if ! "$compare" "$recorded" "$work/rendered.wav" "$channels"; then
+
+# Records what the player plays and compares it with the rendering; sets
+# report to what the player saw.
+play_and_compare() {
+    rm -f "$recorded"
+    parec --device=sonafel_test.monitor --latency-msec=20 --rate=44100 --channels="$channels" --format=s16le \
+        --file-format=wav "$recorded" &
+    recorder=$!
+    # A tenth of a second recorded: the recorder runs.
+    wait_for 20 '(( $(bytes) > second / 10 ))'
+    report=$(cd "$recordings" && QT_QPA_PLATFORM=offscreen "$play" "${options[@]}" --seconds 5)
+    echo "sonafel-play: $report"
+    # Half a second more recorded: the end of the sound has passed the sink.
+    local played
+    played=$(bytes)
+    wait_for 20 '(( $(bytes) > played + second / 2 ))'
+    kill "$recorder"
+    wait "$recorder" 2>/dev/null || true
+    recorder=
+    "$compare" "$recorded" "$work/rendered.wav" "$channels"
+}
+
+# A device that underflowed (the sound server starved on a loaded machine)
+# leaves a gap in what was played, which no rendering has: that one run
+# proves nothing either way, and the sound is played once more.
+if ! play_and_compare; then
+    if [[ ! "$report" =~ "reported 0 underflows" ]]; then
+        echo "the device underflowed: a gap in the recording; playing once more"
+        play_and_compare && ok=1
+    fi
+else
+    ok=1
+fi
+if [[ -z "${ok:-}" ]]; then
     # What was heard stays for a look, where the next run does not write.
     kept="$(mktemp -d "${TMPDIR:-/tmp}/sonafel-sound-end-to-end.XXXXXX")"
     cp "$recorded" "$work/rendered.wav" "$kept/"
-    echo "FAILED: recorded $(bytes) bytes; the recording and the rendering are kept in $kept"
+    echo "FAILED: recorded $(bytes) bytes, sonafel-play: $report; the recording and the rendering are kept in $kept"
     exit 1
 fi
 stop_private_pulse

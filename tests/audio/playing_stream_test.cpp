@@ -29,6 +29,13 @@ TEST_F(PlayingStream, StereoCarriesEachSampleOnBothChannelsAtTheirOwnVolume)
         EXPECT_EQ(output[i], expected[i]) << (i % 2 ? "right " : "left ") << i / 2;
     EXPECT_EQ(stream.Finished(), 2);
     EXPECT_EQ(stream.SilentFrames(), 1);
+    EXPECT_EQ(stream.TimesRunDry(), 1) << "the second buffer had none behind it, the first had";
+    // Queued again only after a gap of silence: dry once more.
+    ASSERT_TRUE(stream.Queue().Push(first, 3));
+    stream.Play(output, 2);
+    ASSERT_TRUE(stream.Queue().Push(second, 2));
+    stream.Play(output, 6);
+    EXPECT_EQ(stream.TimesRunDry(), 2);
 }
 
 TEST_F(PlayingStream, StereoBuffersPlayLeftAndRightOnTheirOwnChannelsAcrossBuffers)
