@@ -9,7 +9,8 @@
 
 // A live stream without sound devices: a thread of its own calls the
 // processor once per hop, in time, with a microphone that hears a steady
-// 1 kHz tone, and throws the output away. For machines without sound.
+// 1 kHz tone, and measures the output instead of playing it. For machines
+// without sound.
 class CClockedLiveStream final : public ILiveStream {
 public:
     static constexpr double kToneHz = 1000.0;
@@ -27,6 +28,9 @@ public:
     long Overruns() const override { return 0; }
     long Underruns() const override { return 0; }
     long HopsServed() const { return m_hops.load(std::memory_order_relaxed); }
+    // The RMS of the last whole second that any such stream put out, both
+    // channels, in dB re one 16-bit step; -inf before the first.
+    static double LastSecondOutputDb() { return s_lastSecondDb.load(std::memory_order_relaxed); }
 
 private:
     void Run(std::shared_ptr<ILiveHop> processor, int hop);
@@ -34,4 +38,5 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::atomic<long> m_hops{0};
+    static std::atomic<double> s_lastSecondDb;
 };

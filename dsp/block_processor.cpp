@@ -13,31 +13,21 @@ void CLossProcessor::ProcessBlock()
     m_sources.MixSources(m_bSourceOn, input, kBlockInput);
     m_sources.RewindSources(m_bSourceOn);
 
-    const BlockPlan plan = BeginBlockPlan();
+    const BlockPlan plan = BeginBlockPlan(false);
     AddBlockInput(plan, input, 0, kBlockInput);
     for (int k = 0; k < kFrames; ++k)
         ProcessFrame(plan, input + kHop * k, k);
-    if (plan.floatPath) {
-        ConvertFloatBlocks(plan.lossy, *plan.first, plan.second);
-    } else {
-        AnalyseDisplaySpectrum(m_sOutput);
-        if (plan.stereo)
-            std::memcpy(m_dBandLevelRight, m_dBandLevel, sizeof m_dBandLevel);
-        if (plan.lossy)
-            ApplyLoudness(m_sOutput, kBlockOutput);
-        else
-            ApplyLoudnessSetting(1.0, m_sOutput, kBlockOutput);
-    }
-    m_bFloatBlock = plan.floatPath;
-    m_bStereoBlock = plan.stereo;
-    WriteBlock(plan.floatPath && plan.stereo);
-    CarryOver();
-    BlockProcessed();
+    FinishSamples(plan, 0, kBlockOutput);
+    WriteBlock(plan);
+    EndBlock(plan);
 }
 
-CLossProcessor::BlockPlan CLossProcessor::BeginBlockPlan()
+CLossProcessor::BlockPlan CLossProcessor::BeginBlockPlan(bool live)
 {
+    // Ears that come in take over the carry of those the last block ran.
+    HandOverEars(m_processedFirstEar, m_processedStereo);
     BlockPlan plan;
+    plan.live = live;
     // Normal hearing is the chain at no loss: smearing at setting 1.0 leaves
     // every bin as it is, the gain curve is the one of setting 1.0.
     plan.lossy = !m_bNormalHearing;
@@ -59,6 +49,8 @@ CLossProcessor::BlockPlan CLossProcessor::BeginBlockPlan()
     if (plan.second)
         plan.second->BeginBlock(plan.inputGain, plan.highFreqGain, plan.lossy);
     plan.smearing = SmearingFor(plan);
+    m_processedFirstEar = plan.firstEar;
+    m_processedStereo = plan.stereo;
     return plan;
 }
 
@@ -106,7 +98,7 @@ void CLossProcessor::ProcessFrame(const BlockPlan& plan, const short* input, int
     if (plan.floatPath) {
         if (plan.presented)
             for (float& value : spectrum)
-                value *= m_fPresentationGain;
+                value *= plan.inputGain;
         if (plan.smearing)
             ComputeMagnitudes(spectrum, magnitudes);
         if (plan.second) {
@@ -139,23 +131,51 @@ void CLossProcessor::CarryOver()
     std::memset(m_sOutput + kCarryOver, 0, (kOutputSize - kCarryOver) * sizeof(short));
 }
 
-// The ears' blocks after the limiter to 16 bits: the loudness setting's
-// share of the samples applied in float, then one dithered conversion, the
-// same dither for both ears.
-void CLossProcessor::ConvertFloatBlocks(bool lossy, CEarChain& first, CEarChain* second)
+// On the float path the ears' samples after the limiter to 16 bits: the
+// loudness setting's share applied in float, then one dithered conversion,
+// the same dither for both ears. On the plain chain the loudness setting's
+// share applied to a copy: the accumulator keeps its samples for the display.
+void CLossProcessor::FinishSamples(const BlockPlan& plan, int at, int count)
 {
-    // The display sees the block before the loudness setting's share of
-    // the samples and before the dither, whose floor nobody hears.
-    const double gain = SetVolumeForLoudness(lossy ? m_dLoudness : 1.0);
-    const auto convert = [&](CEarChain& ear, float* floats, short* samples, double* bandLevels, bool again) {
-        const float* const block = ear.FinishSamples(0, kBlockOutput);
-        AnalyseDisplayBands(block, bandLevels);
-        ConvertScaled(block, gain, floats, samples, kBlockOutput, again);
-        ear.Output().Advance(kBlockOutput, kCarryOver);
-    };
-    convert(first, m_fFloatBlock, m_sOutput, m_dBandLevel, false);
-    if (second)
-        convert(*second, m_fFloatBlockRight, m_sOutputRight, m_dBandLevelRight, true);
+    const double loudness = plan.lossy ? m_dLoudness : 1.0;
+    if (plan.floatPath) {
+        const double gain = plan.live ? LiveLoudnessGain(loudness) : SetVolumeForLoudness(loudness);
+        ConvertScaled(plan.first->FinishSamples(at, count), gain, m_fFloatBlock + at, m_sPlayed + at, count, false);
+        if (plan.second)
+            ConvertScaled(plan.second->FinishSamples(at, count), gain, m_fFloatBlockRight + at, m_sPlayedRight + at,
+                          count, true);
+        return;
+    }
+    std::memcpy(m_sPlayed + at, m_sOutput + at, static_cast<std::size_t>(count) * sizeof(short));
+    if (plan.live)
+        ScaleSamples(LiveLoudnessGain(loudness), m_sPlayed + at, count);
+    else if (plan.lossy)
+        ApplyLoudness(m_sPlayed + at, count);
+    else
+        ApplyLoudnessSetting(1.0, m_sPlayed + at, count);
+}
+
+void CLossProcessor::EndBlock(const BlockPlan& plan)
+{
+    // The display sees the block before the loudness setting's share of the
+    // samples and before the dither, whose floor nobody hears.
+    if (plan.floatPath) {
+        AnalyseDisplayBands(plan.first->Output().Block(), m_dBandLevel);
+        plan.first->Output().Advance(kBlockOutput, kCarryOver);
+        if (plan.second) {
+            AnalyseDisplayBands(plan.second->Output().Block(), m_dBandLevelRight);
+            plan.second->Output().Advance(kBlockOutput, kCarryOver);
+        }
+    } else {
+        AnalyseDisplaySpectrum(m_sOutput);
+        // A plain stereo block (the comparison) is the same sound in both ears.
+        if (plan.stereo)
+            std::memcpy(m_dBandLevelRight, m_dBandLevel, sizeof m_dBandLevel);
+    }
+    m_bFloatBlock = plan.floatPath;
+    m_bStereoBlock = plan.stereo;
+    CarryOver();
+    BlockProcessed();
 }
 
 void CLossProcessor::ConvertScaled(const float* samples, double gain, float* floats, short* out, int count, bool again)
@@ -170,15 +190,15 @@ void CLossProcessor::ConvertScaled(const float* samples, double gain, float* flo
 
 // To the player, in the layout it was opened for: a stereo player gets the
 // right ear's block on the right channel, or the mono block on both.
-void CLossProcessor::WriteBlock(bool twoBlocks)
+void CLossProcessor::WriteBlock(const BlockPlan& plan)
 {
     if (!(g_memPlay.m_bOpen && g_memPlay.m_format.channels == 2)) {
-        g_memPlay.Write(m_sOutput, kBlockOutput * 2);
+        g_memPlay.Write(m_sPlayed, kBlockOutput * 2);
         return;
     }
-    const short* const right = twoBlocks ? m_sOutputRight : m_sOutput;
+    const short* const right = RightPlayed(plan);
     for (int i = 0; i < kBlockOutput; ++i) {
-        m_sStereo[2 * i] = m_sOutput[i];
+        m_sStereo[2 * i] = m_sPlayed[i];
         m_sStereo[2 * i + 1] = right[i];
     }
     g_memPlay.Write(m_sStereo, kBlockOutput * 4);

@@ -14,6 +14,7 @@ void CLiveEngine::CRunning::BlockProcessed()
     std::copy(m_dBandLevel, m_dBandLevel + kBands, bands.left);
     std::copy(RightBandLevel(), RightBandLevel() + kBands, bands.right);
     bands.stereo = StereoBlock();
+    bands.maxLevel = m_dMaxLevel;
     const CRecruitmentStage& levels = EarChain(FirstEar()).RecruitmentStage();
     for (int b = 0; b < kBands; ++b)
         bands.splPeak[b] = levels.BlockPeakLevel(b + 1);
@@ -33,7 +34,7 @@ void CLiveEngine::ProcessHop(const short* input, short* output)
     m_processor.ProcessHop(input, output);
     if (!m_applyVolume)
         return;
-    const std::uint32_t volume = OutputVolume();
+    const std::uint32_t volume = m_processor.LiveVolume();
     for (int i = 0; i < CLossProcessor::kHop; ++i) {
         output[2 * i] = ScaleByVolume(output[2 * i], LeftVolume(volume));
         output[2 * i + 1] = ScaleByVolume(output[2 * i + 1], RightVolume(volume));

@@ -13,6 +13,7 @@ struct LiveBands {
     double left[CLossProcessor::kBands];
     double right[CLossProcessor::kBands];  // the left's unless stereo
     bool stereo;
+    double maxLevel;  // the highest band level so far
     // The sound at the ear heard first before its loss, in dB SPL: each
     // band's loudest auditory filter at its highest in the block (band b from
     // b + 1 to b + 2 Bark); 0 where the levels are not followed.

@@ -49,10 +49,7 @@ CLossProcessor::CLossProcessor(CSourceBank& sources, SettingsOnly)
 
 void CLossProcessor::SetEarAudiogram(Ear ear, const CAudiogram* audiogram)
 {
-    const Ear firstBefore = FirstEar();
-    const bool stereoBefore = Stereo();
     Chain(ear).SetAudiogram(audiogram);
-    HandOverEars(firstBefore, stereoBefore);
 }
 
 void CLossProcessor::SetAudiogram(const CAudiogram* audiogram)
@@ -68,10 +65,7 @@ bool CLossProcessor::AnyAudiogram() const
 
 void CLossProcessor::SetEarsHeard(EarsHeard ears)
 {
-    const Ear firstBefore = FirstEar();
-    const bool stereoBefore = Stereo();
     m_earsHeard = ears;
-    HandOverEars(firstBefore, stereoBefore);
 }
 
 void CLossProcessor::HandOverEars(Ear firstBefore, bool stereoBefore)

@@ -7,6 +7,7 @@
 #include "tpdf_dither.h"
 #include "wave_out_device.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -129,6 +130,10 @@ public:
     // The live path's own limiter at 100 dB SPL, always, and its mute on
     // feedback (CLiveGuard).
     bool LiveMuted() const { return m_liveGuard.Muted(); }
+    // The output volume the live path's loudness setting asks for (as the
+    // process's volume word: left in the low 16 bits), for its driver to
+    // apply: the process's own volume belongs to the player.
+    std::uint32_t LiveVolume() const { return m_liveVolume; }
     void UnmuteLive() { m_liveGuard.Unmute(); }
     // The live path's settings change between two hops, on the sound thread:
     // takes those of `from` (made by SettingsOf) and leaves it with what it
@@ -191,9 +196,18 @@ protected:
 private:
     static void FillHighFreqGain(double setting, float* gain);
     static void ApplyLoudnessSetting(double loudness, short* samples, int count);
-    // Sets the device volume for a loudness setting; returns the gain the
-    // samples carry beyond it.
+    static void ScaleSamples(double gain, short* samples, int count);
+    // A loudness setting as the device volume (the first 20 dB) and the gain
+    // the samples carry beyond it.
+    struct LoudnessShares {
+        std::uint32_t volume;
+        double sampleGain;
+    };
+    static LoudnessShares SplitLoudness(double loudness);
+    // Sets the device volume for a loudness setting; returns the samples' gain.
     static double SetVolumeForLoudness(double loudness);
+    // The same for the live path, which keeps the volume to itself.
+    double LiveLoudnessGain(double loudness);
     void AnalyseDisplayBands(const short* samples, double* levels);
     // A float block's kBlockOutput samples (16-bit units), unrounded and
     // without the dither, whose floor nobody hears.
@@ -201,12 +215,14 @@ private:
     void AnalyseWindowed(float* buffer, double* levels);
     void PreparePresentation();
     CEarChain& Chain(Ear ear) { return *m_ears[static_cast<int>(ear)]; }
-    // Called when the ears processed may change: an ear that comes in takes
-    // over the carried partial sums of the one that played.
+    // At the start of a block, from the ears the last block processed: an
+    // ear that comes in takes over the carried partial sums of the one that
+    // played.
     void HandOverEars(Ear firstBefore, bool stereoBefore);
     // What a block does, fixed at its start: the block path takes it once
     // per block, the live path at every 31st hop.
     struct BlockPlan {
+        bool live = false;
         bool lossy = true;
         const float* highFreqGain = nullptr;
         bool presented = false;
@@ -218,7 +234,7 @@ private:
         bool smearing = false;
         float inputGain = 1.0f;
     };
-    BlockPlan BeginBlockPlan();
+    BlockPlan BeginBlockPlan(bool live);
     bool FloatPathFor(const BlockPlan& plan) const;
     // Moves the carried partial sums between the plain accumulator and the
     // ears' float overlap-adds when the plan's path differs from the one
@@ -233,16 +249,23 @@ private:
     // Frame k of the block: its 256 input samples into the accumulators.
     void ProcessFrame(const BlockPlan& plan, const short* input, int k);
     void CarryOver();
-    void ConvertFloatBlocks(bool lossy, CEarChain& first, CEarChain* second);
+    // Samples [at, at + count) of the block made final, into m_sPlayed (and
+    // m_sPlayedRight for the right ear of a stereo float block): the whole
+    // block, or a hop at a time. Both paths finish through here.
+    void FinishSamples(const BlockPlan& plan, int at, int count);
+    // The block is complete: the display's bands, the carries into the next
+    // block, the observers told. Both paths end a block through here.
+    void EndBlock(const BlockPlan& plan);
+    // The right channel's samples as played: the mono block on both.
+    const short* RightPlayed(const BlockPlan& plan) const
+    {
+        return plan.floatPath && plan.second ? m_sPlayedRight : m_sPlayed;
+    }
     // `count` limited samples to 16 bits: the loudness setting's `gain` in
     // float (kept in `floats`), then the dithered conversion; `again` for the
     // right ear, with the left's dither. Both paths convert through here.
     void ConvertScaled(const float* samples, double gain, float* floats, short* out, int count, bool again);
-    void WriteBlock(bool twoBlocks);
-    // The live path's hop k of the block, made final: to 16 bits as the block
-    // path makes them, into `output` (left, right).
-    void FinishHop(int k, short* output);
-    void EndLiveBlock();
+    void WriteBlock(const BlockPlan& plan);
 
     CSourceBank& m_sources;
     std::unique_ptr<CEarChain> m_ears[2];
@@ -257,10 +280,13 @@ private:
     float m_fFloatBlockRight[kBlockOutput];
     bool m_bFloatBlock = false;
     bool m_bStereoBlock = false;
-    // The right ear's block; the display reads kDisplaySize samples, and the
-    // tail beyond the block stays silent, as the float path leaves the left's.
-    short m_sOutputRight[kDisplaySize] = {};
+    // The block as played, each ear's.
+    short m_sPlayed[kBlockOutput] = {};
+    short m_sPlayedRight[kBlockOutput] = {};
     short m_sStereo[2 * kBlockOutput];
+    // The ears the last block processed.
+    Ear m_processedFirstEar = Ear::Left;
+    bool m_processedStereo = false;
     double m_dBandLevelRight[kBands];
     bool m_bNormalHearing = false;
     float m_fNormalHighFreqGain[kFrameSize];  // the curve at setting 1.0
@@ -271,4 +297,5 @@ private:
     short m_sLiveInput[2 * kHop] = {};
     BlockPlan m_livePlan;
     CLiveGuard m_liveGuard;
+    std::uint32_t m_liveVolume = 0xFFFFFFFFu;
 };

@@ -12,13 +12,17 @@ void CLossProcessor::ApplyLoudness(short* samples, int count) const
 
 void CLossProcessor::ApplyLoudnessSetting(double loudness, short* samples, int count)
 {
-    const double gain = SetVolumeForLoudness(loudness);
+    ScaleSamples(SetVolumeForLoudness(loudness), samples, count);
+}
+
+void CLossProcessor::ScaleSamples(double gain, short* samples, int count)
+{
     if (gain != 1.0)
         for (int i = 0; i < count; ++i)
             samples[i] = static_cast<short>(samples[i] * gain);
 }
 
-double CLossProcessor::SetVolumeForLoudness(double loudness)
+CLossProcessor::LoudnessShares CLossProcessor::SplitLoudness(double loudness)
 {
     // The device volume carries the first 20 dB; below its floor the samples
     // carry the rest.
@@ -30,6 +34,19 @@ double CLossProcessor::SetVolumeForLoudness(double loudness)
         volume = kVolumeFloor;
         remainderDb = attenuationDb + 20.0;
     }
-    SetOutputVolume(volume * 65536u + volume);
-    return remainderDb < 0.0 ? std::pow(10.0, remainderDb / 20.0) : 1.0;
+    return {volume * 65536u + volume, remainderDb < 0.0 ? std::pow(10.0, remainderDb / 20.0) : 1.0};
+}
+
+double CLossProcessor::SetVolumeForLoudness(double loudness)
+{
+    const LoudnessShares shares = SplitLoudness(loudness);
+    SetOutputVolume(shares.volume);
+    return shares.sampleGain;
+}
+
+double CLossProcessor::LiveLoudnessGain(double loudness)
+{
+    const LoudnessShares shares = SplitLoudness(loudness);
+    m_liveVolume = shares.volume;
+    return shares.sampleGain;
 }

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 CSmearKernel::CSmearKernel()
-    : m_sums(SmearSumsFor(ChosenVectorPath())), m_weight(static_cast<std::size_t>(kBins) * kBins)
+    : m_sums(SmearSumsFor(ChosenVectorPath()))
 {
 }
 
@@ -41,8 +41,10 @@ void CSmearKernel::Prepare(const int* low, const int* high)
         group->first = std::min(group->first, lo);
     }
     // Each group's rows hold a weight for every lane at every bin it spans,
-    // 0 outside the lane's own range; at most kBins rows for each of at most
-    // kBins / kSmearLanes groups fit the store.
+    // 0 outside the lane's own range. The store grows to what the table
+    // needs (at most kBins rows for each of at most kBins / kSmearLanes
+    // groups): tables are prepared off the sound thread, where memory is
+    // only touched as far as it is used.
     int next = 0;
     for (int g = 0; g < m_nGroups; ++g) {
         Group& current = m_groups[g];
@@ -51,8 +53,13 @@ void CSmearKernel::Prepare(const int* low, const int* high)
             last = std::max(last, high[current.bin[lane]]);
         current.span = last - current.first + 1;
         current.weightStart = next;
-        float* const rows = &m_weight[next];
         next += current.span * kSmearLanes;
+    }
+    if (m_weight.size() < static_cast<std::size_t>(next))
+        m_weight.resize(static_cast<std::size_t>(next));
+    for (int g = 0; g < m_nGroups; ++g) {
+        Group& current = m_groups[g];
+        float* const rows = &m_weight[static_cast<std::size_t>(current.weightStart)];
         std::fill(rows, rows + current.span * kSmearLanes, 0.0f);
         for (int lane = 0; lane < current.lanes; ++lane) {
             const int i = current.bin[lane];

@@ -43,5 +43,5 @@ private:
     Group m_groups[(kBins + kSmearLanes - 1) / kSmearLanes];
     int m_nGroups = 0;
     SmearSumsFunction m_sums;
-    std::vector<float> m_weight;  // sized once, for the widest table
+    std::vector<float> m_weight;  // grown by Prepare to what its table needs
 };

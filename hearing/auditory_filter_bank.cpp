@@ -1,6 +1,7 @@
 #include "auditory_filter_bank.h"
 
 #include "erb_scale.h"
+#include "per_window_tables.h"
 
 #include <algorithm>
 #include <cmath>
@@ -37,6 +38,13 @@ double CAuditoryFilterBank::CentreHz(int channel)
 
 void CAuditoryFilterBank::SetFrameWindow(const float* frameWindow, int length)
 {
+    static CPerWindowTables<Layout> layouts;
+    m_layout = layouts.For(frameWindow, length, [&](Layout& layout) { LayOut(frameWindow, length, layout); });
+}
+
+void CAuditoryFilterBank::LayOut(const float* frameWindow, int length, Layout& layout) const
+{
+    layout.firstFrameCell = kFrameBins;
     AnalysisWindow frame{std::vector<float>(frameWindow, frameWindow + length), kFrameSize, kFrameBinHz};
     // Three frames a hop apart, joined: one window over 256 + 2·128 samples.
     AnalysisWindow joined{std::vector<float>(length + 2 * kHop, 0.0f), kFrameSize, kFrameBinHz};
@@ -55,7 +63,7 @@ void CAuditoryFilterBank::SetFrameWindow(const float* frameWindow, int length)
         const double low = std::max(0.5, (hz - ErbHz(hz) / 2.0) / analysis.binHz);
         const double high = std::min(bins - 0.5 - 1e-9, (hz + ErbHz(hz) / 2.0) / analysis.binHz);
 
-        Channel& channel = m_channel[c];
+        Channel& channel = layout.channel[c];
         channel.analysis = kind;
         channel.lowCell = static_cast<int>(std::floor(low + 0.5));
         channel.lowShare = static_cast<float>(low + 0.5 - channel.lowCell);
@@ -63,7 +71,7 @@ void CAuditoryFilterBank::SetFrameWindow(const float* frameWindow, int length)
         channel.highShare = static_cast<float>(high + 0.5 - channel.highCell);
         channel.frameBin = std::min(static_cast<int>(std::lround(hz / kFrameBinHz)), kFrameBins - 1);
         if (kind == kFrame)
-            m_firstFrameCell = std::min(m_firstFrameCell, channel.lowCell);
+            layout.firstFrameCell = std::min(layout.firstFrameCell, channel.lowCell);
 
         // What a centred full-scale tone would read: its lobe's power inside
         // the ERB, as a share of all of it (N·Σw² over the whole transform).
@@ -149,7 +157,7 @@ void CAuditoryFilterBank::JoinFrames(const float* spectrum)
 
 void CAuditoryFilterBank::Measure(const float* spectrum, double* relativePower)
 {
-    for (int k = m_firstFrameCell; k < kFrameBins; ++k)
+    for (int k = m_layout.firstFrameCell; k < kFrameBins; ++k)
         m_framePower[k] = spectrum[2 * k] * spectrum[2 * k] + spectrum[2 * k + 1] * spectrum[2 * k + 1];
     JoinFrames(spectrum);
     if (m_frameCount % kFramesPerLongAnalysis == 0) {
@@ -160,7 +168,7 @@ void CAuditoryFilterBank::Measure(const float* spectrum, double* relativePower)
     ++m_frameCount;
 
     for (int c = 0; c < kChannels; ++c) {
-        const Channel& channel = m_channel[c];
+        const Channel& channel = m_layout.channel[c];
         double power = 0.0;
         if (channel.analysis == kLong) {
             const double gain = m_inputGain * (m_binGain ? m_binGain[2 * channel.frameBin] : 1.0f);

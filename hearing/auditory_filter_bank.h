@@ -70,18 +70,22 @@ private:
         double scale;      // from the analysis's power to the power re full scale
         int frameBin;      // the frame bin of the centre, for the long analysis's gains
     };
+    struct Layout {
+        Channel channel[kChannels];
+        int firstFrameCell;  // the frame's power is needed from here up
+    };
     static double PowerBetween(const float* power, const Channel& channel);
+    void LayOut(const float* frameWindow, int length, Layout& layout) const;
     void JoinFrames(const float* spectrum);
 
     static constexpr int kJoinedBins = 48;  // 4.1 kHz: above the joined channels' ERBs
-    Channel m_channel[kChannels] = {};
+    Layout m_layout = {{}, kFrameBins};
     CLowFrequencyAnalysis m_long;
     int m_frameInBlock = 0;
     unsigned m_frameCount = 0;
     float m_inputGain = 1.0f;
     const float* m_binGain = nullptr;
     float m_previous[2][2 * kJoinedBins] = {};  // the last two frames' low bins, older first
-    int m_firstFrameCell = kFrameBins;  // the frame's power is needed from here up
     float m_framePower[kFrameBins] = {};
     float m_joinedPower[kJoinedBins];
 };

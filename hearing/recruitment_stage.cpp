@@ -4,6 +4,7 @@
 #include "erb_scale.h"
 #include "fast_exp_log.h"
 #include "normal_threshold.h"
+#include "per_window_tables.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -57,17 +58,20 @@ CRecruitmentStage::CRecruitmentStage()
 void CRecruitmentStage::SetAnalysisWindow(const float* window, int windowLength)
 {
     m_filters.SetFrameWindow(window, windowLength);
-    const double centre = LobePower(window, windowLength, 512, 0.0);
-    for (int c = 0; c < kChannels; ++c) {
-        const double position = CAuditoryFilterBank::CentreHz(c) / kBinHz;
-        m_lobeFirstBin[c] = std::max(0, static_cast<int>(std::floor(position - kLobeReach)) + 1);
-        for (int j = 0; j < kLobeBins; ++j) {
-            const int k = m_lobeFirstBin[c] + j;
-            m_lobeWeight[c][j] = k < kBins && k < position + kLobeReach
-                                     ? static_cast<float>(LobePower(window, windowLength, 512, position - k) / centre)
-                                     : 0.0f;
+    static CPerWindowTables<Lobes> lobes;
+    m_lobes = lobes.For(window, windowLength, [&](Lobes& made) {
+        const double centre = LobePower(window, windowLength, 512, 0.0);
+        for (int c = 0; c < kChannels; ++c) {
+            const double position = CAuditoryFilterBank::CentreHz(c) / kBinHz;
+            made.firstBin[c] = std::max(0, static_cast<int>(std::floor(position - kLobeReach)) + 1);
+            for (int j = 0; j < kLobeBins; ++j) {
+                const int k = made.firstBin[c] + j;
+                made.weight[c][j] = k < kBins && k < position + kLobeReach
+                                        ? static_cast<float>(LobePower(window, windowLength, 512, position - k) / centre)
+                                        : 0.0f;
+            }
         }
-    }
+    });
 }
 
 void CRecruitmentStage::Build(const CAudiogram& audiogram)
@@ -147,11 +151,11 @@ void CRecruitmentStage::Apply(float* spectrum)
     float sum[kBins + kLobeBins] = {};  // room for the last lobes' zero shares
     float weights[kBins + kLobeBins] = {};
     for (int c = 0; c < kChannels; ++c) {
-        float* const binSum = sum + m_lobeFirstBin[c];
-        float* const binWeights = weights + m_lobeFirstBin[c];
+        float* const binSum = sum + m_lobes.firstBin[c];
+        float* const binWeights = weights + m_lobes.firstBin[c];
         for (int j = 0; j < kLobeBins; ++j) {
-            binSum[j] += m_lobeWeight[c][j] * weighted[c];
-            binWeights[j] += m_lobeWeight[c][j] * weight[c];
+            binSum[j] += m_lobes.weight[c][j] * weighted[c];
+            binWeights[j] += m_lobes.weight[c][j] * weight[c];
         }
     }
     float binGain[kBins];

@@ -84,9 +84,12 @@ private:
     // one's times t, interpolated over the ERB scale.
     int m_binChannel[kBins];
     float m_binShare[kBins];
-    // The bins within channel c's lobe, the six from m_lobeFirstBin[c], with
-    // the share of the channel's sound each takes (0 beyond the lobe).
+    // The bins within channel c's lobe, the six from firstBin[c], with the
+    // share of the channel's sound each takes (0 beyond the lobe).
     static constexpr int kLobeBins = 6;
-    int m_lobeFirstBin[kChannels] = {};
-    float m_lobeWeight[kChannels][kLobeBins] = {};
+    struct Lobes {
+        int firstBin[kChannels];
+        float weight[kChannels][kLobeBins];
+    };
+    Lobes m_lobes = {};
 };

@@ -8,6 +8,7 @@
 //                [--input-device D] [--output-device D]] [sonafel-render's options]
 //   sonafel-live --list-devices
 
+#include "band_log.h"
 #include "engine_setup.h"
 #include "live_duplex.h"
 #include "live_engine.h"
@@ -43,7 +44,8 @@ const char* const kUsage =
     "listening level; --speech names the recording the listening level is measured on).\n"
     "  --input-file IN.wav --output-file OUT.wav  offline: a 44100 Hz 16-bit mono file in, a\n"
     "                   WAV file out (stereo when both ears are heard), what a listener hears\n"
-    "                   (output volume included) unless --exact\n"
+    "                   (output volume included) unless --exact; --bands CSV writes the band\n"
+    "                   log of every block the live path ends, as sonafel-render writes it\n"
     "  --seconds S      live from the default input to the default output for S seconds\n"
     "  --latency MS     ask the devices for MS milliseconds each (1 to 500; default: the\n"
     "                   lowest they offer)\n"
@@ -102,6 +104,7 @@ int RunFiles(const CLossProcessor& processor, const RenderOptions& options, std:
     // The whole input comes out: the delay's worth of hops more.
     input.resize(input.size() + CLossProcessor::kLiveDelay, 0);
     const auto engine = EngineFor(processor, options);
+    std::vector<BandRow> rows;
     short hop[kHop];
     short stereo[2 * kHop];
     bool written = true;
@@ -111,6 +114,9 @@ int RunFiles(const CLossProcessor& processor, const RenderOptions& options, std:
         std::copy(input.begin() + static_cast<std::ptrdiff_t>(at),
                   input.begin() + static_cast<std::ptrdiff_t>(at + take), hop);
         engine->ProcessHop(hop, stereo);
+        LiveBands bands;
+        if (!options.bandsPath.empty() && engine->LatestBands(bands))
+            rows.push_back(MakeBandRow(bands.left, bands.maxLevel, bands.stereo ? bands.right : nullptr));
         if (channels == 1) {
             short mono[kHop];
             for (int i = 0; i < kHop; ++i)
@@ -122,6 +128,10 @@ int RunFiles(const CLossProcessor& processor, const RenderOptions& options, std:
     }
     if (!written || !writer.Commit(error)) {
         std::fprintf(stderr, "sonafel-live: %s\n", written ? error.c_str() : ("cannot write '" + outputPath + "'").c_str());
+        return 1;
+    }
+    if (!options.bandsPath.empty() && !WriteBandLog(options.bandsPath, rows, rows.size())) {
+        std::fprintf(stderr, "sonafel-live: cannot write '%s'\n", options.bandsPath.c_str());
         return 1;
     }
     PrintDelay();
@@ -234,6 +244,8 @@ int main(int argc, char** argv)
                                            OutputFile::NamedElsewhere);
     if (parsed && live.inputPath.empty() != live.outputPath.empty())
         error = "give --input-file and --output-file together";
+    else if (parsed && live.inputPath.empty() && !options.bandsPath.empty())
+        error = "--bands needs --input-file and --output-file";
     char* end = nullptr;
     const double latencyMs = live.latency ? std::strtod(live.latency->c_str(), &end) : 0.0;
     if (parsed && live.latency && (live.latency->empty() || *end != '\0' || !(latencyMs >= 1.0 && latencyMs <= 500.0)))

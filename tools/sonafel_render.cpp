@@ -2,6 +2,7 @@
 // recordings, sets the sliders, switches sources on and plays through a
 // render device into a WAV file, with the program's own playback cycle.
 
+#include "band_log.h"
 #include "engine_setup.h"
 #include "loss_processor.h"
 #include "offline_playback.h"
@@ -20,9 +21,6 @@
 
 namespace {
 
-// A block's band levels and maximum, and in stereo the right ear's levels.
-using BandRow = std::vector<double>;
-
 // Keeps every block's band levels and maximum for the band log, and its
 // float samples (interleaved in stereo), when asked for, until they are played.
 class CBandLoggingProcessor final : public CLossProcessor {
@@ -35,11 +33,7 @@ public:
 protected:
     void BlockProcessed() override
     {
-        BandRow row(m_dBandLevel, m_dBandLevel + kBands);
-        row.push_back(m_dMaxLevel);
-        if (Stereo())
-            row.insert(row.end(), RightBandLevel(), RightBandLevel() + kBands);
-        m_rows.push_back(std::move(row));
+        m_rows.push_back(MakeBandRow(m_dBandLevel, m_dMaxLevel, Stereo() ? RightBandLevel() : nullptr));
         if (!m_bKeepFloat || !FloatBlock())
             return;
         const float* const right = FloatBlockRight();
@@ -94,19 +88,6 @@ private:
     long long m_total;
     int m_shown;
 };
-
-bool WriteBands(const std::string& path, const std::vector<BandRow>& rows, std::size_t count)
-{
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    if (!file)
-        return false;
-    for (std::size_t r = 0; r < count && r < rows.size(); ++r) {
-        for (std::size_t b = 0; b < rows[r].size(); ++b)
-            std::fprintf(file, b == 0 ? "%.17g" : ",%.17g", rows[r][b]);
-        std::fputc('\n', file);
-    }
-    return std::fclose(file) == 0;
-}
 
 int Fail(const std::string& message, int status)
 {
@@ -163,7 +144,7 @@ int Render(const RenderOptions& options)
         return Fail("cannot write '" + options.outputPath + "'", 1);
     if (!options.bandsPath.empty()) {
         const auto blocks = static_cast<std::size_t>((written + CLossProcessor::kBlockOutput - 1) / CLossProcessor::kBlockOutput);
-        if (!WriteBands(options.bandsPath, processor->m_rows, blocks))
+        if (!WriteBandLog(options.bandsPath, processor->m_rows, blocks))
             return Fail("cannot write '" + options.bandsPath + "'", 1);
     }
     if (!writer.Commit(error))

@@ -42,8 +42,9 @@ struct Bands {
 TEST(LiveDisplay, EachLiveBlockShowsTheBandsTheBlockPathShowsForTheSameSound)
 {
     // Sliders alone (mono, the plain path); a sloping listener whose ears
-    // differ, both heard (stereo, the float path); the same compared with
-    // normal hearing (stereo, the plain path: both ears alike).
+    // differ, both heard (stereo, the float path); an audiogram with the
+    // loudness slider at half, which the display does not see; the two ears
+    // compared with normal hearing (stereo, the plain path: both ears alike).
     const std::vector<short> sound = Sound();
     const struct {
         const char* what;
@@ -60,6 +61,10 @@ TEST(LiveDisplay, EachLiveBlockShowsTheBandsTheBlockPathShowsForTheSameSound)
         {"two ears", [](CLossProcessor& p) {
              p.SetEarAudiogram(Ear::Left, &FindAudiogramPreset("S2")->audiogram);
              p.SetEarAudiogram(Ear::Right, &FindAudiogramPreset("N3")->audiogram);
+         }},
+        {"an audiogram at half loudness", [](CLossProcessor& p) {
+             p.SetAudiogram(&FindAudiogramPreset("N3")->audiogram);
+             p.m_dLoudness = 0.5;
          }},
         {"two ears compared", [](CLossProcessor& p) {
              p.SetEarAudiogram(Ear::Left, &FindAudiogramPreset("S2")->audiogram);
@@ -101,7 +106,8 @@ TEST(LiveDisplay, EachLiveBlockShowsTheBandsTheBlockPathShowsForTheSameSound)
             EXPECT_EQ(live[b].left, shown[b].left) << test.what << ", block " << b;
             EXPECT_EQ(live[b].right, shown[b].right) << test.what << ", block " << b;
         }
-        if (block.StereoBlock() && block.NormalHearing())
+        if (block.StereoBlock() && block.NormalHearing()) {
             EXPECT_EQ(live.back().right, live.back().left) << "compared, both ears hear alike";
+        }
     }
 }

@@ -5,6 +5,7 @@
 #include "hand_over.h"
 #include "latest_value.h"
 #include "live_engine.h"
+#include "output_volume.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -47,15 +48,36 @@ std::vector<short> Noise()
     return samples;
 }
 
+// A speech recording for the window: a 500 Hz tone of peak 8000, whose
+// active level is about -15.3 dB FS.
+std::vector<short> Speech()
+{
+    std::vector<short> speech(44100);
+    for (std::size_t i = 0; i < speech.size(); ++i)
+        speech[i] = static_cast<short>(std::lround(8000.0 * std::sin(2.0 * M_PI * 500.0 * static_cast<double>(i) / 44100.0)));
+    return speech;
+}
+
+// The speech recording's active level as the window measures it, in dB FS.
+double SpeechDbFs()
+{
+    CSourceBank sources;
+    sources.ReplaceSource(0, NewSamples(Speech()), 44100, false);
+    return sources.ActiveLevelDbFs(0);
+}
+
 // The stereo hops of an engine that starts with `first` and takes `then`
-// before hop `changeAt`.
+// before hop `changeAt`; the window has a speech recording when asked.
 std::vector<short> Play(const std::function<void(CLossProcessor&)>& first,
-                        const std::function<void(CLossProcessor&)>& then, int changeAt, bool tone = false)
+                        const std::function<void(CLossProcessor&)>& then, int changeAt, bool tone = false,
+                        bool speech = false)
 {
     static const std::vector<short> noise = Noise();
     static const std::vector<short> sine = Tone();
     const std::vector<short>& input = tone ? sine : noise;
     CSourceBank sources;
+    if (speech)
+        sources.ReplaceSource(0, NewSamples(Speech()), 44100, false);
     CLossProcessor window(sources);
     CLiveEngine engine(false);
     first(window);
@@ -248,8 +270,8 @@ TEST(LiveSettings, EachEarTakesOverTheOthersOverlapWhenTheEarsHeardChange)
 
 namespace {
 
-// Live hops of a 1 kHz tone of `peak` through an engine whose window plays a
-// speech recording (a 500 Hz tone of peak 8000), with the calibration and
+// Live hops of a 1 kHz tone of `peak` through an engine whose window has the
+// speech recording, with the calibration and
 // listening level given; the output's loudest sample and RMS in dB over the
 // last 60 hops.
 struct LiveLevel {
@@ -260,11 +282,8 @@ struct LiveLevel {
 
 LiveLevel PlayAtLevel(double fullScaleSpl, std::optional<double> listeningSpl, double peak)
 {
-    std::vector<short> speech(44100);
-    for (std::size_t i = 0; i < speech.size(); ++i)
-        speech[i] = static_cast<short>(std::lround(8000.0 * std::sin(2.0 * M_PI * 500.0 * static_cast<double>(i) / 44100.0)));
     CSourceBank sources;
-    sources.ReplaceSource(0, NewSamples(speech), static_cast<int>(speech.size()), false);
+    sources.ReplaceSource(0, NewSamples(Speech()), 44100, false);
     CLossProcessor window(sources);
     window.SetFullScaleLevel(fullScaleSpl);
     window.SetPresentationLevel(listeningSpl);
@@ -315,6 +334,62 @@ TEST(LiveSettings, TheListeningLevelAndTheCeilingAtTheEarAreHeardLive)
         EXPECT_GT(limited.peak, 14000) << "limited, not silenced";
     }
     EXPECT_GT(PlayAtLevel(100.0, std::nullopt, 24000.0).peak, 20000) << "at 100 dB SPL full scale, full scale passes";
+}
+
+TEST(LiveSettings, AListeningLevelSwitchedOffWithinABlockKeepsItsGainToTheBlocksEnd)
+{
+    // Whether a listening level is set is planned for a block: the frames
+    // and the recruitment's long look at the low frequencies keep the
+    // block's gain (10 dB down) until it ends, then both lose it.
+    const auto on = [](CLossProcessor& p) {
+        p.SetAudiogram(Preset("N3"));
+        p.SetPresentationLevel(100.0 + SpeechDbFs() - 10.0);
+    };
+    const auto off = [](CLossProcessor& p) {
+        p.SetAudiogram(Preset("N3"));
+        p.SetPresentationLevel(std::nullopt);
+    };
+    const std::vector<short> changed = Play(on, off, 40, false, true);
+    const std::vector<short> onAlong = Play(on, kNothing, -1, false, true);
+    EXPECT_TRUE(HopsMatch(changed, onAlong, 0, 63)) << "the block of hops 32 to 62 keeps its gain";
+    EXPECT_FALSE(HopsMatch(changed, onAlong, 66, kHops, 2));
+}
+
+TEST(LiveSettings, TheLivePathAppliesItsOwnVolumeAndLeavesTheProcessesAlone)
+{
+    // Loudness 0.5 is 37.5 dB down: the volume carries 20 dB (6553 of
+    // 65535), the samples 17.5 dB. Live, the volume is applied to the hops
+    // by the engine; the process's volume, which a calibration tone plays
+    // at, stays as it was.
+    SetOutputVolume(0x80008000u);
+    const auto half = [](CLossProcessor& p) {
+        p.SetAudiogram(Preset("N3"));
+        p.m_dLoudness = 0.5;
+    };
+    CSourceBank sources;
+    CLossProcessor window(sources);
+    half(window);
+    SetOutputVolume(0x80008000u);  // the window's processor set its own
+    CLiveEngine heard(true);
+    CLiveEngine exact(false);
+    heard.Post(CLossProcessor::SettingsOf(window));
+    exact.Post(CLossProcessor::SettingsOf(window));
+    static const std::vector<short> noise = Noise();
+    std::vector<short> out(2 * kHop), outExact(2 * kHop);
+    double sum = 0.0, sumExact = 0.0;
+    for (int hop = 0; hop < kHops; ++hop) {
+        heard.ProcessHop(&noise[hop * kHop], out.data());
+        exact.ProcessHop(&noise[hop * kHop], outExact.data());
+        for (int i = 0; i < 2 * kHop; ++i) {
+            sum += std::abs(out[i]);
+            sumExact += std::abs(outExact[i]);
+        }
+    }
+    EXPECT_EQ(OutputVolume(), 0x80008000u);
+    ASSERT_GT(sumExact, 0.0);
+    // The volume scales whole samples down, which takes up to one step off each.
+    EXPECT_NEAR(sum / sumExact, 6553.0 / 65535.0, 0.01);
+    SetOutputVolume(0xFFFFFFFFu);
 }
 
 TEST(HandOver, TheNewestWaitsOneComesBackAtATimeAndThePosterFreesIt)

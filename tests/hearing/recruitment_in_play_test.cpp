@@ -241,3 +241,38 @@ TEST(RecruitmentInPlay, TheEarsHeardSwitchedWhileSoundPlaysGoOnWithoutASeam)
     for (std::size_t i = 0; i < steady.size(); ++i)
         ASSERT_EQ(switched[i], steady[i]) << "sample " << i << ", block " << i / 3968;
 }
+
+TEST(RecruitmentInPlay, TwoChangesOfTheEarsBetweenBlocksHandOverWhatTheLastBlockPlayed)
+{
+    // Both ears heard, then the left alone and at once the right alone,
+    // between blocks 5 and 6: the right ear played in block 5, so it goes on
+    // with its own overlap, as when both are switched straight to the right;
+    // the left ear's would put 8.7 ms of another loss into its channel.
+    std::vector<short> input = Sine(700, 12000, 0, 3 * 44100, std::vector<short>(3 * 44100));
+    input = Sine(2300, 4000, 0, 3 * 44100, input);
+    const CAudiogram mild = Make({{250, 10}, {4000, 10}});
+    const CAudiogram steep = Make({{250, 20}, {1000, 40}, {4000, 80}});
+    const auto play = [&](std::vector<EarsHeard> changes) {
+        ToggledChain chain(input);
+        chain.SetRecruitment(false);
+        chain.SetEarAudiogram(Ear::Left, &mild);
+        chain.SetEarAudiogram(Ear::Right, &steep);
+        chain.SetEarsHeard(EarsHeard::Both);
+        std::vector<float> heard;
+        chain.onBlock = [&](int block) {
+            if (block > 5)
+                heard.insert(heard.end(), chain.FloatBlock(), chain.FloatBlock() + CLossProcessor::kBlockOutput);
+            if (block == 5)
+                for (const EarsHeard ears : changes)
+                    chain.SetEarsHeard(ears);
+        };
+        chain.Play(8);
+        return heard;
+    };
+    const std::vector<float> twice = play({EarsHeard::Left, EarsHeard::Right});
+    const std::vector<float> once = play({EarsHeard::Right});
+    ASSERT_EQ(twice.size(), once.size());
+    ASSERT_FALSE(once.empty());
+    for (std::size_t i = 0; i < once.size(); ++i)
+        ASSERT_EQ(twice[i], once[i]) << "sample " << i << " after the change";
+}
