@@ -23,10 +23,10 @@ double CutoffBark(double s)
 void CLossProcessor::BuildHighFreqGain()
 {
     const double s = m_dHighFreq;
-    if (s == g_dGainCurveSetting)
+    if (s == *m_pGainCurveSetting)
         return;  // the table is current
     FillHighFreqGain(s, m_fHighFreqGain);
-    g_dGainCurveSetting = s;
+    *m_pGainCurveSetting = s;
 }
 
 void CLossProcessor::FillHighFreqGain(double s, float* table)

@@ -7,11 +7,13 @@
 #include "tpdf_dither.h"
 #include "wave_out_device.h"
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <optional>
 
-// The high-frequency setting for which the gain curve was last built.
+// The high-frequency setting for which the program's view last built its
+// gain curve.
 extern double g_dGainCurveSetting;
 
 // The whole processing state of the demonstrator and the operations on it:
@@ -189,6 +191,10 @@ protected:
     // settings handed around and for the live path.
     struct SettingsOnly {};
     CLossProcessor(CSourceBank& sources, SettingsOnly);
+    // The program's view keeps the setting its gain curve was last built for
+    // in g_dGainCurveSetting; every other processor keeps its own, from
+    // none: a second processor, or one asked for 0.0 first, builds its curve.
+    void KeepGainCurveSettingInGlobal() { m_pGainCurveSetting = &g_dGainCurveSetting; }
     // Called at the end of every block, of either path, when the block's
     // band levels are in place, for observers of every block.
     virtual void BlockProcessed() {}
@@ -290,6 +296,8 @@ private:
     double m_dBandLevelRight[kBands];
     bool m_bNormalHearing = false;
     float m_fNormalHighFreqGain[kFrameSize];  // the curve at setting 1.0
+    double m_dGainCurveSetting = std::nan("");  // none built yet
+    double* m_pGainCurveSetting = &m_dGainCurveSetting;
     CSmearKernel m_smear;                      // the slider's
     // The live path: the hops taken, the last two hops' input, the plan of
     // the block the frames are in.

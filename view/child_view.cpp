@@ -35,6 +35,7 @@ private:
 
 CChildView::CChildView(CSourceBank& sources, QWidget* parent) : QWidget(parent), CLossProcessor(sources)
 {
+    KeepGainCurveSettingInGlobal();
     // 14 points at the screen's resolution: 19 pixels at 96 dpi.
     m_font.setFamily(QStringLiteral("Arial"));
     m_font.setPixelSize(static_cast<int>(std::lround(140.0 * ScreenDpi() / 720.0)));

@@ -16,8 +16,6 @@ namespace {
 constexpr int kBlock = CLossProcessor::kBlockOutput;
 
 struct BlockProcessor : ::testing::Test {
-    void SetUp() override { g_dGainCurveSetting = 0.0; }
-
     CSourceBank sources;
     std::unique_ptr<CLossProcessor> processor = std::make_unique<CLossProcessor>(sources);
 

@@ -54,7 +54,6 @@ TEST(LiveDisplay, EachLiveBlockShowsTheBandsTheBlockPathShowsForTheSameSound)
              p.m_dHighFreq = 0.4;
              p.m_dResolution = 0.6;
              p.BuildSmearTable();
-             g_dGainCurveSetting = -1.0;
              p.BuildHighFreqGain();
              p.SetEarsHeard(EarsHeard::Left);
          }},

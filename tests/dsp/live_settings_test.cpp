@@ -108,7 +108,6 @@ void Sliders(CLossProcessor& p, double loudness, double highFreq, double resolut
     p.m_dHighFreq = highFreq;
     p.m_dResolution = resolution;
     p.BuildSmearTable();
-    g_dGainCurveSetting = -1.0;  // the curve is built only for a setting other than the last built
     p.BuildHighFreqGain();
 }
 

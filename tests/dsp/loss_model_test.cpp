@@ -14,8 +14,6 @@
 namespace {
 
 struct LossModel : ::testing::Test {
-    void SetUp() override { g_dGainCurveSetting = 0.0; }
-
     CSourceBank sources;
     std::unique_ptr<CLossProcessor> processor = std::make_unique<CLossProcessor>(sources);
 
@@ -212,10 +210,12 @@ TEST_F(LossModel, GainCurveRows)
         double setting;
         int nCut, nEnd;
     };
-    // 0.0 comes after another setting: the cache starts at 0.0.
-    for (const Row& row : {Row{0.5, 21, 30}, Row{0.0, 4, 8}, Row{0.8, 61, 85}, Row{0.9, 91, 127}, Row{1.0, 203, 283}}) {
+    // A fresh processor asked for 0.0 first builds its curve: its own
+    // record of the setting built starts at none, and the program's view's
+    // (g_dGainCurveSetting) is not its.
+    g_dGainCurveSetting = 0.0;
+    for (const Row& row : {Row{0.0, 4, 8}, Row{0.5, 21, 30}, Row{0.8, 61, 85}, Row{0.9, 91, 127}, Row{1.0, 203, 283}}) {
         SetHighFreq(row.setting);
-        EXPECT_EQ(g_dGainCurveSetting, row.setting);
         for (int k = 0; k < 256; ++k) {
             float expected = 0.0f;
             if (k < row.nCut)
@@ -234,13 +234,21 @@ TEST_F(LossModel, GainCurveRows)
     EXPECT_EQ(Gain(8), 0.0f);
     SetHighFreq(1.0);
     EXPECT_FLOAT_EQ(Gain(255), 0.35f);
+    EXPECT_EQ(g_dGainCurveSetting, 0.0) << "the program's view's record is left alone";
+    // A second processor at the first one's setting builds its own curve.
+    CSourceBank otherSources;
+    CLossProcessor second(otherSources);
+    second.m_dHighFreq = 1.0;
+    second.BuildHighFreqGain();
+    EXPECT_FLOAT_EQ(second.m_fHighFreqGain[2 * 255], 0.35f);
 }
 
 TEST_F(LossModel, GainCurveIsRebuiltOnlyForANewSetting)
 {
-    // The cache starts at 0.0, so a first build at 0.0 changes nothing.
+    // A processor's own record starts at none: a first build at 0.0 builds.
+    // (The program's view keeps the record in g_dGainCurveSetting, from 0.0.)
     SetHighFreq(0.0);
-    EXPECT_EQ(Gain(200), 1.0f);
+    EXPECT_EQ(Gain(200), 0.0f);
     SetHighFreq(0.5);
     EXPECT_EQ(Gain(100), 0.0f);
     processor->m_fHighFreqGain[200] = 0.123f;

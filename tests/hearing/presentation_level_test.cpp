@@ -99,7 +99,6 @@ TEST(PresentationLevel, RecordingsAreScaledSoThatTheSpeechPlaysAtTheChosenLevel)
         processor.SetFullScaleLevel(fullScale);
         processor.SetPresentationLevel(level);
         sources.ReplaceSource(0, NewSamples(speech), static_cast<int>(speech.size()), false);
-        g_dGainCurveSetting = -1.0;
         processor.BuildHighFreqGain();
         processor.m_bSourceOn[0] = 1;
         PlaybackRig rig;

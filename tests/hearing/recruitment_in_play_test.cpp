@@ -32,7 +32,6 @@ public:
     {
         m_bank.ReplaceSource(0, NewSamples(speech), static_cast<int>(speech.size()), false);
         m_bSourceOn[0] = 1;
-        g_dGainCurveSetting = -1.0;
         BuildHighFreqGain();
         SetEarsHeard(EarsHeard::Left);  // one ear, mono
     }

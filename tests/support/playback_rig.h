@@ -42,7 +42,6 @@ struct SpeechChain {
         processor.m_dHighFreq = highFreq;
         processor.m_dResolution = resolution;
         processor.BuildSmearTable();
-        g_dGainCurveSetting = -1.0;  // the first build always runs
         processor.BuildHighFreqGain();
         processor.SetEarsHeard(EarsHeard::Left);
         processor.m_bSourceOn[0] = 1;
