@@ -22,15 +22,6 @@ constexpr int kTickMs = 10;  // settings reach the sound thread this often, at m
 
 }  // namespace
 
-bool CLiveMode::Settings::operator==(const Settings& other) const
-{
-    return loudness == other.loudness && highFreq == other.highFreq && resolution == other.resolution &&
-           fullScale == other.fullScale && normal == other.normal && recruitment == other.recruitment &&
-           smearing == other.smearing && levels == other.levels && ears == other.ears &&
-           presentation == other.presentation && speech == other.speech && audiograms == other.audiograms &&
-           highFreqGain == other.highFreqGain;
-}
-
 CLiveMode::CLiveMode(CChildView& view, CSourceBank& sources, QAction& action, QWidget* dialogParent)
     : QObject(&action), m_view(view), m_sources(sources), m_action(action), m_dialogParent(dialogParent)
 {
@@ -48,30 +39,10 @@ void CLiveMode::Shutdown()
     Stop(false);
 }
 
-CLiveMode::Settings CLiveMode::Current() const
+CLiveMode::Posted CLiveMode::Current() const
 {
-    Settings settings{m_view.m_dLoudness,
-                      m_view.m_dHighFreq,
-                      m_view.m_dResolution,
-                      m_view.FullScaleLevel(),
-                      m_view.NormalHearing(),
-                      m_view.Recruitment(),
-                      m_view.AudiogramSmearing(),
-                      m_view.EarChain(Ear::Left).LevelMeasurement(),
-                      static_cast<int>(m_view.Heard()),
-                      m_view.PresentationLevel(),
-                      m_sources.Serial(0),
-                      {},
-                      {m_view.m_fHighFreqGain, m_view.m_fHighFreqGain + CLossProcessor::kFrameSize}};
-    for (const Ear ear : {Ear::Left, Ear::Right}) {
-        if (const auto& audiogram = m_view.EarChain(ear).ActiveAudiogram())
-            for (const AudiogramPoint& point : audiogram->Points()) {
-                settings.audiograms.push_back(point.hz);
-                settings.audiograms.push_back(point.hearingLevel);
-            }
-        settings.audiograms.push_back(-1.0);
-    }
-    return settings;
+    return {m_view.Settings(), m_sources.Serial(0),
+            {m_view.m_fHighFreqGain, m_view.m_fHighFreqGain + CLossProcessor::kFrameSize}};
 }
 
 double CLiveMode::LatencyMs() const
@@ -155,7 +126,7 @@ void CLiveMode::Stop(bool resumeRecordings)
 void CLiveMode::Tick()
 {
     m_engine->Reclaim();
-    Settings now = Current();
+    Posted now = Current();
     if (!(now == m_posted)) {
         m_engine->Post(CLossProcessor::SettingsOf(m_view));
         m_posted = std::move(now);

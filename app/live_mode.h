@@ -7,7 +7,6 @@
 #include <QTimer>
 
 #include <memory>
-#include <optional>
 #include <vector>
 
 class CChildView;
@@ -38,18 +37,20 @@ public:
     void Shutdown();
 
 private:
-    // What the live path hears of the window's settings, to notice a change.
-    struct Settings {
-        double loudness, highFreq, resolution, fullScale;
-        bool normal, recruitment, smearing, levels;
-        int ears;
-        std::optional<double> presentation;
-        unsigned long long speech;
-        std::vector<double> audiograms;  // each ear's points, a marker between
+    // What the live path was handed, to notice a change: the window's
+    // settings, and what the window derived from them that the live path
+    // hears alike (the gain curve as last painted, the speech recording the
+    // listening level is measured on).
+    struct Posted {
+        LossSettings settings;
+        unsigned long long speech = 0;
         std::vector<float> highFreqGain;
-        bool operator==(const Settings& other) const;
+        bool operator==(const Posted& other) const
+        {
+            return settings == other.settings && speech == other.speech && highFreqGain == other.highFreqGain;
+        }
     };
-    Settings Current() const;
+    Posted Current() const;
     bool ConfirmHeadphones();
     void Start();
     void Stop(bool resumeRecordings);
@@ -62,7 +63,7 @@ private:
     QWidget* m_dialogParent;
     std::shared_ptr<CLiveEngine> m_engine;
     std::unique_ptr<ILiveStream> m_stream;
-    Settings m_posted{};
+    Posted m_posted;
     QTimer m_timer;
     QMessageBox* m_mutedBox = nullptr;
 };

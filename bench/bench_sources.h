@@ -14,6 +14,6 @@ inline RenderOptions BenchOptions(double setting)
     options.musicPath = dir + "music.wav";
     options.noisePath = dir + "noise.wav";
     options.sourceOn[0] = options.sourceOn[1] = options.sourceOn[2] = 1;
-    options.loudness = options.highFreq = options.resolution = setting;
+    options.settings.loudness = options.settings.highFreq = options.settings.resolution = setting;
     return options;
 }

@@ -23,11 +23,11 @@ void ProcessBlockAt(benchmark::State& state, double setting, const char* audiogr
         const CAudiogram& right = FindAudiogramPreset(rightEar ? rightEar : audiogram)->audiogram;
         options.audiogram = {left, right, rightEar == nullptr, audiogram};
     }
-    options.recruitment = recruitment;
+    options.settings.recruitment = recruitment;
     if (presented) {
         // Speech at 80 dB SPL with full scale at 80: the limiter works on every block.
-        options.fullScaleLevel = 80.0;
-        options.speechLevel = 80.0;
+        options.settings.fullScaleSpl = 80.0;
+        options.settings.listeningSpl = 80.0;
     }
     LoadRecordings(options, sources);
     const auto processor = std::make_unique<CLossProcessor>(sources);

@@ -7,21 +7,7 @@ std::unique_ptr<CLossProcessor> CLossProcessor::SettingsOf(const CLossProcessor&
 {
     std::unique_ptr<CLossProcessor> settings(new CLossProcessor(from.m_sources, SettingsOnly{}));
     CLossProcessor& to = *settings;
-    to.SetFullScaleLevel(from.m_dFullScaleLevel);
-    for (const Ear ear : {Ear::Left, Ear::Right}) {
-        const auto& audiogram = from.EarChain(ear).ActiveAudiogram();
-        to.SetEarAudiogram(ear, audiogram ? &*audiogram : nullptr);
-    }
-    to.SetRecruitment(from.Recruitment());
-    to.SetLevelMeasurement(from.EarChain(Ear::Left).LevelMeasurement());
-    to.SetAudiogramSmearing(from.AudiogramSmearing());
-    to.SetEarsHeard(from.m_earsHeard);
-    to.SetNormalHearing(from.m_bNormalHearing);
-    to.SetPresentationLevel(from.m_presentationLevel);
-    to.m_dLoudness = from.m_dLoudness;
-    to.m_dHighFreq = from.m_dHighFreq;
-    to.m_dResolution = from.m_dResolution;
-    to.BuildSmearTable();
+    to.Apply(from.Settings());
     // The curve's table is the one the window built: building it again here
     // would find it current by the setting it was last built for.
     std::copy(from.m_fHighFreqGain, from.m_fHighFreqGain + kFrameSize, to.m_fHighFreqGain);

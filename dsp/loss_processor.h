@@ -2,6 +2,7 @@
 
 #include "ear_chain.h"
 #include "live_guard.h"
+#include "loss_settings.h"
 #include "smear_kernel.h"
 #include "source_bank.h"
 #include "tpdf_dither.h"
@@ -46,6 +47,11 @@ public:
     virtual ~CLossProcessor() = default;
     CLossProcessor(const CLossProcessor&) = delete;
     CLossProcessor& operator=(const CLossProcessor&) = delete;
+
+    // What the user has set, as one value; Apply sets all of it at once
+    // (the gain curve is built when the view paints, or by BuildHighFreqGain).
+    LossSettings Settings() const;
+    void Apply(const LossSettings& settings);
 
     // Block processor.
     void ProcessBlock();

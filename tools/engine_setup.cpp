@@ -32,21 +32,14 @@ void LoadRecordings(const RenderOptions& options, CSourceBank& sources)
 void SetUpAsTheUserWould(const RenderOptions& options, CLossProcessor& processor)
 {
     processor.BuildHighFreqGain();
-    processor.m_dLoudness = options.loudness;
-    processor.m_dHighFreq = options.highFreq;
-    processor.m_dResolution = options.resolution;
-    processor.BuildSmearTable();
-    processor.BuildHighFreqGain();
-    processor.SetFullScaleLevel(options.fullScaleLevel);
-    processor.SetPresentationLevel(options.speechLevel);
-    processor.SetRecruitment(options.recruitment);
-    processor.SetAudiogramSmearing(options.smearingFromAudiogram);
+    LossSettings settings = options.settings;
     const AudiogramChoice& audiogram = options.audiogram;
-    processor.SetEarAudiogram(Ear::Left, audiogram.left ? &*audiogram.left : nullptr);
-    processor.SetEarAudiogram(Ear::Right, audiogram.right ? &*audiogram.right : nullptr);
+    settings.audiogram[static_cast<int>(Ear::Left)] = audiogram.left;
+    settings.audiogram[static_cast<int>(Ear::Right)] = audiogram.right;
     // One ear's loss is heard as that ear alone, as one chain.
-    processor.SetEarsHeard(options.ears.value_or(audiogram.oneEar ? EarsHeard::Left : EarsHeard::Both));
-    processor.SetNormalHearing(options.normalHearing);
+    settings.ears = options.ears.value_or(audiogram.oneEar ? EarsHeard::Left : EarsHeard::Both);
+    processor.Apply(settings);
+    processor.BuildHighFreqGain();
     for (int source = 0; source < kSourceCount; ++source)
         processor.m_bSourceOn[source] = options.sourceOn[source];
 }

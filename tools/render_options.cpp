@@ -133,21 +133,21 @@ bool ParseLength(const std::string& name, const std::string& text, long long& sa
     return false;
 }
 
-// The options that take no value.
-bool RenderOptions::*FlagNamed(const std::string& arg)
+// The option's flag when it takes no value, or null.
+bool* FlagNamed(const std::string& arg, RenderOptions& options)
 {
-    static const std::pair<const char*, bool RenderOptions::*> kFlags[] = {
-        {"--help", &RenderOptions::help},
-        {"-h", &RenderOptions::help},
-        {"--version", &RenderOptions::version},
-        {"--list-presets", &RenderOptions::listPresets},
-        {"--exact", &RenderOptions::exact},
-        {"--float", &RenderOptions::floatOutput},
-        {"--any-format", &RenderOptions::anyFormat},
-        {"--smearing-from-audiogram", &RenderOptions::smearingFromAudiogram},
-        {"--normal", &RenderOptions::normalHearing},
+    const std::pair<const char*, bool*> flags[] = {
+        {"--help", &options.help},
+        {"-h", &options.help},
+        {"--version", &options.version},
+        {"--list-presets", &options.listPresets},
+        {"--exact", &options.exact},
+        {"--float", &options.floatOutput},
+        {"--any-format", &options.anyFormat},
+        {"--smearing-from-audiogram", &options.settings.smearingFromAudiogram},
+        {"--normal", &options.settings.normalHearing},
     };
-    for (const auto& [name, flag] : kFlags)
+    for (const auto& [name, flag] : flags)
         if (arg == name)
             return flag;
     return nullptr;
@@ -183,12 +183,12 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
             return true;
         };
 
-        if (bool RenderOptions::*flag = FlagNamed(arg)) {
+        if (bool* const flag = FlagNamed(arg, options)) {
             if (inlineValue) {
                 error = arg + " takes no value, not '" + value + "'";
                 return false;
             }
-            options.*flag = true;
+            *flag = true;
         } else if (arg == "--recruitment") {
             if (!takeValue())
                 return false;
@@ -196,12 +196,12 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
                 error = "--recruitment is on or off, not '" + value + "'";
                 return false;
             }
-            options.recruitment = value == "on";
+            options.settings.recruitment = value == "on";
         } else if (arg == "--level") {
             if (!takeValue())
                 return false;
-            if (!ParseNumber(value, options.fullScaleLevel) || options.fullScaleLevel < kLowestFullScaleSpl ||
-                options.fullScaleLevel > kHighestFullScaleSpl) {
+            if (!ParseNumber(value, options.settings.fullScaleSpl) || options.settings.fullScaleSpl < kLowestFullScaleSpl ||
+                options.settings.fullScaleSpl > kHighestFullScaleSpl) {
                 error = "--level needs the dB SPL of full scale, from 40 to 150, not '" + value + "'";
                 return false;
             }
@@ -213,7 +213,7 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
                 error = "--speech-level needs a level from 20 to 100 dB SPL, not '" + value + "'";
                 return false;
             }
-            options.speechLevel = level;
+            options.settings.listeningSpl = level;
         } else if (arg == "--audiogram") {
             if (audiogramGiven || earAudiogramGiven) {
                 error = "give --audiogram once, or --audiogram-left and --audiogram-right once each";
@@ -254,9 +254,9 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
             if (!takeValue() || !ParseSources(value, options.sourceOn, error))
                 return false;
         } else if (arg == "--loudness" || arg == "--highfreq" || arg == "--resolution") {
-            double& setting = arg == "--loudness" ? options.loudness
-                              : arg == "--highfreq" ? options.highFreq
-                                                    : options.resolution;
+            double& setting = arg == "--loudness" ? options.settings.loudness
+                              : arg == "--highfreq" ? options.settings.highFreq
+                                                    : options.settings.resolution;
             if (!takeValue() || !ParseSetting(arg, value, setting, error))
                 return false;
         } else if (arg == "--seconds" || arg == "--blocks") {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audiogram_choice.h"
+#include "loss_settings.h"
 
 #include <optional>
 #include <string>
@@ -10,9 +11,10 @@ struct RenderOptions {
     std::string musicPath = "music.wav";
     std::string noisePath = "noise.wav";
     int sourceOn[3] = {1, 0, 0};
-    double loudness = 1.0;
-    double highFreq = 1.0;
-    double resolution = 1.0;
+    // The sliders, the switches, the calibration and the listening level;
+    // the ears' audiograms and which are heard come from `audiogram` and
+    // `ears` (see SetUpAsTheUserWould).
+    LossSettings settings;
     long long samples = 10LL * 44100;  // length of the output
     bool exact = false;                // blocks as queued, without the device volume
     bool floatOutput = false;          // a 32-bit float WAV of the samples before their conversion
@@ -20,11 +22,6 @@ struct RenderOptions {
     std::string bandsPath;             // empty: no band log
     AudiogramChoice audiogram;         // none: the sliders alone
     std::optional<EarsHeard> ears;     // none: both for a listener's two ears, else the one ear
-    bool normalHearing = false;        // all losses off, for comparison
-    bool recruitment = true;           // with an audiogram: loud stays loud
-    bool smearingFromAudiogram = false;
-    double fullScaleLevel = 100.0;     // dB SPL of digital RMS 1 (0 dB FS)
-    std::optional<double> speechLevel; // dB SPL the speech is presented at
     std::string outputPath;
     bool help = false;
     bool listPresets = false;

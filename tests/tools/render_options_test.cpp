@@ -27,7 +27,7 @@ TEST(RenderOptions, DefaultsAndEveryOption)
     EXPECT_EQ(options.noisePath, "noise.wav");
     EXPECT_EQ(options.sourceOn[0], 1);
     EXPECT_EQ(options.sourceOn[1] + options.sourceOn[2], 0);
-    EXPECT_EQ(options.loudness, 1.0);
+    EXPECT_EQ(options.settings.loudness, 1.0);
     EXPECT_EQ(options.samples, 441000);
     EXPECT_FALSE(options.exact);
 
@@ -43,9 +43,9 @@ TEST(RenderOptions, DefaultsAndEveryOption)
     EXPECT_EQ(all.sourceOn[0], 0);
     EXPECT_EQ(all.sourceOn[1], 1);
     EXPECT_EQ(all.sourceOn[2], 1);
-    EXPECT_EQ(all.loudness, 0.0);
-    EXPECT_EQ(all.highFreq, 0.25);
-    EXPECT_EQ(all.resolution, 0.1);
+    EXPECT_EQ(all.settings.loudness, 0.0);
+    EXPECT_EQ(all.settings.highFreq, 0.25);
+    EXPECT_EQ(all.settings.resolution, 0.1);
     EXPECT_EQ(all.samples, 3 * 3968);
     EXPECT_TRUE(all.exact);
     EXPECT_EQ(all.bandsPath, "b.csv");
@@ -92,7 +92,7 @@ TEST(RenderOptions, AudiogramsByNameOrFileEarAndListenerAndTheComparison)
     EXPECT_EQ(options.audiogram.left->LevelAt(4000), 55.0);
     EXPECT_TRUE(options.audiogram.oneEar) << "a standard loss is one ear's, heard alone";
     EXPECT_EQ(options.audiogram.label, "S1: leichter Steilabfall");
-    EXPECT_TRUE(options.normalHearing);
+    EXPECT_TRUE(options.settings.normalHearing);
 
     TempDir dir;
     const std::string file = dir.Path("listeners.json").string();
@@ -149,10 +149,10 @@ TEST(RenderOptions, AudiogramsByNameOrFileEarAndListenerAndTheComparison)
                        "out.wav"},
                       calibrated, error))
         << error;
-    EXPECT_EQ(calibrated.fullScaleLevel, 94.0);
-    EXPECT_EQ(*calibrated.speechLevel, 65.0);
-    EXPECT_FALSE(calibrated.recruitment);
-    EXPECT_TRUE(calibrated.smearingFromAudiogram);
+    EXPECT_EQ(calibrated.settings.fullScaleSpl, 94.0);
+    EXPECT_EQ(*calibrated.settings.listeningSpl, 65.0);
+    EXPECT_FALSE(calibrated.settings.recruitment);
+    EXPECT_TRUE(calibrated.settings.smearingFromAudiogram);
     // Full scale has one range everywhere: 40 to 150 dB SPL, as the dialog's
     // meter readings of 20 to 130 for a tone 20 dB below it.
     EXPECT_FALSE(Parse({"--level", "150.5", "out.wav"}, bad, error));

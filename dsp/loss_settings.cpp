@@ -1,0 +1,67 @@
+#include "loss_settings.h"
+
+#include "loss_processor.h"
+
+namespace {
+
+bool SameAudiogram(const std::optional<CAudiogram>& a, const std::optional<CAudiogram>& b)
+{
+    if (!a || !b)
+        return !a && !b;
+    const auto& p = a->Points();
+    const auto& q = b->Points();
+    if (p.size() != q.size())
+        return false;
+    for (std::size_t i = 0; i < p.size(); ++i)
+        if (p[i].hz != q[i].hz || p[i].hearingLevel != q[i].hearingLevel)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+bool LossSettings::operator==(const LossSettings& other) const
+{
+    return loudness == other.loudness && highFreq == other.highFreq && resolution == other.resolution &&
+           SameAudiogram(audiogram[0], other.audiogram[0]) && SameAudiogram(audiogram[1], other.audiogram[1]) &&
+           recruitment == other.recruitment && smearingFromAudiogram == other.smearingFromAudiogram &&
+           levelMeasurement == other.levelMeasurement && fullScaleSpl == other.fullScaleSpl &&
+           listeningSpl == other.listeningSpl && ears == other.ears && normalHearing == other.normalHearing;
+}
+
+LossSettings CLossProcessor::Settings() const
+{
+    LossSettings settings;
+    settings.loudness = m_dLoudness;
+    settings.highFreq = m_dHighFreq;
+    settings.resolution = m_dResolution;
+    for (const Ear ear : {Ear::Left, Ear::Right})
+        settings.audiogram[static_cast<int>(ear)] = EarChain(ear).ActiveAudiogram();
+    settings.recruitment = Recruitment();
+    settings.smearingFromAudiogram = AudiogramSmearing();
+    settings.levelMeasurement = EarChain(Ear::Left).LevelMeasurement();
+    settings.fullScaleSpl = m_dFullScaleLevel;
+    settings.listeningSpl = m_presentationLevel;
+    settings.ears = m_earsHeard;
+    settings.normalHearing = m_bNormalHearing;
+    return settings;
+}
+
+void CLossProcessor::Apply(const LossSettings& settings)
+{
+    m_dLoudness = settings.loudness;
+    m_dHighFreq = settings.highFreq;
+    m_dResolution = settings.resolution;
+    BuildSmearTable();
+    SetFullScaleLevel(settings.fullScaleSpl);
+    for (const Ear ear : {Ear::Left, Ear::Right}) {
+        const auto& audiogram = settings.audiogram[static_cast<int>(ear)];
+        SetEarAudiogram(ear, audiogram ? &*audiogram : nullptr);
+    }
+    SetRecruitment(settings.recruitment);
+    SetLevelMeasurement(settings.levelMeasurement);
+    SetAudiogramSmearing(settings.smearingFromAudiogram);
+    SetEarsHeard(settings.ears);
+    SetNormalHearing(settings.normalHearing);
+    SetPresentationLevel(settings.listeningSpl);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "audiogram.h"
+#include "ear.h"
+
+#include <optional>
+
+// Everything the user sets that the processing hears, as one plain value:
+// the window edits it, the tools fill it from their options and the live
+// path is handed it whole, so a setting added here is heard on every path.
+struct LossSettings {
+    // The sliders, from 0 (the strongest loss) to 1 (none).
+    double loudness = 1.0;
+    double highFreq = 1.0;
+    double resolution = 1.0;
+    // Each ear's audiogram (indexed by Ear); none for normal hearing.
+    std::optional<CAudiogram> audiogram[2];
+    bool recruitment = true;
+    bool smearingFromAudiogram = false;
+    // The filters' levels (the sound at each ear, in dB SPL) followed also
+    // while no loss acts, for the dB SPL display.
+    bool levelMeasurement = false;
+    // The calibration: the dB SPL that digital RMS 1 (0 dB FS) plays at.
+    double fullScaleSpl = 100.0;
+    // The speech's level in dB SPL the recordings are presented at; none:
+    // as loaded.
+    std::optional<double> listeningSpl;
+    EarsHeard ears = EarsHeard::Both;
+    // "Normal hören": every loss off while it is on.
+    bool normalHearing = false;
+
+    bool operator==(const LossSettings& other) const;
+    bool operator!=(const LossSettings& other) const { return !(*this == other); }
+};
