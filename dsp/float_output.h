@@ -1,5 +1,7 @@
 #pragma once
 
+#include "frame_geometry.h"
+
 // The overlap-add of a block kept in float, when the recordings play at a
 // presentation level or through an audiogram: the limiter acts before
 // anything is converted, so the conversion never clips, and what a loss
@@ -7,7 +9,7 @@
 // whole samples frame by frame, as the plain chain adds them.
 class CFloatOutput {
 public:
-    static constexpr int kSize = 4608;  // as the chain's accumulator
+    static constexpr int kSize = FrameGeometry::kOutputSize;  // as the chain's accumulator
 
     // Takes over the plain accumulator's carried partial sums when the float
     // path starts while sound plays, at `at` in the block (0 between blocks);

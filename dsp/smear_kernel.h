@@ -1,5 +1,6 @@
 #pragma once
 
+#include "frame_geometry.h"
 #include "smear_sums.h"
 
 #include <vector>
@@ -10,7 +11,7 @@
 // worked out once per table, so that a frame only sums.
 class CSmearKernel {
 public:
-    static constexpr int kBins = 256;  // of a 512-point frame
+    static constexpr int kBins = FrameGeometry::kBins;
 
     CSmearKernel();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audiogram.h"
+#include "frame_geometry.h"
 
 // The audiogram in the frame loop: one attenuation per float of the packed
 // frame spectrum, 10^(-HL/20) at the bin's frequency (none where HL <= 0).
@@ -8,7 +9,7 @@
 class CAudiogramStage {
 public:
     static constexpr int kFloats = 512;  // packed spectrum of a 512-point frame
-    static constexpr double kBinHz = 44100.0 / 512.0;
+    static constexpr double kBinHz = FrameGeometry::kBinHz;
 
     // Builds the gains of `audiogram`, or makes the stage do nothing when null.
     void Build(const CAudiogram* audiogram);

@@ -11,8 +11,8 @@
 namespace {
 
 constexpr double kPi = 3.141592653589793;
-constexpr double kFrameBinHz = 44100.0 / 512.0;
-constexpr int kHop = 128;
+constexpr double kFrameBinHz = FrameGeometry::kBinHz;
+constexpr int kHop = FrameGeometry::kHop;
 constexpr double kFullScale = 32768.0;
 
 struct AnalysisWindow {

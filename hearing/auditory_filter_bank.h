@@ -1,5 +1,6 @@
 #pragma once
 
+#include "frame_geometry.h"
 #include "low_frequency_analysis.h"
 
 // |W(offset)|²: the power a tone of unit amplitude puts in a (fractional)
@@ -26,8 +27,8 @@ public:
     static constexpr int kChannels = 82;             // to 21.9 kHz
     static constexpr double kLongAnalysisBelowHz = 800.0;
     static constexpr double kFrameAnalysisFromHz = 3000.0;
-    static constexpr int kFrameSize = 512;           // the frames' transform
-    static constexpr int kFrameBins = 256;
+    static constexpr int kFrameSize = FrameGeometry::kFrameSize;
+    static constexpr int kFrameBins = FrameGeometry::kBins;
     static constexpr int kFramesPerLongAnalysis = 4; // it moves on every 4 frames (11.6 ms)
 
     // `frameWindow` is the chain's analysis window: `length` samples in the

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "audiogram.h"
-#include "ear.h"
 #include "audiogram_stage.h"
+#include "ear.h"
 #include "float_output.h"
+#include "frame_geometry.h"
 #include "presentation_level.h"
 #include "recruitment_stage.h"
 #include "smear_kernel.h"
@@ -17,8 +18,8 @@
 // the tables built there and never allocates. One chain per ear heard.
 class CEarChain {
 public:
-    static constexpr int kFrameSize = 512;  // real transform points per frame
-    static constexpr int kBins = 256;
+    static constexpr int kFrameSize = FrameGeometry::kFrameSize;
+    static constexpr int kBins = FrameGeometry::kBins;
 
     // The frame's analysis window (`analysisLength` samples in the middle of
     // the frame) and its synthesis window with the transforms' scale; the

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "frame_geometry.h"
+
 // A long look at the low frequencies, where auditory filters are narrower
 // than a frame's resolution: the chain's input, decimated to a quarter of
 // the rate, through a 512-point Hann window (46 ms, bins of 21.5 Hz). The
@@ -11,10 +13,10 @@ public:
     static constexpr int kWindow = 512;                     // decimated samples
     static constexpr int kBins = kWindow / 2;
     static constexpr double kBinHz = 44100.0 / kDecimation / kWindow;
-    static constexpr int kBlockInput = 4096;                // input samples per block
-    static constexpr int kBlockAdvance = 3968;              // the next block starts here
-    static constexpr int kFrameInput = 256;
-    static constexpr int kHop = 128;
+    static constexpr int kBlockInput = FrameGeometry::kBlockInput;
+    static constexpr int kBlockAdvance = FrameGeometry::kBlockOutput;  // the next block starts here
+    static constexpr int kFrameInput = FrameGeometry::kFrameInput;
+    static constexpr int kHop = FrameGeometry::kHop;
 
     CLowFrequencyAnalysis();
     const float* Window() const { return m_window; }

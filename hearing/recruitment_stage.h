@@ -2,6 +2,7 @@
 
 #include "audiogram.h"
 #include "auditory_filter_bank.h"
+#include "frame_geometry.h"
 #include "level_smoother.h"
 
 // Loudness recruitment of a cochlear loss in the frame loop: in every
@@ -26,8 +27,8 @@ public:
     static constexpr double kReleaseSeconds = 0.050;
     static constexpr int kChannels = CAuditoryFilterBank::kChannels;
     static constexpr int kBarkBands = 26;  // 1 Bark wide, for the display
-    static constexpr int kBins = 256;      // of a 512-point frame
-    static constexpr double kBinHz = 44100.0 / 512.0;
+    static constexpr int kBins = FrameGeometry::kBins;
+    static constexpr double kBinHz = FrameGeometry::kBinHz;
     static constexpr double kFramesPerSecond = 44100.0 / 128.0;
 
     // The input-output law, levels in dB SPL, hearing level in dB HL, at a

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "hand_over.h"
-#include "latest_value.h"
+#include "internal/hand_over.h"
+#include "internal/latest_value.h"
 #include "live_stream.h"
 #include "loss_processor.h"
 

@@ -2,8 +2,8 @@
 // hops, heard from the next one, the block's ears kept until it ends.
 
 #include "audiogram_presets.h"
-#include "hand_over.h"
-#include "latest_value.h"
+#include "internal/hand_over.h"
+#include "internal/latest_value.h"
 #include "live_engine.h"
 #include "output_volume.h"
 #include "test_support.h"

@@ -1,4 +1,4 @@
-#include "live_guard.h"
+#include "internal/live_guard.h"
 
 #include <gtest/gtest.h>
 

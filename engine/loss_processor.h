@@ -1,7 +1,8 @@
 #pragma once
 
 #include "ear_chain.h"
-#include "live_guard.h"
+#include "frame_geometry.h"
+#include "internal/live_guard.h"
 #include "loss_settings.h"
 #include "smear_kernel.h"
 #include "source_bank.h"
@@ -23,18 +24,18 @@ extern double g_dGainCurveSetting;
 // it; tools use it directly.
 class CLossProcessor {
 public:
-    static constexpr int kBlockInput = 4096;    // samples mixed per block
-    static constexpr int kBlockOutput = 3968;   // samples queued per block
-    static constexpr int kFrames = 31;          // frames per block
-    static constexpr int kHop = 128;
-    static constexpr int kFrameInput = 256;     // input samples per frame
-    static constexpr int kFrameSize = 512;      // real transform points per frame
-    static constexpr int kBins = 256;           // bins of the frame spectrum
-    static constexpr int kOutputSize = 4608;    // overlap-add accumulator
+    static constexpr int kBlockInput = FrameGeometry::kBlockInput;
+    static constexpr int kBlockOutput = FrameGeometry::kBlockOutput;
+    static constexpr int kFrames = FrameGeometry::kFrames;
+    static constexpr int kHop = FrameGeometry::kHop;
+    static constexpr int kFrameInput = FrameGeometry::kFrameInput;
+    static constexpr int kFrameSize = FrameGeometry::kFrameSize;
+    static constexpr int kBins = FrameGeometry::kBins;
+    static constexpr int kOutputSize = FrameGeometry::kOutputSize;
     static constexpr int kCarryOver = 384;      // accumulator samples kept between blocks
     static constexpr int kDisplaySize = 4096;   // display analysis points
     static constexpr int kBands = 23;           // display bands, one Bark each
-    static constexpr int kSampleRate = 44100;
+    static constexpr int kSampleRate = FrameGeometry::kSampleRate;
     static constexpr double kSynthesisScale = 0.00390625;  // 1/256 undoes the two transforms' gain
 
     explicit CLossProcessor(CSourceBank& sources);
