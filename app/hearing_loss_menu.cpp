@@ -77,7 +77,7 @@ CHearingLossMenu::CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget*
         ears->addAction(m_earsHeard[e]);
         connect(m_earsHeard[e], &QAction::triggered, this, [this, e] { HearEars(static_cast<EarsHeard>(e)); });
     }
-    m_view.SetEarsHeard(heard);
+    m_view.Processor().SetEarsHeard(heard);
     menu->addSeparator();
 
     m_normalHearing = menu->addAction(QStringLiteral("&Normal hören (Vergleich)"));
@@ -85,7 +85,7 @@ CHearingLossMenu::CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget*
     m_normalHearing->setShortcut(Qt::Key_Space);
     m_normalHearing->setShortcutContext(Qt::WindowShortcut);
     connect(m_normalHearing, &QAction::toggled, this, [this](bool on) {
-        m_view.SetNormalHearing(on);
+        m_view.Processor().SetNormalHearing(on);
         m_view.update();
     });
 
@@ -99,20 +99,21 @@ CHearingLossMenu::CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget*
 
     QAction* const recruitment = menu->addAction(QStringLiteral("&Lautheitsausgleich (Recruitment)"));
     recruitment->setCheckable(true);
-    m_view.SetRecruitment(LoadChoice(Choice::Recruitment, m_view.Recruitment()));
-    recruitment->setChecked(m_view.Recruitment());
+    m_view.Processor().SetRecruitment(LoadChoice(Choice::Recruitment, m_view.Processor().Recruitment()));
+    recruitment->setChecked(m_view.Processor().Recruitment());
     connect(recruitment, &QAction::toggled, this, [this](bool on) {
         SaveChoice(Choice::Recruitment, on);
-        m_view.SetRecruitment(on);
+        m_view.Processor().SetRecruitment(on);
         m_view.update();
     });
     QAction* const smearing = menu->addAction(QStringLiteral("&Verschmierung nach Audiogramm"));
     smearing->setCheckable(true);
-    m_view.SetAudiogramSmearing(LoadChoice(Choice::AudiogramSmearing, m_view.AudiogramSmearing()));
-    smearing->setChecked(m_view.AudiogramSmearing());
+    m_view.Processor().SetAudiogramSmearing(
+        LoadChoice(Choice::AudiogramSmearing, m_view.Processor().AudiogramSmearing()));
+    smearing->setChecked(m_view.Processor().AudiogramSmearing());
     connect(smearing, &QAction::toggled, this, [this](bool on) {
         SaveChoice(Choice::AudiogramSmearing, on);
-        m_view.SetAudiogramSmearing(on);
+        m_view.Processor().SetAudiogramSmearing(on);
     });
     m_splDisplay = menu->addAction(QStringLiteral("Spektrum in dB &SPL"));
     m_splDisplay->setCheckable(true);
@@ -146,8 +147,8 @@ void CHearingLossMenu::RestoreActiveLoss()
 
 void CHearingLossMenu::UseListeningLevel(const ListeningLevel& level)
 {
-    m_view.SetFullScaleLevel(level.FullScaleOrNominal());
-    m_view.SetPresentationLevel(level.speechLevel);
+    m_view.Processor().SetFullScaleLevel(level.FullScaleOrNominal());
+    m_view.Processor().SetPresentationLevel(level.speechLevel);
     m_view.SetCalibrated(level.fullScale.has_value());
     // The spectrum in dB SPL only where levels are known.
     m_splDisplay->setEnabled(level.fullScale.has_value());
@@ -163,8 +164,9 @@ void CHearingLossMenu::SetListeningLevel()
     toneDevice->SetOutputDevice(LoadAudioDevices().output);
     using Block = CListeningLevelDialog::ToneBlock;
     const Block block = m_view.Live() ? Block::Live : g_memPlay.m_bOpen ? Block::SourcesOn : Block::None;
-    CListeningLevelDialog dialog(LoadListeningLevel(), std::move(toneDevice), block, m_dialogParent,
-                                 [this](double fullScale) { return m_view.HighestUnlimitedSpeechLevel(fullScale); });
+    CListeningLevelDialog dialog(
+        LoadListeningLevel(), std::move(toneDevice), block, m_dialogParent,
+        [this](double fullScale) { return m_view.Processor().HighestUnlimitedSpeechLevel(fullScale); });
     if (dialog.exec() != QDialog::Accepted)
         return;
     SaveListeningLevel(dialog.Result());
@@ -177,8 +179,8 @@ void CHearingLossMenu::UseAudiogram(const CAudiogram* left, const CAudiogram* ri
     m_active = left || right ? listener : std::nullopt;
     SaveActiveLoss(m_active ? std::optional<ActiveLoss>(ActiveLoss{presetKey, *m_active, name}) : std::nullopt);
     m_normalHearing->setChecked(false);
-    m_view.SetEarAudiogram(Ear::Left, left);
-    m_view.SetEarAudiogram(Ear::Right, right);
+    m_view.Processor().SetEarAudiogram(Ear::Left, left);
+    m_view.Processor().SetEarAudiogram(Ear::Right, right);
     m_view.SetAudiogramName(name);
     FollowEars();
 }
@@ -187,13 +189,13 @@ void CHearingLossMenu::HearEars(EarsHeard ears)
 {
     m_earsHeard[static_cast<int>(ears)]->setChecked(true);
     SaveEarsHeard(ears);
-    m_view.SetEarsHeard(ears);
+    m_view.Processor().SetEarsHeard(ears);
     FollowEars();
 }
 
 void CHearingLossMenu::FollowEars()
 {
-    m_view.ControlPlayback(m_view.Poster());
+    m_view.Processor().ControlPlayback(m_view.Poster());
     m_view.update();
 }
 

@@ -41,8 +41,9 @@ void CLiveMode::Shutdown()
 
 CLiveMode::Posted CLiveMode::Current() const
 {
-    return {m_view.Settings(), m_sources.Serial(0),
-            {m_view.m_fHighFreqGain, m_view.m_fHighFreqGain + CLossProcessor::kFrameSize}};
+    return {m_view.Processor().Settings(),
+            m_sources.Serial(0),
+            {m_view.Processor().m_fHighFreqGain, m_view.Processor().m_fHighFreqGain + CLossProcessor::kFrameSize}};
 }
 
 double CLiveMode::LatencyMs() const
@@ -93,7 +94,7 @@ void CLiveMode::Start()
     m_view.SetLive(true);
     m_engine = std::make_shared<CLiveEngine>();
     m_posted = Current();
-    m_engine->Post(CLossProcessor::SettingsOf(m_view));
+    m_engine->Post(CLossProcessor::SettingsOf(m_view.Processor()));
     auto stream = MakeLiveStream();
     LiveOpenError error;
     if (!stream->Open(m_engine, CLossProcessor::kHop, LoadAudioDevices(), error)) {
@@ -128,12 +129,12 @@ void CLiveMode::Tick()
     m_engine->Reclaim();
     Posted now = Current();
     if (!(now == m_posted)) {
-        m_engine->Post(CLossProcessor::SettingsOf(m_view));
+        m_engine->Post(CLossProcessor::SettingsOf(m_view.Processor()));
         m_posted = std::move(now);
     }
     LiveBands bands;
     if (m_engine->LatestBands(bands)) {
-        m_view.ShowBands(bands.left, bands.right, bands.stereo);
+        m_view.Processor().ShowBands(bands.left, bands.right, bands.stereo);
         m_view.ShowLiveSplLevels(bands.splPeak);
         m_view.update();
     }

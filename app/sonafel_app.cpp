@@ -91,7 +91,7 @@ void CSonafelApp::UseAudioDevices()
     if (!g_memPlay.m_bOpen || !m_pMainFrame)
         return;
     g_memPlay.Close();
-    m_pMainFrame->View().ControlPlayback(m_pMainFrame->View().Poster());
+    m_pMainFrame->View().Processor().ControlPlayback(m_pMainFrame->View().Poster());
 }
 
 CMainFrame* CSonafelApp::MainFrame() const

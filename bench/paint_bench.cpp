@@ -21,10 +21,10 @@ void BM_OnPaint_1020x700(benchmark::State& state)
     view.resize(1020, 700);
     QImage target(view.size(), QImage::Format_RGB32);
     view.render(&target);
-    SetUpAsTheUserWould(BenchOptions(0.6), view);
+    SetUpAsTheUserWould(BenchOptions(0.6), view.Processor());
     for (auto _ : state) {
         state.PauseTiming();
-        view.ProcessBlock();
+        view.Processor().ProcessBlock();
         state.ResumeTiming();
         view.render(&target);
     }

@@ -54,6 +54,11 @@ public:
     LossSettings Settings() const;
     void Apply(const LossSettings& settings);
 
+    // The program's view keeps the setting its gain curve was last built for
+    // in g_dGainCurveSetting; every other processor keeps its own, from
+    // none: a second processor, or one asked for 0.0 first, builds its curve.
+    void KeepGainCurveSettingInGlobal() { m_pGainCurveSetting = &g_dGainCurveSetting; }
+
     // Block processor.
     void ProcessBlock();
     void AnalyseFrame(const short* input, float* spectrum) const;
@@ -198,10 +203,6 @@ protected:
     // settings handed around and for the live path.
     struct SettingsOnly {};
     CLossProcessor(CSourceBank& sources, SettingsOnly);
-    // The program's view keeps the setting its gain curve was last built for
-    // in g_dGainCurveSetting; every other processor keeps its own, from
-    // none: a second processor, or one asked for 0.0 first, builds its curve.
-    void KeepGainCurveSettingInGlobal() { m_pGainCurveSetting = &g_dGainCurveSetting; }
     // Called at the end of every block, of either path, when the block's
     // band levels are in place, for observers of every block.
     virtual void BlockProcessed() {}

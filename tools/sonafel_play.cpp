@@ -84,16 +84,16 @@ int main(int argc, char** argv)
         view.resize(1020, 700);
         view.show();
         QApplication::processEvents();
-        SetUpAsTheUserWould(options, view);
-        view.ControlPlayback(view.Poster());
+        SetUpAsTheUserWould(options, view.Processor());
+        view.Processor().ControlPlayback(view.Poster());
         opened = g_memPlay.m_bOpen != 0;
         if (opened) {
             QTimer::singleShot(static_cast<int>(options.samples * 1000 / 44100), &application, &QApplication::quit);
             application.exec();
         }
-        for (int& on : view.m_bSourceOn)
+        for (int& on : view.Processor().m_bSourceOn)
             on = 0;
-        view.ControlPlayback(view.Poster());
+        view.Processor().ControlPlayback(view.Poster());
         if (virtualDevice) {
             const auto& clocked = static_cast<const CClockedWaveOut&>(*device);
             std::printf("played %ld blocks, queue ran dry %ld times\n", clocked.BuffersPlayed(),

@@ -49,16 +49,16 @@ int main(int argc, char** argv)
 
     CChildView view(sources);
     view.resize(1020, 700);
-    SetUpAsTheUserWould(options, view);
+    SetUpAsTheUserWould(options, view.Processor());
     view.SetAudiogramName(QString::fromStdString(options.audiogram.label));
     view.SetSplDisplay(splDisplay);
     view.SetCalibrated(splDisplay);
     view.SetScaleAndLegend(scale);
 
     long long played = 0;
-    const int channels = view.Stereo() ? 2 : 1;
+    const int channels = view.Processor().Stereo() ? 2 : 1;
     CRenderWaveOut device([&](const short*, int count) { played += count / channels; }, false);
-    RunOfflinePlayback(view, device, [&] { return played >= options.samples; });
+    RunOfflinePlayback(view.Processor(), device, [&] { return played >= options.samples; });
     QImage image(view.size(), QImage::Format_RGB32);
     view.render(&image);
     if (!image.save(QString::fromStdString(options.outputPath), "PNG")) {

@@ -33,9 +33,9 @@ private:
 
 }  // namespace
 
-CChildView::CChildView(CSourceBank& sources, QWidget* parent) : QWidget(parent), CLossProcessor(sources)
+CChildView::CChildView(CSourceBank& sources, QWidget* parent) : QWidget(parent), m_processor(sources)
 {
-    KeepGainCurveSettingInGlobal();
+    m_processor.KeepGainCurveSettingInGlobal();
     // 14 points at the screen's resolution: 19 pixels at 96 dpi.
     m_font.setFamily(QStringLiteral("Arial"));
     m_font.setPixelSize(static_cast<int>(std::lround(140.0 * ScreenDpi() / 720.0)));
@@ -112,11 +112,11 @@ void CChildView::mouseDoubleClickEvent(QMouseEvent*) {}
 
 void CChildView::OnWomDone(int opening)
 {
-    if (HandleBlockFinished(opening))
+    if (m_processor.HandleBlockFinished(opening))
         update();
 }
 
 void CChildView::OnWomClose(int opening)
 {
-    HandleDeviceClosed(opening);
+    m_processor.HandleDeviceClosed(opening);
 }

@@ -23,11 +23,19 @@ struct CRect {
 
 // The main view: draws the source buttons, the three loss sliders, the
 // spectrum and the filter curve, turns left-button input into settings and
-// playback control, and holds all processing state.
-class CChildView : public QWidget, public CLossProcessor {
+// playback control, and holds all processing state, as a processor of its own.
+class CChildView : public QWidget {
 public:
+    static constexpr int kBands = CLossProcessor::kBands;
+    static constexpr int kBins = CLossProcessor::kBins;
+
     explicit CChildView(CSourceBank& sources, QWidget* parent = nullptr);
     ~CChildView() override;
+
+    // The processing state the view holds: the sources' switches, the
+    // sliders' settings and tables, the ears' chains, the band levels shown.
+    CLossProcessor& Processor() { return m_processor; }
+    const CLossProcessor& Processor() const { return m_processor; }
 
     // Handlers; positions are client coordinates.
     void OnPaint();
@@ -75,7 +83,7 @@ public:
     void SetSplDisplay(bool on)
     {
         m_bSplDisplay = on;
-        SetLevelMeasurement(on);
+        m_processor.SetLevelMeasurement(on);
     }
     bool SplDisplay() const { return m_bSplDisplay; }
     // Whether the listening level is calibrated; levels are nominal otherwise,
@@ -122,7 +130,7 @@ public:
     void ToggleSource(int source);
     // A slider's setting (0 loudness, 1 high frequencies, 2 resolution),
     // 0 for the strongest loss to 1 for none; set as the pointer sets it.
-    double SliderValue(int slider) const { return this->*kSliders[slider].setting; }
+    double SliderValue(int slider) const { return m_processor.*kSliders[slider].setting; }
     void SetSliderValue(int slider, double value);
     // Where a source button (parts 0 to 2) or a slider's track (3 to 5) lies
     // in the view's own coordinates, as last painted.
@@ -200,6 +208,7 @@ private:
     QRect m_earLegend;  // where this paint drew the ears' names; empty when it drew none
     void AfterChange(const Slider& slider);
 
+    CLossProcessor m_processor;
     CPoster m_poster{*this};
     bool m_bLive = false;
     int m_nFocusedSlider = -1;

@@ -15,11 +15,11 @@ void CChildView::DrawEarsSpectrum(CSurface& surface, int left, int top, int widt
 {
     // The 50 dB below the highest level met so far, as for one ear. Each
     // band keeps its hue: the left ear's half lighter, the right ear's darker.
-    const double floor = m_dMaxLevel - 50.0;
+    const double floor = m_processor.m_dMaxLevel - 50.0;
     const double pxPerDb = height / 50;
     const int bw = width / 23;
     const int half = bw / 2;
-    const double* const ears[2] = {m_dBandLevel, RightBandLevel()};
+    const double* const ears[2] = {m_processor.m_dBandLevel, m_processor.RightBandLevel()};
     const double value[2] = {1.0, 0.6};
     for (int i = 0; i < kBands; ++i) {
         for (int e = 0; e < 2; ++e) {

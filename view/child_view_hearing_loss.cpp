@@ -36,7 +36,7 @@ constexpr EarStyle kEarStyles[2] = {
 
 bool CChildView::EarHeard(Ear ear) const
 {
-    return Heard() == EarsHeard::Both || (ear == Ear::Left) == (Heard() == EarsHeard::Left);
+    return m_processor.Heard() == EarsHeard::Both || (ear == Ear::Left) == (m_processor.Heard() == EarsHeard::Left);
 }
 
 void CChildView::DrawEarLegend(CSurface& surface, int right, int top, const QString& title)
@@ -47,7 +47,7 @@ void CChildView::DrawEarLegend(CSurface& surface, int right, int top, const QStr
     for (int e = 0; e < 2; ++e) {
         const EarStyle& style = kEarStyles[e];
         lines[e + 1] = QString::fromUtf8(style.name);
-        if (!EarChain(style.ear).HasLoss())
+        if (!m_processor.EarChain(style.ear).HasLoss())
             lines[e + 1] += QStringLiteral(": kein Verlust");
         if (!EarHeard(style.ear))
             lines[e + 1] += QStringLiteral(", nicht gehört");
@@ -67,7 +67,9 @@ void CChildView::DrawEarLegend(CSurface& surface, int right, int top, const QStr
 
 bool CChildView::LevelsMatter() const
 {
-    return (m_bSplDisplay || PresentationLevel() || (AnyAudiogram() && Recruitment())) && !NormalHearing();
+    return (m_bSplDisplay || m_processor.PresentationLevel() ||
+            (m_processor.AnyAudiogram() && m_processor.Recruitment())) &&
+           !m_processor.NormalHearing();
 }
 
 QString CChildView::LevelNotice() const
@@ -78,18 +80,20 @@ QString CChildView::LevelNotice() const
         return QString::fromUtf8(kNominalNotice);
     // Calibrated: what full scale plays at, and the speech's level if one is set.
     const QLocale german(QLocale::German);
-    QString notice = QStringLiteral("Pegel kalibriert: 0 dB FS = %1 dB SPL").arg(german.toString(FullScaleLevel(), 'f', 1));
-    if (PresentationLevel())
-        notice += QStringLiteral(", Sprache bei %1 dB SPL").arg(german.toString(*PresentationLevel(), 'f', 0));
+    QString notice = QStringLiteral("Pegel kalibriert: 0 dB FS = %1 dB SPL")
+                         .arg(german.toString(m_processor.FullScaleLevel(), 'f', 1));
+    if (m_processor.PresentationLevel())
+        notice +=
+            QStringLiteral(", Sprache bei %1 dB SPL").arg(german.toString(*m_processor.PresentationLevel(), 'f', 0));
     return notice;
 }
 
 QStringList CChildView::ShownNotices() const
 {
     QStringList notices;
-    if (NormalHearing())
+    if (m_processor.NormalHearing())
         notices << QString::fromUtf8(kComparisonNotice);
-    else if (AnyAudiogram())
+    else if (m_processor.AnyAudiogram())
         notices << (m_bSplDisplay ? QStringLiteral("Hörschwelle: ") : QStringLiteral("Audiogramm: ")) + m_audiogramName;
     if (m_bLive && !m_liveStatus.isEmpty())
         notices << m_liveStatus;
@@ -100,7 +104,7 @@ QStringList CChildView::ShownNotices() const
 
 int CChildView::ComparisonBannerHeight(CSurface& surface) const
 {
-    if (!NormalHearing())
+    if (!m_processor.NormalHearing())
         return 0;
     const QFont previous = surface.Font();
     surface.SetFont(m_font);
@@ -117,7 +121,7 @@ void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width
         surface.SetTextColor(0x00404040);
         surface.TextOut(left + 5, top + height - surface.TextExtent(nominal).height() - 5, nominal);
     }
-    if (NormalHearing()) {
+    if (m_processor.NormalHearing()) {
         const QString notice = QString::fromUtf8(kComparisonNotice);
         const QFont previous = surface.Font();
         surface.SetFont(m_font);
@@ -129,7 +133,7 @@ void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width
         surface.SetFont(previous);
         return;
     }
-    if (m_bSplDisplay || !AnyAudiogram())
+    if (m_bSplDisplay || !m_processor.AnyAudiogram())
         return;  // the dB SPL display draws the thresholds itself
 
     // Each ear's loss hangs from the top of the spectrum, as deep as the
@@ -140,16 +144,19 @@ void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width
     // below the top when the height is not a multiple of 50.
     const int zero = static_cast<int>((top + height) - kShownDecibels * pxPerDb);
     for (const EarStyle& style : kEarStyles) {
-        const CEarChain& chain = EarChain(style.ear);
+        const CEarChain& chain = m_processor.EarChain(style.ear);
         if (!chain.HasLoss())
             continue;
         const float* const gains = chain.Stage().Gains();
         QPoint outline[kBins];
-        const int count = PointsOnBarkAxis(m_fBinBark, kBins, left, width, [&](int i) {
-            const double lossDb =
-                std::clamp(-20.0 * std::log10(gains[2 * i]), 0.0, static_cast<double>(kShownDecibels));
-            return static_cast<int>(zero + lossDb * pxPerDb);
-        }, outline);
+        const int count = PointsOnBarkAxis(
+            m_processor.m_fBinBark, kBins, left, width,
+            [&](int i) {
+                const double lossDb =
+                    std::clamp(-20.0 * std::log10(gains[2 * i]), 0.0, static_cast<double>(kShownDecibels));
+                return static_cast<int>(zero + lossDb * pxPerDb);
+            },
+            outline);
         if (count == 0)
             continue;
         QPoint area[kBins + 2];
@@ -172,7 +179,7 @@ void CChildView::DrawSplSpectrum(CSurface& surface, int left, int top, int width
     // band b spans b to b + 1 Bark, and the display's axis starts at 1 Bark.
     // Both ears hear the same sound before their losses. Live, the live
     // path measures them.
-    const CRecruitmentStage& levels = EarChain(FirstEar()).RecruitmentStage();
+    const CRecruitmentStage& levels = m_processor.EarChain(m_processor.FirstEar()).RecruitmentStage();
     for (int i = 0; i < kBands; ++i) {
         const double level = m_bLive ? m_dLiveSplPeak[i] : levels.BlockPeakLevel(i + 1);
         if (!(level > 0.0))
@@ -190,21 +197,24 @@ void CChildView::DrawSplSpectrum(CSurface& surface, int left, int top, int width
         const int y = static_cast<int>((top + height) - spl * pxPerDb);
         surface.TextOut(left + width - surface.TextExtent(tick).width() - 2, y - surface.TextExtent(tick).height() / 2, tick);
     }
-    if (!AnyAudiogram() || NormalHearing())
+    if (!m_processor.AnyAudiogram() || m_processor.NormalHearing())
         return;
     // Each ear's threshold in dB SPL: normal hearing's plus its audiogram's
     // hearing level in dB HL.
     for (const EarStyle& style : kEarStyles) {
-        const std::optional<CAudiogram>& audiogram = EarChain(style.ear).ActiveAudiogram();
+        const std::optional<CAudiogram>& audiogram = m_processor.EarChain(style.ear).ActiveAudiogram();
         if (!audiogram)
             continue;
         QPoint threshold[kBins];
-        const int count = PointsOnBarkAxis(m_fBinBark, kBins, left, width, [&](int i) {
-            const double hz = CAudiogramStage::kBinHz * i;
-            const double hearing =
-                std::clamp(NormalThresholdSpl(hz) + audiogram->LevelAt(hz), 0.0, kHighestDisplayedSpl);
-            return static_cast<int>((top + height) - hearing * pxPerDb);
-        }, threshold);
+        const int count = PointsOnBarkAxis(
+            m_processor.m_fBinBark, kBins, left, width,
+            [&](int i) {
+                const double hz = CAudiogramStage::kBinHz * i;
+                const double hearing =
+                    std::clamp(NormalThresholdSpl(hz) + audiogram->LevelAt(hz), 0.0, kHighestDisplayedSpl);
+                return static_cast<int>((top + height) - hearing * pxPerDb);
+            },
+            threshold);
         surface.Polyline(threshold, count, style.colour, 3, style.line);
     }
     DrawEarLegend(surface, left + width - 5, top + 5, QStringLiteral("Hörschwelle: ") + m_audiogramName);

@@ -23,7 +23,7 @@ void CChildView::keyPressEvent(QKeyEvent* event)
     }
     if (plain && m_nFocusedSlider >= 0) {
         const Slider& slider = kSliders[m_nFocusedSlider];
-        double& setting = this->*slider.setting;
+        double& setting = m_processor.*slider.setting;
         const double before = setting;
         if (key == Qt::Key_Left)
             setting = std::max(0.0, setting - kKeyStep);
@@ -61,9 +61,9 @@ void CChildView::ToggleSource(int source)
     // As a click on the source's button: nothing while live sound runs.
     if (m_bLive)
         return;
-    m_bSourceOn[source] = 1 - m_bSourceOn[source];
+    m_processor.m_bSourceOn[source] = 1 - m_processor.m_bSourceOn[source];
     update();
-    ControlPlayback(m_poster);
+    m_processor.ControlPlayback(m_poster);
     NotifyAccessiblePart(*this, source);
 }
 
@@ -71,7 +71,7 @@ void CChildView::SetSliderValue(int slider, double value)
 {
     if (!(value >= 0.0 && value <= 1.0))
         return;  // NaN or beyond the track: no setting
-    double& setting = this->*kSliders[slider].setting;
+    double& setting = m_processor.*kSliders[slider].setting;
     if (setting == value)
         return;
     setting = value;

@@ -20,24 +20,24 @@ void CChildView::SetLive(bool on)
     m_bLive = on;
     if (on) {
         for (int source = 0; source < kSourceCount; ++source) {
-            m_bSourceOnBeforeLive[source] = m_bSourceOn[source];
-            m_bSourceOn[source] = 0;
+            m_bSourceOnBeforeLive[source] = m_processor.m_bSourceOn[source];
+            m_processor.m_bSourceOn[source] = 0;
         }
-        std::copy(m_dBandLevel, m_dBandLevel + kBands, m_bandsBeforeLive.left);
-        std::copy(RightBandLevel(), RightBandLevel() + kBands, m_bandsBeforeLive.right);
-        m_bandsBeforeLive.stereo = StereoBlock();
-        m_bandsBeforeLive.maxLevel = m_dMaxLevel;
+        std::copy(m_processor.m_dBandLevel, m_processor.m_dBandLevel + kBands, m_bandsBeforeLive.left);
+        std::copy(m_processor.RightBandLevel(), m_processor.RightBandLevel() + kBands, m_bandsBeforeLive.right);
+        m_bandsBeforeLive.stereo = m_processor.StereoBlock();
+        m_bandsBeforeLive.maxLevel = m_processor.m_dMaxLevel;
     } else {
         for (int source = 0; source < kSourceCount; ++source)
-            m_bSourceOn[source] = m_bSourceOnBeforeLive[source];
+            m_processor.m_bSourceOn[source] = m_bSourceOnBeforeLive[source];
         // No bar of live sound stays once it has ended.
-        m_dMaxLevel = m_bandsBeforeLive.maxLevel;
-        ShowBands(m_bandsBeforeLive.left, m_bandsBeforeLive.right, m_bandsBeforeLive.stereo);
+        m_processor.m_dMaxLevel = m_bandsBeforeLive.maxLevel;
+        m_processor.ShowBands(m_bandsBeforeLive.left, m_bandsBeforeLive.right, m_bandsBeforeLive.stereo);
         std::fill(m_dLiveSplPeak, m_dLiveSplPeak + kBands, 0.0);
         m_liveStatus.clear();
         m_bLiveAlarm = false;
     }
-    ControlPlayback(m_poster);
+    m_processor.ControlPlayback(m_poster);
     update();
 }
 

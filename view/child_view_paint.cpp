@@ -80,7 +80,7 @@ void CChildView::OnPaint()
         if (m_bScaleAndLegend)
             DrawScale(surface, left, top, width, height);
         // During the comparison both ears hear alike, under its banner.
-        if (StereoBlock() && !m_bSplDisplay && !NormalHearing())
+        if (m_processor.StereoBlock() && !m_bSplDisplay && !m_processor.NormalHearing())
             DrawEarsKey(surface, left, top);
         if (m_bScaleAndLegend)
             DrawLegend(surface, left, top);
@@ -122,7 +122,7 @@ void CChildView::DrawSourceButtons(CSurface& surface, int width, int height)
         const CRect button = SourceButtonRect(k, width, height);
         const int bw = button.right - button.left;
         const int bb = button.bottom;
-        const bool on = m_bSourceOn[k] != 0;
+        const bool on = m_processor.m_bSourceOn[k] != 0;
         // The fill also makes the button's colour the label's background.
         surface.FillSolidRect(button.left, 0, bw, bb, on ? kButtons[k].on : kButtons[k].off);
         // Paused by live sound: those that played say so, and come back as they were.
@@ -167,7 +167,7 @@ void CChildView::DrawSliders(CSurface& surface, int left, int top, int width, in
     const int twoThirds = (2 * span) / 3;
 
     CRect* const tracks[3] = {&m_rcLoudness, &m_rcHighFreq, &m_rcResolution};
-    const double settings[3] = {m_dLoudness, m_dHighFreq, m_dResolution};
+    const double settings[3] = {m_processor.m_dLoudness, m_processor.m_dHighFreq, m_processor.m_dResolution};
     for (int r = 0; r < 3; ++r) {
         const int tr = top + r * (rh + 5);
         surface.FillSolidRect(left, tr, width, rh, kSliderBand);
@@ -201,34 +201,35 @@ void CChildView::DrawSliders(CSurface& surface, int left, int top, int width, in
 
 void CChildView::DrawSpectrum(CSurface& surface, int left, int top, int width, int height)
 {
-    if (StereoBlock()) {
+    if (m_processor.StereoBlock()) {
         DrawEarsSpectrum(surface, left, top, width, height);
         return;
     }
     // The 50 dB below the highest level met so far.
-    const double floor = m_dMaxLevel - 50.0;
+    const double floor = m_processor.m_dMaxLevel - 50.0;
     const double pxPerDb = height / 50;
     const int bw = width / 23;
     for (int i = 0; i < kBands; ++i) {
-        if (!(m_dBandLevel[i] > floor))
+        if (!(m_processor.m_dBandLevel[i] > floor))
             continue;
         const int x0 = left + i * bw;
-        const int barTop = static_cast<int>((top + height) - (m_dBandLevel[i] - floor) * pxPerDb);
+        const int barTop = static_cast<int>((top + height) - (m_processor.m_dBandLevel[i] - floor) * pxPerDb);
         surface.FillSolidRect(x0, barTop, bw, top + height - barTop, HsvToRgb((300 * i) / 23, 0.75, 1.0));
     }
 }
 
 void CChildView::DrawGainCurve(CSurface& surface, int left, int top, int width, int height)
 {
-    BuildHighFreqGain();
+    m_processor.BuildHighFreqGain();
     // During the comparison the curve is the one heard: no loss at all.
-    const double yScale = (height - 4) * (NormalHearing() ? 1.0 : m_dLoudness);
-    const float* const gains = NormalHearing() ? NormalHighFreqGain() : m_fHighFreqGain;
+    const double yScale = (height - 4) * (m_processor.NormalHearing() ? 1.0 : m_processor.m_dLoudness);
+    const float* const gains =
+        m_processor.NormalHearing() ? m_processor.NormalHighFreqGain() : m_processor.m_fHighFreqGain;
     // Bark 1 to 24 on the same scale as the bars.
     QPoint points[kBins];
-    const int count = PointsOnBarkAxis(m_fBinBark, kBins, left, width, [&](int i) {
-        return static_cast<int>((top + height - 2) - gains[2 * i] * yScale);
-    }, points);
+    const int count = PointsOnBarkAxis(
+        m_processor.m_fBinBark, kBins, left, width,
+        [&](int i) { return static_cast<int>((top + height - 2) - gains[2 * i] * yScale); }, points);
     surface.Polyline(points, count, kFilterCurveColour, 4);
 }
 

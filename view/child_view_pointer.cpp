@@ -22,7 +22,7 @@ void CChildView::SetFromPointer(const Slider& slider, int x)
         value = 0.0;
     if (value > 1.0)
         value = 1.0;
-    this->*slider.setting = value;
+    m_processor.*slider.setting = value;
 }
 
 // The smearing table follows its setting at once; the gain curve at the next
@@ -30,7 +30,7 @@ void CChildView::SetFromPointer(const Slider& slider, int x)
 void CChildView::AfterChange(const Slider& slider)
 {
     if (slider.setting == &CLossProcessor::m_dResolution)
-        BuildSmearTable();
+        m_processor.BuildSmearTable();
     update();
     NotifyAccessiblePart(*this, CChildViewAccessible::kFirstSlider + static_cast<int>(&slider - kSliders));
 }
@@ -51,7 +51,7 @@ void CChildView::OnLButtonDown(int x, int y)
         else if (sx < w - 20)
             source = 2;
         if (source >= 0 && !m_bLive) {
-            m_bSourceOn[source] = 1 - m_bSourceOn[source];
+            m_processor.m_bSourceOn[source] = 1 - m_processor.m_bSourceOn[source];
             update();
             NotifyAccessiblePart(*this, source);
         }
@@ -73,7 +73,7 @@ void CChildView::OnLButtonDown(int x, int y)
             break;
         }
     }
-    ControlPlayback(m_poster);
+    m_processor.ControlPlayback(m_poster);
 }
 
 void CChildView::OnMouseMove(int x, int /*y*/)

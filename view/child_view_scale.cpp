@@ -92,7 +92,7 @@ void CChildView::DrawScale(CSurface& surface, int left, int top, int width, int 
 
 void CChildView::DrawLegend(CSurface& surface, int left, int top)
 {
-    const bool lossShown = AnyAudiogram() && !NormalHearing();
+    const bool lossShown = m_processor.AnyAudiogram() && !m_processor.NormalHearing();
     QString lines[3];
     int count = 0;
     lines[count++] = m_bSplDisplay

@@ -87,9 +87,9 @@ TEST_F(Application, StartsWithTheSplashOverTheMainWindow)
     Click(&view, QPoint(100, 30));
     Settle();
     EXPECT_EQ(g_pSplashWnd, nullptr);
-    EXPECT_EQ(view.m_bSourceOn[0], 0);
+    EXPECT_EQ(view.Processor().m_bSourceOn[0], 0);
     Click(&view, QPoint(100, 30));
-    EXPECT_EQ(view.m_bSourceOn[0], 1);
+    EXPECT_EQ(view.Processor().m_bSourceOn[0], 1);
     EXPECT_TRUE(g_memPlay.m_bOpen);
 }
 
@@ -169,7 +169,7 @@ TEST_F(Application, EveryMouseButtonOnClientOrFrameClosesTheSplashAndGoesNowhere
             EXPECT_EQ(g_pSplashWnd, nullptr) << type << " " << button;
             EXPECT_EQ(spy.presses, 0) << type << " " << button;
         }
-    EXPECT_EQ(view.m_bSourceOn[0], 0) << "the left click on Sprache went nowhere";
+    EXPECT_EQ(view.Processor().m_bSourceOn[0], 0) << "the left click on Sprache went nowhere";
 }
 
 TEST_F(Application, MissingRecordingsGiveThreeMessagesInOrderThenTheWindow)
@@ -228,7 +228,7 @@ TEST_F(Application, TheHearingLossMenuChoosesLossesAndComparesWithNormalHearing)
         menus << top->text();
     EXPECT_EQ(menus, (QStringList{"&File", "Hör&verlust", "&Ansicht", "&Live", "&Help"}));
     CChildView& view = App().MainFrame()->View();
-    EXPECT_FALSE(view.EarChain(Ear::Left).Stage().Active());
+    EXPECT_FALSE(view.Processor().EarChain(Ear::Left).Stage().Active());
 
     QAction* n3 = nullptr;
     QAction* normal = MenuAction("Hör&verlust", "&Normal hören (Vergleich)");
@@ -246,19 +246,20 @@ TEST_F(Application, TheHearingLossMenuChoosesLossesAndComparesWithNormalHearing)
     EXPECT_EQ(normal->shortcut(), QKeySequence(Qt::Key_Space));
 
     n3->trigger();
-    EXPECT_TRUE(view.EarChain(Ear::Left).Stage().Active());
+    EXPECT_TRUE(view.Processor().EarChain(Ear::Left).Stage().Active());
     EXPECT_EQ(view.AudiogramName(), "N3: mittlerer Hörverlust");
-    EXPECT_NEAR(view.EarChain(Ear::Left).Stage().Gains()[2 * 93], 0.00056234f, 1e-8f) << "8 kHz: 65 dB HL held: 10^(-65/20)";
+    EXPECT_NEAR(view.Processor().EarChain(Ear::Left).Stage().Gains()[2 * 93], 0.00056234f, 1e-8f)
+        << "8 kHz: 65 dB HL held: 10^(-65/20)";
     EXPECT_TRUE(n3->isChecked());
 
     normal->trigger();
-    EXPECT_TRUE(view.NormalHearing());
-    EXPECT_EQ(view.m_dLoudness, 1.0) << "the sliders do not move";
+    EXPECT_TRUE(view.Processor().NormalHearing());
+    EXPECT_EQ(view.Processor().m_dLoudness, 1.0) << "the sliders do not move";
     normal->trigger();
-    EXPECT_FALSE(view.NormalHearing());
+    EXPECT_FALSE(view.Processor().NormalHearing());
 
     none->trigger();
-    EXPECT_FALSE(view.EarChain(Ear::Left).Stage().Active());
+    EXPECT_FALSE(view.Processor().EarChain(Ear::Left).Stage().Active());
     EXPECT_FALSE(n3->isChecked());
 }
 
@@ -288,15 +289,16 @@ TEST_F(Application, TheAudiogramDialogAppliesOnOkOnlyAndOffersTheLastOneAgain)
     };
     answer(40, false);
     enter->trigger();
-    EXPECT_FALSE(view.EarChain(Ear::Left).Stage().Active()) << "Cancel changes nothing";
+    EXPECT_FALSE(view.Processor().EarChain(Ear::Left).Stage().Active()) << "Cancel changes nothing";
     EXPECT_FALSE(LoadLastAudiogram());
 
     answer(40, true);
     enter->trigger();
-    ASSERT_TRUE(view.EarChain(Ear::Right).Stage().Active());
-    EXPECT_FLOAT_EQ(view.EarChain(Ear::Right).Stage().Gains()[2 * 12], 0.01f) << "40 dB HL everywhere";
-    EXPECT_FLOAT_EQ(view.EarChain(Ear::Left).Stage().Gains()[2 * 12], 1.0f) << "the left ear not edited: 0 dB HL";
-    EXPECT_TRUE(view.Stereo()) << "both ears heard, each on its channel";
+    ASSERT_TRUE(view.Processor().EarChain(Ear::Right).Stage().Active());
+    EXPECT_FLOAT_EQ(view.Processor().EarChain(Ear::Right).Stage().Gains()[2 * 12], 0.01f) << "40 dB HL everywhere";
+    EXPECT_FLOAT_EQ(view.Processor().EarChain(Ear::Left).Stage().Gains()[2 * 12], 1.0f)
+        << "the left ear not edited: 0 dB HL";
+    EXPECT_TRUE(view.Processor().Stereo()) << "both ears heard, each on its channel";
     EXPECT_EQ(view.AudiogramName(), "eingegeben");
     ASSERT_TRUE(LoadLastAudiogram());
 
@@ -332,9 +334,9 @@ TEST_F(Application, TheDialogStartsFromTheActiveLossKeepsTheListenersNameAndEnds
 
     // Choosing a loss during the comparison ends it, so the loss is heard.
     normal->trigger();
-    ASSERT_TRUE(view.NormalHearing());
+    ASSERT_TRUE(view.Processor().NormalHearing());
     s2->trigger();
-    EXPECT_FALSE(view.NormalHearing());
+    EXPECT_FALSE(view.Processor().NormalHearing());
     EXPECT_FALSE(normal->isChecked());
 
     // The dialog opens with S2 at its own ten frequencies; one change, and
@@ -356,14 +358,16 @@ TEST_F(Application, TheDialogStartsFromTheActiveLossKeepsTheListenersNameAndEnds
     enter->trigger();
     EXPECT_EQ(hz, (std::vector<double>{250, 375, 500, 750, 1000, 1500, 2000, 3000, 4000, 6000}));
     EXPECT_EQ(view.AudiogramName(), "Frau M.");
-    EXPECT_FALSE(view.NormalHearing()) << "OK in the dialog ends the comparison too";
+    EXPECT_FALSE(view.Processor().NormalHearing()) << "OK in the dialog ends the comparison too";
     EXPECT_FALSE(s2->isChecked());
-    ASSERT_TRUE(view.EarChain(Ear::Left).ActiveAudiogram());
-    EXPECT_EQ(view.EarChain(Ear::Left).ActiveAudiogram()->LevelAt(250), 30.0);
-    EXPECT_EQ(view.EarChain(Ear::Left).ActiveAudiogram()->LevelAt(4000), 95.0) << "the left ear kept S2 at 4 kHz";
-    ASSERT_TRUE(view.EarChain(Ear::Right).ActiveAudiogram());
-    EXPECT_EQ(view.EarChain(Ear::Right).ActiveAudiogram()->LevelAt(4000), 90.0) << "the right ear as changed";
-    EXPECT_EQ(view.EarChain(Ear::Right).ActiveAudiogram()->LevelAt(250), 20.0);
+    ASSERT_TRUE(view.Processor().EarChain(Ear::Left).ActiveAudiogram());
+    EXPECT_EQ(view.Processor().EarChain(Ear::Left).ActiveAudiogram()->LevelAt(250), 30.0);
+    EXPECT_EQ(view.Processor().EarChain(Ear::Left).ActiveAudiogram()->LevelAt(4000), 95.0)
+        << "the left ear kept S2 at 4 kHz";
+    ASSERT_TRUE(view.Processor().EarChain(Ear::Right).ActiveAudiogram());
+    EXPECT_EQ(view.Processor().EarChain(Ear::Right).ActiveAudiogram()->LevelAt(4000), 90.0)
+        << "the right ear as changed";
+    EXPECT_EQ(view.Processor().EarChain(Ear::Right).ActiveAudiogram()->LevelAt(250), 20.0);
 
     // A damaged stored audiogram is named when the dialog would take it.
     MenuAction("Hör&verlust", "&Kein Audiogramm")->trigger();
@@ -402,11 +406,11 @@ TEST_F(Application, RecruitmentSmearingAndTheCalibratedListeningLevelFromTheMenu
     EXPECT_TRUE(recruitment->isChecked());
     EXPECT_FALSE(smearing->isChecked());
     recruitment->trigger();
-    EXPECT_FALSE(view.Recruitment());
+    EXPECT_FALSE(view.Processor().Recruitment());
     smearing->trigger();
-    EXPECT_TRUE(view.AudiogramSmearing());
+    EXPECT_TRUE(view.Processor().AudiogramSmearing());
     EXPECT_FALSE(spl->isEnabled()) << "levels are nominal until calibrated";
-    EXPECT_EQ(view.FullScaleLevel(), 100.0);
+    EXPECT_EQ(view.Processor().FullScaleLevel(), 100.0);
 
     // A meter reading of 85 dB SPL for the tone at -20 dB FS: full scale at
     // 105. The tone plays on the output chosen in Audiogeräte….
@@ -423,8 +427,8 @@ TEST_F(Application, RecruitmentSmearingAndTheCalibratedListeningLevelFromTheMenu
         dialog->accept();
     });
     level->trigger();
-    EXPECT_EQ(view.FullScaleLevel(), 105.0);
-    EXPECT_EQ(view.PresentationLevel(), 80.0);
+    EXPECT_EQ(view.Processor().FullScaleLevel(), 105.0);
+    EXPECT_EQ(view.Processor().PresentationLevel(), 80.0);
     EXPECT_TRUE(spl->isEnabled());
     EXPECT_EQ(LoadListeningLevel().fullScale, 105.0);
     spl->trigger();
@@ -579,13 +583,13 @@ TEST_F(Application, TheEarsHeardSwitchWhileSoundPlaysAndAreKeptForTheNextStart)
     MenuAction("Hör&verlust", "&Audiogramm…")->trigger();
     ASSERT_TRUE(g_memPlay.m_bOpen) << "sound plays on";
     EXPECT_EQ(g_memPlay.m_format.channels, 2);
-    EXPECT_TRUE(view.Stereo());
+    EXPECT_TRUE(view.Processor().Stereo());
 
     // One ear alone: one channel again; the comparison changes nothing of that.
     left->trigger();
     EXPECT_TRUE(g_memPlay.m_bOpen);
     EXPECT_EQ(g_memPlay.m_format.channels, 1);
-    EXPECT_EQ(view.Heard(), EarsHeard::Left);
+    EXPECT_EQ(view.Processor().Heard(), EarsHeard::Left);
     normal->trigger();
     EXPECT_EQ(g_memPlay.m_format.channels, 1);
     normal->trigger();
@@ -600,7 +604,7 @@ TEST_F(Application, TheEarsHeardSwitchWhileSoundPlaysAndAreKeptForTheNextStart)
     // The next start hears as the last one did; an unknown entry means both.
     Restart();
     EXPECT_TRUE(MenuAction("Hör&verlust", "Nur l&inks")->isChecked());
-    EXPECT_EQ(App().MainFrame()->View().Heard(), EarsHeard::Left);
+    EXPECT_EQ(App().MainFrame()->View().Processor().Heard(), EarsHeard::Left);
     QSettings().setValue(QStringLiteral("hearing/ears"), QStringLiteral("middle"));
     EXPECT_EQ(LoadEarsHeard(), EarsHeard::Both);
     QSettings().remove(QStringLiteral("hearing"));
@@ -630,7 +634,7 @@ TEST_F(Application, ChoicesAreKeptForTheNextStartAndDamagedEntriesAreIgnored)
     // Nothing stored: the defaults.
     EXPECT_FALSE(item("&Ansicht", "Skala und &Legende")->isChecked());
     EXPECT_TRUE(item("Hör&verlust", "&Lautheitsausgleich (Recruitment)")->isChecked());
-    EXPECT_FALSE(App().MainFrame()->View().AnyAudiogram());
+    EXPECT_FALSE(App().MainFrame()->View().Processor().AnyAudiogram());
 
     item("&Ansicht", "Skala und &Legende")->trigger();
     item("Hör&verlust", "&Lautheitsausgleich (Recruitment)")->trigger();
@@ -643,14 +647,14 @@ TEST_F(Application, ChoicesAreKeptForTheNextStartAndDamagedEntriesAreIgnored)
         CChildView& view = App().MainFrame()->View();
         EXPECT_TRUE(view.ScaleAndLegend());
         EXPECT_TRUE(item("&Ansicht", "Skala und &Legende")->isChecked());
-        EXPECT_FALSE(view.Recruitment());
+        EXPECT_FALSE(view.Processor().Recruitment());
         EXPECT_FALSE(item("Hör&verlust", "&Lautheitsausgleich (Recruitment)")->isChecked());
-        EXPECT_TRUE(view.AudiogramSmearing());
+        EXPECT_TRUE(view.Processor().AudiogramSmearing());
         EXPECT_TRUE(standardLoss("S2: mittlerer Steilabfall")->isChecked());
         // S2 at 3 kHz: 75 dB HL, in both ears.
-        ASSERT_TRUE(view.EarChain(Ear::Left).ActiveAudiogram());
-        EXPECT_EQ(view.EarChain(Ear::Left).ActiveAudiogram()->LevelAt(3000), 75.0);
-        EXPECT_EQ(view.EarChain(Ear::Right).ActiveAudiogram()->LevelAt(3000), 75.0);
+        ASSERT_TRUE(view.Processor().EarChain(Ear::Left).ActiveAudiogram());
+        EXPECT_EQ(view.Processor().EarChain(Ear::Left).ActiveAudiogram()->LevelAt(3000), 75.0);
+        EXPECT_EQ(view.Processor().EarChain(Ear::Right).ActiveAudiogram()->LevelAt(3000), 75.0);
         EXPECT_EQ(view.AudiogramName(), QString::fromUtf8("S2: mittlerer Steilabfall"));
     }
 
@@ -668,17 +672,18 @@ TEST_F(Application, ChoicesAreKeptForTheNextStartAndDamagedEntriesAreIgnored)
         dialog->accept();
     });
     item("Hör&verlust", "&Audiogramm…")->trigger();
-    const CAudiogram* entered = &*App().MainFrame()->View().EarChain(Ear::Right).ActiveAudiogram();
+    const CAudiogram* entered = &*App().MainFrame()->View().Processor().EarChain(Ear::Right).ActiveAudiogram();
     const double enteredRight4k = entered->LevelAt(4000);
-    const double enteredLeft4k = App().MainFrame()->View().EarChain(Ear::Left).ActiveAudiogram()->LevelAt(4000);
+    const double enteredLeft4k =
+        App().MainFrame()->View().Processor().EarChain(Ear::Left).ActiveAudiogram()->LevelAt(4000);
     EXPECT_NE(enteredRight4k, enteredLeft4k) << "the ears differ";
     const QString enteredName = App().MainFrame()->View().AudiogramName();
     Restart();
     {
         CChildView& view = App().MainFrame()->View();
-        ASSERT_TRUE(view.EarChain(Ear::Right).ActiveAudiogram());
-        EXPECT_EQ(view.EarChain(Ear::Right).ActiveAudiogram()->LevelAt(4000), enteredRight4k);
-        EXPECT_EQ(view.EarChain(Ear::Left).ActiveAudiogram()->LevelAt(4000), enteredLeft4k);
+        ASSERT_TRUE(view.Processor().EarChain(Ear::Right).ActiveAudiogram());
+        EXPECT_EQ(view.Processor().EarChain(Ear::Right).ActiveAudiogram()->LevelAt(4000), enteredRight4k);
+        EXPECT_EQ(view.Processor().EarChain(Ear::Left).ActiveAudiogram()->LevelAt(4000), enteredLeft4k);
         EXPECT_EQ(view.AudiogramName(), enteredName);
         EXPECT_EQ(standardLoss("S2: mittlerer Steilabfall")->isChecked(), false);
         // The dialog opens on the ear last edited, the left.
@@ -700,15 +705,15 @@ TEST_F(Application, ChoicesAreKeptForTheNextStartAndDamagedEntriesAreIgnored)
     settings.setValue(QStringLiteral("hearing/recruitment"), 7);
     settings.sync();
     Restart();
-    EXPECT_FALSE(App().MainFrame()->View().AnyAudiogram());
+    EXPECT_FALSE(App().MainFrame()->View().Processor().AnyAudiogram());
     EXPECT_FALSE(App().MainFrame()->View().ScaleAndLegend());
-    EXPECT_TRUE(App().MainFrame()->View().Recruitment());
+    EXPECT_TRUE(App().MainFrame()->View().Processor().Recruitment());
 
     // A standard loss no longer known, and a name longer than any kept.
     settings.setValue(QStringLiteral("activeLoss/preset"), QStringLiteral("N99"));
     settings.sync();
     Restart();
-    EXPECT_FALSE(App().MainFrame()->View().AnyAudiogram());
+    EXPECT_FALSE(App().MainFrame()->View().Processor().AnyAudiogram());
     settings.remove(QStringLiteral("activeLoss"));
     SaveActiveLoss(ActiveLoss{std::string(), LoadLastAudiogram().value(), QString(2000, QLatin1Char('x'))});
     EXPECT_FALSE(LoadActiveLoss().has_value()) << "a name of 2000 bytes";
@@ -742,7 +747,7 @@ TEST_F(Application, OwnRecordingsAreFoundAgainAtTheNextStartOrQuietlyForgotten)
     EXPECT_EQ(view.SourceFile(0), QString::fromStdString(speech));
     EXPECT_TRUE(view.SourceFile(1).isEmpty());
     EXPECT_EQ(view.SourceFile(2), QString::fromStdString(noise));
-    EXPECT_EQ(view.m_bSourceOn[0] + view.m_bSourceOn[2], 0) << "the sources start off, as ever";
+    EXPECT_EQ(view.Processor().m_bSourceOn[0] + view.Processor().m_bSourceOn[2], 0) << "the sources start off, as ever";
 
     // Mitgelieferte Aufnahmen chosen while they are still being decoded at
     // the next start: the bundled ones stay, and the settings forget both.

@@ -72,8 +72,9 @@ struct ButtonAnswer {
 // The band with the highest level the view shows.
 int LoudestBand(const CChildView& view)
 {
-    return static_cast<int>(std::max_element(view.m_dBandLevel, view.m_dBandLevel + CLossProcessor::kBands) -
-                            view.m_dBandLevel);
+    return static_cast<int>(
+        std::max_element(view.Processor().m_dBandLevel, view.Processor().m_dBandLevel + CLossProcessor::kBands) -
+        view.Processor().m_dBandLevel);
 }
 
 // The program started, as the other window tests start it.
@@ -111,14 +112,14 @@ TEST_F(LiveMode, TheMicrophoneIsHeardLiveThroughTheLossWhileTheRecordingsPause)
     // The chain's 256 samples (5.8 ms); the virtual devices add nothing.
     EXPECT_EQ(view.LiveStatus(), QStringLiteral("Live · 6 ms"));
     EXPECT_FALSE(g_memPlay.m_bOpen) << "the recordings pause";
-    EXPECT_EQ(view.m_bSourceOn[0], 0);
+    EXPECT_EQ(view.Processor().m_bSourceOn[0], 0);
 
     // The spectrum is the microphone's (each block's level is averaged with
     // the last, so it rises over a few blocks): 1 kHz is 6·asinh(1000/600) = 7.70
     // Bark, in the band from 7 to 8 Bark (870 to 1059 Hz), the seventh.
-    std::fill(view.m_dBandLevel, view.m_dBandLevel + CLossProcessor::kBands, 0.0);
-    ASSERT_TRUE(WaitFor([&] { return LoudestBand(view) == 6 && view.m_dBandLevel[6] > 120.0; }));
-    const double toneLevel = view.m_dBandLevel[6];
+    std::fill(view.Processor().m_dBandLevel, view.Processor().m_dBandLevel + CLossProcessor::kBands, 0.0);
+    ASSERT_TRUE(WaitFor([&] { return LoudestBand(view) == 6 && view.Processor().m_dBandLevel[6] > 120.0; }));
+    const double toneLevel = view.Processor().m_dBandLevel[6];
 
     // The dB SPL display too: the tone's RMS of 8000/√2 is −15.3 dB FS, at
     // full scale 100 dB SPL 84.7 dB SPL in the filter at 1 kHz.
@@ -128,15 +129,15 @@ TEST_F(LiveMode, TheMicrophoneIsHeardLiveThroughTheLossWhileTheRecordingsPause)
 
     // A slider moved in the window reaches the live path: the strongest
     // high-frequency loss takes the tone away.
-    view.m_dHighFreq = 0.0;
-    view.BuildHighFreqGain();
-    ASSERT_TRUE(WaitFor([&] { return view.m_dBandLevel[6] < toneLevel - 20.0; }))
-        << "the tone stayed at " << view.m_dBandLevel[6] << " dB";
+    view.Processor().m_dHighFreq = 0.0;
+    view.Processor().BuildHighFreqGain();
+    ASSERT_TRUE(WaitFor([&] { return view.Processor().m_dBandLevel[6] < toneLevel - 20.0; }))
+        << "the tone stayed at " << view.Processor().m_dBandLevel[6] << " dB";
 
     // The recordings' buttons take no clicks while paused.
     Click(&view, QPoint(100, 30));
     Settle();
-    EXPECT_EQ(view.m_bSourceOn[0], 0);
+    EXPECT_EQ(view.Processor().m_bSourceOn[0], 0);
     EXPECT_FALSE(g_memPlay.m_bOpen);
 
     // Other devices chosen: live sound opens on them, and the recordings
@@ -156,7 +157,7 @@ TEST_F(LiveMode, TheMicrophoneIsHeardLiveThroughTheLossWhileTheRecordingsPause)
     live->trigger();
     EXPECT_FALSE(live->isChecked());
     EXPECT_FALSE(view.Live());
-    EXPECT_EQ(view.m_bSourceOn[0], 1) << "the recordings come back as they were";
+    EXPECT_EQ(view.Processor().m_bSourceOn[0], 1) << "the recordings come back as they were";
     EXPECT_TRUE(g_memPlay.m_bOpen);
 
     // The notice was for the first time only.
@@ -197,12 +198,12 @@ TEST_F(LiveMode, EverySwitchOfTheWindowIsHeardLive)
     // A block's levels are averaged with the last's: settled once two
     // half seconds in a row (five blocks each, fewer on a slow machine)
     // move them by less than 0.5 dB.
-    ASSERT_TRUE(WaitFor([&] { return view.m_dBandLevel[6] > 100.0; }));
+    ASSERT_TRUE(WaitFor([&] { return view.Processor().m_dBandLevel[6] > 100.0; }));
     // The band shown, or with band -1 the level of the live output (the
     // display does not show the loudness slider, whose share is applied
     // after it, as for the recordings).
     const auto level = [&](int band) {
-        return band >= 0 ? view.m_dBandLevel[band] : CClockedLiveStream::LastSecondOutputDb();
+        return band >= 0 ? view.Processor().m_dBandLevel[band] : CClockedLiveStream::LastSecondOutputDb();
     };
     const auto settled = [&](int band) {
         int still = 0;
@@ -233,10 +234,12 @@ TEST_F(LiveMode, EverySwitchOfTheWindowIsHeardLive)
         // Smearing reshapes the tone's skirt in the band below it.
         {"Verschmierung", [&] { toggle("Hör&verlust", "&Verschmierung nach Audiogramm"); }, 5, 2.0, true},
         // Loudness 0.5 is 37.5 dB down.
-        {"Lautstärke", [&] {
-             view.m_dLoudness = view.m_dLoudness == 1.0 ? 0.5 : 1.0;
+        {"Lautstärke",
+         [&] {
+             view.Processor().m_dLoudness = view.Processor().m_dLoudness == 1.0 ? 0.5 : 1.0;
              view.update();
-         }, -1, -30.0},
+         },
+         -1, -30.0},
     };
     for (const auto& sw : kSwitches) {
         const double before = settled(sw.band);
@@ -260,13 +263,14 @@ TEST_F(LiveMode, TheCalibrationToneWaitsAndTheLiveSpectrumGoesWhenLiveSoundEnds)
     Start({"-Embedding"}, true);
     CChildView& view = App().MainFrame()->View();
     // Nothing has played: what the view shows before live sound.
-    const std::vector<double> before(view.m_dBandLevel, view.m_dBandLevel + CLossProcessor::kBands);
-    const double maxBefore = view.m_dMaxLevel;
+    const std::vector<double> before(view.Processor().m_dBandLevel,
+                                     view.Processor().m_dBandLevel + CLossProcessor::kBands);
+    const double maxBefore = view.Processor().m_dMaxLevel;
     QAction* const live = MenuAction("&Live", "&Mikrofon (live)");
     ASSERT_NE(live, nullptr);
     live->trigger();
     ASSERT_TRUE(view.Live());
-    ASSERT_TRUE(WaitFor([&] { return LoudestBand(view) == 6 && view.m_dBandLevel[6] > 120.0; }));
+    ASSERT_TRUE(WaitFor([&] { return LoudestBand(view) == 6 && view.Processor().m_dBandLevel[6] > 120.0; }));
     // Meanwhile the calibration tone would mix into what the listener hears.
     bool toneOffered = true;
     QString blocked;
@@ -283,9 +287,11 @@ TEST_F(LiveMode, TheCalibrationToneWaitsAndTheLiveSpectrumGoesWhenLiveSoundEnds)
     live->trigger();
     ASSERT_FALSE(view.Live());
     Settle();
-    EXPECT_EQ(std::vector<double>(view.m_dBandLevel, view.m_dBandLevel + CLossProcessor::kBands), before)
+    EXPECT_EQ(
+        std::vector<double>(view.Processor().m_dBandLevel, view.Processor().m_dBandLevel + CLossProcessor::kBands),
+        before)
         << "the 1 kHz bar of the microphone stayed";
-    EXPECT_EQ(view.m_dMaxLevel, maxBefore);
+    EXPECT_EQ(view.Processor().m_dMaxLevel, maxBefore);
 }
 
 TEST_F(LiveMode, FeedbackMutesTheLiveOutputAndSaysSo)
@@ -295,7 +301,7 @@ TEST_F(LiveMode, FeedbackMutesTheLiveOutputAndSaysSo)
     CChildView& view = App().MainFrame()->View();
     // At full scale 150 dB SPL the 100 dB SPL ceiling is a peak of 146: the
     // tone of peak 8000 stays at the limiter, as feedback does.
-    view.SetFullScaleLevel(150.0);
+    view.Processor().SetFullScaleLevel(150.0);
     QAction* const live = MenuAction("&Live", "&Mikrofon (live)");
     live->trigger();
     ASSERT_TRUE(view.Live());

@@ -186,7 +186,7 @@ int ProbeBefore(pid_t server, CChildView& view, PaintCounter& counter, const std
     check(!listed && clock.elapsed() <= 2000, "listing gives up within 2 s");
     const auto openLive = [&](LiveOpenError& why) {
         auto engine = std::make_shared<CLiveEngine>();
-        engine->Post(CLossProcessor::SettingsOf(view));
+        engine->Post(CLossProcessor::SettingsOf(view.Processor()));
         CLiveDuplex duplex;
         return duplex.Open(engine, CLossProcessor::kHop, LiveDevices{}, why);
     };
@@ -259,7 +259,7 @@ int main(int argc, char** argv)
         return result;
     }
     if (live) {
-        const int result = ProbeLive(stopFirst, server, *view, counter, *view);
+        const int result = ProbeLive(stopFirst, server, *view, counter, view->Processor());
         view.reset();
         g_memPlay.SetDevice(nullptr);
         return result;

@@ -42,7 +42,7 @@ TEST_F(ViewTest, AScreenReaderFindsTheSourcesAndSlidersWithTheirNamesAndValues)
     EXPECT_EQ(Spoken(speech), QStringLiteral("Sprache, aus"));
     EXPECT_FALSE(speech->state().checked);
     speech->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-    EXPECT_EQ(view->m_bSourceOn[0], 1);
+    EXPECT_EQ(view->Processor().m_bSourceOn[0], 1);
     EXPECT_EQ(Spoken(speech), QStringLiteral("Sprache, an"));
     EXPECT_TRUE(speech->state().checked);
     EXPECT_TRUE(g_memPlay.m_bOpen) << "the player started as for a click";
@@ -51,21 +51,21 @@ TEST_F(ViewTest, AScreenReaderFindsTheSourcesAndSlidersWithTheirNamesAndValues)
     QAccessibleInterface* const highFreq = whole->child(4);
     EXPECT_EQ(Spoken(highFreq), QStringLiteral("höhere Frequenzen, 100 Prozent"));
     highFreq->valueInterface()->setCurrentValue(40);
-    EXPECT_DOUBLE_EQ(view->m_dHighFreq, 0.4);
+    EXPECT_DOUBLE_EQ(view->Processor().m_dHighFreq, 0.4);
     EXPECT_EQ(Spoken(highFreq), QStringLiteral("höhere Frequenzen, 40 Prozent"));
     highFreq->actionInterface()->doAction(QAccessibleActionInterface::decreaseAction());
     EXPECT_EQ(Spoken(highFreq), QStringLiteral("höhere Frequenzen, 35 Prozent"));
     highFreq->valueInterface()->setCurrentValue(250);
-    EXPECT_EQ(view->m_dHighFreq, 1.0) << "held at the track's end";
+    EXPECT_EQ(view->Processor().m_dHighFreq, 1.0) << "held at the track's end";
     // What an assistive client may send that is no number changes nothing.
     highFreq->valueInterface()->setCurrentValue(30);
     for (const QVariant& odd : {QVariant(std::nan("")), QVariant(QStringLiteral("viel")), QVariant()})
         highFreq->valueInterface()->setCurrentValue(odd);
-    EXPECT_DOUBLE_EQ(view->m_dHighFreq, 0.3);
+    EXPECT_DOUBLE_EQ(view->Processor().m_dHighFreq, 0.3);
     view->SetSliderValue(1, std::nan(""));
-    EXPECT_DOUBLE_EQ(view->m_dHighFreq, 0.3);
+    EXPECT_DOUBLE_EQ(view->Processor().m_dHighFreq, 0.3);
     view->SetSliderValue(2, std::nan(""));
-    EXPECT_EQ(view->m_dResolution, 1.0) << "NaN never reaches the smearing table";
+    EXPECT_EQ(view->Processor().m_dResolution, 1.0) << "NaN never reaches the smearing table";
 
     // Where they lie: Musik's button 330 x 63 from (345, 10) in the view
     // (a 1000-pixel surface at (10, 10), buttons (1000 - 10) / 3 wide, 5 apart,
@@ -83,26 +83,26 @@ TEST_F(ViewTest, AScreenReaderFindsTheSourcesAndSlidersWithTheirNamesAndValues)
     EXPECT_EQ(spectrum->text(QAccessible::Value), QStringLiteral("kein Hörverlust gewählt"));
     std::string error;
     const auto loss = CAudiogram::Make({{1000, 40}}, error);
-    view->SetAudiogram(&*loss);
+    view->Processor().SetAudiogram(&*loss);
     view->SetAudiogramName(QStringLiteral("N3"));
     EXPECT_EQ(spectrum->text(QAccessible::Value), QStringLiteral("Audiogramm: N3; Pegel nominell: nicht kalibriert"));
-    view->SetNormalHearing(true);
+    view->Processor().SetNormalHearing(true);
     view->SetLive(true);
     view->SetLiveStatus(QStringLiteral("Live · 6 ms"), false);
     EXPECT_EQ(spectrum->text(QAccessible::Value),
               QStringLiteral("Normal hören (Vergleich): alle Verluste aus; Live · 6 ms"));
     view->SetLive(false);
-    view->SetNormalHearing(false);
+    view->Processor().SetNormalHearing(false);
     // Calibrated: what full scale plays at, and the speech's level.
     view->SetCalibrated(true);
-    view->SetFullScaleLevel(105.0);
-    view->SetPresentationLevel(65.0);
+    view->Processor().SetFullScaleLevel(105.0);
+    view->Processor().SetPresentationLevel(65.0);
     EXPECT_EQ(spectrum->text(QAccessible::Value),
               QStringLiteral("Audiogramm: N3; Pegel kalibriert: 0 dB FS = 105,0 dB SPL, Sprache bei 65 dB SPL"));
-    view->SetPresentationLevel(std::nullopt);
-    view->SetFullScaleLevel(100.0);
+    view->Processor().SetPresentationLevel(std::nullopt);
+    view->Processor().SetFullScaleLevel(100.0);
     view->SetCalibrated(false);
-    view->SetAudiogram(nullptr);
+    view->Processor().SetAudiogram(nullptr);
     EXPECT_EQ(spectrum->rect().top(), view->mapToGlobal(QPoint(0, 10 + 68 + 90)).y()) << "below the sliders";
     // An own recording names its file.
     EXPECT_TRUE(whole->child(2)->text(QAccessible::Description).startsWith(QStringLiteral("mitgelieferte Aufnahme")));
@@ -134,7 +134,7 @@ TEST_F(ViewTest, AScreenReaderFindsTheSourcesAndSlidersWithTheirNamesAndValues)
     EXPECT_EQ(Spoken(whole->child(1)), QStringLiteral("Musik, aus"));
     EXPECT_TRUE(whole->child(1)->state().disabled);
     whole->child(1)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-    EXPECT_EQ(view->m_bSourceOn[1], 0);
+    EXPECT_EQ(view->Processor().m_bSourceOn[1], 0);
     view->SetLive(false);
 }
 

@@ -22,7 +22,7 @@ TEST_F(ViewTest, SmallClientGivesTheMinimumSurface)
 {
     Resize(270, 270);
     for (int i = 0; i < CLossProcessor::kBands; ++i)
-        view->m_dBandLevel[i] = 80.0;  // every bar at full height
+        view->Processor().m_dBandLevel[i] = 80.0;  // every bar at full height
     const QImage image = Render();
     // Buttons 80 wide at 0, 85 and 170, 20 high, with white gaps and a white
     // line of 5 below them (where no label overflows its button).
@@ -60,9 +60,9 @@ TEST_F(ViewTest, SmallClientGivesTheMinimumSurface)
 TEST_F(ViewTest, WideClientGeometryAndBars)
 {
     Resize(1020, 700);
-    view->m_dHighFreq = 1.0;
+    view->Processor().m_dHighFreq = 1.0;
     for (int i = 0; i < CLossProcessor::kBands; ++i)
-        view->m_dBandLevel[i] = 79.0;
+        view->Processor().m_dBandLevel[i] = 79.0;
     const QImage image = Render();
     // w = 1000, h = 680: buttons 330 wide at 0, 335 and 670.
     for (int k = 0; k < 3; ++k) {
@@ -88,7 +88,7 @@ TEST_F(ViewTest, WideClientGeometryAndBars)
 TEST_F(ViewTest, ButtonsShowTheirStateWithLabelsOnTheirOwnColour)
 {
     Resize(1020, 700);
-    view->m_bSourceOn[1] = 1;
+    view->Processor().m_bSourceOn[1] = 1;
     const QImage image = Render();
     const ColorRef fill[3] = {0x00006400, 0x0000C8C8, 0x00000064};
     for (int k = 0; k < 3; ++k) {
@@ -106,8 +106,8 @@ TEST_F(ViewTest, ButtonsShowTheirStateWithLabelsOnTheirOwnColour)
 TEST_F(ViewTest, SliderBandAndInvertedThumb)
 {
     Resize(1020, 700);
-    view->m_dLoudness = 0.0;
-    view->m_dHighFreq = 1.0;
+    view->Processor().m_dLoudness = 0.0;
+    view->Processor().m_dHighFreq = 1.0;
     const QImage image = Render();
     const CRect track = view->m_rcLoudness;
     EXPECT_EQ(track.right, 1000);
@@ -136,11 +136,11 @@ TEST_F(ViewTest, SliderBandAndInvertedThumb)
 TEST_F(ViewTest, BarsStartOneDecibelAboveTheFloor)
 {
     Resize(270, 270);  // spectrum 115..250, 2 pixels per dB
-    view->m_dMaxLevel = 80.0;
-    view->m_dBandLevel[3] = 30.0;  // at the floor: nothing
-    view->m_dBandLevel[4] = 31.0;  // 1 dB above it: pxPerDb pixels
+    view->Processor().m_dMaxLevel = 80.0;
+    view->Processor().m_dBandLevel[3] = 30.0;  // at the floor: nothing
+    view->Processor().m_dBandLevel[4] = 31.0;  // 1 dB above it: pxPerDb pixels
     for (int i : {0, 1, 2, 5, 6})
-        view->m_dBandLevel[i] = -100.0;
+        view->Processor().m_dBandLevel[i] = -100.0;
     const QImage image = Render();
     const ColorRef band4 = CChildView::HsvToRgb(300 * 4 / 23, 0.75, 1.0);
     EXPECT_EQ(At(image, 45, 249), band4);
@@ -156,19 +156,19 @@ TEST_F(ViewTest, GainCurveFollowsTheSettingsAndIsBuiltOnce)
     QImage image = Render();
     EXPECT_EQ(At(image, 300, 160), curve) << "gain 1 at full loudness lies on y = T + 2";
 
-    view->m_dLoudness = 0.0;
+    view->Processor().m_dLoudness = 0.0;
     image = Render();
     for (int x : {10, 300, 700, 930})
         EXPECT_EQ(At(image, x, 158 + 522 - 2), curve) << x;
     EXPECT_NE(At(image, 300, 160), curve);
 
     // A second paint with the same setting leaves the table alone.
-    view->m_dHighFreq = 0.5;
+    view->Processor().m_dHighFreq = 0.5;
     Render();
-    EXPECT_EQ(view->m_fHighFreqGain[2 * 100], 0.0f);
-    view->m_fHighFreqGain[2 * 100] = 0.125f;
+    EXPECT_EQ(view->Processor().m_fHighFreqGain[2 * 100], 0.0f);
+    view->Processor().m_fHighFreqGain[2 * 100] = 0.125f;
     Render();
-    EXPECT_EQ(view->m_fHighFreqGain[2 * 100], 0.125f);
+    EXPECT_EQ(view->Processor().m_fHighFreqGain[2 * 100], 0.125f);
 }
 
 TEST_F(ViewTest, GainCurveIsDrawnFromEachBinsGainAtTheLoudnessHeight)
@@ -177,13 +177,13 @@ TEST_F(ViewTest, GainCurveIsDrawnFromEachBinsGainAtTheLoudnessHeight)
     // A table set by hand, current for the setting so that painting keeps it:
     // gain 1 up to bin 39 and 0 from bin 40 in the even entries, 0.5 in the
     // odd ones, which the curve must not read.
-    view->m_dHighFreq = 0.5;
+    view->Processor().m_dHighFreq = 0.5;
     g_dGainCurveSetting = 0.5;
     for (int k = 0; k < CLossProcessor::kBins; ++k) {
-        view->m_fHighFreqGain[2 * k] = k < 40 ? 1.0f : 0.0f;
-        view->m_fHighFreqGain[2 * k + 1] = 0.5f;
+        view->Processor().m_fHighFreqGain[2 * k] = k < 40 ? 1.0f : 0.0f;
+        view->Processor().m_fHighFreqGain[2 * k + 1] = 0.5f;
     }
-    view->m_dLoudness = 0.5;
+    view->Processor().m_dLoudness = 0.5;
     const QImage image = Render();
     // 43 pixels per Bark, 6·asinh(f/600) Bark at f = k·22050/256 Hz:
     // bin 20 at 10.66 Bark, x = 415; bin 60 at 17.09 Bark, x = 692.
@@ -203,18 +203,18 @@ TEST_F(ViewTest, GainCurveIsDrawnFromEachBinsGainAtTheLoudnessHeight)
     // During the comparison the curve is the one heard, no loss: the curve
     // of setting 1.0 at full loudness, gain 1 at y = 678 - 518 = 160, under
     // the comparison's banner; nothing of the sliders' curve is left.
-    view->SetNormalHearing(true);
+    view->Processor().SetNormalHearing(true);
     const QImage normal = Render();
-    EXPECT_EQ(view->NormalHighFreqGain()[120], 1.0f) << "the curve of setting 1.0 passes bin 60";
+    EXPECT_EQ(view->Processor().NormalHighFreqGain()[120], 1.0f) << "the curve of setting 1.0 passes bin 60";
     EXPECT_EQ(At(normal, 692, 677), kWhite) << "the sliders' curve at bin 60";
     EXPECT_EQ(At(normal, 415, 419), kWhite) << "the sliders' curve at bin 20";
-    view->SetNormalHearing(false);
+    view->Processor().SetNormalHearing(false);
 }
 
 TEST_F(ViewTest, LossLabelsSitAtTheEndsAndThirdsOfTheTrack)
 {
     Resize(1020, 700);
-    view->m_dLoudness = 0.5;  // the thumb lies between the middle labels
+    view->Processor().m_dLoudness = 0.5;  // the thumb lies between the middle labels
     const QImage image = Render();
     const CRect track = view->m_rcLoudness;
     // Columns holding dark label text (black, smoothed at its edges), grouped
@@ -249,7 +249,7 @@ TEST_F(ViewTest, AnAudiogramHangsAsDeepAsItsLossAndNormalHearingShowsABanner)
     Resize(1020, 700);  // spectrum area: top 158, height 522, 10 pixels per dB, 0 dB at 680 - 500 = 180
     std::string error;
     const auto flat = CAudiogram::Make({{1000, 30}}, error);
-    view->SetAudiogram(&*flat);
+    view->Processor().SetAudiogram(&*flat);
     view->SetAudiogramName(QStringLiteral("Probe"));
     QImage image = Render();
     // A violet tint from the bars' 0 dB down to 30 dB (y = 480).
@@ -279,10 +279,10 @@ TEST_F(ViewTest, AnAudiogramHangsAsDeepAsItsLossAndNormalHearingShowsABanner)
 
     // Deeper than the spectrum's 50 dB: the tint reaches the bottom.
     const auto deep = CAudiogram::Make({{1000, 90}}, error);
-    view->SetAudiogram(&*deep);
+    view->Processor().SetAudiogram(&*deep);
     EXPECT_TRUE(tinted(At(Render(), 415, 650)));
 
-    view->SetNormalHearing(true);
+    view->Processor().SetNormalHearing(true);
     image = Render();
     EXPECT_EQ(At(image, 5, 160), 0x00309030u) << "the comparison's banner";
     // The live badge comes under the banner, not over it.
@@ -301,8 +301,8 @@ TEST_F(ViewTest, AnAudiogramHangsAsDeepAsItsLossAndNormalHearingShowsABanner)
     view->SetLive(false);
     EXPECT_EQ(At(image, 415, 300), kWhite) << "no audiogram drawn while every loss is off";
 
-    view->SetNormalHearing(false);
-    view->SetAudiogram(nullptr);
+    view->Processor().SetNormalHearing(false);
+    view->Processor().SetAudiogram(nullptr);
     EXPECT_EQ(At(Render(), 415, 300), kWhite);
 }
 
@@ -319,8 +319,8 @@ TEST_F(ViewTest, TheSpectrumInDecibelsSplShowsTheSoundAtTheEarUnderTheThreshold)
         tone[i] = static_cast<short>(std::lround(32768 * std::sqrt(2.0) * 0.1 * std::sin(2 * M_PI * 1000 * i / 44100.0)));
     sources.m_pSourceData[0] = NewSamples(tone);
     sources.m_nSourceLen[0] = static_cast<int>(tone.size());
-    view->m_bSourceOn[0] = 1;
-    view->ProcessBlock();
+    view->Processor().m_bSourceOn[0] = 1;
+    view->Processor().ProcessBlock();
     const ColorRef band6 = CChildView::HsvToRgb(300 * 6 / 23, 0.75, 1.0);
     QImage image = Render();
     EXPECT_EQ(At(image, 6 * 43 + 20, 403), band6);
@@ -335,9 +335,9 @@ TEST_F(ViewTest, TheSpectrumInDecibelsSplShowsTheSoundAtTheEarUnderTheThreshold)
     std::string error;
     const auto flat = CAudiogram::Make({{1000, 30}}, error);
     const auto mild = CAudiogram::Make({{1000, 10}}, error);
-    view->SetEarAudiogram(Ear::Right, &*flat);
-    view->SetEarAudiogram(Ear::Left, &*mild);
-    view->ProcessBlock();
+    view->Processor().SetEarAudiogram(Ear::Right, &*flat);
+    view->Processor().SetEarAudiogram(Ear::Left, &*mild);
+    view->Processor().ProcessBlock();
     image = Render();
     constexpr ColorRef kRed = 0x000000C8u;
     constexpr ColorRef kBlue = 0x00C80000u;
@@ -355,8 +355,8 @@ TEST_F(ViewTest, TheSpectrumInDecibelsSplShowsTheSoundAtTheEarUnderTheThreshold)
     // The deepest loss an audiogram takes stays in view: 120 dB HL at
     // 258 Hz is 131.0 dB SPL, y = 680 - 131.0·3.48 = 224.
     const auto deepest = CAudiogram::Make({{1000, 120}}, error);
-    view->SetEarAudiogram(Ear::Right, &*deepest);
-    view->ProcessBlock();
+    view->Processor().SetEarAudiogram(Ear::Right, &*deepest);
+    view->Processor().ProcessBlock();
     EXPECT_EQ(At(Render(), 64, 224), kRed) << "120 dB HL, not cut off at the display's top";
 }
 

@@ -40,27 +40,29 @@ TEST_F(PointerTest, PressZonesOfTheButtonRow)
     };
     for (const Press& press : {Press{0, 0, 0}, Press{332, 67, 0}, Press{333, 0, 1}, Press{665, 30, 1}, Press{666, 0, 2},
                                Press{999, 67, 2}, Press{-5, -5, 0}, Press{1000, 10, -1}, Press{1005, 0, -1}}) {
-        const int before[3] = {view->m_bSourceOn[0], view->m_bSourceOn[1], view->m_bSourceOn[2]};
+        const int before[3] = {view->Processor().m_bSourceOn[0], view->Processor().m_bSourceOn[1],
+                               view->Processor().m_bSourceOn[2]};
         view->OnLButtonDown(press.x + 10, press.y + 10);
         for (int k = 0; k < 3; ++k)
-            EXPECT_EQ(view->m_bSourceOn[k], before[k] ^ (k == press.toggled)) << press.x << "," << press.y << " source " << k;
+            EXPECT_EQ(view->Processor().m_bSourceOn[k], before[k] ^ (k == press.toggled))
+                << press.x << "," << press.y << " source " << k;
     }
     // y' = 68 is below the row: a press there hits no button.
-    const int before = view->m_bSourceOn[0];
+    const int before = view->Processor().m_bSourceOn[0];
     view->OnLButtonDown(10, 78);
-    EXPECT_EQ(view->m_bSourceOn[0], before);
+    EXPECT_EQ(view->Processor().m_bSourceOn[0], before);
 }
 
 TEST_F(PointerTest, OnlyTheLeftButtonAndNotTheSecondPressOfADoubleClick)
 {
     Send(QEvent::MouseButtonPress, 100, 30, Qt::RightButton);
-    EXPECT_EQ(view->m_bSourceOn[0], 0);
+    EXPECT_EQ(view->Processor().m_bSourceOn[0], 0);
     // A double click arrives as press, release, double click, release.
     Send(QEvent::MouseButtonPress, 100, 30);
     Send(QEvent::MouseButtonRelease, 100, 30);
     Send(QEvent::MouseButtonDblClick, 100, 30);
     Send(QEvent::MouseButtonRelease, 100, 30);
-    EXPECT_EQ(view->m_bSourceOn[0], 1);
+    EXPECT_EQ(view->Processor().m_bSourceOn[0], 1);
 
     // The second press of a double click on a slider starts no drag.
     const int x = view->m_rcHighFreq.left + 200 + 10;
@@ -87,7 +89,7 @@ TEST_F(PointerTest, ThumbPlacementAndSettingFromPointerAreInverses)
             continue;
         view->OnLButtonDown(track.left + thumb / 2 + place + 10, track.top + 10);
         view->OnLButtonUp();
-        ASSERT_EQ(view->m_dLoudness, static_cast<double>(place) / travel);
+        ASSERT_EQ(view->Processor().m_dLoudness, static_cast<double>(place) / travel);
         const QImage image = Render();
         ASSERT_EQ(At(image, track.left + place, track.top), 0x009F7F5Fu) << place;
         if (place > 0) {
@@ -96,11 +98,11 @@ TEST_F(PointerTest, ThumbPlacementAndSettingFromPointerAreInverses)
     }
     EXPECT_GT(hairBelow, 0) << "the places that need care were tried";
     view->OnLButtonDown(track.left + thumb / 2 + 10, track.top + 10);
-    EXPECT_EQ(view->m_dLoudness, 0.0);
+    EXPECT_EQ(view->Processor().m_dLoudness, 0.0);
     view->OnLButtonDown(track.left + 10, track.top + 10);
-    EXPECT_EQ(view->m_dLoudness, 0.0) << "left of the centre at 0";
+    EXPECT_EQ(view->Processor().m_dLoudness, 0.0) << "left of the centre at 0";
     view->OnLButtonDown(track.right - 1 + 10, track.top + 10);
-    EXPECT_EQ(view->m_dLoudness, 1.0) << "the track's last column";
+    EXPECT_EQ(view->Processor().m_dLoudness, 1.0) << "the track's last column";
     view->OnLButtonUp();
 
     const QImage image = Render();
@@ -116,8 +118,8 @@ TEST_F(PointerTest, NarrowTracksStillGiveSettingsWithinRange)
         for (int x : {100, 100 + view->m_nThumbWidth / 2, 100 + view->m_nThumbWidth + extra - 1}) {
             view->OnLButtonDown(x + 10, 210);
             view->OnLButtonUp();
-            EXPECT_GE(view->m_dResolution, 0.0) << extra << " " << x;
-            EXPECT_LE(view->m_dResolution, 1.0) << extra << " " << x;
+            EXPECT_GE(view->Processor().m_dResolution, 0.0) << extra << " " << x;
+            EXPECT_LE(view->Processor().m_dResolution, 1.0) << extra << " " << x;
         }
     }
 }
@@ -129,32 +131,32 @@ TEST_F(PointerTest, DragsFollowThePointerWithinTheTrackUntilRelease)
     const int travel = track.right - track.left - thumb;
     view->OnLButtonDown(track.left + thumb / 2 + travel / 2 + 10, track.top + 10);
     EXPECT_EQ(view->m_bDragResolution, 1);
-    EXPECT_NEAR(view->m_dResolution, 0.5, 0.01);
-    const int highBefore = view->m_nSmearHigh[100];
+    EXPECT_NEAR(view->Processor().m_dResolution, 0.5, 0.01);
+    const int highBefore = view->Processor().m_nSmearHigh[100];
 
     // Far above the row, the setting still follows.
     view->OnMouseMove(track.left + thumb / 2 + 10, -200);
-    EXPECT_EQ(view->m_dResolution, 0.0);
-    EXPECT_GT(view->m_nSmearHigh[100], highBefore) << "the smearing table follows at once";
+    EXPECT_EQ(view->Processor().m_dResolution, 0.0);
+    EXPECT_GT(view->Processor().m_nSmearHigh[100], highBefore) << "the smearing table follows at once";
     // Past the right end nothing changes, so a fast drag can stop short of 1.
     view->OnMouseMove(track.left + thumb / 2 + travel - 20 + 10, track.top + 10);
-    const double nearEnd = view->m_dResolution;
+    const double nearEnd = view->Processor().m_dResolution;
     view->OnMouseMove(track.right + 10 + 50, track.top + 10);
-    EXPECT_EQ(view->m_dResolution, nearEnd);
+    EXPECT_EQ(view->Processor().m_dResolution, nearEnd);
     EXPECT_LT(nearEnd, 1.0);
     view->OnMouseMove(track.right - 1 + 10, track.top + 10);
-    EXPECT_EQ(view->m_dResolution, 1.0);
+    EXPECT_EQ(view->Processor().m_dResolution, 1.0);
 
     view->OnLButtonUp();
     EXPECT_EQ(view->m_bDragResolution, 0);
     view->OnMouseMove(track.left + 10 + thumb / 2, track.top + 10);
-    EXPECT_EQ(view->m_dResolution, 1.0) << "no drag after the release";
+    EXPECT_EQ(view->Processor().m_dResolution, 1.0) << "no drag after the release";
 
     // Through Qt: moves go on reaching the view outside it while the button
     // is held.
     Send(QEvent::MouseButtonPress, track.left + thumb / 2 + 10, track.top + 12);
     Send(QEvent::MouseMove, track.left + thumb / 2 + travel / 4 + 10, 5000);
-    EXPECT_NEAR(view->m_dResolution, 0.25, 0.01);
+    EXPECT_NEAR(view->Processor().m_dResolution, 0.25, 0.01);
     Send(QEvent::MouseButtonRelease, -100, 5000);
     EXPECT_EQ(view->m_bDragResolution, 0);
 }

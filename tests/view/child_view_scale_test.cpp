@@ -122,17 +122,17 @@ TEST_F(ViewTest, TheLegendNamesTheLossOnlyWhileOneIsShown)
     // A sloping loss: its shading is named too, one line more.
     std::string error;
     const auto sloping = CAudiogram::Make({{500, 20}, {2000, 50}, {4000, 70}}, error);
-    view->SetAudiogram(&*sloping);
+    view->Processor().SetAudiogram(&*sloping);
     const int threeLines = LegendHeight(Render(), left);
     EXPECT_GT(threeLines, twoLines + 10);
     EXPECT_LT(threeLines, twoLines * 2);
 
     // The comparison shows no loss, and the legend names none.
-    view->SetNormalHearing(true);
+    view->Processor().SetNormalHearing(true);
     EXPECT_EQ(LegendHeight(Render(), left), twoLines);
 
     // Switched off, no frame is left.
-    view->SetNormalHearing(false);
+    view->Processor().SetNormalHearing(false);
     view->SetScaleAndLegend(false);
     EXPECT_EQ(LegendHeight(Render(), left), 0);
 }
@@ -143,8 +143,8 @@ TEST_F(ViewTest, AtASmallSizeNamesDoNotRunTogetherAndTheLegendKeepsClearOfTheEar
     std::string error;
     const auto left = CAudiogram::Make({{250, 20}, {1000, 40}, {4000, 70}}, error);
     const auto right = CAudiogram::Make({{250, 30}, {1000, 50}, {4000, 80}}, error);
-    view->SetEarAudiogram(Ear::Left, &*left);
-    view->SetEarAudiogram(Ear::Right, &*right);
+    view->Processor().SetEarAudiogram(Ear::Left, &*left);
+    view->Processor().SetEarAudiogram(Ear::Right, &*right);
     view->SetAudiogramName(QStringLiteral("Frau M."));
     Resize(700, 500);
     view->SetScaleAndLegend(true);
@@ -193,8 +193,8 @@ TEST_F(ViewTest, TheLegendDrawsWithTheColoursOfWhatItNames)
     std::string error;
     const auto left = CAudiogram::Make({{250, 20}, {1000, 40}, {4000, 70}}, error);
     const auto right = CAudiogram::Make({{250, 30}, {1000, 50}, {4000, 80}}, error);
-    view->SetEarAudiogram(Ear::Left, &*left);
-    view->SetEarAudiogram(Ear::Right, &*right);
+    view->Processor().SetEarAudiogram(Ear::Left, &*left);
+    view->Processor().SetEarAudiogram(Ear::Right, &*right);
     Resize(1020, 720);
     view->SetScaleAndLegend(true);
 
