@@ -128,6 +128,7 @@ public:
     // Source `source` on or off, as a click on its button does (nothing
     // while live).
     void ToggleSource(int source);
+    bool SourceOn(int source) const { return m_processor.m_bSourceOn[source] != 0; }
     // A slider's setting (0 loudness, 1 high frequencies, 2 resolution),
     // 0 for the strongest loss to 1 for none; set as the pointer sets it.
     double SliderValue(int slider) const { return m_processor.*kSliders[slider].setting; }

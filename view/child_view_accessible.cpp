@@ -55,7 +55,7 @@ public:
                 return QStringLiteral("%1 Prozent").arg(std::lround(m_view.SliderValue(SliderIndex()) * 100));
             if (m_view.PausedByLive(m_part))
                 return QStringLiteral("pausiert");
-            return m_view.Processor().m_bSourceOn[m_part] ? QStringLiteral("an") : QStringLiteral("aus");
+            return m_view.SourceOn(m_part) ? QStringLiteral("an") : QStringLiteral("aus");
         case QAccessible::Description:
             if (Slider())
                 return QStringLiteral("0 Prozent: starke Verluste, 100 Prozent: keine Verluste");
@@ -74,7 +74,7 @@ public:
         state.focusable = Slider();
         state.focused = Slider() && m_view.hasFocus() && m_view.FocusedSlider() == SliderIndex();
         state.checkable = !Slider();
-        state.checked = !Slider() && m_view.Processor().m_bSourceOn[m_part] != 0;
+        state.checked = !Slider() && m_view.SourceOn(m_part);
         state.disabled = !Slider() && m_view.Live();
         state.invisible = !m_view.isVisible();
         return state;
