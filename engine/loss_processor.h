@@ -20,8 +20,8 @@ extern double g_dGainCurveSetting;
 
 // The whole processing state of the demonstrator and the operations on it:
 // the block processor, the sliders' losses and the display analysis, with a
-// chain for each ear that carries its audiogram. The main view derives from
-// it; tools use it directly.
+// chain for each ear that carries its audiogram. The main view holds one;
+// tools use it directly.
 class CLossProcessor {
 public:
     static constexpr int kBlockInput = FrameGeometry::kBlockInput;
@@ -39,11 +39,10 @@ public:
     static constexpr double kSynthesisScale = 0.00390625;  // 1/256 undoes the two transforms' gain
 
     explicit CLossProcessor(CSourceBank& sources);
-    // A processor for the live path with the settings of `from` (the sliders,
-    // each ear's audiogram, recruitment, smearing, calibration, listening
-    // level, the ears heard, the comparison), built on the user-interface
-    // thread to be handed to the sound thread whole. Leaves the process's
-    // output volume alone.
+    // A processor for the live path with the settings of `from` (its
+    // Settings(), the gain curve it built and the listening level's gain for
+    // its speech recording), built on the user-interface thread to be handed
+    // to the sound thread whole. Leaves the process's output volume alone.
     static std::unique_ptr<CLossProcessor> SettingsOf(const CLossProcessor& from);
     virtual ~CLossProcessor() = default;
     CLossProcessor(const CLossProcessor&) = delete;
