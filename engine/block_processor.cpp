@@ -138,8 +138,8 @@ void CLossProcessor::CarryOver()
 void CLossProcessor::FinishSamples(const BlockPlan& plan, int at, int count)
 {
     const double loudness = plan.lossy ? m_dLoudness : 1.0;
+    const double gain = plan.live ? LiveLoudnessGain(loudness) : SetVolumeForLoudness(loudness);
     if (plan.floatPath) {
-        const double gain = plan.live ? LiveLoudnessGain(loudness) : SetVolumeForLoudness(loudness);
         ConvertScaled(plan.first->FinishSamples(at, count), gain, m_fFloatBlock + at, m_sPlayed + at, count, false);
         if (plan.second)
             ConvertScaled(plan.second->FinishSamples(at, count), gain, m_fFloatBlockRight + at, m_sPlayedRight + at,
@@ -147,12 +147,7 @@ void CLossProcessor::FinishSamples(const BlockPlan& plan, int at, int count)
         return;
     }
     std::memcpy(m_sPlayed + at, m_sOutput + at, static_cast<std::size_t>(count) * sizeof(short));
-    if (plan.live)
-        ScaleSamples(LiveLoudnessGain(loudness), m_sPlayed + at, count);
-    else if (plan.lossy)
-        ApplyLoudness(m_sPlayed + at, count);
-    else
-        ApplyLoudnessSetting(1.0, m_sPlayed + at, count);
+    ScaleSamples(gain, m_sPlayed + at, count);
 }
 
 void CLossProcessor::EndBlock(const BlockPlan& plan)

@@ -208,7 +208,6 @@ protected:
 
 private:
     static void FillHighFreqGain(double setting, float* gain);
-    static void ApplyLoudnessSetting(double loudness, short* samples, int count);
     static void ScaleSamples(double gain, short* samples, int count);
     // A loudness setting as the device volume (the first 20 dB) and the gain
     // the samples carry beyond it.

@@ -2,28 +2,10 @@
 
 #include "loss_processor.h"
 
-namespace {
-
-bool SameAudiogram(const std::optional<CAudiogram>& a, const std::optional<CAudiogram>& b)
-{
-    if (!a || !b)
-        return !a && !b;
-    const auto& p = a->Points();
-    const auto& q = b->Points();
-    if (p.size() != q.size())
-        return false;
-    for (std::size_t i = 0; i < p.size(); ++i)
-        if (p[i].hz != q[i].hz || p[i].hearingLevel != q[i].hearingLevel)
-            return false;
-    return true;
-}
-
-}  // namespace
-
 bool LossSettings::operator==(const LossSettings& other) const
 {
     return loudness == other.loudness && highFreq == other.highFreq && resolution == other.resolution &&
-           SameAudiogram(audiogram[0], other.audiogram[0]) && SameAudiogram(audiogram[1], other.audiogram[1]) &&
+           audiogram[0] == other.audiogram[0] && audiogram[1] == other.audiogram[1] &&
            recruitment == other.recruitment && smearingFromAudiogram == other.smearingFromAudiogram &&
            levelMeasurement == other.levelMeasurement && fullScaleSpl == other.fullScaleSpl &&
            listeningSpl == other.listeningSpl && ears == other.ears && normalHearing == other.normalHearing;

@@ -7,12 +7,7 @@
 
 void CLossProcessor::ApplyLoudness(short* samples, int count) const
 {
-    ApplyLoudnessSetting(m_dLoudness, samples, count);
-}
-
-void CLossProcessor::ApplyLoudnessSetting(double loudness, short* samples, int count)
-{
-    ScaleSamples(SetVolumeForLoudness(loudness), samples, count);
+    ScaleSamples(SetVolumeForLoudness(m_dLoudness), samples, count);
 }
 
 void CLossProcessor::ScaleSamples(double gain, short* samples, int count)

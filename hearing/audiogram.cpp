@@ -1,5 +1,6 @@
 #include "audiogram.h"
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 
@@ -69,4 +70,12 @@ double CAudiogram::LevelAt(double hz) const
     const AudiogramPoint& b = m_points[upper];
     const double t = std::log(hz / a.hz) / std::log(b.hz / a.hz);
     return a.hearingLevel + t * (b.hearingLevel - a.hearingLevel);
+}
+
+bool CAudiogram::operator==(const CAudiogram& other) const
+{
+    return std::equal(m_points.begin(), m_points.end(), other.m_points.begin(), other.m_points.end(),
+                      [](const AudiogramPoint& a, const AudiogramPoint& b) {
+                          return a.hz == b.hz && a.hearingLevel == b.hearingLevel;
+                      });
 }

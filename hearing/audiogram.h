@@ -29,6 +29,8 @@ public:
 
     double LevelAt(double hz) const;
     const std::vector<AudiogramPoint>& Points() const { return m_points; }
+    // The same thresholds at the same frequencies.
+    bool operator==(const CAudiogram& other) const;
 
 private:
     explicit CAudiogram(std::vector<AudiogramPoint> points) : m_points(std::move(points)) {}

@@ -68,6 +68,16 @@ int LegendHeight(const QImage& image, int left)
     return height;
 }
 
+// A sloping listener whose right ear has lost 10 dB more than the left.
+void SetAsymmetricEars(CChildView& view)
+{
+    std::string error;
+    static const CAudiogram left = *CAudiogram::Make({{250, 20}, {1000, 40}, {4000, 70}}, error);
+    static const CAudiogram right = *CAudiogram::Make({{250, 30}, {1000, 50}, {4000, 80}}, error);
+    view.Processor().SetEarAudiogram(Ear::Left, &left);
+    view.Processor().SetEarAudiogram(Ear::Right, &right);
+}
+
 }  // namespace
 
 TEST_F(ViewTest, TheScaleMarksHertzOnTheBarkAxisAndDecibelsOnTheBarsScale)
@@ -140,11 +150,7 @@ TEST_F(ViewTest, TheLegendNamesTheLossOnlyWhileOneIsShown)
 TEST_F(ViewTest, AtASmallSizeNamesDoNotRunTogetherAndTheLegendKeepsClearOfTheEars)
 {
     // 700 x 500: a surface 680 x 480, the spectrum from 48 + 90 = 138.
-    std::string error;
-    const auto left = CAudiogram::Make({{250, 20}, {1000, 40}, {4000, 70}}, error);
-    const auto right = CAudiogram::Make({{250, 30}, {1000, 50}, {4000, 80}}, error);
-    view->Processor().SetEarAudiogram(Ear::Left, &*left);
-    view->Processor().SetEarAudiogram(Ear::Right, &*right);
+    SetAsymmetricEars(*view);
     view->SetAudiogramName(QStringLiteral("Frau M."));
     Resize(700, 500);
     view->SetScaleAndLegend(true);
@@ -190,11 +196,7 @@ TEST_F(ViewTest, AtASmallSizeNamesDoNotRunTogetherAndTheLegendKeepsClearOfTheEar
 
 TEST_F(ViewTest, TheLegendDrawsWithTheColoursOfWhatItNames)
 {
-    std::string error;
-    const auto left = CAudiogram::Make({{250, 20}, {1000, 40}, {4000, 70}}, error);
-    const auto right = CAudiogram::Make({{250, 30}, {1000, 50}, {4000, 80}}, error);
-    view->Processor().SetEarAudiogram(Ear::Left, &*left);
-    view->Processor().SetEarAudiogram(Ear::Right, &*right);
+    SetAsymmetricEars(*view);
     Resize(1020, 720);
     view->SetScaleAndLegend(true);
 
