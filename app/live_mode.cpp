@@ -94,7 +94,7 @@ void CLiveMode::Start()
     m_view.SetLive(true);
     m_engine = std::make_shared<CLiveEngine>();
     m_posted = Current();
-    m_engine->Post(CLossProcessor::SettingsOf(m_view.Processor()));
+    m_engine->Post(std::make_unique<CLiveSettings>(m_view.Processor()));
     auto stream = MakeLiveStream();
     LiveOpenError error;
     if (!stream->Open(m_engine, CLossProcessor::kHop, LoadAudioDevices(), error)) {
@@ -129,7 +129,7 @@ void CLiveMode::Tick()
     m_engine->Reclaim();
     Posted now = Current();
     if (!(now == m_posted)) {
-        m_engine->Post(CLossProcessor::SettingsOf(m_view.Processor()));
+        m_engine->Post(std::make_unique<CLiveSettings>(m_view.Processor()));
         m_posted = std::move(now);
     }
     LiveBands bands;

@@ -23,7 +23,7 @@ void LiveBlockAt(benchmark::State& state, double setting, const char* left = nul
     const auto window = std::make_unique<CLossProcessor>(sources);
     SetUpAsTheUserWould(options, *window);
     CLiveEngine engine(false);
-    engine.Post(CLossProcessor::SettingsOf(*window));
+    engine.Post(std::make_unique<CLiveSettings>(*window));
     // The speech recording as the microphone.
     std::vector<short> input(CLossProcessor::kBlockInput);
     sources.MixSources(options.sourceOn, input.data(), static_cast<int>(input.size()));

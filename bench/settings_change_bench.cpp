@@ -29,7 +29,7 @@ void BM_SettingsChange(benchmark::State& state)
         // The frequency resolution slider, one pixel further each time.
         window->m_dResolution = 0.3 + 0.001 * (step++ % 400);
         window->BuildSmearTable();
-        engine.Post(CLossProcessor::SettingsOf(*window));
+        engine.Post(std::make_unique<CLiveSettings>(*window));
         state.PauseTiming();
         engine.ProcessHop(input, output);  // the sound thread takes them
         state.ResumeTiming();

@@ -25,7 +25,7 @@ CLiveEngine::CLiveEngine(bool applyVolume) : m_applyVolume(applyVolume) {}
 
 void CLiveEngine::ProcessHop(const short* input, short* output)
 {
-    if (CLossProcessor* settings = m_settings.Take()) {
+    if (CLiveSettings* settings = m_settings.Take()) {
         m_processor.TakeSettings(*settings);
         m_settings.GiveBack(settings);
     }

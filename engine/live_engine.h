@@ -1,7 +1,7 @@
 #pragma once
 
-#include "internal/hand_over.h"
-#include "internal/latest_value.h"
+#include "hand_over.h"
+#include "latest_value.h"
 #include "live_stream.h"
 #include "loss_processor.h"
 
@@ -21,8 +21,8 @@ struct LiveBands {
 };
 
 // The live path as a sound thread runs it: a processor of its own, whose
-// settings the user-interface thread replaces whole (CLossProcessor::
-// SettingsOf, then Post) and which takes them between two hops; the band
+// settings the user-interface thread replaces whole (Post, with a
+// CLiveSettings) and which takes them between two hops; the band
 // levels of every block it ends go back the other way. Neither thread waits
 // for the other; the sound thread never allocates.
 class CLiveEngine final : public ILiveHop {
@@ -32,7 +32,7 @@ public:
     explicit CLiveEngine(bool applyVolume = true);
 
     // User-interface thread.
-    void Post(std::unique_ptr<CLossProcessor> settings) { m_settings.Post(std::move(settings)); }
+    void Post(std::unique_ptr<CLiveSettings> settings) { m_settings.Post(std::move(settings)); }
     // Frees settings the sound thread is done with; call it now and then.
     void Reclaim() { m_settings.Reclaim(); }
     // The newest block's band levels, when one came since the last call.
@@ -59,7 +59,7 @@ private:
 
     CSourceBank m_noSources;  // the recordings are not played live
     CRunning m_processor{*this};
-    CHandOver<CLossProcessor> m_settings;
+    CHandOver<CLiveSettings> m_settings;
     CLatestValue<LiveBands> m_bands;
     std::atomic<bool> m_unmute{false};
     const bool m_applyVolume;

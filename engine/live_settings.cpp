@@ -1,35 +1,36 @@
+#include "live_settings.h"
+
 #include "loss_processor.h"
 
 #include <algorithm>
 #include <utility>
 
-std::unique_ptr<CLossProcessor> CLossProcessor::SettingsOf(const CLossProcessor& from)
+CLiveSettings::CLiveSettings(const CLossProcessor& window) : m_value(window.Settings())
 {
-    std::unique_ptr<CLossProcessor> settings(new CLossProcessor(from.m_sources, SettingsOnly{}));
-    CLossProcessor& to = *settings;
-    to.Apply(from.Settings());
-    // The curve's table is the one the window built: building it again here
-    // would find it current by the setting it was last built for.
-    std::copy(from.m_fHighFreqGain, from.m_fHighFreqGain + kFrameSize, to.m_fHighFreqGain);
-    return settings;
+    // The curve's table is the one the window built for its last paint.
+    std::copy(window.m_fHighFreqGain, window.m_fHighFreqGain + FrameGeometry::kFrameSize, m_fHighFreqGain);
+    const double half = CLossProcessor::SliderHalfBark(m_value.resolution);
+    CSmearKernel::FillRanges(half, half, m_nSmearLow, m_nSmearHigh);
+    m_smear.Prepare(m_nSmearLow, m_nSmearHigh);
+    for (const Ear ear : {Ear::Left, Ear::Right}) {
+        auto& chain = m_ears[static_cast<int>(ear)];
+        chain = std::make_unique<CEarChain>(window.m_fAnalysisWindow, CLossProcessor::kFrameInput,
+                                            window.m_fSynthesisWindow, CLossProcessor::kSynthesisScale);
+        CLossProcessor::SetUpEar(*chain, ear, m_value);
+    }
+    m_fPresentationGain =
+        CLossProcessor::PresentationGain(m_value.listeningSpl, m_value.fullScaleSpl, window.m_sources);
 }
 
-void CLossProcessor::TakeSettings(CLossProcessor& from)
+void CLossProcessor::TakeSettings(CLiveSettings& from)
 {
-    m_dLoudness = from.m_dLoudness;
-    m_dHighFreq = from.m_dHighFreq;
-    m_dResolution = from.m_dResolution;
+    ApplyValues(from.m_value);
     std::copy(from.m_fHighFreqGain, from.m_fHighFreqGain + kFrameSize, m_fHighFreqGain);
     std::copy(from.m_nSmearLow, from.m_nSmearLow + kBins, m_nSmearLow);
     std::copy(from.m_nSmearHigh, from.m_nSmearHigh + kBins, m_nSmearHigh);
     std::swap(m_smear, from.m_smear);
-    m_bNormalHearing = from.m_bNormalHearing;
-    m_earsHeard = from.m_earsHeard;
-    m_dFullScaleLevel = from.m_dFullScaleLevel;
-    m_liveGuard.SetFullScaleLevel(m_dFullScaleLevel);
-    m_presentationLevel = from.m_presentationLevel;
-    m_fPresentationGain = from.m_fPresentationGain;
     // The gain stays the one worked out for the recordings' speech.
+    m_fPresentationGain = from.m_fPresentationGain;
     m_presentedSerial = m_sources.Serial(0);
     for (int ear = 0; ear < 2; ++ear)
         m_ears[ear]->TakeSettings(*from.m_ears[ear]);

@@ -118,19 +118,20 @@ void CLossProcessor::SetPresentationLevel(std::optional<double> dbSpl)
 void CLossProcessor::PreparePresentation()
 {
     m_presentedSerial = m_sources.Serial(0);
-    if (!m_presentationLevel) {
-        m_fPresentationGain = 1.0f;
-        for (auto& ear : m_ears)
-            ear->SetLimiterCeiling(HUGE_VAL);
-        return;
-    }
-    // Without speech there is nothing to measure: the recordings play as loaded.
-    const double speech = m_sources.ActiveLevelDbFs(0);
-    const double speechSpl = m_dFullScaleLevel + speech;
-    m_fPresentationGain =
-        speech > -100.0 ? static_cast<float>(std::pow(10.0, (*m_presentationLevel - speechSpl) / 20.0)) : 1.0f;
+    m_fPresentationGain = PresentationGain(m_presentationLevel, m_dFullScaleLevel, m_sources);
+    const double ceiling = m_presentationLevel ? LimiterCeiling(m_dFullScaleLevel) : HUGE_VAL;
     for (auto& ear : m_ears)
-        ear->SetLimiterCeiling(LimiterCeiling(m_dFullScaleLevel));
+        ear->SetLimiterCeiling(ceiling);
+}
+
+float CLossProcessor::PresentationGain(std::optional<double> level, double fullScaleSpl, const CSourceBank& sources)
+{
+    if (!level)
+        return 1.0f;
+    // Without speech there is nothing to measure: the recordings play as loaded.
+    const double speech = sources.ActiveLevelDbFs(0);
+    const double speechSpl = fullScaleSpl + speech;
+    return speech > -100.0 ? static_cast<float>(std::pow(10.0, (*level - speechSpl) / 20.0)) : 1.0f;
 }
 
 std::optional<double> CLossProcessor::HighestUnlimitedSpeechLevel(double fullScaleSpl) const

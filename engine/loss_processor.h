@@ -2,7 +2,8 @@
 
 #include "ear_chain.h"
 #include "frame_geometry.h"
-#include "internal/live_guard.h"
+#include "live_guard.h"
+#include "live_settings.h"
 #include "loss_settings.h"
 #include "smear_kernel.h"
 #include "source_bank.h"
@@ -39,11 +40,6 @@ public:
     static constexpr double kSynthesisScale = 0.00390625;  // 1/256 undoes the two transforms' gain
 
     explicit CLossProcessor(CSourceBank& sources);
-    // A processor for the live path with the settings of `from` (its
-    // Settings(), the gain curve it built and the listening level's gain for
-    // its speech recording), built on the user-interface thread to be handed
-    // to the sound thread whole. Leaves the process's output volume alone.
-    static std::unique_ptr<CLossProcessor> SettingsOf(const CLossProcessor& from);
     virtual ~CLossProcessor() = default;
     CLossProcessor(const CLossProcessor&) = delete;
     CLossProcessor& operator=(const CLossProcessor&) = delete;
@@ -149,15 +145,15 @@ public:
     std::uint32_t LiveVolume() const { return m_liveVolume; }
     void UnmuteLive() { m_liveGuard.Unmute(); }
     // The live path's settings change between two hops, on the sound thread:
-    // takes those of `from` (made by SettingsOf) and leaves it with what it
-    // replaced, to be freed off the sound thread. Heard from the next hop:
+    // takes those of `from` and leaves it with the tables they replaced, to
+    // be freed off the sound thread. Heard from the next hop:
     // the sliders, the audiograms' levels, the comparison and the listening
     // level at once; a change of the ears heard, or of whether a listening
     // level is set, from the next block on (within 31 hops), as the block
     // they change is planned for the ears it began with. The listening
     // level keeps the gain `from` worked out for its speech recording.
     // Never allocates.
-    void TakeSettings(CLossProcessor& from);
+    void TakeSettings(CLiveSettings& from);
 
     // Display analysis. In a stereo block m_dBandLevel is the left ear's,
     // RightBandLevel() the right ear's.
@@ -198,8 +194,8 @@ public:
     double m_dResolution = 1.0;
 
 protected:
-    // A processor that leaves the process's output volume alone, for
-    // settings handed around and for the live path.
+    // A processor that leaves the process's output volume alone, for the
+    // live path.
     struct SettingsOnly {};
     CLossProcessor(CSourceBank& sources, SettingsOnly);
     // Called at the end of every block, of either path, when the block's
@@ -207,6 +203,18 @@ protected:
     virtual void BlockProcessed() {}
 
 private:
+    // The hand-over builds its tables as Apply builds the processor's.
+    friend class CLiveSettings;
+    // The values of a settings value the processor keeps itself, on either
+    // path; the ears' chains take the rest (SetUpEar).
+    void ApplyValues(const LossSettings& settings);
+    // An ear's chain as a settings value sets it up.
+    static void SetUpEar(CEarChain& chain, Ear ear, const LossSettings& settings);
+    // The slider's smearing on each side of a bin, in Bark.
+    static double SliderHalfBark(double resolution) { return (1.0 - resolution) * 6.0 * 0.5; }
+    // The gain that presents the speech of `sources` at `level` dB SPL under
+    // the calibration; 1 without a level, or without speech to measure.
+    static float PresentationGain(std::optional<double> level, double fullScaleSpl, const CSourceBank& sources);
     static void FillHighFreqGain(double setting, float* gain);
     static void ScaleSamples(double gain, short* samples, int count);
     // A loudness setting as the device volume (the first 20 dB) and the gain

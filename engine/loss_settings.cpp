@@ -2,6 +2,8 @@
 
 #include "loss_processor.h"
 
+#include <cmath>
+
 bool LossSettings::operator==(const LossSettings& other) const
 {
     return loudness == other.loudness && highFreq == other.highFreq && resolution == other.resolution &&
@@ -31,19 +33,33 @@ LossSettings CLossProcessor::Settings() const
 
 void CLossProcessor::Apply(const LossSettings& settings)
 {
+    ApplyValues(settings);
+    BuildSmearTable();
+    for (const Ear ear : {Ear::Left, Ear::Right})
+        SetUpEar(Chain(ear), ear, settings);
+    PreparePresentation();
+}
+
+void CLossProcessor::ApplyValues(const LossSettings& settings)
+{
     m_dLoudness = settings.loudness;
     m_dHighFreq = settings.highFreq;
     m_dResolution = settings.resolution;
-    BuildSmearTable();
-    SetFullScaleLevel(settings.fullScaleSpl);
-    for (const Ear ear : {Ear::Left, Ear::Right}) {
-        const auto& audiogram = settings.audiogram[static_cast<int>(ear)];
-        SetEarAudiogram(ear, audiogram ? &*audiogram : nullptr);
-    }
-    SetRecruitment(settings.recruitment);
-    SetLevelMeasurement(settings.levelMeasurement);
-    SetAudiogramSmearing(settings.smearingFromAudiogram);
-    SetEarsHeard(settings.ears);
-    SetNormalHearing(settings.normalHearing);
-    SetPresentationLevel(settings.listeningSpl);
+    m_dFullScaleLevel = settings.fullScaleSpl;
+    m_liveGuard.SetFullScaleLevel(settings.fullScaleSpl);
+    m_presentationLevel = settings.listeningSpl;
+    m_earsHeard = settings.ears;
+    m_bNormalHearing = settings.normalHearing;
+}
+
+void CLossProcessor::SetUpEar(CEarChain& chain, Ear ear, const LossSettings& settings)
+{
+    chain.SetFullScaleLevel(settings.fullScaleSpl);
+    const auto& audiogram = settings.audiogram[static_cast<int>(ear)];
+    chain.SetAudiogram(audiogram ? &*audiogram : nullptr);
+    chain.SetRecruitment(settings.recruitment);
+    chain.SetLevelMeasurement(settings.levelMeasurement);
+    chain.SetSmearingFromAudiogram(settings.smearingFromAudiogram);
+    chain.BuildSmearing(SliderHalfBark(settings.resolution));
+    chain.SetLimiterCeiling(settings.listeningSpl ? LimiterCeiling(settings.fullScaleSpl) : HUGE_VAL);
 }

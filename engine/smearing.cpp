@@ -2,7 +2,7 @@
 
 void CLossProcessor::BuildSmearTable()
 {
-    const double half = (1.0 - m_dResolution) * 6.0 * 0.5;  // Bark on each side
+    const double half = SliderHalfBark(m_dResolution);
     CSmearKernel::FillRanges(half, half, m_nSmearLow, m_nSmearHigh);
     m_smear.Prepare(m_nSmearLow, m_nSmearHigh);
     // An ear's loss may widen its own smearing beyond the slider's.

@@ -87,7 +87,7 @@ void PrintDelay()
 std::shared_ptr<CLiveEngine> EngineFor(const CLossProcessor& processor, const RenderOptions& options)
 {
     auto engine = std::make_shared<CLiveEngine>(!options.exact);
-    engine->Post(CLossProcessor::SettingsOf(processor));
+    engine->Post(std::make_unique<CLiveSettings>(processor));
     return engine;
 }
 

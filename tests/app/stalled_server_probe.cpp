@@ -114,7 +114,7 @@ int ProbeLive(bool stopFirst, pid_t server, QWidget& view, PaintCounter& counter
     };
     const auto open = [&](CLiveDuplex& duplex, std::shared_ptr<CCountedHops>& hops, std::string& error) {
         auto engine = std::make_shared<CLiveEngine>();
-        engine->Post(CLossProcessor::SettingsOf(settings));
+        engine->Post(std::make_unique<CLiveSettings>(settings));
         hops = std::make_shared<CCountedHops>(engine);
         LiveOpenError why;
         const bool opened = duplex.Open(hops, CLossProcessor::kHop, LiveDevices{}, why);
@@ -186,7 +186,7 @@ int ProbeBefore(pid_t server, CChildView& view, PaintCounter& counter, const std
     check(!listed && clock.elapsed() <= 2000, "listing gives up within 2 s");
     const auto openLive = [&](LiveOpenError& why) {
         auto engine = std::make_shared<CLiveEngine>();
-        engine->Post(CLossProcessor::SettingsOf(view.Processor()));
+        engine->Post(std::make_unique<CLiveSettings>(view.Processor()));
         CLiveDuplex duplex;
         return duplex.Open(engine, CLossProcessor::kHop, LiveDevices{}, why);
     };

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <cmath>
 #include <functional>
 #include <string>
@@ -90,7 +92,7 @@ TEST(LiveDisplay, EachLiveBlockShowsTheBandsTheBlockPathShowsForTheSameSound)
         CLossProcessor window(none);
         test.set(window);
         CLiveEngine engine(false);
-        engine.Post(CLossProcessor::SettingsOf(window));
+        engine.Post(std::make_unique<CLiveSettings>(window));
         std::vector<Bands> live;
         short output[2 * kHop];
         for (int hop = 0; hop <= kBlocks * CLossProcessor::kFrames && live.size() < kBlocks; ++hop) {

@@ -1,4 +1,4 @@
-#include "internal/live_guard.h"
+#include "live_guard.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,6 @@
 // hops, heard from the next one, the block's ears kept until it ends.
 
 #include "audiogram_presets.h"
-#include "internal/hand_over.h"
-#include "internal/latest_value.h"
 #include "live_engine.h"
 #include "output_volume.h"
 #include "test_support.h"
@@ -81,12 +79,12 @@ std::vector<short> Play(const std::function<void(CLossProcessor&)>& first,
     CLossProcessor window(sources);
     CLiveEngine engine(false);
     first(window);
-    engine.Post(CLossProcessor::SettingsOf(window));
+    engine.Post(std::make_unique<CLiveSettings>(window));
     std::vector<short> output(2 * input.size());
     for (int hop = 0; hop < kHops; ++hop) {
         if (hop == changeAt) {
             then(window);
-            engine.Post(CLossProcessor::SettingsOf(window));
+            engine.Post(std::make_unique<CLiveSettings>(window));
         }
         engine.ProcessHop(&input[hop * kHop], &output[2 * hop * kHop]);
     }
@@ -287,7 +285,7 @@ LiveLevel PlayAtLevel(double fullScaleSpl, std::optional<double> listeningSpl, d
     window.SetFullScaleLevel(fullScaleSpl);
     window.SetPresentationLevel(listeningSpl);
     CLiveEngine engine(false);
-    engine.Post(CLossProcessor::SettingsOf(window));
+    engine.Post(std::make_unique<CLiveSettings>(window));
     LiveLevel level;
     level.speechDbFs = sources.ActiveLevelDbFs(0);
     double sum = 0.0;
@@ -371,8 +369,8 @@ TEST(LiveSettings, TheLivePathAppliesItsOwnVolumeAndLeavesTheProcessesAlone)
     SetOutputVolume(0x80008000u);  // the window's processor set its own
     CLiveEngine heard(true);
     CLiveEngine exact(false);
-    heard.Post(CLossProcessor::SettingsOf(window));
-    exact.Post(CLossProcessor::SettingsOf(window));
+    heard.Post(std::make_unique<CLiveSettings>(window));
+    exact.Post(std::make_unique<CLiveSettings>(window));
     static const std::vector<short> noise = Noise();
     std::vector<short> out(2 * kHop), outExact(2 * kHop);
     double sum = 0.0, sumExact = 0.0;
@@ -389,82 +387,4 @@ TEST(LiveSettings, TheLivePathAppliesItsOwnVolumeAndLeavesTheProcessesAlone)
     // The volume scales whole samples down, which takes up to one step off each.
     EXPECT_NEAR(sum / sumExact, 6553.0 / 65535.0, 0.01);
     SetOutputVolume(0xFFFFFFFFu);
-}
-
-TEST(HandOver, TheNewestWaitsOneComesBackAtATimeAndThePosterFreesIt)
-{
-    struct Counted {
-        explicit Counted(int v, int& freed) : value(v), freedCount(freed) {}
-        ~Counted() { ++freedCount; }
-        int value;
-        int& freedCount;
-    };
-    int freed = 0;
-    {
-        CHandOver<Counted> handOver;
-        EXPECT_EQ(handOver.Take(), nullptr);
-        handOver.Post(std::make_unique<Counted>(1, freed));
-        handOver.Post(std::make_unique<Counted>(2, freed));
-        EXPECT_EQ(freed, 1) << "the one not taken is replaced";
-        Counted* taken = handOver.Take();
-        ASSERT_NE(taken, nullptr);
-        EXPECT_EQ(taken->value, 2);
-        EXPECT_EQ(handOver.Take(), nullptr);
-        handOver.GiveBack(taken);
-        handOver.Post(std::make_unique<Counted>(3, freed));
-        EXPECT_EQ(freed, 2) << "posting frees what came back";
-        taken = handOver.Take();
-        ASSERT_NE(taken, nullptr);
-        handOver.GiveBack(taken);
-        handOver.Post(std::make_unique<Counted>(4, freed));
-        EXPECT_EQ(freed, 3);
-        taken = handOver.Take();
-        handOver.GiveBack(taken);
-        handOver.Post(std::make_unique<Counted>(5, freed));
-        // Given back before the poster freed it: the next waits.
-        EXPECT_EQ(freed, 4);
-        handOver.GiveBack(handOver.Take());
-        handOver.Post(std::make_unique<Counted>(6, freed));
-        handOver.GiveBack(nullptr);
-
-        // Given back while a newer one waits: the taker gets nothing until
-        // the poster has freed it, so the slot is never overwritten.
-        taken = handOver.Take();
-        ASSERT_NE(taken, nullptr);
-        handOver.Post(std::make_unique<Counted>(7, freed));
-        handOver.GiveBack(taken);
-        EXPECT_EQ(handOver.Take(), nullptr) << "one comes back at a time";
-        EXPECT_TRUE(handOver.Waiting());
-        handOver.Reclaim();
-        EXPECT_EQ(freed, 6);
-        taken = handOver.Take();
-        ASSERT_NE(taken, nullptr);
-        EXPECT_EQ(taken->value, 7);
-        handOver.GiveBack(taken);
-    }
-    EXPECT_EQ(freed, 7) << "nothing is lost when it ends";
-}
-
-TEST(LatestValue, TheReaderGetsTheNewestCompleteValueOnce)
-{
-    CLatestValue<int> latest;
-    int value = 0;
-    EXPECT_FALSE(latest.Read(value));
-    for (int v = 1; v <= 3; ++v) {
-        latest.Back() = v;
-        latest.Publish();
-    }
-    ASSERT_TRUE(latest.Read(value));
-    EXPECT_EQ(value, 3);
-    EXPECT_FALSE(latest.Read(value));
-    latest.Back() = 4;
-    latest.Publish();
-    ASSERT_TRUE(latest.Read(value));
-    EXPECT_EQ(value, 4);
-    latest.Back() = 5;
-    latest.Publish();
-    latest.Back() = 6;
-    latest.Publish();
-    ASSERT_TRUE(latest.Read(value));
-    EXPECT_EQ(value, 6);
 }

@@ -39,7 +39,10 @@ TEST(LossSettings, EveryFieldIsAppliedReadBackHandedOverAndTold)
         EXPECT_EQ(processor.Settings(), unset) << "a new processor has the defaults";
         processor.Apply(set);
         EXPECT_EQ(processor.Settings(), set) << change.field << " is read back";
-        EXPECT_EQ(CLossProcessor::SettingsOf(processor)->Settings(), set) << change.field << " is handed over";
+        CLiveSettings handed(processor);
+        CLossProcessor live(sources);
+        live.TakeSettings(handed);
+        EXPECT_EQ(live.Settings(), set) << change.field << " is handed over";
     }
     // An audiogram differs by any one point's level.
     std::string error;

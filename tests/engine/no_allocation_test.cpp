@@ -149,7 +149,7 @@ TEST(NoAllocation, TheLiveEngineTakesSettingsWithinAndBetweenBlocksWithoutTheHea
         window.SetEarsHeard(change % 7 == 0 ? EarsHeard::Right : EarsHeard::Both);
         window.SetNormalHearing(change % 5 == 1);
         window.SetPresentationLevel(change % 8 == 0 ? std::optional<double>(70.0) : std::nullopt);
-        engine.Post(CLossProcessor::SettingsOf(window));
+        engine.Post(std::make_unique<CLiveSettings>(window));
         const long before = g_allocations;
         for (int hop = 0; hop < 13; ++hop)
             engine.ProcessHop(hopIn, hopOut);
