@@ -164,7 +164,7 @@ void COwnRecordings::Finish()
     }
     short* const samples = new short[job->sound.samples.size()];
     std::copy(job->sound.samples.begin(), job->sound.samples.end(), samples);
-    const bool playing = m_view.SourceOn(m_source);
+    const bool playing = m_view.Controls().SourceOn(m_source);
     m_sources.ReplaceSource(m_source, samples, static_cast<int>(job->sound.samples.size()), playing);
     m_view.SetSourceFile(m_source, m_loadingPath);
     SaveOwnSound(m_source, m_loadingPath);
@@ -207,7 +207,7 @@ void COwnRecordings::RestoreBundled()
         short* samples = nullptr;
         const int length = LoadWave(LocateRecording(kSourceFileName[source]).c_str(), &samples, kSourceTargetPeak[source]);
         if (length > 0) {
-            m_sources.ReplaceSource(source, samples, length, m_view.SourceOn(source));
+            m_sources.ReplaceSource(source, samples, length, m_view.Controls().SourceOn(source));
             m_view.SetSourceFile(source, QString());
             SaveOwnSound(source, QString());
         }

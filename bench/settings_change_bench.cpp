@@ -5,6 +5,7 @@
 
 #include "audiogram_presets.h"
 #include "bench_sources.h"
+#include "controls.h"
 #include "live_engine.h"
 
 #include <benchmark/benchmark.h>
@@ -21,14 +22,14 @@ void BM_SettingsChange(benchmark::State& state)
     LoadRecordings(options, sources);
     const auto window = std::make_unique<CLossProcessor>(sources);
     SetUpAsTheUserWould(options, *window);
+    CControls controls(*window);
     CLiveEngine engine(false);
     short input[CLossProcessor::kHop] = {};
     short output[2 * CLossProcessor::kHop];
     int step = 0;
     for (auto _ : state) {
         // The frequency resolution slider, one pixel further each time.
-        window->m_dResolution = 0.3 + 0.001 * (step++ % 400);
-        window->BuildSmearTable();
+        controls.SetValue(CControls::kResolution, 0.3 + 0.001 * (step++ % 400));
         engine.Post(std::make_unique<CLiveSettings>(*window));
         state.PauseTiming();
         engine.ProcessHop(input, output);  // the sound thread takes them

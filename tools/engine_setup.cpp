@@ -1,5 +1,6 @@
 #include "engine_setup.h"
 
+#include "controls.h"
 #include "recording_location.h"
 #include "report.h"
 #include "sound_file_loader.h"
@@ -40,6 +41,7 @@ void SetUpAsTheUserWould(const RenderOptions& options, CLossProcessor& processor
     settings.ears = options.ears.value_or(audiogram.oneEar ? EarsHeard::Left : EarsHeard::Both);
     processor.Apply(settings);
     processor.BuildHighFreqGain();
+    CControls controls(processor);
     for (int source = 0; source < kSourceCount; ++source)
-        processor.m_bSourceOn[source] = options.sourceOn[source];
+        controls.SetSourceOn(source, options.sourceOn[source]);
 }

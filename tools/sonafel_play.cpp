@@ -91,8 +91,8 @@ int main(int argc, char** argv)
             QTimer::singleShot(static_cast<int>(options.samples * 1000 / 44100), &application, &QApplication::quit);
             application.exec();
         }
-        for (int& on : view.Processor().m_bSourceOn)
-            on = 0;
+        for (int source = 0; source < kSourceCount; ++source)
+            view.Controls().SetSourceOn(source, false);
         view.Processor().ControlPlayback(view.Poster());
         if (virtualDevice) {
             const auto& clocked = static_cast<const CClockedWaveOut&>(*device);

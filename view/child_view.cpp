@@ -36,6 +36,7 @@ private:
 CChildView::CChildView(CSourceBank& sources, QWidget* parent) : QWidget(parent), m_processor(sources)
 {
     m_processor.KeepGainCurveSettingInGlobal();
+    m_controls.SetListener([this](int part) { ShowChange(part); });
     // 14 points at the screen's resolution: 19 pixels at 96 dpi.
     m_font.setFamily(QStringLiteral("Arial"));
     m_font.setPixelSize(static_cast<int>(std::lround(140.0 * ScreenDpi() / 720.0)));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls.h"
 #include "loss_processor.h"
 #include "wave_out_device.h"
 
@@ -36,6 +37,10 @@ public:
     // sliders' settings and tables, the ears' chains, the band levels shown.
     CLossProcessor& Processor() { return m_processor; }
     const CLossProcessor& Processor() const { return m_processor; }
+    // The sources' switches and the sliders, as keys, pointer and screen
+    // readers change them; the view shows and announces every change.
+    CControls& Controls() { return m_controls; }
+    const CControls& Controls() const { return m_controls; }
 
     // Handlers; positions are client coordinates.
     void OnPaint();
@@ -115,8 +120,6 @@ public:
     // what went wrong) is shown over the spectrum; off, they play as before.
     void SetLive(bool on);
     bool Live() const { return m_bLive; }
-    // A source that played when live sound began, and waits for its end.
-    bool PausedByLive(int source) const { return m_bLive && m_bSourceOnBeforeLive[source] != 0; }
     void SetLiveStatus(const QString& status, bool alarm);
     // The dB SPL display's levels while live (see DrawSplSpectrum), made by
     // the live path: kBands of them.
@@ -125,14 +128,6 @@ public:
     const QString& LiveStatus() const { return m_liveStatus; }
     void DrawLiveStatus(CSurface& surface, int left, int top, int width);
 
-    // Source `source` on or off, as a click on its button does (nothing
-    // while live).
-    void ToggleSource(int source);
-    bool SourceOn(int source) const { return m_processor.m_bSourceOn[source] != 0; }
-    // A slider's setting (0 loudness, 1 high frequencies, 2 resolution),
-    // 0 for the strongest loss to 1 for none; set as the pointer sets it.
-    double SliderValue(int slider) const { return m_processor.*kSliders[slider].setting; }
-    void SetSliderValue(int slider, double value);
     // Where a source button (parts 0 to 2) or a slider's track (3 to 5) lies
     // in the view's own coordinates, as last painted.
     QRect PartRect(int part) const;
@@ -196,7 +191,6 @@ private:
 
     struct Slider {
         CRect CChildView::*track;
-        double CLossProcessor::*setting;
         int CChildView::*drag;
     };
     static const Slider kSliders[3];
@@ -207,14 +201,15 @@ private:
     // Also notes where it went, for the legend to keep clear of it.
     void DrawEarLegend(CSurface& surface, int right, int top, const QString& title);
     QRect m_earLegend;  // where this paint drew the ears' names; empty when it drew none
-    void AfterChange(const Slider& slider);
+    // A change of the controls shown and announced; the player follows the sources.
+    void ShowChange(int part);
 
     CLossProcessor m_processor;
+    CControls m_controls{m_processor};
     CPoster m_poster{*this};
     bool m_bLive = false;
     int m_nFocusedSlider = -1;
     bool m_bFocusShown = false;  // the outline of the focused slider, once keys were used
-    int m_bSourceOnBeforeLive[kSourceCount] = {0, 0, 0};
     // The spectrum live sound replaced, shown again when it ends.
     struct ShownBands {
         double left[kBands] = {};

@@ -52,10 +52,10 @@ public:
             return Slider() ? CChildView::SliderName(SliderIndex()) : CChildView::SourceName(m_part);
         case QAccessible::Value:
             if (Slider())
-                return QStringLiteral("%1 Prozent").arg(std::lround(m_view.SliderValue(SliderIndex()) * 100));
-            if (m_view.PausedByLive(m_part))
+                return QStringLiteral("%1 Prozent").arg(std::lround(m_view.Controls().Value(SliderIndex()) * 100));
+            if (m_view.Controls().Waiting(m_part))
                 return QStringLiteral("pausiert");
-            return m_view.SourceOn(m_part) ? QStringLiteral("an") : QStringLiteral("aus");
+            return m_view.Controls().SourceOn(m_part) ? QStringLiteral("an") : QStringLiteral("aus");
         case QAccessible::Description:
             if (Slider())
                 return QStringLiteral("0 Prozent: starke Verluste, 100 Prozent: keine Verluste");
@@ -74,7 +74,7 @@ public:
         state.focusable = Slider();
         state.focused = Slider() && m_view.hasFocus() && m_view.FocusedSlider() == SliderIndex();
         state.checkable = !Slider();
-        state.checked = !Slider() && m_view.SourceOn(m_part);
+        state.checked = !Slider() && m_view.Controls().SourceOn(m_part);
         state.disabled = !Slider() && m_view.Live();
         state.invisible = !m_view.isVisible();
         return state;
@@ -92,7 +92,7 @@ public:
     // Sliders: 0 to 100 percent.
     QVariant currentValue() const override
     {
-        return static_cast<int>(std::lround(m_view.SliderValue(SliderIndex()) * 100));
+        return static_cast<int>(std::lround(m_view.Controls().Value(SliderIndex()) * 100));
     }
     void setCurrentValue(const QVariant& value) override
     {
@@ -100,7 +100,7 @@ public:
         bool number = false;
         const double percent = value.toDouble(&number);
         if (number && std::isfinite(percent))
-            m_view.SetSliderValue(SliderIndex(), std::clamp(percent / 100.0, 0.0, 1.0));
+            m_view.Controls().SetValue(SliderIndex(), std::clamp(percent / 100.0, 0.0, 1.0));
     }
     QVariant maximumValue() const override { return 100; }
     QVariant minimumValue() const override { return 0; }
@@ -115,10 +115,10 @@ public:
     void doAction(const QString& name) override
     {
         if (!Slider() && name == toggleAction()) {
-            m_view.ToggleSource(m_part);
+            m_view.Controls().ToggleSource(m_part);
         } else if (Slider() && (name == increaseAction() || name == decreaseAction())) {
             const double step = name == increaseAction() ? kStep : -kStep;
-            m_view.SetSliderValue(SliderIndex(), std::clamp(m_view.SliderValue(SliderIndex()) + step, 0.0, 1.0));
+            m_view.Controls().Step(SliderIndex(), step);
         }
     }
     QStringList keyBindingsForAction(const QString& name) const override

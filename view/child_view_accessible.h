@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls.h"
+
 #include <QAccessibleWidget>
 
 class CChildView;
@@ -14,7 +16,7 @@ class CChildViewAccessible : public QAccessibleWidget {
 public:
     // Parts, in the order a screen reader meets them.
     static constexpr int kParts = 7;  // three sources, three sliders, the spectrum's words
-    static constexpr int kFirstSlider = 3;
+    static constexpr int kFirstSlider = CControls::kFirstSlider;
     static constexpr int kSpectrum = 6;
 
     explicit CChildViewAccessible(CChildView& view);

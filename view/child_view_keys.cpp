@@ -18,28 +18,23 @@ void CChildView::keyPressEvent(QKeyEvent* event)
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
     const int key = event->key();
     if (plain && key >= Qt::Key_1 && key <= Qt::Key_3) {
-        ToggleSource(key - Qt::Key_1);
+        m_controls.ToggleSource(key - Qt::Key_1);
         return;
     }
     if (plain && m_nFocusedSlider >= 0) {
-        const Slider& slider = kSliders[m_nFocusedSlider];
-        double& setting = m_processor.*slider.setting;
-        const double before = setting;
         if (key == Qt::Key_Left)
-            setting = std::max(0.0, setting - kKeyStep);
+            m_controls.Step(m_nFocusedSlider, -kKeyStep);
         else if (key == Qt::Key_Right)
-            setting = std::min(1.0, setting + kKeyStep);
+            m_controls.Step(m_nFocusedSlider, kKeyStep);
         else if (key == Qt::Key_Home)
-            setting = 0.0;
+            m_controls.SetValue(m_nFocusedSlider, 0.0);
         else if (key == Qt::Key_End)
-            setting = 1.0;
+            m_controls.SetValue(m_nFocusedSlider, 1.0);
         const bool moves = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Home || key == Qt::Key_End;
         if (moves && !m_bFocusShown) {
             m_bFocusShown = true;  // the keys now act: say on which
             update();
         }
-        if (setting != before)
-            AfterChange(slider);
         if (moves)
             return;
     }
@@ -54,28 +49,6 @@ bool CChildView::focusNextPrevChild(bool next)
     update();
     NotifyAccessiblePart(*this, CChildViewAccessible::kFirstSlider + m_nFocusedSlider, true);
     return true;
-}
-
-void CChildView::ToggleSource(int source)
-{
-    // As a click on the source's button: nothing while live sound runs.
-    if (m_bLive)
-        return;
-    m_processor.m_bSourceOn[source] = 1 - m_processor.m_bSourceOn[source];
-    update();
-    m_processor.ControlPlayback(m_poster);
-    NotifyAccessiblePart(*this, source);
-}
-
-void CChildView::SetSliderValue(int slider, double value)
-{
-    if (!(value >= 0.0 && value <= 1.0))
-        return;  // NaN or beyond the track: no setting
-    double& setting = m_processor.*kSliders[slider].setting;
-    if (setting == value)
-        return;
-    setting = value;
-    AfterChange(kSliders[slider]);
 }
 
 QRect CChildView::PartRect(int part) const

@@ -19,17 +19,13 @@ void CChildView::SetLive(bool on)
         return;
     m_bLive = on;
     if (on) {
-        for (int source = 0; source < kSourceCount; ++source) {
-            m_bSourceOnBeforeLive[source] = m_processor.m_bSourceOn[source];
-            m_processor.m_bSourceOn[source] = 0;
-        }
+        m_controls.HoldSources();
         std::copy(m_processor.m_dBandLevel, m_processor.m_dBandLevel + kBands, m_bandsBeforeLive.left);
         std::copy(m_processor.RightBandLevel(), m_processor.RightBandLevel() + kBands, m_bandsBeforeLive.right);
         m_bandsBeforeLive.stereo = m_processor.StereoBlock();
         m_bandsBeforeLive.maxLevel = m_processor.m_dMaxLevel;
     } else {
-        for (int source = 0; source < kSourceCount; ++source)
-            m_processor.m_bSourceOn[source] = m_bSourceOnBeforeLive[source];
+        m_controls.ReleaseSources();
         // No bar of live sound stays once it has ended.
         m_processor.m_dMaxLevel = m_bandsBeforeLive.maxLevel;
         m_processor.ShowBands(m_bandsBeforeLive.left, m_bandsBeforeLive.right, m_bandsBeforeLive.stereo);

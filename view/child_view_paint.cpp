@@ -122,11 +122,11 @@ void CChildView::DrawSourceButtons(CSurface& surface, int width, int height)
         const CRect button = SourceButtonRect(k, width, height);
         const int bw = button.right - button.left;
         const int bb = button.bottom;
-        const bool on = m_processor.m_bSourceOn[k] != 0;
+        const bool on = m_controls.SourceOn(k);
         // The fill also makes the button's colour the label's background.
         surface.FillSolidRect(button.left, 0, bw, bb, on ? kButtons[k].on : kButtons[k].off);
         // Paused by live sound: those that played say so, and come back as they were.
-        const QString label = PausedByLive(k) ? Text(kButtons[k].label) + Text(" – pausiert") : Text(kButtons[k].label);
+        const QString label = m_controls.Waiting(k) ? Text(kButtons[k].label) + Text(" – pausiert") : Text(kButtons[k].label);
         const QSize extent = surface.TextExtent(label);
         surface.SetTextColor(on ? kWhite : kGrey);
         if (m_sourceFile[k].isEmpty()) {
@@ -167,7 +167,7 @@ void CChildView::DrawSliders(CSurface& surface, int left, int top, int width, in
     const int twoThirds = (2 * span) / 3;
 
     CRect* const tracks[3] = {&m_rcLoudness, &m_rcHighFreq, &m_rcResolution};
-    const double settings[3] = {m_processor.m_dLoudness, m_processor.m_dHighFreq, m_processor.m_dResolution};
+    const double settings[3] = {m_controls.Value(0), m_controls.Value(1), m_controls.Value(2)};
     for (int r = 0; r < 3; ++r) {
         const int tr = top + r * (rh + 5);
         surface.FillSolidRect(left, tr, width, rh, kSliderBand);

@@ -4,9 +4,9 @@
 
 // The sliders in the order every handler examines them.
 const CChildView::Slider CChildView::kSliders[3] = {
-    {&CChildView::m_rcLoudness, &CLossProcessor::m_dLoudness, &CChildView::m_bDragLoudness},
-    {&CChildView::m_rcHighFreq, &CLossProcessor::m_dHighFreq, &CChildView::m_bDragHighFreq},
-    {&CChildView::m_rcResolution, &CLossProcessor::m_dResolution, &CChildView::m_bDragResolution},
+    {&CChildView::m_rcLoudness, &CChildView::m_bDragLoudness},
+    {&CChildView::m_rcHighFreq, &CChildView::m_bDragHighFreq},
+    {&CChildView::m_rcResolution, &CChildView::m_bDragResolution},
 };
 
 // The inverse of the thumb placement: the thumb's centre lands under the
@@ -22,17 +22,16 @@ void CChildView::SetFromPointer(const Slider& slider, int x)
         value = 0.0;
     if (value > 1.0)
         value = 1.0;
-    m_processor.*slider.setting = value;
+    m_controls.SetValue(static_cast<int>(&slider - kSliders), value);
 }
 
-// The smearing table follows its setting at once; the gain curve at the next
-// paint, which the change requests.
-void CChildView::AfterChange(const Slider& slider)
+// The gain curve follows at the next paint, which the change requests.
+void CChildView::ShowChange(int part)
 {
-    if (slider.setting == &CLossProcessor::m_dResolution)
-        m_processor.BuildSmearTable();
     update();
-    NotifyAccessiblePart(*this, CChildViewAccessible::kFirstSlider + static_cast<int>(&slider - kSliders));
+    if (part < kSourceCount)
+        m_processor.ControlPlayback(m_poster);
+    NotifyAccessiblePart(*this, part);
 }
 
 void CChildView::OnLButtonDown(int x, int y)
@@ -50,11 +49,8 @@ void CChildView::OnLButtonDown(int x, int y)
             source = 1;
         else if (sx < w - 20)
             source = 2;
-        if (source >= 0 && !m_bLive) {
-            m_processor.m_bSourceOn[source] = 1 - m_processor.m_bSourceOn[source];
-            update();
-            NotifyAccessiblePart(*this, source);
-        }
+        if (source >= 0)
+            m_controls.ToggleSource(source);  // held while live
     } else {
         for (const Slider& slider : kSliders) {
             if (!(this->*slider.track).Contains(sx, sy))
@@ -66,7 +62,6 @@ void CChildView::OnLButtonDown(int x, int y)
                 m_nFocusedSlider = index;
                 NotifyAccessiblePart(*this, CChildViewAccessible::kFirstSlider + index, true);
             }
-            AfterChange(slider);
             // Moves and the release keep coming here while the button is held,
             // also outside the view.
             this->*slider.drag = 1;
@@ -91,7 +86,6 @@ void CChildView::OnMouseMove(int x, int /*y*/)
                 m_nFocusedSlider = index;
                 NotifyAccessiblePart(*this, CChildViewAccessible::kFirstSlider + index, true);
             }
-            AfterChange(slider);
         }
         return;
     }

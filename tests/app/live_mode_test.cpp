@@ -129,7 +129,7 @@ TEST_F(LiveMode, TheMicrophoneIsHeardLiveThroughTheLossWhileTheRecordingsPause)
 
     // A slider moved in the window reaches the live path: the strongest
     // high-frequency loss takes the tone away.
-    view.Processor().m_dHighFreq = 0.0;
+    view.Controls().SetValue(CControls::kHighFreq, 0.0);
     view.Processor().BuildHighFreqGain();
     ASSERT_TRUE(WaitFor([&] { return view.Processor().m_dBandLevel[6] < toneLevel - 20.0; }))
         << "the tone stayed at " << view.Processor().m_dBandLevel[6] << " dB";

@@ -62,9 +62,9 @@ TEST_F(ViewTest, AScreenReaderFindsTheSourcesAndSlidersWithTheirNamesAndValues)
     for (const QVariant& odd : {QVariant(std::nan("")), QVariant(QStringLiteral("viel")), QVariant()})
         highFreq->valueInterface()->setCurrentValue(odd);
     EXPECT_DOUBLE_EQ(view->Processor().m_dHighFreq, 0.3);
-    view->SetSliderValue(1, std::nan(""));
+    view->Controls().SetValue(1, std::nan(""));
     EXPECT_DOUBLE_EQ(view->Processor().m_dHighFreq, 0.3);
-    view->SetSliderValue(2, std::nan(""));
+    view->Controls().SetValue(2, std::nan(""));
     EXPECT_EQ(view->Processor().m_dResolution, 1.0) << "NaN never reaches the smearing table";
 
     // Where they lie: Musik's button 330 x 63 from (345, 10) in the view

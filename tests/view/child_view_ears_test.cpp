@@ -18,7 +18,7 @@ void PlayTone(CSourceBank& sources, CChildView& view)
         tone[i] = static_cast<short>(std::lround(32768 * std::sqrt(2.0) * 0.1 * std::sin(2 * M_PI * 1000 * i / 44100.0)));
     sources.m_pSourceData[0] = NewSamples(tone);
     sources.m_nSourceLen[0] = static_cast<int>(tone.size());
-    view.Processor().m_bSourceOn[0] = 1;
+    view.Processor().m_bSourceOn[0] = 1;  // the blocks are processed by hand, without a player
 }
 
 TEST_F(ViewTest, BothEarsHeardSplitEachBarAndOneEarHeardDrawsItsOwn)

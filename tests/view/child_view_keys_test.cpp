@@ -129,6 +129,6 @@ TEST_F(KeysTest, ASliderClickedIsTheOneTheKeysMoveAndTheTracksEndsHold)
     Render();
     view->OnLButtonDown(middle + 10, (highFreq.top + highFreq.bottom) / 2 + 10);
     view->OnLButtonUp();
-    view->Processor().m_dHighFreq = 1.0;
+    view->Controls().SetValue(CControls::kHighFreq, 1.0);
     EXPECT_EQ(Render(), untouched);
 }

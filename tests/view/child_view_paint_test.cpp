@@ -60,7 +60,7 @@ TEST_F(ViewTest, SmallClientGivesTheMinimumSurface)
 TEST_F(ViewTest, WideClientGeometryAndBars)
 {
     Resize(1020, 700);
-    view->Processor().m_dHighFreq = 1.0;
+    view->Controls().SetValue(CControls::kHighFreq, 1.0);
     for (int i = 0; i < CLossProcessor::kBands; ++i)
         view->Processor().m_dBandLevel[i] = 79.0;
     const QImage image = Render();
@@ -88,7 +88,7 @@ TEST_F(ViewTest, WideClientGeometryAndBars)
 TEST_F(ViewTest, ButtonsShowTheirStateWithLabelsOnTheirOwnColour)
 {
     Resize(1020, 700);
-    view->Processor().m_bSourceOn[1] = 1;
+    view->Controls().SetSourceOn(1, true);
     const QImage image = Render();
     const ColorRef fill[3] = {0x00006400, 0x0000C8C8, 0x00000064};
     for (int k = 0; k < 3; ++k) {
@@ -106,8 +106,8 @@ TEST_F(ViewTest, ButtonsShowTheirStateWithLabelsOnTheirOwnColour)
 TEST_F(ViewTest, SliderBandAndInvertedThumb)
 {
     Resize(1020, 700);
-    view->Processor().m_dLoudness = 0.0;
-    view->Processor().m_dHighFreq = 1.0;
+    view->Controls().SetValue(CControls::kLoudness, 0.0);
+    view->Controls().SetValue(CControls::kHighFreq, 1.0);
     const QImage image = Render();
     const CRect track = view->m_rcLoudness;
     EXPECT_EQ(track.right, 1000);
@@ -156,14 +156,14 @@ TEST_F(ViewTest, GainCurveFollowsTheSettingsAndIsBuiltOnce)
     QImage image = Render();
     EXPECT_EQ(At(image, 300, 160), curve) << "gain 1 at full loudness lies on y = T + 2";
 
-    view->Processor().m_dLoudness = 0.0;
+    view->Controls().SetValue(CControls::kLoudness, 0.0);
     image = Render();
     for (int x : {10, 300, 700, 930})
         EXPECT_EQ(At(image, x, 158 + 522 - 2), curve) << x;
     EXPECT_NE(At(image, 300, 160), curve);
 
     // A second paint with the same setting leaves the table alone.
-    view->Processor().m_dHighFreq = 0.5;
+    view->Controls().SetValue(CControls::kHighFreq, 0.5);
     Render();
     EXPECT_EQ(view->Processor().m_fHighFreqGain[2 * 100], 0.0f);
     view->Processor().m_fHighFreqGain[2 * 100] = 0.125f;
@@ -177,13 +177,13 @@ TEST_F(ViewTest, GainCurveIsDrawnFromEachBinsGainAtTheLoudnessHeight)
     // A table set by hand, current for the setting so that painting keeps it:
     // gain 1 up to bin 39 and 0 from bin 40 in the even entries, 0.5 in the
     // odd ones, which the curve must not read.
-    view->Processor().m_dHighFreq = 0.5;
+    view->Controls().SetValue(CControls::kHighFreq, 0.5);
     g_dGainCurveSetting = 0.5;
     for (int k = 0; k < CLossProcessor::kBins; ++k) {
         view->Processor().m_fHighFreqGain[2 * k] = k < 40 ? 1.0f : 0.0f;
         view->Processor().m_fHighFreqGain[2 * k + 1] = 0.5f;
     }
-    view->Processor().m_dLoudness = 0.5;
+    view->Controls().SetValue(CControls::kLoudness, 0.5);
     const QImage image = Render();
     // 43 pixels per Bark, 6·asinh(f/600) Bark at f = k·22050/256 Hz:
     // bin 20 at 10.66 Bark, x = 415; bin 60 at 17.09 Bark, x = 692.
@@ -214,7 +214,7 @@ TEST_F(ViewTest, GainCurveIsDrawnFromEachBinsGainAtTheLoudnessHeight)
 TEST_F(ViewTest, LossLabelsSitAtTheEndsAndThirdsOfTheTrack)
 {
     Resize(1020, 700);
-    view->Processor().m_dLoudness = 0.5;  // the thumb lies between the middle labels
+    view->Controls().SetValue(CControls::kLoudness, 0.5);  // the thumb lies between the middle labels
     const QImage image = Render();
     const CRect track = view->m_rcLoudness;
     // Columns holding dark label text (black, smoothed at its edges), grouped
@@ -319,7 +319,7 @@ TEST_F(ViewTest, TheSpectrumInDecibelsSplShowsTheSoundAtTheEarUnderTheThreshold)
         tone[i] = static_cast<short>(std::lround(32768 * std::sqrt(2.0) * 0.1 * std::sin(2 * M_PI * 1000 * i / 44100.0)));
     sources.m_pSourceData[0] = NewSamples(tone);
     sources.m_nSourceLen[0] = static_cast<int>(tone.size());
-    view->Processor().m_bSourceOn[0] = 1;
+    view->Controls().SetSourceOn(0, true);
     view->Processor().ProcessBlock();
     const ColorRef band6 = CChildView::HsvToRgb(300 * 6 / 23, 0.75, 1.0);
     QImage image = Render();

@@ -68,7 +68,7 @@ TEST_F(ViewTest, AFileDraggedOverAButtonFramesItUntilItLeavesOrIsDropped)
 TEST_F(ViewTest, AnOwnRecordingsNameIsWrittenOnItsButtonAndNothingElseChanges)
 {
     Resize(1020, 700);
-    view->Processor().m_bSourceOn[0] = 1;
+    view->Controls().SetSourceOn(0, true);
     const QImage bundled = Render();
     view->SetSourceFile(0, QStringLiteral("/home/k/Aufnahmen/interview.flac"));
     const QImage own = Render();
