@@ -6,7 +6,6 @@ namespace {
 
 const QString kListenerKey = QStringLiteral("audiogram/listener");
 const QString kEarKey = QStringLiteral("audiogram/edited");
-const QString kEarsHeardKey = QStringLiteral("hearing/ears");
 const QString kActiveGroup = QStringLiteral("activeLoss");
 const QString kPresetKey = QStringLiteral("activeLoss/preset");
 const QString kActiveListenerKey = QStringLiteral("activeLoss/listener");
@@ -63,23 +62,6 @@ void SaveLastAudiogram(const StoredAudiogram& stored)
     QSettings settings;
     settings.setValue(kListenerKey, QString::fromStdString(ListenerFileText(stored.listener)));
     StoreEar(settings, kEarKey, stored.edited);
-}
-
-EarsHeard LoadEarsHeard()
-{
-    const QString stored = QSettings().value(kEarsHeardKey).toString();
-    if (stored == QLatin1String("left"))
-        return EarsHeard::Left;
-    if (stored == QLatin1String("right"))
-        return EarsHeard::Right;
-    return EarsHeard::Both;
-}
-
-void SaveEarsHeard(EarsHeard ears)
-{
-    QSettings().setValue(kEarsHeardKey, ears == EarsHeard::Left    ? QStringLiteral("left")
-                                        : ears == EarsHeard::Right ? QStringLiteral("right")
-                                                                   : QStringLiteral("both"));
 }
 
 std::optional<ActiveLoss> LoadActiveLoss()

@@ -19,10 +19,6 @@ struct StoredAudiogram {
 std::optional<StoredAudiogram> LoadLastAudiogram(std::string* damage = nullptr);
 void SaveLastAudiogram(const StoredAudiogram& stored);
 
-// How the ears are heard; both when nothing or something unknown is stored.
-EarsHeard LoadEarsHeard();
-void SaveEarsHeard(EarsHeard ears);
-
 // The loss active when the program last ended: a standard loss by its key,
 // or a listener's two ears (entered or imported) with the name the view gave
 // them.

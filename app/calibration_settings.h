@@ -2,9 +2,9 @@
 
 #include <optional>
 
-// The listening level, kept between runs in the program's settings: the
-// calibration (dB SPL of digital RMS 1, 0 dB FS) and the level the speech is
-// presented at. Without a stored calibration the nominal 100 dB SPL holds.
+// The listening level as its dialog sets it: the calibration (dB SPL of
+// digital RMS 1, 0 dB FS) and the level the speech is presented at. Without
+// a calibration the nominal 100 dB SPL holds.
 struct ListeningLevel {
     static constexpr double kNominalFullScale = 100.0;
 
@@ -13,7 +13,3 @@ struct ListeningLevel {
 
     double FullScaleOrNominal() const { return fullScale.value_or(kNominalFullScale); }
 };
-
-// The stored level; values out of range or unreadable are ignored.
-ListeningLevel LoadListeningLevel();
-void SaveListeningLevel(const ListeningLevel& level);

@@ -8,7 +8,6 @@
 #include "keyboard_return.h"
 #include "listening_level_dialog.h"
 #include "mem_play.h"
-#include "remembered_choices.h"
 #include "wave_out_choice.h"
 
 #include <QAction>
@@ -41,6 +40,7 @@ CHearingLossMenu::CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget*
     : QObject(&menuBar), m_view(view), m_dialogParent(dialogParent), m_choices(new QActionGroup(this))
 {
     m_choices->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    const StoredLossSettings stored = LoadLossSettings();
     QMenu* const menu = menuBar.addMenu(QStringLiteral("Hör&verlust"));
     menu->addAction(QStringLiteral("&Audiogramm…"), this, &CHearingLossMenu::EnterAudiogram);
     menu->addSeparator();
@@ -69,7 +69,7 @@ CHearingLossMenu::CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget*
     auto* const ears = new QActionGroup(this);
     const QString earNames[3] = {QStringLiteral("&Beide Ohren"), QStringLiteral("Nur l&inks"),
                                  QStringLiteral("Nur &rechts")};
-    const EarsHeard heard = LoadEarsHeard();
+    const EarsHeard heard = stored.settings.ears;
     for (int e = 0; e < 3; ++e) {
         m_earsHeard[e] = menu->addAction(earNames[e]);
         m_earsHeard[e]->setCheckable(true);
@@ -99,21 +99,20 @@ CHearingLossMenu::CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget*
 
     QAction* const recruitment = menu->addAction(QStringLiteral("&Lautheitsausgleich (Recruitment)"));
     recruitment->setCheckable(true);
-    m_view.Processor().SetRecruitment(LoadChoice(Choice::Recruitment, m_view.Processor().Recruitment()));
+    m_view.Processor().SetRecruitment(stored.settings.recruitment);
     recruitment->setChecked(m_view.Processor().Recruitment());
     connect(recruitment, &QAction::toggled, this, [this](bool on) {
-        SaveChoice(Choice::Recruitment, on);
         m_view.Processor().SetRecruitment(on);
+        StoreSettings();
         m_view.update();
     });
     QAction* const smearing = menu->addAction(QStringLiteral("&Verschmierung nach Audiogramm"));
     smearing->setCheckable(true);
-    m_view.Processor().SetAudiogramSmearing(
-        LoadChoice(Choice::AudiogramSmearing, m_view.Processor().AudiogramSmearing()));
+    m_view.Processor().SetAudiogramSmearing(stored.settings.smearingFromAudiogram);
     smearing->setChecked(m_view.Processor().AudiogramSmearing());
     connect(smearing, &QAction::toggled, this, [this](bool on) {
-        SaveChoice(Choice::AudiogramSmearing, on);
         m_view.Processor().SetAudiogramSmearing(on);
+        StoreSettings();
     });
     m_splDisplay = menu->addAction(QStringLiteral("Spektrum in dB &SPL"));
     m_splDisplay->setCheckable(true);
@@ -123,7 +122,7 @@ CHearingLossMenu::CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget*
     });
     menu->addAction(QStringLiteral("&Wiedergabepegel…"), this, &CHearingLossMenu::SetListeningLevel);
 
-    UseListeningLevel(LoadListeningLevel());
+    UseListeningLevel(stored.Level());
     RestoreActiveLoss();
 }
 
@@ -149,7 +148,8 @@ void CHearingLossMenu::UseListeningLevel(const ListeningLevel& level)
 {
     m_view.Processor().SetFullScaleLevel(level.FullScaleOrNominal());
     m_view.Processor().SetPresentationLevel(level.speechLevel);
-    m_view.SetCalibrated(level.fullScale.has_value());
+    m_bCalibrated = level.fullScale.has_value();
+    m_view.SetCalibrated(m_bCalibrated);
     // The spectrum in dB SPL only where levels are known.
     m_splDisplay->setEnabled(level.fullScale.has_value());
     if (!level.fullScale)
@@ -165,12 +165,13 @@ void CHearingLossMenu::SetListeningLevel()
     using Block = CListeningLevelDialog::ToneBlock;
     const Block block = m_view.Live() ? Block::Live : g_memPlay.m_bOpen ? Block::SourcesOn : Block::None;
     CListeningLevelDialog dialog(
-        LoadListeningLevel(), std::move(toneDevice), block, m_dialogParent,
+        StoredLossSettings{m_view.Processor().Settings(), m_bCalibrated}.Level(), std::move(toneDevice), block,
+        m_dialogParent,
         [this](double fullScale) { return m_view.Processor().HighestUnlimitedSpeechLevel(fullScale); });
     if (dialog.exec() != QDialog::Accepted)
         return;
-    SaveListeningLevel(dialog.Result());
     UseListeningLevel(dialog.Result());
+    StoreSettings();
 }
 
 void CHearingLossMenu::UseAudiogram(const CAudiogram* left, const CAudiogram* right, const QString& name,
@@ -188,9 +189,14 @@ void CHearingLossMenu::UseAudiogram(const CAudiogram* left, const CAudiogram* ri
 void CHearingLossMenu::HearEars(EarsHeard ears)
 {
     m_earsHeard[static_cast<int>(ears)]->setChecked(true);
-    SaveEarsHeard(ears);
     m_view.Processor().SetEarsHeard(ears);
+    StoreSettings();
     FollowEars();
+}
+
+void CHearingLossMenu::StoreSettings() const
+{
+    SaveLossSettings({m_view.Processor().Settings(), m_bCalibrated});
 }
 
 void CHearingLossMenu::FollowEars()

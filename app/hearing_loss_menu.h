@@ -1,7 +1,7 @@
 #pragma once
 
 #include "audiogram_settings.h"
-#include "calibration_settings.h"
+#include "stored_loss_settings.h"
 
 #include <QObject>
 
@@ -43,6 +43,8 @@ private:
     // After a change of the ears heard or their audiograms: the player
     // starts again if the sound changes between one channel and two.
     void FollowEars();
+    // Keeps the loss settings as they now are for the next start.
+    void StoreSettings() const;
 
     CChildView& m_view;
     QWidget* m_dialogParent;
@@ -50,5 +52,6 @@ private:
     QAction* m_normalHearing;
     QAction* m_splDisplay;
     QAction* m_earsHeard[3];  // in the order of EarsHeard
+    bool m_bCalibrated = false;
     std::optional<StoredAudiogram> m_active;  // the active audiogram, as the dialog opens with it
 };

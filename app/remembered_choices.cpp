@@ -16,10 +16,6 @@ QString KeyOf(Choice choice)
     switch (choice) {
     case Choice::ScaleAndLegend:
         return QStringLiteral("view/scaleAndLegend");
-    case Choice::Recruitment:
-        return QStringLiteral("hearing/recruitment");
-    case Choice::AudiogramSmearing:
-        return QStringLiteral("hearing/audiogramSmearing");
     }
     return QString();
 }

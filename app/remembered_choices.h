@@ -2,9 +2,10 @@
 
 #include <QString>
 
-// Switches kept between runs in the program's settings. Each is as
-// `unchosen` when nothing, or something other than a yes or no, is stored.
-enum class Choice { ScaleAndLegend, Recruitment, AudiogramSmearing };
+// Switches of the view kept between runs in the program's settings (the
+// loss's are kept with its settings). Each is as `unchosen` when nothing,
+// or something other than a yes or no, is stored.
+enum class Choice { ScaleAndLegend };
 
 bool LoadChoice(Choice choice, bool unchosen);
 void SaveChoice(Choice choice, bool on);

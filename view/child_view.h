@@ -128,6 +128,9 @@ public:
     const QString& LiveStatus() const { return m_liveStatus; }
     void DrawLiveStatus(CSurface& surface, int left, int top, int width);
 
+    // Source `source` on or off, as a click on its button does: the player
+    // follows (nothing while live).
+    void ToggleSource(int source);
     // Where a source button (parts 0 to 2) or a slider's track (3 to 5) lies
     // in the view's own coordinates, as last painted.
     QRect PartRect(int part) const;
@@ -201,7 +204,7 @@ private:
     // Also notes where it went, for the legend to keep clear of it.
     void DrawEarLegend(CSurface& surface, int right, int top, const QString& title);
     QRect m_earLegend;  // where this paint drew the ears' names; empty when it drew none
-    // A change of the controls shown and announced; the player follows the sources.
+    // A change of the controls shown and announced.
     void ShowChange(int part);
 
     CLossProcessor m_processor;

@@ -115,7 +115,7 @@ public:
     void doAction(const QString& name) override
     {
         if (!Slider() && name == toggleAction()) {
-            m_view.Controls().ToggleSource(m_part);
+            m_view.ToggleSource(m_part);
         } else if (Slider() && (name == increaseAction() || name == decreaseAction())) {
             const double step = name == increaseAction() ? kStep : -kStep;
             m_view.Controls().Step(SliderIndex(), step);

@@ -18,7 +18,7 @@ void CChildView::keyPressEvent(QKeyEvent* event)
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
     const int key = event->key();
     if (plain && key >= Qt::Key_1 && key <= Qt::Key_3) {
-        m_controls.ToggleSource(key - Qt::Key_1);
+        ToggleSource(key - Qt::Key_1);
         return;
     }
     if (plain && m_nFocusedSlider >= 0) {
@@ -49,6 +49,12 @@ bool CChildView::focusNextPrevChild(bool next)
     update();
     NotifyAccessiblePart(*this, CChildViewAccessible::kFirstSlider + m_nFocusedSlider, true);
     return true;
+}
+
+void CChildView::ToggleSource(int source)
+{
+    if (m_controls.ToggleSource(source))
+        m_processor.ControlPlayback(m_poster);
 }
 
 QRect CChildView::PartRect(int part) const

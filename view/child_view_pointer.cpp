@@ -29,8 +29,6 @@ void CChildView::SetFromPointer(const Slider& slider, int x)
 void CChildView::ShowChange(int part)
 {
     update();
-    if (part < kSourceCount)
-        m_processor.ControlPlayback(m_poster);
     NotifyAccessiblePart(*this, part);
 }
 

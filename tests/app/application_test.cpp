@@ -4,7 +4,7 @@
 #include "audiogram_dialog.h"
 #include "audiogram_settings.h"
 #include "remembered_choices.h"
-#include "calibration_settings.h"
+#include "stored_loss_settings.h"
 #include "listening_level_dialog.h"
 #include "main_frame.h"
 #include "mem_play.h"
@@ -430,7 +430,7 @@ TEST_F(Application, RecruitmentSmearingAndTheCalibratedListeningLevelFromTheMenu
     EXPECT_EQ(view.Processor().FullScaleLevel(), 105.0);
     EXPECT_EQ(view.Processor().PresentationLevel(), 80.0);
     EXPECT_TRUE(spl->isEnabled());
-    EXPECT_EQ(LoadListeningLevel().fullScale, 105.0);
+    EXPECT_EQ(LoadLossSettings().Level().fullScale, 105.0);
     spl->trigger();
     EXPECT_TRUE(view.SplDisplay());
 
@@ -599,14 +599,14 @@ TEST_F(Application, TheEarsHeardSwitchWhileSoundPlaysAndAreKeptForTheNextStart)
     MenuAction("Hör&verlust", "&Kein Audiogramm")->trigger();
     EXPECT_EQ(g_memPlay.m_format.channels, 1);
     EXPECT_TRUE(g_memPlay.m_bOpen) << "sound played on throughout";
-    EXPECT_EQ(LoadEarsHeard(), EarsHeard::Left);
+    EXPECT_EQ(LoadLossSettings().settings.ears, EarsHeard::Left);
 
     // The next start hears as the last one did; an unknown entry means both.
     Restart();
     EXPECT_TRUE(MenuAction("Hör&verlust", "Nur l&inks")->isChecked());
     EXPECT_EQ(App().MainFrame()->View().Processor().Heard(), EarsHeard::Left);
     QSettings().setValue(QStringLiteral("hearing/ears"), QStringLiteral("middle"));
-    EXPECT_EQ(LoadEarsHeard(), EarsHeard::Both);
+    EXPECT_EQ(LoadLossSettings().settings.ears, EarsHeard::Both);
     QSettings().remove(QStringLiteral("hearing"));
     QSettings().remove(QStringLiteral("audiogram"));
 }

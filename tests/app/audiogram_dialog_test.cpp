@@ -244,19 +244,6 @@ TEST(AudiogramDialog, AnEnteredAudiogramIsKeyedByItsNameAndAChangedLossSaysSo)
     EXPECT_EQ(standard.DisplayName(), QStringLiteral("Herr K.")) << "a new name is the user's";
 }
 
-TEST(AudiogramSettings, HowTheEarsAreHeardIsKeptAndAnythingElseMeansBoth)
-{
-    for (const EarsHeard ears : {EarsHeard::Left, EarsHeard::Right, EarsHeard::Both}) {
-        SaveEarsHeard(ears);
-        EXPECT_EQ(LoadEarsHeard(), ears) << static_cast<int>(ears);
-    }
-    for (const QVariant& stored : {QVariant(QStringLiteral("links")), QVariant(2), QVariant()}) {
-        QSettings().setValue(QStringLiteral("hearing/ears"), stored);
-        EXPECT_EQ(LoadEarsHeard(), EarsHeard::Both);
-    }
-    QSettings().remove(QStringLiteral("hearing/ears"));
-}
-
 TEST(AudiogramSettings, TheFileDialogsStartWhereTheLastAudiogramFileWent)
 {
     TempDir dir;

@@ -116,27 +116,6 @@ TEST(ListeningLevel, TheCalibrationToneIsA1KilohertzSineAtMinus20DecibelsAtFullV
     SetOutputVolume(0xFFFFFFFFu);
 }
 
-TEST(ListeningLevel, TheLevelIsKeptBetweenRunsAndDamagedEntriesAreIgnored)
-{
-    QSettings().remove(QStringLiteral("calibration"));
-    EXPECT_FALSE(LoadListeningLevel().fullScale);
-    SaveListeningLevel(ListeningLevel{94.5, 65.0});
-    EXPECT_EQ(LoadListeningLevel().fullScale, 94.5);
-    EXPECT_EQ(LoadListeningLevel().speechLevel, 65.0);
-    QSettings().setValue(QStringLiteral("calibration/fullScaleSpl"), QStringLiteral("laut"));
-    QSettings().setValue(QStringLiteral("calibration/speechLevelSpl"), 400);
-    EXPECT_FALSE(LoadListeningLevel().fullScale);
-    EXPECT_FALSE(LoadListeningLevel().speechLevel);
-    // The same range as the dialog and the tool: outside it ignored, not clamped.
-    QSettings().setValue(QStringLiteral("calibration/fullScaleSpl"), 150.5);
-    QSettings().setValue(QStringLiteral("calibration/speechLevelSpl"), 19.5);
-    EXPECT_FALSE(LoadListeningLevel().fullScale);
-    EXPECT_FALSE(LoadListeningLevel().speechLevel);
-    QSettings().setValue(QStringLiteral("calibration/fullScaleSpl"), 40);
-    EXPECT_EQ(LoadListeningLevel().fullScale, 40.0);
-    QSettings().remove(QStringLiteral("calibration"));
-}
-
 TEST(ListeningLevel, ALevelTheCalibrationCannotReachIsNamedAndTheButtonsStayPut)
 {
     // The speech reaches 16.6 dB below full scale without the limiter.

@@ -1,0 +1,82 @@
+// The loss settings kept between runs: one value written and read back
+// whole, under the keys earlier runs wrote, each field that is damaged or
+// off its range as none.
+
+#include "stored_loss_settings.h"
+
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void Forget()
+{
+    QSettings().remove(QStringLiteral("hearing"));
+    QSettings().remove(QStringLiteral("calibration"));
+}
+
+}  // namespace
+
+TEST(StoredLossSettings, AValueComesBackWholeAndNothingStoredIsTheDefaults)
+{
+    Forget();
+    const StoredLossSettings none = LoadLossSettings();
+    EXPECT_EQ(none.settings, LossSettings());
+    EXPECT_FALSE(none.calibrated);
+
+    StoredLossSettings chosen;
+    chosen.settings.ears = EarsHeard::Right;
+    chosen.settings.recruitment = false;
+    chosen.settings.smearingFromAudiogram = true;
+    chosen.settings.fullScaleSpl = 94.5;
+    chosen.settings.listeningSpl = 65.0;
+    chosen.calibrated = true;
+    SaveLossSettings(chosen);
+    const StoredLossSettings back = LoadLossSettings();
+    EXPECT_EQ(back.settings, chosen.settings);
+    EXPECT_TRUE(back.calibrated);
+
+    // Uncalibrated, the full-scale level is the nominal one, not kept.
+    chosen.calibrated = false;
+    SaveLossSettings(chosen);
+    EXPECT_FALSE(LoadLossSettings().calibrated);
+    EXPECT_EQ(LoadLossSettings().settings.fullScaleSpl, 100.0);
+    EXPECT_FALSE(LoadLossSettings().Level().fullScale);
+    EXPECT_EQ(LoadLossSettings().Level().speechLevel, 65.0);
+    Forget();
+}
+
+TEST(StoredLossSettings, EarlierRunsEntriesLoadAndDamagedOnesAreAsNone)
+{
+    const struct {
+        const char* key;
+        QVariant stored;
+        bool (*holds)(const StoredLossSettings&);
+    } kCases[] = {
+        // As earlier runs wrote them.
+        {"hearing/ears", QStringLiteral("left"), [](const StoredLossSettings& s) { return s.settings.ears == EarsHeard::Left; }},
+        {"hearing/recruitment", QStringLiteral("false"), [](const StoredLossSettings& s) { return !s.settings.recruitment; }},
+        {"hearing/audiogramSmearing", QStringLiteral("true"),
+         [](const StoredLossSettings& s) { return s.settings.smearingFromAudiogram; }},
+        {"calibration/fullScaleSpl", 40, [](const StoredLossSettings& s) { return s.calibrated && s.settings.fullScaleSpl == 40.0; }},
+        {"calibration/speechLevelSpl", 100, [](const StoredLossSettings& s) { return s.settings.listeningSpl == 100.0; }},
+        // Damaged, or off the range the dialog and the tools take: ignored, not clamped.
+        {"hearing/ears", QStringLiteral("links"), [](const StoredLossSettings& s) { return s.settings.ears == EarsHeard::Both; }},
+        {"hearing/ears", 2, [](const StoredLossSettings& s) { return s.settings.ears == EarsHeard::Both; }},
+        {"hearing/recruitment", 7, [](const StoredLossSettings& s) { return s.settings.recruitment; }},
+        {"hearing/audiogramSmearing", QStringLiteral("ja"),
+         [](const StoredLossSettings& s) { return !s.settings.smearingFromAudiogram; }},
+        {"calibration/fullScaleSpl", QStringLiteral("laut"),
+         [](const StoredLossSettings& s) { return !s.calibrated && s.settings.fullScaleSpl == 100.0; }},
+        {"calibration/fullScaleSpl", 150.5, [](const StoredLossSettings& s) { return !s.calibrated; }},
+        {"calibration/speechLevelSpl", 19.5, [](const StoredLossSettings& s) { return !s.settings.listeningSpl; }},
+        {"calibration/speechLevelSpl", 400, [](const StoredLossSettings& s) { return !s.settings.listeningSpl; }},
+    };
+    for (const auto& c : kCases) {
+        Forget();
+        QSettings().setValue(QLatin1String(c.key), c.stored);
+        EXPECT_TRUE(c.holds(LoadLossSettings())) << c.key << " = " << c.stored.toString().toStdString();
+    }
+    Forget();
+}
