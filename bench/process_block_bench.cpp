@@ -14,7 +14,7 @@ namespace {
 // `audiogram` in one ear heard alone, or with `rightEar` the two ears heard
 // on their own channels, `audiogram` on the left.
 void ProcessBlockAt(benchmark::State& state, double setting, const char* audiogram = nullptr, bool recruitment = true,
-                    bool presented = false, const char* rightEar = nullptr)
+                    bool presented = false, const char* rightEar = nullptr, AidRule aid = AidRule::Off)
 {
     CSourceBank sources;
     RenderOptions options = BenchOptions(setting);
@@ -24,6 +24,7 @@ void ProcessBlockAt(benchmark::State& state, double setting, const char* audiogr
         options.audiogram = {left, right, rightEar == nullptr, audiogram};
     }
     options.settings.recruitment = recruitment;
+    options.settings.aid[0] = options.settings.aid[1] = aid;
     if (presented) {
         // Speech at 80 dB SPL with full scale at 80: the limiter works on every block.
         options.settings.fullScaleSpl = 80.0;
@@ -55,6 +56,11 @@ void BM_ProcessBlock_Settings0_RecruitmentS2N3_BothEars(benchmark::State& state)
     ProcessBlockAt(state, 0.0, "S2", true, false, "N3");
 }
 void BM_ProcessBlock_Settings0_RecruitmentN3(benchmark::State& state) { ProcessBlockAt(state, 0.0, "N3", true); }
+// With a level-dependent aid in each ear before its loss: against the same without.
+void BM_ProcessBlock_Settings0_RecruitmentS2N3_BothEars_Fig6(benchmark::State& state)
+{
+    ProcessBlockAt(state, 0.0, "S2", true, false, "N3", AidRule::Fig6);
+}
 
 }  // namespace
 
@@ -81,6 +87,10 @@ BENCHMARK(BM_ProcessBlock_Settings0_RecruitmentN3)
     ->Repetitions(15)
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_ProcessBlock_Settings0_RecruitmentS2N3_BothEars)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_ProcessBlock_Settings0_RecruitmentS2N3_BothEars_Fig6)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(15)
     ->ReportAggregatesOnly(true);

@@ -56,10 +56,10 @@ CLossProcessor::BlockPlan CLossProcessor::BeginBlockPlan(bool live)
 
 bool CLossProcessor::FloatPathFor(const BlockPlan& plan) const
 {
-    // A presentation level or an audiogram in effect takes the float path:
+    // A presentation level, an audiogram or an aid in effect takes the float path:
     // overlap-add in float, the limiter, one dithered conversion. The
     // comparison without a presentation level is the plain chain, exactly.
-    return plan.presented || (plan.lossy && (plan.first->HasLoss() || (plan.second && plan.second->HasLoss())));
+    return plan.presented || (plan.lossy && (plan.first->Acts() || (plan.second && plan.second->Acts())));
 }
 
 void CLossProcessor::SwitchOutputPath(const BlockPlan& plan, int position)

@@ -82,6 +82,18 @@ void CLossProcessor::HandOverEars(Ear firstBefore, bool stereoBefore)
         takeOver(Ear::Right);
 }
 
+void CLossProcessor::SetAided(bool on)
+{
+    for (auto& ear : m_ears)
+        ear->SetAided(on);
+}
+
+void CLossProcessor::SetEarLoss(bool on)
+{
+    for (auto& ear : m_ears)
+        ear->SetEarLoss(on);
+}
+
 void CLossProcessor::SetRecruitment(bool on)
 {
     for (auto& ear : m_ears)

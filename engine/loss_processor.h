@@ -119,6 +119,16 @@ public:
     const float* FloatBlock() const { return m_bFloatBlock ? m_fFloatBlock : nullptr; }
     const float* FloatBlockRight() const { return m_bFloatBlock && m_bStereoBlock ? m_fFloatBlockRight : nullptr; }
 
+    // Each ear's hearing aid, fitted by `rule` from its audiogram (see
+    // CEarChain); whether the aids are heard (off compares without them);
+    // whether the ears' own losses act.
+    void SetEarAid(Ear ear, AidRule rule) { Chain(ear).SetAidRule(rule); }
+    void SetAided(bool on);
+    bool Aided() const { return m_ears[0]->Aided(); }
+    void SetEarLoss(bool on);
+    // Whether either ear has an aid fitted.
+    bool AnyAid() const { return m_ears[0]->AidFitting() || m_ears[1]->AidFitting(); }
+
     // Normal hearing for comparison: while on, every block is processed as
     // with all three sliders at 1.0 (no loss) and no audiogram in either
     // ear, whatever they are set to.

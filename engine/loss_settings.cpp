@@ -10,7 +10,8 @@ bool LossSettings::operator==(const LossSettings& other) const
            audiogram[0] == other.audiogram[0] && audiogram[1] == other.audiogram[1] &&
            recruitment == other.recruitment && smearingFromAudiogram == other.smearingFromAudiogram &&
            levelMeasurement == other.levelMeasurement && fullScaleSpl == other.fullScaleSpl &&
-           listeningSpl == other.listeningSpl && ears == other.ears && normalHearing == other.normalHearing;
+           listeningSpl == other.listeningSpl && ears == other.ears && normalHearing == other.normalHearing &&
+           aid[0] == other.aid[0] && aid[1] == other.aid[1] && aided == other.aided && earLoss == other.earLoss;
 }
 
 LossSettings CLossProcessor::Settings() const
@@ -19,8 +20,12 @@ LossSettings CLossProcessor::Settings() const
     settings.loudness = m_dLoudness;
     settings.highFreq = m_dHighFreq;
     settings.resolution = m_dResolution;
-    for (const Ear ear : {Ear::Left, Ear::Right})
+    for (const Ear ear : {Ear::Left, Ear::Right}) {
         settings.audiogram[static_cast<int>(ear)] = EarChain(ear).ActiveAudiogram();
+        settings.aid[static_cast<int>(ear)] = EarChain(ear).AidRuleChosen();
+    }
+    settings.aided = EarChain(Ear::Left).Aided();
+    settings.earLoss = EarChain(Ear::Left).EarLoss();
     settings.recruitment = Recruitment();
     settings.smearingFromAudiogram = AudiogramSmearing();
     settings.levelMeasurement = EarChain(Ear::Left).LevelMeasurement();
@@ -62,4 +67,7 @@ void CLossProcessor::SetUpEar(CEarChain& chain, Ear ear, const LossSettings& set
     chain.SetSmearingFromAudiogram(settings.smearingFromAudiogram);
     chain.BuildSmearing(SliderHalfBark(settings.resolution));
     chain.SetLimiterCeiling(settings.listeningSpl ? LimiterCeiling(settings.fullScaleSpl) : HUGE_VAL);
+    chain.SetAidRule(settings.aid[static_cast<int>(ear)]);
+    chain.SetAided(settings.aided);
+    chain.SetEarLoss(settings.earLoss);
 }

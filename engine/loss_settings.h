@@ -1,5 +1,6 @@
 #pragma once
 
+#include "aid_fitting.h"
 #include "audiogram.h"
 #include "ear.h"
 
@@ -26,8 +27,15 @@ struct LossSettings {
     // as loaded.
     std::optional<double> listeningSpl;
     EarsHeard ears = EarsHeard::Both;
-    // "Normal hören": every loss off while it is on.
+    // "Normal hören": every loss off while it is on, and every aid.
     bool normalHearing = false;
+    // Each ear's hearing aid (indexed by Ear), fitted from its audiogram.
+    AidRule aid[2] = {AidRule::Off, AidRule::Off};
+    // Whether the aids are heard: off compares with the unaided ears.
+    bool aided = true;
+    // Whether the ears' own losses act: off, the sound is heard through
+    // normal ears (with an aid, what the aid puts out).
+    bool earLoss = true;
 
     bool operator==(const LossSettings& other) const;
     bool operator!=(const LossSettings& other) const { return !(*this == other); }

@@ -10,6 +10,7 @@ CEarChain::CEarChain(const float* analysisWindow, int analysisLength, const floa
                      double synthesisScale)
 {
     m_recruitment.SetAnalysisWindow(analysisWindow, analysisLength);
+    m_aidStage.SetAnalysisWindow(analysisWindow, analysisLength);
     m_output.SetSynthesisWindow(synthesisWindow, synthesisScale, kFrameSize);
 }
 
@@ -22,6 +23,50 @@ void CEarChain::SetAudiogram(const CAudiogram* audiogram)
     } else {
         m_activeAudiogram.reset();
     }
+    UpdateSmearing();
+    FitAid();
+}
+
+void CEarChain::SetFullScaleLevel(double dbSpl)
+{
+    m_dFullScaleSpl = dbSpl;
+    m_recruitment.SetFullScaleLevel(dbSpl);
+    m_aidStage.SetFullScaleLevel(dbSpl);
+    UpdateCeiling();
+}
+
+void CEarChain::SetLimiterCeiling(double peak)
+{
+    m_dPresentationCeiling = peak;
+    UpdateCeiling();
+}
+
+void CEarChain::UpdateCeiling()
+{
+    // An aid may make sounds loud, never dangerous.
+    const double aid = m_aidStage.Active() ? LimiterCeiling(m_dFullScaleSpl) : HUGE_VAL;
+    m_limiter.SetCeiling(std::min(m_dPresentationCeiling, aid));
+}
+
+void CEarChain::SetAidRule(AidRule rule)
+{
+    m_aidRule = rule;
+    FitAid();
+}
+
+void CEarChain::FitAid()
+{
+    if (m_aidRule != AidRule::Off && m_activeAudiogram)
+        m_aidFitting.emplace(m_aidRule, *m_activeAudiogram);
+    else
+        m_aidFitting.reset();
+    m_aidStage.Fit(m_aidFitting ? &*m_aidFitting : nullptr);
+    UpdateCeiling();
+}
+
+void CEarChain::SetEarLoss(bool on)
+{
+    m_bEarLoss = on;
     UpdateSmearing();
 }
 
@@ -41,7 +86,7 @@ void CEarChain::UpdateSmearing()
 {
     double below = 0.0;
     double above = 0.0;
-    if (m_bSmearingFromAudiogram && m_activeAudiogram) {
+    if (m_bSmearingFromAudiogram && m_bEarLoss && m_activeAudiogram) {
         const SmearingWidening widening = WideningFor(*m_activeAudiogram);
         below = widening.BarkBelow();
         above = widening.BarkAbove();
@@ -62,7 +107,7 @@ void CEarChain::BeginBlock(float inputGain, const float* highFreqGain, bool loss
     m_bMeasuring = m_bMeasureLevels || m_stage.Active();
     m_bContinuing = m_bMeasuredBefore;
     if (m_bMeasuring)
-        m_recruitment.BeginBlock(m_bContinuing, inputGain, highFreqGain);
+        m_recruitment.BeginBlock(m_bContinuing, inputGain, AidHeard() ? m_fMeasuredGain : highFreqGain);
     m_bMeasuredBefore = m_bMeasuring;
 }
 
@@ -80,13 +125,20 @@ void CEarChain::TakeSettings(CEarChain& from)
     std::copy(from.m_nSmearHigh, from.m_nSmearHigh + kBins, m_nSmearHigh);
     std::swap(m_smear, from.m_smear);
     m_limiter.SetCeiling(from.m_limiter.Ceiling());
+    m_dFullScaleSpl = from.m_dFullScaleSpl;
+    m_dPresentationCeiling = from.m_dPresentationCeiling;
+    m_aidRule = from.m_aidRule;
+    m_aidFitting.swap(from.m_aidFitting);
+    m_aidStage.TakeFitting(from.m_aidStage);
+    m_bAided = from.m_bAided;
+    m_bEarLoss = from.m_bEarLoss;
 }
 
 void CEarChain::ContinueBlock(float inputGain, const float* highFreqGain, bool lossy)
 {
     m_bLossy = lossy;
     if (m_bMeasuring)
-        m_recruitment.SetGains(inputGain, highFreqGain);
+        m_recruitment.SetGains(inputGain, AidHeard() ? m_fMeasuredGain : highFreqGain);
 }
 
 void CEarChain::AddInput(const short* input, int position, int count)
@@ -112,12 +164,23 @@ void CEarChain::Measure(const float* spectrum)
 void CEarChain::ProcessFrame(float* spectrum, const float* magnitudes, const CSmearKernel& sliderSmear,
                              const float* highFreqGain, int at)
 {
-    if (Smears(sliderSmear))
+    const bool smears = Smears(sliderSmear);
+    if (AidHeard()) {
+        m_aidStage.Apply(spectrum, m_fAidGain);
+        for (int i = 0; i < kFrameSize; ++i)
+            m_fMeasuredGain[i] = highFreqGain[i] * m_fAidGain[i];
+        if (smears) {
+            for (int k = 0; k < kBins; ++k)
+                m_fAidedMagnitudes[k] = magnitudes[k] * m_fAidGain[2 * k];
+            magnitudes = m_fAidedMagnitudes;
+        }
+    }
+    if (smears)
         (m_bOwnSmearing ? m_smear : sliderSmear).Apply(spectrum, magnitudes);
     spectrum[1] = 0.0f;  // nothing is kept at half the sampling rate
     for (int i = 0; i < kFrameSize; ++i)
         spectrum[i] *= highFreqGain[i];
-    const bool loss = m_bLossy && m_stage.Active();
+    const bool loss = m_bLossy && m_bEarLoss && m_stage.Active();
     // The filters follow the sound from a block's start; an audiogram
     // taken within a block without them acts as a fixed attenuation until then.
     if (loss && m_bRecruitment && m_bMeasuring) {

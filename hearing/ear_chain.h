@@ -1,5 +1,7 @@
 #pragma once
 
+#include "aid_fitting.h"
+#include "aid_stage.h"
 #include "audiogram.h"
 #include "audiogram_stage.h"
 #include "ear.h"
@@ -9,12 +11,14 @@
 #include "recruitment_stage.h"
 #include "smear_kernel.h"
 
+#include <cmath>
 #include <optional>
 
-// What one ear does to the sound after the sliders' stages: the loss of its
-// audiogram (with recruitment or as a fixed attenuation), the smearing its
-// loss adds, the overlap-add in float and the limiter of the listening
-// level. Its settings are built off the processing path; processing reads
+// What one ear does to the sound: a hearing aid fitted to its audiogram,
+// if one is chosen, before everything else; after the sliders' stages the
+// loss of its audiogram (with recruitment or as a fixed attenuation), the
+// smearing its loss adds, the overlap-add in float and the limiter of the
+// listening level. Its settings are built off the processing path; processing reads
 // the tables built there and never allocates. One chain per ear heard.
 class CEarChain {
 public:
@@ -44,9 +48,29 @@ public:
     void SetLevelMeasurement(bool on) { m_bMeasureLevels = on; }
     bool LevelMeasurement() const { return m_bMeasureLevels; }
     // The calibration: digital RMS 1 (0 dB FS) plays at `dbSpl` dB SPL.
-    void SetFullScaleLevel(double dbSpl) { m_recruitment.SetFullScaleLevel(dbSpl); }
-    // The highest sample magnitude the limiter lets through; infinity for none.
-    void SetLimiterCeiling(double peak) { m_limiter.SetCeiling(peak); }
+    void SetFullScaleLevel(double dbSpl);
+    // The highest sample magnitude the limiter lets through for the
+    // listening level; infinity for none. While an aid is fitted it is at
+    // most the ceiling of 100 dB SPL (or full scale) in any case.
+    void SetLimiterCeiling(double peak);
+
+    // The hearing aid, fitted by `rule` from the ear's audiogram (none
+    // without one, or for AidRule::Off), and refitted when the audiogram
+    // changes.
+    void SetAidRule(AidRule rule);
+    AidRule AidRuleChosen() const { return m_aidRule; }
+    // The fitting in effect; nothing without an aid.
+    const std::optional<CAidFitting>& AidFitting() const { return m_aidFitting; }
+    // Whether the aid is heard (the comparison without it switches it off).
+    void SetAided(bool on) { m_bAided = on; }
+    bool Aided() const { return m_bAided; }
+    // Whether the ear's own loss acts; off, the ear hears normally (with an
+    // aid: what the aid puts out). The audiogram still fits the aid.
+    void SetEarLoss(bool on);
+    bool EarLoss() const { return m_bEarLoss; }
+    // Whether the chain changes the sound at all: a loss or an aid.
+    bool Acts() const { return HasLoss() || m_aidStage.Active(); }
+    const CAidStage& AidStage() const { return m_aidStage; }
     const CLimiter& Limiter() const { return m_limiter; }
 
     // Smearing from the audiogram: its degree of loss widens this ear's
@@ -102,6 +126,9 @@ public:
 
 private:
     void UpdateSmearing();
+    void UpdateCeiling();
+    void FitAid();
+    bool AidHeard() const { return m_bLossy && m_bAided && m_aidStage.Active(); }
 
     CAudiogramStage m_stage;
     std::optional<CAudiogram> m_activeAudiogram;
@@ -120,4 +147,17 @@ private:
     CSmearKernel m_smear;
     CLimiter m_limiter;
     CFloatOutput m_output;
+    double m_dFullScaleSpl = 100.0;
+    double m_dPresentationCeiling = HUGE_VAL;
+    AidRule m_aidRule = AidRule::Off;
+    std::optional<CAidFitting> m_aidFitting;
+    CAidStage m_aidStage;
+    bool m_bAided = true;
+    bool m_bEarLoss = true;
+    // While the aid is heard: its gain per float of the frame, that gain
+    // with the sliders' (which the filters' levels apply themselves), and
+    // the magnitudes the smearing takes, aided.
+    float m_fAidGain[kFrameSize] = {};
+    float m_fMeasuredGain[kFrameSize] = {};
+    float m_fAidedMagnitudes[kBins] = {};
 };

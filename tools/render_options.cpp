@@ -15,6 +15,7 @@ const char* const kRenderUsage =
     "                      [--highfreq X] [--resolution X] [--audiogram A | --audiogram-left A\n"
     "                      --audiogram-right B] [--ears both|left|right] [--recruitment on|off] [--level DB]\n"
     "                      [--speech-level DB] [--smearing-from-audiogram] [--normal]\n"
+    "                      [--aid RULE | --aid-left RULE --aid-right RULE] [--ear-loss on|off]\n"
     "                      [--seconds S | --blocks N] [--exact] [--float] [--bands CSV] OUTPUT.wav\n"
     "       sonafel-render --list-presets\n"
     "\n"
@@ -44,6 +45,11 @@ const char* const kRenderUsage =
     "                   nothing above 100 dB SPL let through\n"
     "  --smearing-from-audiogram  the audiogram's degree of loss widens the smearing as well\n"
     "  --normal         normal hearing for comparison: every loss off, whatever the settings\n"
+    "  --aid RULE       a hearing aid in both ears, fitted from their audiograms: nal-r (linear\n"
+    "                   gain) or fig6 (less gain for louder sounds); off for none (the default)\n"
+    "  --aid-left RULE, --aid-right RULE  an aid in that ear alone; the other hears unaided\n"
+    "  --ear-loss on|off  off: the sound heard through normal ears (with an aid, what the aid\n"
+    "                   puts out); on (the default): through the ears' losses\n"
     "  --seconds S      length of the output (default 10)\n"
     "  --blocks N       length in blocks of 3968 samples\n"
     "  --exact          write the blocks as queued, without the output volume\n"
@@ -161,6 +167,7 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
     bool lengthGiven = false;
     bool audiogramGiven = false;
     bool earAudiogramGiven = false;
+    bool aidGiven[3] = {false, false, false};  // left, right, both
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         std::string value;
@@ -197,6 +204,33 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
                 return false;
             }
             options.settings.recruitment = value == "on";
+        } else if (arg == "--aid" || arg == "--aid-left" || arg == "--aid-right") {
+            if (!takeValue())
+                return false;
+            const std::optional<AidRule> rule = AidRuleFromKey(value);
+            if (!rule) {
+                error = arg + " is nal-r, fig6 or off, not '" + value + "'";
+                return false;
+            }
+            const bool both = arg == "--aid";
+            if (both ? aidGiven[0] || aidGiven[1] : aidGiven[arg == "--aid-left" ? 0 : 1] || aidGiven[2]) {
+                error = "give --aid once, or --aid-left and --aid-right once each";
+                return false;
+            }
+            for (const Ear ear : {Ear::Left, Ear::Right}) {
+                const bool named = both || (ear == Ear::Left) == (arg == "--aid-left");
+                if (named)
+                    options.settings.aid[static_cast<int>(ear)] = *rule;
+            }
+            aidGiven[both ? 2 : arg == "--aid-left" ? 0 : 1] = true;
+        } else if (arg == "--ear-loss") {
+            if (!takeValue())
+                return false;
+            if (value != "on" && value != "off") {
+                error = "--ear-loss is on or off, not '" + value + "'";
+                return false;
+            }
+            options.settings.earLoss = value == "on";
         } else if (arg == "--level") {
             if (!takeValue())
                 return false;
@@ -284,6 +318,15 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
         options.outputPath.empty()) {
         error = "no output file given";
         return false;
+    }
+    // An aid is fitted from the ear's audiogram.
+    for (const Ear ear : {Ear::Left, Ear::Right}) {
+        const bool audiogram = ear == Ear::Left ? options.audiogram.left.has_value() : options.audiogram.right.has_value();
+        if (options.settings.aid[static_cast<int>(ear)] != AidRule::Off && !audiogram) {
+            error = std::string("an aid is fitted from an audiogram, and the ") + (ear == Ear::Left ? "left" : "right") +
+                    " ear has none (--audiogram)";
+            return false;
+        }
     }
     return true;
 }

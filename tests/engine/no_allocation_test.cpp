@@ -149,6 +149,9 @@ TEST(NoAllocation, TheLiveEngineTakesSettingsWithinAndBetweenBlocksWithoutTheHea
         window.SetEarsHeard(change % 7 == 0 ? EarsHeard::Right : EarsHeard::Both);
         window.SetNormalHearing(change % 5 == 1);
         window.SetPresentationLevel(change % 8 == 0 ? std::optional<double>(70.0) : std::nullopt);
+        window.SetEarAid(Ear::Left, change % 3 == 1 ? AidRule::Fig6 : AidRule::Off);
+        window.SetEarAid(Ear::Right, change % 4 == 1 ? AidRule::NalR : AidRule::Fig6);
+        window.SetAided(change % 9 != 4);
         engine.Post(std::make_unique<CLiveSettings>(window));
         const long before = g_allocations;
         for (int hop = 0; hop < 13; ++hop)

@@ -171,3 +171,48 @@ TEST(RenderOptions, AudiogramsByNameOrFileEarAndListenerAndTheComparison)
     EXPECT_TRUE(list.listPresets);
     EXPECT_EQ(PresetList().substr(0, PresetList().find('\n')), "normal\tAudiogramm mit 0 dB HL (kein Hörverlust)");
 }
+
+TEST(RenderOptions, AnAidInEitherEarOrBothFittedFromItsAudiogram)
+{
+    const struct {
+        std::vector<const char*> args;
+        AidRule left, right;
+        bool earLoss;
+    } kTaken[] = {
+        {{"--audiogram", "N3", "--aid", "fig6", "o.wav"}, AidRule::Fig6, AidRule::Fig6, true},
+        {{"--audiogram-left", "S2", "--audiogram-right", "N3", "--aid-right", "nal-r", "--ear-loss", "off", "o.wav"},
+         AidRule::Off, AidRule::NalR, false},
+        {{"--audiogram", "N3", "--aid-left", "fig6", "--aid-right", "nal-r", "o.wav"}, AidRule::Fig6, AidRule::NalR, true},
+        {{"--ear-loss", "off", "o.wav"}, AidRule::Off, AidRule::Off, false},
+    };
+    for (const auto& c : kTaken) {
+        RenderOptions options;
+        std::string error;
+        ASSERT_TRUE(Parse(c.args, options, error)) << error;
+        EXPECT_EQ(options.settings.aid[static_cast<int>(Ear::Left)], c.left) << c.args[0];
+        EXPECT_EQ(options.settings.aid[static_cast<int>(Ear::Right)], c.right) << c.args[0];
+        EXPECT_EQ(options.settings.earLoss, c.earLoss);
+    }
+    const struct {
+        std::vector<const char*> args;
+        const char* error;
+    } kRefused[] = {
+        {{"--aid", "fig6", "o.wav"}, "an aid is fitted from an audiogram, and the left ear has none (--audiogram)"},
+        {{"--audiogram-left", "S2", "--aid-right", "fig6", "o.wav"},
+         "an aid is fitted from an audiogram, and the right ear has none (--audiogram)"},
+        {{"--audiogram", "N3", "--aid", "NAL-R", "o.wav"}, "--aid is nal-r, fig6 or off, not 'NAL-R'"},
+        {{"--audiogram", "N3", "--aid", "", "o.wav"}, "--aid is nal-r, fig6 or off, not ''"},
+        {{"--audiogram", "N3", "--aid", "fig6", "--aid-left", "fig6", "o.wav"},
+         "give --aid once, or --aid-left and --aid-right once each"},
+        {{"--audiogram", "N3", "--aid-right", "fig6", "--aid-right", "fig6", "o.wav"},
+         "give --aid once, or --aid-left and --aid-right once each"},
+        {{"--ear-loss", "no", "o.wav"}, "--ear-loss is on or off, not 'no'"},
+        {{"--audiogram", "N3", "o.wav", "--aid"}, "--aid needs a value"},
+    };
+    for (const auto& c : kRefused) {
+        RenderOptions options;
+        std::string error;
+        EXPECT_FALSE(Parse(c.args, options, error));
+        EXPECT_EQ(error, c.error);
+    }
+}

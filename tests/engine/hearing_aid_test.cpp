@@ -1,0 +1,207 @@
+// A hearing aid as the listener would meet it, measured on what the chain
+// puts out through normal ears: NAL-R's gains on pink noise in one-third-
+// octave bands for a sloping ear and another, Fig6's on steady tones at its
+// three input levels and after steps, and the ceiling it is held under.
+
+#include "audiogram_presets.h"
+#include "fourier_transform.h"
+#include "loss_processor.h"
+#include "presentation_level.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr int kRate = 44100;
+
+struct Heard {
+    std::vector<float> left, right;  // right: only in stereo
+};
+
+Heard Play(const LossSettings& settings, const std::vector<short>& input, std::size_t samples)
+{
+    CSourceBank bank;
+    bank.ReplaceSource(0, NewSamples(input), static_cast<int>(input.size()), false);
+    CLossProcessor processor(bank);
+    processor.Apply(settings);
+    processor.BuildHighFreqGain();
+    processor.m_bSourceOn[0] = 1;
+    Heard heard;
+    while (heard.left.size() < samples) {
+        processor.ProcessBlock();
+        const float* left = processor.FloatBlock();
+        if (!left)
+            break;
+        heard.left.insert(heard.left.end(), left, left + CLossProcessor::kBlockOutput);
+        if (const float* right = processor.FloatBlockRight())
+            heard.right.insert(heard.right.end(), right, right + CLossProcessor::kBlockOutput);
+    }
+    return heard;
+}
+
+// Pink noise looping every 4096 samples: every bin (10.8 Hz apart) at
+// 1/√f, random phases, at `rmsDbFs` dB below a full-scale RMS.
+std::vector<short> PinkNoise(double rmsDbFs)
+{
+    constexpr int n = 4096;
+    std::vector<float> spectrum(n, 0.0f);
+    std::mt19937 random(29);
+    std::uniform_real_distribution<double> phase(0.0, 2 * M_PI);
+    for (int k = 2; k < n / 2; ++k) {
+        const double amplitude = 1.0 / std::sqrt(static_cast<double>(k));
+        const double angle = phase(random);
+        spectrum[2 * k] = static_cast<float>(amplitude * std::cos(angle));
+        spectrum[2 * k + 1] = static_cast<float>(amplitude * std::sin(angle));
+    }
+    RealFourierTransform(spectrum.data(), n / 2, -1);
+    double sum = 0.0;
+    for (const float x : spectrum)
+        sum += static_cast<double>(x) * x;
+    const double scale = 32768.0 * std::pow(10.0, rmsDbFs / 20.0) / std::sqrt(sum / n);
+    std::vector<short> noise(n);
+    for (int i = 0; i < n; ++i)
+        noise[i] = static_cast<short>(std::lround(spectrum[i] * scale));
+    return noise;
+}
+
+// The power in the one-third-octave band around `hz`, summed over
+// Hann-windowed stretches of 4096 samples from `from` on.
+double BandPower(const std::vector<float>& signal, std::size_t from, double hz)
+{
+    constexpr int n = 4096;
+    double power = 0.0;
+    std::vector<float> frame(n);
+    for (std::size_t start = from; start + n <= signal.size(); start += n / 2) {
+        for (int i = 0; i < n; ++i)
+            frame[i] = static_cast<float>(signal[start + i] * (0.5 - 0.5 * std::cos(2 * M_PI * i / n)));
+        RealFourierTransform(frame.data(), n / 2, 1);
+        const int low = static_cast<int>(std::ceil(hz * std::pow(2.0, -1.0 / 6) * n / kRate));
+        const int high = static_cast<int>(std::floor(hz * std::pow(2.0, 1.0 / 6) * n / kRate));
+        for (int k = low; k <= high; ++k)
+            power += static_cast<double>(frame[2 * k]) * frame[2 * k] + static_cast<double>(frame[2 * k + 1]) * frame[2 * k + 1];
+    }
+    return power;
+}
+
+// A tone of `hz` whose level in dB SPL (under `fullScaleSpl`) is `levels[i]`
+// for `seconds[i]` each, its phase running on.
+std::vector<short> Tone(double hz, double fullScaleSpl, const std::vector<double>& levels, double seconds)
+{
+    const std::size_t each = static_cast<std::size_t>(seconds * kRate);
+    std::vector<short> tone(each * levels.size());
+    for (std::size_t i = 0; i < tone.size(); ++i) {
+        const double amplitude = 32768.0 * std::sqrt(2.0) * std::pow(10.0, (levels[i / each] - fullScaleSpl) / 20.0);
+        tone[i] = static_cast<short>(std::lround(amplitude * std::sin(2 * M_PI * hz * static_cast<double>(i) / kRate)));
+    }
+    return tone;
+}
+
+template <typename Samples>
+double RmsDb(const Samples& samples, std::size_t from, std::size_t count)
+{
+    double sum = 0.0;
+    for (std::size_t i = from; i < from + count; ++i)
+        sum += static_cast<double>(samples[i]) * samples[i];
+    return 10.0 * std::log10(sum / static_cast<double>(count));
+}
+
+LossSettings ThroughNormalEars(const CAudiogram& left, const CAudiogram& right, AidRule rule)
+{
+    LossSettings settings;
+    settings.audiogram[static_cast<int>(Ear::Left)] = left;
+    settings.audiogram[static_cast<int>(Ear::Right)] = right;
+    settings.aid[0] = settings.aid[1] = rule;
+    settings.earLoss = false;
+    settings.recruitment = false;
+    return settings;
+}
+
+constexpr std::size_t kBlockDelay = 128;  // from the input to the block path's output
+
+}  // namespace
+
+TEST(HearingAid, NalRGivesEachEarItsRulesGainOnPinkNoise)
+{
+    // Pink noise at 65 dB SPL (nominal calibration). The rule's gains worked
+    // by hand: S1 in the left ear (S = 10 + 10 + 15 = 35, X = 1.75; below
+    // 1 kHz the gain would be negative), N3 in the right (S = 125, X = 6.25).
+    // A steeper loss's 30 dB and more would take this noise to the ceiling.
+    const std::vector<short> noise = PinkNoise(-35.0);
+    const CAudiogram& s1 = FindAudiogramPreset("S1")->audiogram;
+    const CAudiogram& n3 = FindAudiogramPreset("N3")->audiogram;
+    const std::size_t length = 6 * kRate;
+    const Heard aided = Play(ThroughNormalEars(s1, n3, AidRule::NalR), noise, length);
+    const Heard unaided = Play(ThroughNormalEars(s1, n3, AidRule::Off), noise, length);
+    ASSERT_FALSE(aided.right.empty());
+    const struct {
+        double hz, left, right;
+    } kGains[] = {
+        {250, 0.0, 0.1}, {500, 0.0, 9.1}, {1000, 5.85, 19.65}, {2000, 5.4, 20.75}, {4000, 16.8, 22.85}, {6000, 21.45, 24.4},
+    };
+    for (const auto& g : kGains) {
+        const auto gain = [&](const std::vector<float>& with, const std::vector<float>& without) {
+            return 10.0 * std::log10(BandPower(with, kRate, g.hz) / BandPower(without, kRate, g.hz));
+        };
+        EXPECT_NEAR(gain(aided.left, unaided.left), g.left, 1.5) << "left, " << g.hz << " Hz";
+        EXPECT_NEAR(gain(aided.right, unaided.right), g.right, 1.5) << "right, " << g.hz << " Hz";
+    }
+}
+
+TEST(HearingAid, Fig6GainFollowsTheToneLevelAndItsSteps)
+{
+    // 30 dB HL at 250 Hz, 50 at 1 kHz, 70 at 4 kHz, full scale at 105 dB SPL.
+    std::string error;
+    const CAudiogram sloping = *CAudiogram::Make({{250, 30}, {1000, 50}, {4000, 70}}, error);
+    LossSettings settings = ThroughNormalEars(sloping, sloping, AidRule::Fig6);
+    settings.ears = EarsHeard::Left;
+    settings.fullScaleSpl = 105.0;
+    const struct {
+        double hz, level, gain;
+    } kSteady[] = {
+        {1000, 40, 30.0}, {1000, 65, 18.0}, {1000, 95, 2.5119}, {4000, 40, 45.0}, {4000, 65, 33.0},
+    };
+    for (const auto& s : kSteady) {
+        // The last of three seconds: an onset at 95 dB SPL touches the
+        // ceiling, whose limiter gives the gain back over about a second.
+        const std::vector<short> tone = Tone(s.hz, 105.0, {s.level}, 1.0);
+        const Heard heard = Play(settings, tone, 3 * kRate);
+        EXPECT_NEAR(RmsDb(heard.left, 2 * kRate, kRate) - RmsDb(tone, 0, tone.size()), s.gain, 1.5)
+            << s.hz << " Hz at " << s.level << " dB SPL";
+    }
+
+    // A 30 dB step up at 1 kHz: 20 ms later within 2 dB of the gain at
+    // 70 dB SPL, 18 + (5/30)·(2.51 - 18) = 15.42 dB; a step down: 200 ms later
+    // within 2 dB of the gain at 40, 30 dB. Ten periods around each moment.
+    const std::vector<short> steps = Tone(1000, 105.0, {40, 70, 40}, 1.0);
+    const Heard heard = Play(settings, steps, 3 * kRate);
+    const auto gainAt = [&](std::size_t inputSample) {
+        return RmsDb(heard.left, inputSample + kBlockDelay - 220, 441) - RmsDb(steps, inputSample - 220, 441);
+    };
+    EXPECT_NEAR(gainAt(kRate + kRate / 50), 15.42, 2.0) << "20 ms after the step up";
+    EXPECT_NEAR(gainAt(2 * kRate + kRate / 5), 30.0, 2.0) << "200 ms after the step down";
+}
+
+TEST(HearingAid, ALoudInputAidedNeverPassesTheCeiling)
+{
+    // 4 kHz at 95 dB SPL through 70 dB HL: Fig6's 11.7 dB would make it
+    // 106.7 dB SPL; nothing passes a sine at 100 dB SPL, peak
+    // 32768·√2·10^(-5/20) = 26060.5 at full scale 105 dB SPL.
+    std::string error;
+    const CAudiogram sloping = *CAudiogram::Make({{250, 30}, {1000, 50}, {4000, 70}}, error);
+    LossSettings settings = ThroughNormalEars(sloping, sloping, AidRule::Fig6);
+    settings.ears = EarsHeard::Left;
+    settings.fullScaleSpl = 105.0;
+    const Heard heard = Play(settings, Tone(4000, 105.0, {95}, 1.0), 2 * kRate);
+    ASSERT_FALSE(heard.left.empty());
+    float loudest = 0.0f;
+    for (const float sample : heard.left)
+        loudest = std::max(loudest, std::abs(sample));
+    EXPECT_LE(loudest, 26060.5f);
+    EXPECT_GT(loudest, 26060.5f * 0.95f) << "the aid raised it to the ceiling";
+}
