@@ -5,6 +5,7 @@
 #include "audiogram_presets.h"
 #include "audiogram_settings.h"
 #include "child_view.h"
+#include "hearing_aid_menu.h"
 #include "keyboard_return.h"
 #include "listening_level_dialog.h"
 #include "mem_play.h"
@@ -88,6 +89,8 @@ CHearingLossMenu::CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget*
         m_view.Processor().SetNormalHearing(on);
         m_view.update();
     });
+
+    m_aid = new CHearingAidMenu(*menu, m_view, stored.settings, [this] { StoreSettings(); });
 
     QAction* const none = menu->addAction(QStringLiteral("&Kein Audiogramm"));
     connect(none, &QAction::triggered, this, [this] {
@@ -201,6 +204,8 @@ void CHearingLossMenu::StoreSettings() const
 
 void CHearingLossMenu::FollowEars()
 {
+    if (m_aid)
+        m_aid->Follow();
     m_view.Processor().ControlPlayback(m_view.Poster());
     m_view.update();
 }

@@ -16,6 +16,8 @@ class QMenuBar;
 // ears), how the ears are heard, the comparison with normal hearing (space
 // bar) and back to the sliders alone. Every choice acts on the view from
 // its next processed block.
+class CHearingAidMenu;
+
 class CHearingLossMenu : public QObject {
 public:
     CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget* dialogParent);
@@ -50,6 +52,7 @@ private:
     QWidget* m_dialogParent;
     QActionGroup* m_choices;
     QAction* m_normalHearing;
+    CHearingAidMenu* m_aid = nullptr;
     QAction* m_splDisplay;
     QAction* m_earsHeard[3];  // in the order of EarsHeard
     bool m_bCalibrated = false;

@@ -11,6 +11,7 @@ const QString kRecruitmentKey = QStringLiteral("hearing/recruitment");
 const QString kSmearingKey = QStringLiteral("hearing/audiogramSmearing");
 const QString kFullScaleKey = QStringLiteral("calibration/fullScaleSpl");
 const QString kSpeechKey = QStringLiteral("calibration/speechLevelSpl");
+const QString kAidKeys[2] = {QStringLiteral("hearing/aidLeft"), QStringLiteral("hearing/aidRight")};  // by Ear
 
 std::optional<double> StoredLevel(const QSettings& settings, const QString& key, double lowest, double highest)
 {
@@ -61,6 +62,15 @@ QString EarsWord(EarsHeard ears)
                                                                                        : QStringLiteral("both");
 }
 
+// A rule by the word the tools take; none for anything else.
+AidRule StoredAid(const QSettings& settings, const QString& key)
+{
+    const QString stored = settings.value(key).toString();
+    if (stored.size() > 8)
+        return AidRule::Off;
+    return AidRuleFromKey(stored.toStdString()).value_or(AidRule::Off);
+}
+
 }  // namespace
 
 ListeningLevel StoredLossSettings::Level() const
@@ -80,6 +90,8 @@ StoredLossSettings LoadLossSettings()
     stored.calibrated = fullScale.has_value();
     value.fullScaleSpl = fullScale.value_or(ListeningLevel::kNominalFullScale);
     value.listeningSpl = StoredLevel(settings, kSpeechKey, kLowestSpeechSpl, kHighestSpeechSpl);
+    for (int ear = 0; ear < 2; ++ear)
+        value.aid[ear] = StoredAid(settings, kAidKeys[ear]);
     return stored;
 }
 
@@ -92,4 +104,6 @@ void SaveLossSettings(const StoredLossSettings& stored)
     settings.setValue(kSmearingKey, SwitchWord(value.smearingFromAudiogram));
     StoreLevel(settings, kFullScaleKey, stored.calibrated ? std::optional<double>(value.fullScaleSpl) : std::nullopt);
     StoreLevel(settings, kSpeechKey, value.listeningSpl);
+    for (int ear = 0; ear < 2; ++ear)
+        settings.setValue(kAidKeys[ear], QLatin1String(AidRuleKey(value.aid[ear])));
 }

@@ -6,8 +6,9 @@
 // The loss settings kept between runs, read and written as one value, each
 // field under the key it has always had, so that earlier runs' choices
 // load: the ears heard, recruitment, smearing from the audiograms, the
-// calibration and the listening level. The sliders, the comparison and the
-// dB SPL display start afresh each run; the audiograms come with the active
+// calibration, the listening level and each ear's hearing aid. The sliders,
+// the comparisons (with normal hearing, without the aid) and the dB SPL
+// display start afresh each run; the audiograms come with the active
 // loss (LoadActiveLoss), which keeps their name and where they came from.
 struct StoredLossSettings {
     LossSettings settings;

@@ -91,32 +91,35 @@ void CAidStage::FollowLevels(const float* spectrum)
     }
 }
 
-void CAidStage::Apply(float* spectrum, float* gains)
+void CAidStage::Apply(float* spectrum, float* gains, float share)
 {
-    if (m_bLinear) {
+    if (m_bLinear && share == 1.0f) {
         for (int k = 0; k < kBins; ++k)
             gains[2 * k] = gains[2 * k + 1] = m_linearGain[k];
+    } else if (m_bLinear) {
+        for (int k = 0; k < kBins; ++k)
+            gains[2 * k] = gains[2 * k + 1] = FastExp2(share * m_gainDb[0][k] * kDbToLog2);
     } else {
         FollowLevels(spectrum);
         // Each band's level as a place between two of the fitting's input
         // levels (linear in dB between them, held outside).
         int from[kBands];
-        float share[kBands];
+        float place[kBands];
         for (int band = 0; band < kBands; ++band) {
             const double level = std::clamp(m_smoother[band].Level(), CAidFitting::kInputSpl[0],
                                             CAidFitting::kInputSpl[CAidFitting::kLevels - 1]);
             from[band] = level < CAidFitting::kInputSpl[1] ? 0 : 1;
-            share[band] = static_cast<float>((level - CAidFitting::kInputSpl[from[band]]) /
+            place[band] = static_cast<float>((level - CAidFitting::kInputSpl[from[band]]) /
                                              (CAidFitting::kInputSpl[from[band] + 1] - CAidFitting::kInputSpl[from[band]]));
         }
         float db[kBins];
         for (int k = 0; k < kBins; ++k) {
             const int band = m_bandOfBin[k];
-            db[k] = m_gainDb[from[band]][k] + share[band] * m_gainStepDb[from[band]][k];
+            db[k] = m_gainDb[from[band]][k] + place[band] * m_gainStepDb[from[band]][k];
         }
         for (int k = 0; k < kBins; ++k) {
             const float smoothed = 0.25f * (db[std::max(k - 1, 0)] + 2.0f * db[k] + db[std::min(k + 1, kBins - 1)]);
-            gains[2 * k] = gains[2 * k + 1] = FastExp2(smoothed * kDbToLog2);
+            gains[2 * k] = gains[2 * k + 1] = FastExp2(share * smoothed * kDbToLog2);
         }
     }
     gains[1] = gains[2 * kBins - 2];  // half the sampling rate, as the top bin

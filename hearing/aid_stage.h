@@ -35,8 +35,9 @@ public:
 
     // Multiplies a packed spectrum (float 0 DC, float 1 half the sampling
     // rate, bin k in 2k, 2k+1) by the aid's gains, which it writes to `gains`
-    // float by float.
-    void Apply(float* spectrum, float* gains);
+    // float by float; `share` (0 to 1) of each gain in dB, while the aid
+    // fades in or out. The levels are followed whatever the share.
+    void Apply(float* spectrum, float* gains, float share);
     // A band's followed input level in dB SPL.
     double BandLevel(int band) const { return m_smoother[band].Level(); }
     static double BandCentreHz(int band);

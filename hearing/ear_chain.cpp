@@ -107,7 +107,7 @@ void CEarChain::BeginBlock(float inputGain, const float* highFreqGain, bool loss
     m_bMeasuring = m_bMeasureLevels || m_stage.Active();
     m_bContinuing = m_bMeasuredBefore;
     if (m_bMeasuring)
-        m_recruitment.BeginBlock(m_bContinuing, inputGain, AidHeard() ? m_fMeasuredGain : highFreqGain);
+        m_recruitment.BeginBlock(m_bContinuing, inputGain, MeasuredGain(highFreqGain));
     m_bMeasuredBefore = m_bMeasuring;
 }
 
@@ -138,7 +138,7 @@ void CEarChain::ContinueBlock(float inputGain, const float* highFreqGain, bool l
 {
     m_bLossy = lossy;
     if (m_bMeasuring)
-        m_recruitment.SetGains(inputGain, AidHeard() ? m_fMeasuredGain : highFreqGain);
+        m_recruitment.SetGains(inputGain, MeasuredGain(highFreqGain));
 }
 
 void CEarChain::AddInput(const short* input, int position, int count)
@@ -165,8 +165,11 @@ void CEarChain::ProcessFrame(float* spectrum, const float* magnitudes, const CSm
                              const float* highFreqGain, int at)
 {
     const bool smears = Smears(sliderSmear);
-    if (AidHeard()) {
-        m_aidStage.Apply(spectrum, m_fAidGain);
+    m_nAidFrames = AidHeard() ? std::min(m_nAidFrames + 1, kAidFadeFrames) : std::max(m_nAidFrames - 1, 0);
+    if (m_aidStage.Active() && m_nAidFrames == 0)
+        std::copy(highFreqGain, highFreqGain + kFrameSize, m_fMeasuredGain);
+    if (m_aidStage.Active() && m_nAidFrames > 0) {
+        m_aidStage.Apply(spectrum, m_fAidGain, static_cast<float>(m_nAidFrames) / kAidFadeFrames);
         for (int i = 0; i < kFrameSize; ++i)
             m_fMeasuredGain[i] = highFreqGain[i] * m_fAidGain[i];
         if (smears) {

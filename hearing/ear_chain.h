@@ -129,6 +129,12 @@ private:
     void UpdateCeiling();
     void FitAid();
     bool AidHeard() const { return m_bLossy && m_bAided && m_aidStage.Active(); }
+    // The gains the filters' levels apply themselves: with the aid's while
+    // one is fitted.
+    const float* MeasuredGain(const float* highFreqGain) const
+    {
+        return m_aidStage.Active() ? m_fMeasuredGain : highFreqGain;
+    }
 
     CAudiogramStage m_stage;
     std::optional<CAudiogram> m_activeAudiogram;
@@ -154,6 +160,10 @@ private:
     CAidStage m_aidStage;
     bool m_bAided = true;
     bool m_bEarLoss = true;
+    // How much of the aid's gain (in dB) is heard: it fades in and out over
+    // a few frames when it is switched, so that the switch does not click.
+    static constexpr int kAidFadeFrames = 3;  // 8.7 ms
+    int m_nAidFrames = 0;
     // While the aid is heard: its gain per float of the frame, that gain
     // with the sliders' (which the filters' levels apply themselves), and
     // the magnitudes the smearing takes, aided.

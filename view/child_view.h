@@ -70,8 +70,16 @@ public:
     // nominal levels.
     QStringList ShownNotices() const;
     bool LevelsMatter() const;
-    // The comparison's banner across the top of the spectrum; 0 without it.
+    // The banner across the top of the spectrum: the comparison's, or the
+    // aid's; 0 without one.
     int ComparisonBannerHeight(CSurface& surface) const;
+    // What the aid's banner says: "Mit Hörgerät: NAL-R, beide Ohren",
+    // "Ohne Hörgerät"; empty without an aid, and during the comparison.
+    QString AidBanner() const;
+    void DrawAidBanner(CSurface& surface, int left, int top, int width);
+    // In the dB SPL display, each ear's aid gain for an input at 65 dB SPL,
+    // dotted in the ear's colour, on the display's decibel scale.
+    void DrawAidGains(CSurface& surface, int left, int top, int width, int height);
     // While both ears are heard: each band's bar split, the left ear's half
     // (lighter) on the left, the right ear's (darker) on the right; the key
     // to them is drawn over everything else.

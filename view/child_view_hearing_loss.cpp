@@ -104,11 +104,12 @@ QStringList CChildView::ShownNotices() const
 
 int CChildView::ComparisonBannerHeight(CSurface& surface) const
 {
-    if (!m_processor.NormalHearing())
+    const QString banner = m_processor.NormalHearing() ? QString::fromUtf8(kComparisonNotice) : AidBanner();
+    if (banner.isEmpty())
         return 0;
     const QFont previous = surface.Font();
     surface.SetFont(m_font);
-    const int height = surface.TextExtent(QString::fromUtf8(kComparisonNotice)).height() + 10;
+    const int height = surface.TextExtent(banner).height() + 10;
     surface.SetFont(previous);
     return height;
 }
@@ -167,7 +168,8 @@ void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width
         surface.FillPolygon(area, count + 2, style.colour, EarHeard(style.ear) ? kLossOpacity : kLossOpacity / 3);
         surface.Polyline(outline, count, style.colour, 2, style.line);
     }
-    DrawEarLegend(surface, left + width - 5, top + 5, QStringLiteral("Audiogramm: ") + m_audiogramName);
+    DrawEarLegend(surface, left + width - 5, top + 5 + ComparisonBannerHeight(surface),
+                  QStringLiteral("Audiogramm: ") + m_audiogramName);
 }
 
 void CChildView::DrawSplSpectrum(CSurface& surface, int left, int top, int width, int height)
@@ -217,5 +219,7 @@ void CChildView::DrawSplSpectrum(CSurface& surface, int left, int top, int width
             threshold);
         surface.Polyline(threshold, count, style.colour, 3, style.line);
     }
-    DrawEarLegend(surface, left + width - 5, top + 5, QStringLiteral("Hörschwelle: ") + m_audiogramName);
+    DrawAidGains(surface, left, top, width, height);
+    DrawEarLegend(surface, left + width - 5, top + 5 + ComparisonBannerHeight(surface),
+                  QStringLiteral("Hörschwelle: ") + m_audiogramName);
 }

@@ -77,11 +77,12 @@ void CChildView::OnPaint()
             DrawSpectrum(surface, left, top, width, height);
         DrawGainCurve(surface, left, top, width, height);
         DrawHearingLoss(surface, left, top, width, height);
+        DrawAidBanner(surface, left, top, width);
         if (m_bScaleAndLegend)
             DrawScale(surface, left, top, width, height);
         // During the comparison both ears hear alike, under its banner.
         if (m_processor.StereoBlock() && !m_bSplDisplay && !m_processor.NormalHearing())
-            DrawEarsKey(surface, left, top);
+            DrawEarsKey(surface, left, top + ComparisonBannerHeight(surface));
         if (m_bScaleAndLegend)
             DrawLegend(surface, left, top);
         if (m_bLive)

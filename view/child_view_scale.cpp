@@ -93,29 +93,37 @@ void CChildView::DrawScale(CSurface& surface, int left, int top, int width, int 
 void CChildView::DrawLegend(CSurface& surface, int left, int top)
 {
     const bool lossShown = m_processor.AnyAudiogram() && !m_processor.NormalHearing();
-    QString lines[3];
+    const bool aidShown = m_bSplDisplay && m_processor.AnyAid() && m_processor.Aided() && !m_processor.NormalHearing();
+    QString lines[4];
     int count = 0;
-    lines[count++] = m_bSplDisplay
-                         ? QStringLiteral("Balken: Pegel je Frequenzband am Ohr, vor dem Hörverlust (dB SPL)")
-                         : QStringLiteral("Balken: Pegel je Frequenzband, wie gehört (dB unter dem lautesten bisher)");
+    lines[count++] = !m_bSplDisplay ? QStringLiteral("Balken: Pegel je Frequenzband, wie gehört (dB unter dem lautesten bisher)")
+                     : aidShown
+                         ? QStringLiteral("Balken: Pegel je Frequenzband am Ohr, nach dem Hörgerät, vor dem Hörverlust (dB SPL)")
+                         : QStringLiteral("Balken: Pegel je Frequenzband am Ohr, vor dem Hörverlust (dB SPL)");
     lines[count++] = QStringLiteral("Gelbe Linie: Filter der Regler Lautstärke und höhere Frequenzen");
     if (lossShown)
         lines[count++] = m_bSplDisplay
                              ? QStringLiteral("Linien: Hörschwelle je Ohr (normale Schwelle + Hörverlust)")
                              : QStringLiteral("Schattierung: was das Audiogramm wegnimmt, bis 50 dB "
                                               "(rot rechts, blau links, violett beide)");
+    const int aidLine = aidShown ? count : -1;
+    if (aidShown)
+        lines[count++] = QStringLiteral("Punktiert: Verstärkung des Hörgeräts je Ohr bei 65 dB SPL (dB, von unten)");
 
     const int lineHeight = surface.TextExtent(lines[0]).height();
     const int patch = 2 * lineHeight;
     int textWidth = 0;
     for (int i = 0; i < count; ++i)
         textWidth = std::max(textWidth, surface.TextExtent(lines[i]).width());
-    // Below the line the ears' key or the comparison's banner takes.
+    // Below the line the ears' key or the comparison's banner takes, and
+    // below the aid's banner.
     const int x = left + 5;
     const int boxWidth = patch + 18 + textWidth;
     const int boxHeight = count * (lineHeight + 4) + 8;
     // In a narrow view it goes under the ears' names rather than over them.
     int y = top + lineHeight + 14;
+    if (!AidBanner().isEmpty())
+        y = std::max(y, top + ComparisonBannerHeight(surface) + 4);
     if (!m_earLegend.isEmpty() && x + boxWidth > m_earLegend.left() && y < m_earLegend.bottom() + 1)
         y = m_earLegend.bottom() + 6;
     surface.FillSolidRect(x, y, boxWidth, boxHeight, kWhite);
@@ -135,6 +143,11 @@ void CChildView::DrawLegend(CSurface& surface, int left, int top)
         } else if (i == 1) {
             const QPoint line[2] = {{px, middle}, {px + patch, middle}};
             surface.Polyline(line, 2, kFilterCurveColour, 4);
+        } else if (i == aidLine) {
+            const QPoint right[2] = {{px, middle - 3}, {px + patch, middle - 3}};
+            const QPoint leftEar[2] = {{px, middle + 3}, {px + patch, middle + 3}};
+            surface.Polyline(right, 2, kRightEarColour, 2, Qt::DotLine);
+            surface.Polyline(leftEar, 2, kLeftEarColour, 2, Qt::DotLine);
         } else if (m_bSplDisplay) {
             const QPoint right[2] = {{px, middle - 3}, {px + patch, middle - 3}};
             const QPoint leftEar[2] = {{px, middle + 3}, {px + patch, middle + 3}};

@@ -31,6 +31,7 @@ TEST(StoredLossSettings, AValueComesBackWholeAndNothingStoredIsTheDefaults)
     chosen.settings.smearingFromAudiogram = true;
     chosen.settings.fullScaleSpl = 94.5;
     chosen.settings.listeningSpl = 65.0;
+    chosen.settings.aid[static_cast<int>(Ear::Right)] = AidRule::Fig6;
     chosen.calibrated = true;
     SaveLossSettings(chosen);
     const StoredLossSettings back = LoadLossSettings();
@@ -61,6 +62,8 @@ TEST(StoredLossSettings, EarlierRunsEntriesLoadAndDamagedOnesAreAsNone)
          [](const StoredLossSettings& s) { return s.settings.smearingFromAudiogram; }},
         {"calibration/fullScaleSpl", 40, [](const StoredLossSettings& s) { return s.calibrated && s.settings.fullScaleSpl == 40.0; }},
         {"calibration/speechLevelSpl", 100, [](const StoredLossSettings& s) { return s.settings.listeningSpl == 100.0; }},
+        {"hearing/aidLeft", QStringLiteral("nal-r"), [](const StoredLossSettings& s) { return s.settings.aid[0] == AidRule::NalR; }},
+        {"hearing/aidRight", QStringLiteral("fig6"), [](const StoredLossSettings& s) { return s.settings.aid[1] == AidRule::Fig6; }},
         // Damaged, or off the range the dialog and the tools take: ignored, not clamped.
         {"hearing/ears", QStringLiteral("links"), [](const StoredLossSettings& s) { return s.settings.ears == EarsHeard::Both; }},
         {"hearing/ears", 2, [](const StoredLossSettings& s) { return s.settings.ears == EarsHeard::Both; }},
@@ -72,6 +75,9 @@ TEST(StoredLossSettings, EarlierRunsEntriesLoadAndDamagedOnesAreAsNone)
         {"calibration/fullScaleSpl", 150.5, [](const StoredLossSettings& s) { return !s.calibrated; }},
         {"calibration/speechLevelSpl", 19.5, [](const StoredLossSettings& s) { return !s.settings.listeningSpl; }},
         {"calibration/speechLevelSpl", 400, [](const StoredLossSettings& s) { return !s.settings.listeningSpl; }},
+        {"hearing/aidLeft", QStringLiteral("NAL-R (linear)"), [](const StoredLossSettings& s) { return s.settings.aid[0] == AidRule::Off; }},
+        {"hearing/aidRight", 2, [](const StoredLossSettings& s) { return s.settings.aid[1] == AidRule::Off; }},
+        {"hearing/aidRight", QString(100000, QLatin1Char('f')), [](const StoredLossSettings& s) { return s.settings.aid[1] == AidRule::Off; }},
     };
     for (const auto& c : kCases) {
         Forget();

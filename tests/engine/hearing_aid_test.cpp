@@ -166,12 +166,16 @@ TEST(HearingAid, Fig6GainFollowsTheToneLevelAndItsSteps)
     } kSteady[] = {
         {1000, 40, 30.0}, {1000, 65, 18.0}, {1000, 95, 2.5119}, {4000, 40, 45.0}, {4000, 65, 33.0},
     };
+    LossSettings unaided = settings;
+    unaided.aid[0] = unaided.aid[1] = AidRule::Off;
     for (const auto& s : kSteady) {
-        // The last of three seconds: an onset at 95 dB SPL touches the
-        // ceiling, whose limiter gives the gain back over about a second.
+        // The last of three seconds, against the same without the aid: an
+        // onset at 95 dB SPL touches the ceiling, whose limiter gives the gain
+        // back over about a second.
         const std::vector<short> tone = Tone(s.hz, 105.0, {s.level}, 1.0);
         const Heard heard = Play(settings, tone, 3 * kRate);
-        EXPECT_NEAR(RmsDb(heard.left, 2 * kRate, kRate) - RmsDb(tone, 0, tone.size()), s.gain, 1.5)
+        const Heard plain = Play(unaided, tone, 3 * kRate);
+        EXPECT_NEAR(RmsDb(heard.left, 2 * kRate, kRate) - RmsDb(plain.left, 2 * kRate, kRate), s.gain, 1.5)
             << s.hz << " Hz at " << s.level << " dB SPL";
     }
 
@@ -180,8 +184,10 @@ TEST(HearingAid, Fig6GainFollowsTheToneLevelAndItsSteps)
     // within 2 dB of the gain at 40, 30 dB. Ten periods around each moment.
     const std::vector<short> steps = Tone(1000, 105.0, {40, 70, 40}, 1.0);
     const Heard heard = Play(settings, steps, 3 * kRate);
+    const Heard plain = Play(unaided, steps, 3 * kRate);
     const auto gainAt = [&](std::size_t inputSample) {
-        return RmsDb(heard.left, inputSample + kBlockDelay - 220, 441) - RmsDb(steps, inputSample - 220, 441);
+        const std::size_t from = inputSample + kBlockDelay - 220;
+        return RmsDb(heard.left, from, 441) - RmsDb(plain.left, from, 441);
     };
     EXPECT_NEAR(gainAt(kRate + kRate / 50), 15.42, 2.0) << "20 ms after the step up";
     EXPECT_NEAR(gainAt(2 * kRate + kRate / 5), 30.0, 2.0) << "200 ms after the step down";
@@ -204,4 +210,44 @@ TEST(HearingAid, ALoudInputAidedNeverPassesTheCeiling)
         loudest = std::max(loudest, std::abs(sample));
     EXPECT_LE(loudest, 26060.5f);
     EXPECT_GT(loudest, 26060.5f * 0.95f) << "the aid raised it to the ceiling";
+}
+
+TEST(HearingAid, SwitchedOffWhileATonePlaysItFadesOutInAFewMillisecondsWithoutAClick)
+{
+    // 1 kHz at 65 dB SPL through 50 dB HL with Fig6 (18 dB), the aid
+    // switched off between blocks 10 and 11: the samples then change no
+    // faster than the aided tone's own steepest slope, and 12 ms after the
+    // switch (three frames' fade after the chain's delay) the tone is at its
+    // unaided level.
+    std::string error;
+    LossSettings settings = ThroughNormalEars(*CAudiogram::Make({{250, 50}, {8000, 50}}, error),
+                                              *CAudiogram::Make({{250, 50}, {8000, 50}}, error), AidRule::Fig6);
+    settings.ears = EarsHeard::Left;
+    const std::vector<short> tone = Tone(1000, 100.0, {65}, 2.0);
+    CSourceBank bank;
+    bank.ReplaceSource(0, NewSamples(tone), static_cast<int>(tone.size()), false);
+    CLossProcessor processor(bank);
+    processor.Apply(settings);
+    processor.BuildHighFreqGain();
+    processor.m_bSourceOn[0] = 1;
+    std::vector<float> heard;
+    for (int block = 0; block < 20; ++block) {
+        if (block == 11)
+            processor.SetAided(false);
+        processor.ProcessBlock();
+        heard.insert(heard.end(), processor.FloatBlock(), processor.FloatBlock() + CLossProcessor::kBlockOutput);
+    }
+    const std::size_t at = 11 * CLossProcessor::kBlockOutput;
+    const auto steepest = [&](std::size_t from, std::size_t to) {
+        float step = 0.0f;
+        for (std::size_t i = from; i + 1 < to; ++i)
+            step = std::max(step, std::abs(heard[i + 1] - heard[i]));
+        return step;
+    };
+    // A click would step by thousands; the sampled slope of a sine varies
+    // with its phase by a few per cent.
+    EXPECT_LE(steepest(at - 441, at + 441), steepest(at - 4410, at - 441) * 1.05f);
+    const double unaided = RmsDb(heard, at + 8820, 441);  // 200 ms after
+    EXPECT_NEAR(RmsDb(heard, at + 530, 441), unaided, 0.5) << "12 ms after the switch";
+    EXPECT_NEAR(RmsDb(heard, at - 4410, 441), unaided + 18.0, 1.5) << "aided before it";
 }
