@@ -14,6 +14,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QDate>
 #include <QPrintDialog>
@@ -73,7 +74,7 @@ CAudiogramDialog::CAudiogramDialog(const Listener& start, Ear edited, QWidget* p
       m_frequency(new QComboBox), m_add(new QPushButton(QStringLiteral("&Hinzufügen"))),
       m_remove(new QPushButton(QStringLiteral("&Entfernen"))),
       m_copy(new QPushButton(QStringLiteral("Beide Ohren &gleich"))),
-      m_take(new QPushButton(QStringLiteral("Für dieses Ohr ü&bernehmen"))), m_refusal(new QLabel)
+      m_take(new QPushButton(QStringLiteral("Für dieses Ohr ü&bernehmen"))), m_refusal(new QLabel), m_aidGains(new QLabel)
 {
     setWindowTitle(QStringLiteral("Audiogramm"));
     m_ear->addItem(QStringLiteral("Rechtes Ohr (O, rot)"));
@@ -145,6 +146,7 @@ CAudiogramDialog::CAudiogramDialog(const Listener& start, Ear edited, QWidget* p
     layout->addWidget(m_chart, 1);
     layout->addLayout(m_fieldGrid);
     layout->addWidget(m_refusal);
+    layout->addWidget(m_aidGains);
     layout->addLayout(frequencyRow);
     layout->addLayout(standardRow);
     layout->addWidget(buttons);
@@ -204,7 +206,7 @@ void CAudiogramDialog::BuildFields()
         connect(field->findChild<QLineEdit*>(), &QLineEdit::textEdited, this, [this] { ShowRefusal(QString()); });
         connect(field, &QDoubleSpinBox::valueChanged, this, [this, i](double level) {
             Shown()[i] = level;
-            m_chart->SetEars(m_listener.hz, m_listener.left, m_listener.right, EditedEar());
+            ShowLevels();
         });
         m_fieldWidgets.push_back(label);
         m_fieldWidgets.push_back(field);
@@ -232,7 +234,37 @@ void CAudiogramDialog::ShowEar()
         const QSignalBlocker quiet(m_fields[i]);
         m_fields[i]->SetLevel(Shown()[i]);
     }
+    ShowLevels();
+}
+
+void CAudiogramDialog::ShowLevels()
+{
     m_chart->SetEars(m_listener.hz, m_listener.left, m_listener.right, EditedEar());
+    const std::optional<AidGainTable> table = MakeAidGainTable(Entered(), m_aidRules);
+    m_aidGains->setVisible(table.has_value());
+    if (!table)
+        return;
+    // A small table: the frequencies, then a row per ear and input level.
+    QString html = QStringLiteral("<b>") + table->title.toHtmlEscaped() + QStringLiteral("</b><table><tr><td>Hz</td>");
+    for (const double hz : table->hz)
+        html += QStringLiteral("<td align=right>&nbsp;%1</td>").arg(QLocale(QLocale::German).toString(hz, 'g', 6));
+    for (const auto& [label, gains] : table->rows) {
+        html += QStringLiteral("</tr><tr><td>") + label.toHtmlEscaped() + QStringLiteral("</td>");
+        for (const double gain : gains)
+            html += QStringLiteral("<td align=right>&nbsp;%1</td>").arg(GainText(gain));
+    }
+    m_aidGains->setText(html + QStringLiteral("</tr></table>"));
+}
+
+void CAudiogramDialog::SetAidRules(const AidRules& rules)
+{
+    m_aidRules = rules;
+    ShowLevels();
+}
+
+QString CAudiogramDialog::AidGainsShown() const
+{
+    return m_aidGains->isHidden() ? QString() : m_aidGains->text();
 }
 
 void CAudiogramDialog::AskAndCopyToOtherEar()
@@ -445,7 +477,7 @@ void CAudiogramDialog::Print()
     if (choice.exec() != QDialog::Accepted)
         return;
     RememberAudiogramFolder(printer.outputFileName());
-    if (!PrintAudiogram(printer, Entered(), QDate::currentDate()))
+    if (!PrintAudiogram(printer, Entered(), QDate::currentDate(), MakeAidGainTable(Entered(), m_aidRules)))
         Warn(QStringLiteral("Das Audiogramm konnte nicht gedruckt werden: der Drucker nimmt nichts an."));
 }
 

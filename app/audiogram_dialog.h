@@ -1,5 +1,7 @@
 #pragma once
 
+#include "aid_gain_table.h"
+
 #include "audiogram_chart.h"
 #include "hearing_level_field.h"
 #include "listener_file.h"
@@ -65,6 +67,11 @@ public:
     // Whether anything was imported, typed or dragged since it opened.
     bool Changed() const;
 
+    // The ears' aids: their gains for the audiogram as entered are shown
+    // under the fields and printed with it; none by default.
+    void SetAidRules(const AidRules& rules);
+    QString AidGainsShown() const;
+
     // Abbrechen, Escape or closing the window: an audiogram that was changed
     // is discarded only when the user says so.
     void reject() override;
@@ -72,6 +79,8 @@ public:
 private:
     std::vector<double>& Shown();
     void ShowEar();
+    // The chart and the aid's gains after a change of the levels.
+    void ShowLevels();
     void BuildFields();
     void OfferFrequencies();
     void AddFrequency(double hz);
@@ -104,4 +113,6 @@ private:
     QPushButton* m_copy;
     QPushButton* m_take;
     QLabel* m_refusal;
+    QLabel* m_aidGains;
+    AidRules m_aidRules;
 };

@@ -43,9 +43,29 @@ void DrawLevelTable(QPainter& painter, const QRectF& area, const Listener& liste
     }
 }
 
+// The aid's gains: its title, a row of frequencies, a row per ear and level.
+void DrawAidTable(QPainter& painter, const QRectF& area, const AidGainTable& aid)
+{
+    painter.drawText(QRectF(area.left(), area.top(), area.width(), 22), Qt::AlignLeft | Qt::AlignVCenter, aid.title);
+    const double labelWidth = 160.0;
+    const double width = (area.width() - labelWidth) / static_cast<double>(aid.hz.size());
+    const double row = 20.0;
+    const auto line = [&](int r, const QString& label, const auto& text) {
+        const double y = area.top() + 24 + r * row;
+        painter.drawText(QRectF(area.left(), y, labelWidth, row), Qt::AlignLeft | Qt::AlignVCenter, label);
+        for (std::size_t i = 0; i < aid.hz.size(); ++i)
+            painter.drawText(QRectF(area.left() + labelWidth + static_cast<double>(i) * width, y, width, row),
+                             Qt::AlignCenter, text(i));
+    };
+    line(0, QStringLiteral("Hz"), [&](std::size_t i) { return QLocale(QLocale::German).toString(aid.hz[i], 'g', 6); });
+    for (std::size_t r = 0; r < aid.rows.size(); ++r)
+        line(static_cast<int>(r) + 1, aid.rows[r].first, [&](std::size_t i) { return GainText(aid.rows[r].second[i]); });
+}
+
 }  // namespace
 
-void DrawAudiogramPage(QPainter& painter, const QRectF& page, const Listener& listener, const QDate& date)
+void DrawAudiogramPage(QPainter& painter, const QRectF& page, const Listener& listener, const QDate& date,
+                       const std::optional<AidGainTable>& aid)
 {
     painter.save();
     painter.fillRect(page, Qt::white);
@@ -68,10 +88,13 @@ void DrawAudiogramPage(QPainter& painter, const QRectF& page, const Listener& li
     painter.drawText(QRectF(page.left(), below, page.width(), 22), Qt::AlignLeft | Qt::AlignVCenter,
                      QStringLiteral("O rot, durchgezogen: rechtes Ohr     X blau, gestrichelt: linkes Ohr"));
     DrawLevelTable(painter, QRectF(page.left(), below + 34, page.width(), 66), listener);
+    if (aid)
+        DrawAidTable(painter, QRectF(page.left(), below + 116, page.width(), 24 + 20.0 * (aid->rows.size() + 1)), *aid);
     painter.restore();
 }
 
-bool PrintAudiogram(QPagedPaintDevice& device, const Listener& listener, const QDate& date)
+bool PrintAudiogram(QPagedPaintDevice& device, const Listener& listener, const QDate& date,
+                    const std::optional<AidGainTable>& aid)
 {
     QPainter painter;
     if (!painter.begin(&device))
@@ -79,6 +102,6 @@ bool PrintAudiogram(QPagedPaintDevice& device, const Listener& listener, const Q
     // Logical units of a fixed width, whatever the device's resolution.
     const double height = kPageWidth * device.height() / std::max(device.width(), 1);
     painter.setWindow(0, 0, static_cast<int>(kPageWidth), static_cast<int>(height));
-    DrawAudiogramPage(painter, QRectF(0, 0, kPageWidth, height), listener, date);
+    DrawAudiogramPage(painter, QRectF(0, 0, kPageWidth, height), listener, date, aid);
     return painter.end();
 }

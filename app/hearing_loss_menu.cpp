@@ -230,6 +230,8 @@ void CHearingLossMenu::EnterAudiogram()
                                             "und wird nicht verwendet; der Dialog beginnt leer. (%1)")
                                  .arg(QString::fromStdString(damage)));
     CAudiogramDialog dialog(start.listener, start.edited, m_dialogParent);
+    dialog.SetAidRules({m_view.Processor().EarChain(Ear::Left).AidRuleChosen(),
+                        m_view.Processor().EarChain(Ear::Right).AidRuleChosen()});
     const int answer = dialog.exec();
     ReturnKeyboard(m_dialogParent ? m_dialogParent->window() : nullptr, m_view);
     if (answer != QDialog::Accepted)

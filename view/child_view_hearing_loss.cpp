@@ -95,6 +95,8 @@ QStringList CChildView::ShownNotices() const
         notices << QString::fromUtf8(kComparisonNotice);
     else if (m_processor.AnyAudiogram())
         notices << (m_bSplDisplay ? QStringLiteral("Hörschwelle: ") : QStringLiteral("Audiogramm: ")) + m_audiogramName;
+    if (!AidBanner().isEmpty())
+        notices << AidBanner();
     if (m_bLive && !m_liveStatus.isEmpty())
         notices << m_liveStatus;
     if (!LevelNotice().isEmpty())

@@ -34,6 +34,7 @@ TEST_F(ViewTest, TheAidsBannerNamesWhatIsHeard)
         c.set(settings);
         view->Processor().Apply(settings);
         EXPECT_EQ(view->AidBanner(), QString::fromUtf8(c.banner));
+        EXPECT_EQ(view->ShownNotices().contains(QString::fromUtf8(c.banner)), *c.banner != '\0') << "screen readers";
         // The banner's steel blue across the top of the spectrum (at y 158).
         const QImage image = Render();
         EXPECT_EQ(At(image, 20, 161) == 0x00906020, *c.banner != '\0') << c.banner;
