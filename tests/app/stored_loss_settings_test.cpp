@@ -4,6 +4,7 @@
 
 #include "stored_loss_settings.h"
 
+#include <QFile>
 #include <QSettings>
 
 #include <gtest/gtest.h>
@@ -84,5 +85,25 @@ TEST(StoredLossSettings, EarlierRunsEntriesLoadAndDamagedOnesAreAsNone)
         QSettings().setValue(QLatin1String(c.key), c.stored);
         EXPECT_TRUE(c.holds(LoadLossSettings())) << c.key << " = " << c.stored.toString().toStdString();
     }
+    Forget();
+}
+
+TEST(StoredLossSettings, AHandEditedFileIsReadFieldByField)
+{
+    Forget();
+    const QString path = QSettings().fileName();
+    QSettings().sync();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::Append | QIODevice::Text));
+    file.write("\n[hearing]\naidLeft=nal-r\naidRight=NAL-R\nrecruitment=false\nears=rechts\n"
+               "[calibration]\nfullScaleSpl=1e999\nspeechLevelSpl=65,5\n");
+    file.close();
+    const StoredLossSettings stored = LoadLossSettings();
+    EXPECT_EQ(stored.settings.aid[static_cast<int>(Ear::Left)], AidRule::NalR);
+    EXPECT_EQ(stored.settings.aid[static_cast<int>(Ear::Right)], AidRule::Off) << "not a rule's word";
+    EXPECT_FALSE(stored.settings.recruitment);
+    EXPECT_EQ(stored.settings.ears, EarsHeard::Both);
+    EXPECT_FALSE(stored.calibrated) << "beyond the range";
+    EXPECT_FALSE(stored.settings.listeningSpl) << "a decimal comma is no number here";
     Forget();
 }
