@@ -236,10 +236,24 @@ TEST_F(LiveMode, EverySwitchOfTheWindowIsHeardLive)
         // Loudness 0.5 is 37.5 dB down.
         {"Lautstärke",
          [&] {
-             view.Processor().m_dLoudness = view.Processor().m_dLoudness == 1.0 ? 0.5 : 1.0;
-             view.update();
+             view.Controls().SetValue(CControls::kLoudness,
+                                      view.Controls().Value(CControls::kLoudness) == 1.0 ? 0.5 : 1.0);
          },
          -1, -30.0},
+        // Fig6 at 84.7 dB SPL through 40 dB HL: 12 · (95 - 84.7) / 30 = 4.1 dB
+        // more at the ear, which recruitment expands to about 6.7.
+        {"Hörgerät",
+         [&] {
+             const QString wanted = view.Processor().AnyAid() ? "&Aus" : "&Fig6 (Kompression)";
+             for (QAction* top : App().MainFrame()->menuBar()->actions())
+                 if (top->text() == "Hör&verlust")
+                     for (QAction* item : top->menu()->actions())
+                         if (item->menu() && item->text() == "Hör&gerät")
+                             for (QAction* rule : item->menu()->actions())
+                                 if (rule->text() == wanted)
+                                     rule->trigger();
+         },
+         6, 3.0},
     };
     for (const auto& sw : kSwitches) {
         const double before = settled(sw.band);
