@@ -84,8 +84,8 @@ void CAidStage::FollowLevels(const float* spectrum)
             power += spectrum[2 * k] * spectrum[2 * k] + spectrum[2 * k + 1] * spectrum[2 * k + 1];
         const float relative = std::max(static_cast<float>(power * m_powerScale), kSilenceRelativePower);
         // Below the fitting's lowest input level the gain is held, so the
-        // level is followed from there: an onset after silence then starts
-        // from the gain for 40 dB SPL, not from one for no sound at all.
+        // level is followed from there: after silence an onset's level is
+        // reached a few frames sooner than from no sound at all.
         const double level = m_fullScaleSpl + kLog2ToDb * FastLog2(relative);
         m_smoother[band].Next(std::max(level, CAidFitting::kInputSpl[0]));
     }

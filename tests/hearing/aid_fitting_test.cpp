@@ -75,12 +75,3 @@ TEST(AidFitting, GainsAreReadBetweenTheRulesFrequenciesAndLevels)
     EXPECT_NEAR(nalR.Gain(8000, 65), 32.45, 1e-9);
     EXPECT_EQ(nalR.Gain(3000, 40), nalR.Gain(3000, 95)) << "linear";
 }
-
-TEST(AidFitting, RulesAreNamedAsTheToolsTakeThem)
-{
-    EXPECT_EQ(AidRuleFromKey("nal-r"), AidRule::NalR);
-    EXPECT_EQ(AidRuleFromKey("fig6"), AidRule::Fig6);
-    EXPECT_EQ(AidRuleFromKey("off"), AidRule::Off);
-    EXPECT_FALSE(AidRuleFromKey("Fig6"));
-    EXPECT_FALSE(AidRuleFromKey(""));
-}
