@@ -42,10 +42,10 @@ std::optional<AidGainTable> MakeAidGainTable(const Listener& listener, const Aid
             std::vector<double> gains;
             for (const double hz : table.hz)
                 gains.push_back(fitting.Gain(hz, CAidFitting::kInputSpl[level]));
-            const QString label = linear ? QString::fromLatin1(ear.name)
-                                         : QStringLiteral("%1, %2 dB SPL")
-                                               .arg(QLatin1String(ear.name))
-                                               .arg(CAidFitting::kInputSpl[level]);
+            const QString label =
+                linear
+                    ? QString::fromLatin1(ear.name)
+                    : QStringLiteral("%1, %2 dB SPL").arg(QLatin1String(ear.name)).arg(CAidFitting::kInputSpl[level]);
             table.rows.emplace_back(label, std::move(gains));
         }
     }

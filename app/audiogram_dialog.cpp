@@ -74,7 +74,8 @@ CAudiogramDialog::CAudiogramDialog(const Listener& start, Ear edited, QWidget* p
       m_frequency(new QComboBox), m_add(new QPushButton(QStringLiteral("&Hinzufügen"))),
       m_remove(new QPushButton(QStringLiteral("&Entfernen"))),
       m_copy(new QPushButton(QStringLiteral("Beide Ohren &gleich"))),
-      m_take(new QPushButton(QStringLiteral("Für dieses Ohr ü&bernehmen"))), m_refusal(new QLabel), m_aidGains(new QLabel)
+      m_take(new QPushButton(QStringLiteral("Für dieses Ohr ü&bernehmen"))), m_refusal(new QLabel),
+      m_aidGains(new QLabel)
 {
     setWindowTitle(QStringLiteral("Audiogramm"));
     m_ear->addItem(QStringLiteral("Rechtes Ohr (O, rot)"));

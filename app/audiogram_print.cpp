@@ -59,7 +59,8 @@ void DrawAidTable(QPainter& painter, const QRectF& area, const AidGainTable& aid
     };
     line(0, QStringLiteral("Hz"), [&](std::size_t i) { return QLocale(QLocale::German).toString(aid.hz[i], 'g', 6); });
     for (std::size_t r = 0; r < aid.rows.size(); ++r)
-        line(static_cast<int>(r) + 1, aid.rows[r].first, [&](std::size_t i) { return GainText(aid.rows[r].second[i]); });
+        line(static_cast<int>(r) + 1, aid.rows[r].first,
+             [&](std::size_t i) { return GainText(aid.rows[r].second[i]); });
 }
 
 }  // namespace

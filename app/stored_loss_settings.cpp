@@ -58,8 +58,9 @@ EarsHeard StoredEars(const QSettings& settings)
 
 QString EarsWord(EarsHeard ears)
 {
-    return ears == EarsHeard::Left ? QStringLiteral("left") : ears == EarsHeard::Right ? QStringLiteral("right")
-                                                                                       : QStringLiteral("both");
+    return ears == EarsHeard::Left    ? QStringLiteral("left")
+           : ears == EarsHeard::Right ? QStringLiteral("right")
+                                      : QStringLiteral("both");
 }
 
 // A rule by the word the tools take; none for anything else.

@@ -10,8 +10,8 @@ namespace {
 constexpr double kFullScale = 32768.0;
 constexpr double kFramesPerSecond = FrameGeometry::kSampleRate / static_cast<double>(FrameGeometry::kHop);
 constexpr float kSilenceRelativePower = 1e-12f;  // 120 dB below full scale
-constexpr float kDbToLog2 = 0.16609640f;          // log2(10) / 20
-constexpr float kLog2ToDb = 3.0103000f;           // 10 log10(2)
+constexpr float kDbToLog2 = 0.16609640f;         // log2(10) / 20
+constexpr float kLog2ToDb = 3.0103000f;          // 10 log10(2)
 
 }  // namespace
 
@@ -109,8 +109,9 @@ void CAidStage::Apply(float* spectrum, float* gains, float share)
             const double level = std::clamp(m_smoother[band].Level(), CAidFitting::kInputSpl[0],
                                             CAidFitting::kInputSpl[CAidFitting::kLevels - 1]);
             from[band] = level < CAidFitting::kInputSpl[1] ? 0 : 1;
-            place[band] = static_cast<float>((level - CAidFitting::kInputSpl[from[band]]) /
-                                             (CAidFitting::kInputSpl[from[band] + 1] - CAidFitting::kInputSpl[from[band]]));
+            place[band] =
+                static_cast<float>((level - CAidFitting::kInputSpl[from[band]]) /
+                                   (CAidFitting::kInputSpl[from[band] + 1] - CAidFitting::kInputSpl[from[band]]));
         }
         float db[kBins];
         for (int k = 0; k < kBins; ++k) {

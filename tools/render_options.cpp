@@ -321,10 +321,11 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
     }
     // An aid is fitted from the ear's audiogram.
     for (const Ear ear : {Ear::Left, Ear::Right}) {
-        const bool audiogram = ear == Ear::Left ? options.audiogram.left.has_value() : options.audiogram.right.has_value();
+        const bool audiogram =
+            ear == Ear::Left ? options.audiogram.left.has_value() : options.audiogram.right.has_value();
         if (options.settings.aid[static_cast<int>(ear)] != AidRule::Off && !audiogram) {
-            error = std::string("an aid is fitted from an audiogram, and the ") + (ear == Ear::Left ? "left" : "right") +
-                    " ear has none (--audiogram)";
+            error = std::string("an aid is fitted from an audiogram, and the ") +
+                    (ear == Ear::Left ? "left" : "right") + " ear has none (--audiogram)";
             return false;
         }
     }

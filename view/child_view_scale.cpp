@@ -96,10 +96,11 @@ void CChildView::DrawLegend(CSurface& surface, int left, int top)
     const bool aidShown = m_bSplDisplay && m_processor.AnyAid() && m_processor.Aided() && !m_processor.NormalHearing();
     QString lines[4];
     int count = 0;
-    lines[count++] = !m_bSplDisplay ? QStringLiteral("Balken: Pegel je Frequenzband, wie gehört (dB unter dem lautesten bisher)")
-                     : aidShown
-                         ? QStringLiteral("Balken: Pegel je Frequenzband am Ohr, nach dem Hörgerät, vor dem Hörverlust (dB SPL)")
-                         : QStringLiteral("Balken: Pegel je Frequenzband am Ohr, vor dem Hörverlust (dB SPL)");
+    lines[count++] =
+        !m_bSplDisplay ? QStringLiteral("Balken: Pegel je Frequenzband, wie gehört (dB unter dem lautesten bisher)")
+        : aidShown
+            ? QStringLiteral("Balken: Pegel je Frequenzband am Ohr, nach dem Hörgerät, vor dem Hörverlust (dB SPL)")
+            : QStringLiteral("Balken: Pegel je Frequenzband am Ohr, vor dem Hörverlust (dB SPL)");
     lines[count++] = QStringLiteral("Gelbe Linie: Filter der Regler Lautstärke und höhere Frequenzen");
     if (lossShown)
         lines[count++] = m_bSplDisplay

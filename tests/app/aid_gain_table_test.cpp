@@ -24,8 +24,7 @@ TEST(AidGainTable, EachAidedEarHasARowPerInputLevelOfItsRule)
     EXPECT_FALSE(MakeAidGainTable(FlatEars(50, 70), {}));
     const auto table = MakeAidGainTable(FlatEars(50, 70), {AidRule::NalR, AidRule::Fig6});
     ASSERT_TRUE(table);
-    EXPECT_EQ(table->title,
-              "Hörgerät, Einfügungsverstärkung in dB: rechts Fig6 (Kompression), links NAL-R (linear)");
+    EXPECT_EQ(table->title, "Hörgerät, Einfügungsverstärkung in dB: rechts Fig6 (Kompression), links NAL-R (linear)");
     EXPECT_EQ(table->hz, (std::vector<double>{250, 500, 1000, 2000, 3000, 4000, 6000, 8000}));
     // The gains are the fittings' (see AidFitting): each row is its ear's and
     // level's, and NAL-R's 3 kHz lies between its 2 and 4 kHz, log2(1.5) of

@@ -57,16 +57,23 @@ TEST(StoredLossSettings, EarlierRunsEntriesLoadAndDamagedOnesAreAsNone)
         bool (*holds)(const StoredLossSettings&);
     } kCases[] = {
         // As earlier runs wrote them.
-        {"hearing/ears", QStringLiteral("left"), [](const StoredLossSettings& s) { return s.settings.ears == EarsHeard::Left; }},
-        {"hearing/recruitment", QStringLiteral("false"), [](const StoredLossSettings& s) { return !s.settings.recruitment; }},
+        {"hearing/ears", QStringLiteral("left"),
+         [](const StoredLossSettings& s) { return s.settings.ears == EarsHeard::Left; }},
+        {"hearing/recruitment", QStringLiteral("false"),
+         [](const StoredLossSettings& s) { return !s.settings.recruitment; }},
         {"hearing/audiogramSmearing", QStringLiteral("true"),
          [](const StoredLossSettings& s) { return s.settings.smearingFromAudiogram; }},
-        {"calibration/fullScaleSpl", 40, [](const StoredLossSettings& s) { return s.calibrated && s.settings.fullScaleSpl == 40.0; }},
-        {"calibration/speechLevelSpl", 100, [](const StoredLossSettings& s) { return s.settings.listeningSpl == 100.0; }},
-        {"hearing/aidLeft", QStringLiteral("nal-r"), [](const StoredLossSettings& s) { return s.settings.aid[0] == AidRule::NalR; }},
-        {"hearing/aidRight", QStringLiteral("fig6"), [](const StoredLossSettings& s) { return s.settings.aid[1] == AidRule::Fig6; }},
+        {"calibration/fullScaleSpl", 40,
+         [](const StoredLossSettings& s) { return s.calibrated && s.settings.fullScaleSpl == 40.0; }},
+        {"calibration/speechLevelSpl", 100,
+         [](const StoredLossSettings& s) { return s.settings.listeningSpl == 100.0; }},
+        {"hearing/aidLeft", QStringLiteral("nal-r"),
+         [](const StoredLossSettings& s) { return s.settings.aid[0] == AidRule::NalR; }},
+        {"hearing/aidRight", QStringLiteral("fig6"),
+         [](const StoredLossSettings& s) { return s.settings.aid[1] == AidRule::Fig6; }},
         // Damaged, or off the range the dialog and the tools take: ignored, not clamped.
-        {"hearing/ears", QStringLiteral("links"), [](const StoredLossSettings& s) { return s.settings.ears == EarsHeard::Both; }},
+        {"hearing/ears", QStringLiteral("links"),
+         [](const StoredLossSettings& s) { return s.settings.ears == EarsHeard::Both; }},
         {"hearing/ears", 2, [](const StoredLossSettings& s) { return s.settings.ears == EarsHeard::Both; }},
         {"hearing/recruitment", 7, [](const StoredLossSettings& s) { return s.settings.recruitment; }},
         {"hearing/audiogramSmearing", QStringLiteral("ja"),
@@ -76,9 +83,11 @@ TEST(StoredLossSettings, EarlierRunsEntriesLoadAndDamagedOnesAreAsNone)
         {"calibration/fullScaleSpl", 150.5, [](const StoredLossSettings& s) { return !s.calibrated; }},
         {"calibration/speechLevelSpl", 19.5, [](const StoredLossSettings& s) { return !s.settings.listeningSpl; }},
         {"calibration/speechLevelSpl", 400, [](const StoredLossSettings& s) { return !s.settings.listeningSpl; }},
-        {"hearing/aidLeft", QStringLiteral("NAL-R (linear)"), [](const StoredLossSettings& s) { return s.settings.aid[0] == AidRule::Off; }},
+        {"hearing/aidLeft", QStringLiteral("NAL-R (linear)"),
+         [](const StoredLossSettings& s) { return s.settings.aid[0] == AidRule::Off; }},
         {"hearing/aidRight", 2, [](const StoredLossSettings& s) { return s.settings.aid[1] == AidRule::Off; }},
-        {"hearing/aidRight", QString(100000, QLatin1Char('f')), [](const StoredLossSettings& s) { return s.settings.aid[1] == AidRule::Off; }},
+        {"hearing/aidRight", QString(100000, QLatin1Char('f')),
+         [](const StoredLossSettings& s) { return s.settings.aid[1] == AidRule::Off; }},
     };
     for (const auto& c : kCases) {
         Forget();
@@ -95,8 +104,9 @@ TEST(StoredLossSettings, AHandEditedFileIsReadFieldByField)
     QSettings().sync();
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::Append | QIODevice::Text));
-    file.write("\n[hearing]\naidLeft=nal-r\naidRight=NAL-R\nrecruitment=false\nears=rechts\n"
-               "[calibration]\nfullScaleSpl=1e999\nspeechLevelSpl=65,5\n");
+    file.write(
+        "\n[hearing]\naidLeft=nal-r\naidRight=NAL-R\nrecruitment=false\nears=rechts\n"
+        "[calibration]\nfullScaleSpl=1e999\nspeechLevelSpl=65,5\n");
     file.close();
     const StoredLossSettings stored = LoadLossSettings();
     EXPECT_EQ(stored.settings.aid[static_cast<int>(Ear::Left)], AidRule::NalR);

@@ -24,12 +24,9 @@ TEST(Controls, SlidersTakeOnlyValuesOnTheirTrackAndSayWhichChanged)
         bool taken;
         double after;
     } kCases[] = {
-        {CControls::kLoudness, std::nan(""), false, 1.0},
-        {CControls::kLoudness, -0.01, false, 1.0},
-        {CControls::kHighFreq, 1.01, false, 1.0},
-        {CControls::kHighFreq, 1.0, false, 1.0},  // the value it has
-        {CControls::kHighFreq, 0.0, true, 0.0},
-        {CControls::kLoudness, 0.25, true, 0.25},
+        {CControls::kLoudness, std::nan(""), false, 1.0}, {CControls::kLoudness, -0.01, false, 1.0},
+        {CControls::kHighFreq, 1.01, false, 1.0},         {CControls::kHighFreq, 1.0, false, 1.0},  // the value it has
+        {CControls::kHighFreq, 0.0, true, 0.0},           {CControls::kLoudness, 0.25, true, 0.25},
     };
     for (const auto& c : kCases) {
         EXPECT_EQ(controls.SetValue(c.slider, c.value), c.taken) << c.value;

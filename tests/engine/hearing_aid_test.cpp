@@ -84,7 +84,8 @@ double BandPower(const std::vector<float>& signal, std::size_t from, double hz)
         const int low = static_cast<int>(std::ceil(hz * std::pow(2.0, -1.0 / 6) * n / kRate));
         const int high = static_cast<int>(std::floor(hz * std::pow(2.0, 1.0 / 6) * n / kRate));
         for (int k = low; k <= high; ++k)
-            power += static_cast<double>(frame[2 * k]) * frame[2 * k] + static_cast<double>(frame[2 * k + 1]) * frame[2 * k + 1];
+            power += static_cast<double>(frame[2 * k]) * frame[2 * k] +
+                     static_cast<double>(frame[2 * k + 1]) * frame[2 * k + 1];
     }
     return power;
 }
@@ -142,7 +143,8 @@ TEST(HearingAid, NalRGivesEachEarItsRulesGainOnPinkNoise)
     const struct {
         double hz, left, right;
     } kGains[] = {
-        {250, 0.0, 0.1}, {500, 0.0, 9.1}, {1000, 5.85, 19.65}, {2000, 5.4, 20.75}, {4000, 16.8, 22.85}, {6000, 21.45, 24.4},
+        {250, 0.0, 0.1},    {500, 0.0, 9.1},     {1000, 5.85, 19.65},
+        {2000, 5.4, 20.75}, {4000, 16.8, 22.85}, {6000, 21.45, 24.4},
     };
     for (const auto& g : kGains) {
         const auto gain = [&](const std::vector<float>& with, const std::vector<float>& without) {

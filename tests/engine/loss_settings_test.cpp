@@ -28,11 +28,13 @@ TEST(LossSettings, EveryFieldIsAppliedReadBackHandedOverAndTold)
         {"listeningSpl", [](LossSettings& s) { s.listeningSpl = 65.0; }},
         {"ears", [](LossSettings& s) { s.ears = EarsHeard::Right; }},
         {"normalHearing", [](LossSettings& s) { s.normalHearing = true; }},
-        {"left aid", [&](LossSettings& s) {
+        {"left aid",
+         [&](LossSettings& s) {
              s.audiogram[static_cast<int>(Ear::Left)] = s2;
              s.aid[static_cast<int>(Ear::Left)] = AidRule::Fig6;
          }},
-        {"right aid", [&](LossSettings& s) {
+        {"right aid",
+         [&](LossSettings& s) {
              s.audiogram[static_cast<int>(Ear::Right)] = n3;
              s.aid[static_cast<int>(Ear::Right)] = AidRule::NalR;
          }},

@@ -50,11 +50,8 @@ TEST(AidFitting, Fig6GivesLessGainForLouderInputs)
         double hearingLevel;
         double gains[3];  // at 40, 65 and 95 dB SPL
     } kCases[] = {
-        {50, {30, 18, 2.5119}},  // the published checks
-        {70, {45, 33, 11.6942}},
-        {10, {0, 0, 0}},
-        {20, {0, 0, 0}},
-        {60, {40, 24, 6.6289}},  // 0.1 · 20^1.4
+        {50, {30, 18, 2.5119}},                                                             // the published checks
+        {70, {45, 33, 11.6942}}, {10, {0, 0, 0}}, {20, {0, 0, 0}}, {60, {40, 24, 6.6289}},  // 0.1 · 20^1.4
         {90, {55, 49, 23.9088}},
     };
     for (const auto& c : kCases)

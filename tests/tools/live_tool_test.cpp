@@ -101,7 +101,8 @@ TEST_F(LiveTool, FromAFileItIsTheRecordingsPathToTheBitAfterItsDelay)
         EXPECT_NE(printed.find("delay: 256 samples (5.8 ms) from input to output"), std::string::npos) << printed;
         const int delay = DelayBehindRender(printed);
         ASSERT_EQ(delay, 128) << printed;
-        const bool stereo = settings.find(".json ") != std::string::npos && settings.find("--ears") == std::string::npos;
+        const bool stereo =
+            settings.find(".json ") != std::string::npos && settings.find("--ears") == std::string::npos;
         std::vector<short> render, live;
         if (stereo) {
             std::vector<short> renderRight, liveRight;

@@ -181,8 +181,13 @@ TEST(RenderOptions, AnAidInEitherEarOrBothFittedFromItsAudiogram)
     } kTaken[] = {
         {{"--audiogram", "N3", "--aid", "fig6", "o.wav"}, AidRule::Fig6, AidRule::Fig6, true},
         {{"--audiogram-left", "S2", "--audiogram-right", "N3", "--aid-right", "nal-r", "--ear-loss", "off", "o.wav"},
-         AidRule::Off, AidRule::NalR, false},
-        {{"--audiogram", "N3", "--aid-left", "fig6", "--aid-right", "nal-r", "o.wav"}, AidRule::Fig6, AidRule::NalR, true},
+         AidRule::Off,
+         AidRule::NalR,
+         false},
+        {{"--audiogram", "N3", "--aid-left", "fig6", "--aid-right", "nal-r", "o.wav"},
+         AidRule::Fig6,
+         AidRule::NalR,
+         true},
         {{"--ear-loss", "off", "o.wav"}, AidRule::Off, AidRule::Off, false},
     };
     for (const auto& c : kTaken) {

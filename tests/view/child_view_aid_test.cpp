@@ -17,14 +17,32 @@ TEST_F(ViewTest, TheAidsBannerNamesWhatIsHeard)
     } kCases[] = {
         {[](LossSettings&) {}, ""},
         {[](LossSettings& s) { s.aid[0] = s.aid[1] = AidRule::Fig6; }, "Mit Hörgerät: Fig6, beide Ohren"},
-        {[](LossSettings& s) { s.aid[0] = s.aid[1] = AidRule::Fig6; s.aided = false; }, "Ohne Hörgerät"},
-        {[](LossSettings& s) { s.aid[0] = s.aid[1] = AidRule::Fig6; s.normalHearing = true; }, ""},
-        {[](LossSettings& s) { s.aid[0] = AidRule::Fig6; s.aid[1] = AidRule::NalR; },
+        {[](LossSettings& s) {
+             s.aid[0] = s.aid[1] = AidRule::Fig6;
+             s.aided = false;
+         },
+         "Ohne Hörgerät"},
+        {[](LossSettings& s) {
+             s.aid[0] = s.aid[1] = AidRule::Fig6;
+             s.normalHearing = true;
+         },
+         ""},
+        {[](LossSettings& s) {
+             s.aid[0] = AidRule::Fig6;
+             s.aid[1] = AidRule::NalR;
+         },
          "Mit Hörgerät: links Fig6, rechts NAL-R"},
         {[](LossSettings& s) { s.aid[1] = AidRule::NalR; }, "Mit Hörgerät: NAL-R, rechtes Ohr"},
-        {[](LossSettings& s) { s.aid[0] = s.aid[1] = AidRule::Fig6; s.ears = EarsHeard::Right; },
+        {[](LossSettings& s) {
+             s.aid[0] = s.aid[1] = AidRule::Fig6;
+             s.ears = EarsHeard::Right;
+         },
          "Mit Hörgerät: Fig6, rechtes Ohr"},
-        {[](LossSettings& s) { s.aid[0] = AidRule::NalR; s.ears = EarsHeard::Right; }, ""},  // not heard
+        {[](LossSettings& s) {
+             s.aid[0] = AidRule::NalR;
+             s.ears = EarsHeard::Right;
+         },
+         ""},  // not heard
     };
     Resize(1020, 700);
     for (const auto& c : kCases) {
