@@ -4,7 +4,9 @@
 
 #include "stored_loss_settings.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 #include <gtest/gtest.h>
@@ -101,7 +103,7 @@ TEST(StoredLossSettings, AHandEditedFileIsReadFieldByField)
 {
     Forget();
     const QString path = QSettings().fileName();
-    QSettings().sync();
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::Append | QIODevice::Text));
     file.write(
