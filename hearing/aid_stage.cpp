@@ -76,8 +76,10 @@ void CAidStage::TakeFitting(const CAidStage& from)
     std::copy(from.m_linearGain, from.m_linearGain + kBins, m_linearGain);
 }
 
-void CAidStage::FollowLevels(const float* spectrum)
+void CAidStage::Follow(const float* spectrum)
 {
+    if (m_bLinear)
+        return;  // one gain at every level
     for (int band = 0; band < kBands; ++band) {
         float power = 0.0f;
         for (int k = m_firstBin[band]; k < m_firstBin[band + 1]; ++k)
@@ -100,7 +102,7 @@ void CAidStage::Apply(float* spectrum, float* gains, float share)
         for (int k = 0; k < kBins; ++k)
             gains[2 * k] = gains[2 * k + 1] = FastExp2(share * m_gainDb[0][k] * kDbToLog2);
     } else {
-        FollowLevels(spectrum);
+        Follow(spectrum);
         // Each band's level as a place between two of the fitting's input
         // levels (linear in dB between them, held outside).
         int from[kBands];

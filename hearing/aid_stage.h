@@ -36,14 +36,16 @@ public:
     // Multiplies a packed spectrum (float 0 DC, float 1 half the sampling
     // rate, bin k in 2k, 2k+1) by the aid's gains, which it writes to `gains`
     // float by float; `share` (0 to 1) of each gain in dB, while the aid
-    // fades in or out. The levels are followed whatever the share.
+    // fades in or out.
     void Apply(float* spectrum, float* gains, float share);
+    // The levels followed while the aid is not heard, so that it comes back
+    // with the gains for what plays now.
+    void Follow(const float* spectrum);
     // A band's followed input level in dB SPL.
     double BandLevel(int band) const { return m_smoother[band].Level(); }
     static double BandCentreHz(int band);
 
 private:
-    void FollowLevels(const float* spectrum);
 
     bool m_bActive = false;
     bool m_bLinear = true;

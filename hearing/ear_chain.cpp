@@ -166,8 +166,10 @@ void CEarChain::ProcessFrame(float* spectrum, const float* magnitudes, const CSm
 {
     const bool smears = Smears(sliderSmear);
     m_nAidFrames = AidHeard() ? std::min(m_nAidFrames + 1, kAidFadeFrames) : std::max(m_nAidFrames - 1, 0);
-    if (m_aidStage.Active() && m_nAidFrames == 0)
+    if (m_aidStage.Active() && m_nAidFrames == 0) {
+        m_aidStage.Follow(spectrum);
         std::copy(highFreqGain, highFreqGain + kFrameSize, m_fMeasuredGain);
+    }
     if (m_aidStage.Active() && m_nAidFrames > 0) {
         m_aidStage.Apply(spectrum, m_fAidGain, static_cast<float>(m_nAidFrames) / kAidFadeFrames);
         for (int i = 0; i < kFrameSize; ++i)

@@ -245,3 +245,37 @@ TEST(HearingAid, SwitchedOffWhileATonePlaysItFadesOutInAFewMillisecondsWithoutAC
     EXPECT_NEAR(RmsDb(heard, at + 530, 441), unaided, 0.5) << "12 ms after the switch";
     EXPECT_NEAR(RmsDb(heard, at - 4410, 441), unaided + 18.0, 1.5) << "aided before it";
 }
+
+TEST(HearingAid, UnheardItKeepsFollowingTheLevelSoThatItComesBackWithTheRightGain)
+{
+    // 1 kHz through 50 dB HL with Fig6, full scale at 105 dB SPL: soft
+    // (40 dB SPL) while aided, loud (95) after H switched the aid off. Back
+    // on, the gain is the loud tone's 2.5 dB at once, not the soft one's
+    // 30 dB that would drive it into the limiter.
+    std::string error;
+    const CAudiogram flat = *CAudiogram::Make({{250, 50}, {8000, 50}}, error);
+    LossSettings settings = ThroughNormalEars(flat, flat, AidRule::Fig6);
+    settings.ears = EarsHeard::Left;
+    settings.fullScaleSpl = 105.0;
+    const std::vector<short> tone = Tone(1000, 105.0, {40, 95}, 1.0);
+    // Aided before block 8 and from block 16 on when switched; never, else.
+    const auto play = [&](bool switched) {
+        CSourceBank bank;
+        bank.ReplaceSource(0, NewSamples(tone), static_cast<int>(tone.size()), false);
+        CLossProcessor processor(bank);
+        processor.Apply(settings);
+        processor.BuildHighFreqGain();
+        processor.m_bSourceOn[0] = 1;
+        std::vector<float> heard;
+        for (int block = 0; block < 20; ++block) {
+            processor.SetAided(switched && (block < 8 || block >= 16));
+            processor.ProcessBlock();
+            heard.insert(heard.end(), processor.FloatBlock(), processor.FloatBlock() + CLossProcessor::kBlockOutput);
+        }
+        return heard;
+    };
+    const std::vector<float> unaided = play(false);
+    const std::vector<float> switched = play(true);
+    const std::size_t back = 16 * CLossProcessor::kBlockOutput + kRate / 10;  // 100 ms after it came back
+    EXPECT_NEAR(RmsDb(switched, back, 441) - RmsDb(unaided, back, 441), 2.5119, 1.5);
+}
