@@ -157,8 +157,8 @@ public:
     // The live path's settings change between two hops, on the sound thread:
     // takes those of `from` and leaves it with the tables they replaced, to
     // be freed off the sound thread. Heard from the next hop:
-    // the sliders, the audiograms' levels, the comparison and the listening
-    // level at once; a change of the ears heard, or of whether a listening
+    // the sliders, the audiograms' levels, the aids (fading in or out over
+    // three frames), the comparison and the listening level at once; a change of the ears heard, or of whether a listening
     // level is set, from the next block on (within 31 hops), as the block
     // they change is planned for the ears it began with. The listening
     // level keeps the gain `from` worked out for its speech recording.
