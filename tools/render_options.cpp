@@ -92,6 +92,17 @@ bool ParseSetting(const std::string& name, const std::string& text, double& valu
     return true;
 }
 
+// A switch's value: on or off.
+bool ParseOnOff(const std::string& name, const std::string& text, bool& on, std::string& error)
+{
+    if (text != "on" && text != "off") {
+        error = name + " is on or off, not '" + text + "'";
+        return false;
+    }
+    on = text == "on";
+    return true;
+}
+
 bool ParseSources(const std::string& text, int* sourceOn, std::string& error)
 {
     static const char* const kNames[3] = {"speech", "music", "noise"};
@@ -196,14 +207,11 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
                 return false;
             }
             *flag = true;
-        } else if (arg == "--recruitment") {
-            if (!takeValue())
+        } else if (arg == "--recruitment" || arg == "--ear-loss") {
+            if (!takeValue() ||
+                !ParseOnOff(arg, value, arg == "--recruitment" ? options.settings.recruitment : options.settings.earLoss,
+                            error))
                 return false;
-            if (value != "on" && value != "off") {
-                error = "--recruitment is on or off, not '" + value + "'";
-                return false;
-            }
-            options.settings.recruitment = value == "on";
         } else if (arg == "--aid" || arg == "--aid-left" || arg == "--aid-right") {
             if (!takeValue())
                 return false;
@@ -223,14 +231,6 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
                     options.settings.aid[static_cast<int>(ear)] = *rule;
             }
             aidGiven[both ? 2 : arg == "--aid-left" ? 0 : 1] = true;
-        } else if (arg == "--ear-loss") {
-            if (!takeValue())
-                return false;
-            if (value != "on" && value != "off") {
-                error = "--ear-loss is on or off, not '" + value + "'";
-                return false;
-            }
-            options.settings.earLoss = value == "on";
         } else if (arg == "--level") {
             if (!takeValue())
                 return false;

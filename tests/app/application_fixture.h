@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -153,6 +154,19 @@ struct Application : ::testing::Test {
                 for (QAction* action : top->menu()->actions())
                     if (action->text() == item)
                         return action;
+        return nullptr;
+    }
+
+    // An entry of a submenu of a menu in the menu bar, by their texts; null
+    // when there is none.
+    QAction* SubMenuAction(const QString& menu, const QString& submenu, const QString& item)
+    {
+        QAction* const holder = MenuAction(menu, submenu);
+        if (!holder || !holder->menu())
+            return nullptr;
+        for (QAction* action : holder->menu()->actions())
+            if (action->text() == item)
+                return action;
         return nullptr;
     }
 };

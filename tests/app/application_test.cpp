@@ -230,16 +230,9 @@ TEST_F(Application, TheHearingLossMenuChoosesLossesAndComparesWithNormalHearing)
     CChildView& view = App().MainFrame()->View();
     EXPECT_FALSE(view.Processor().EarChain(Ear::Left).Stage().Active());
 
-    QAction* n3 = nullptr;
+    QAction* n3 = SubMenuAction("Hör&verlust", "Standardaudiogramme", "N3: mittlerer Hörverlust");
     QAction* normal = MenuAction("Hör&verlust", "&Normal hören (Vergleich)");
     QAction* none = MenuAction("Hör&verlust", "&Kein Audiogramm");
-    for (QAction* top : App().MainFrame()->menuBar()->actions())
-        if (top->text() == "Hör&verlust")
-            for (QAction* item : top->menu()->actions())
-                if (item->menu() && item->text() == "Standardaudiogramme")
-                    for (QAction* preset : item->menu()->actions())
-                        if (preset->text() == "N3: mittlerer Hörverlust")
-                            n3 = preset;
     ASSERT_NE(n3, nullptr);
     ASSERT_NE(normal, nullptr);
     ASSERT_NE(none, nullptr);
@@ -322,14 +315,7 @@ TEST_F(Application, TheDialogStartsFromTheActiveLossKeepsTheListenersNameAndEnds
     CChildView& view = App().MainFrame()->View();
     QAction* enter = MenuAction("Hör&verlust", "&Audiogramm…");
     QAction* normal = MenuAction("Hör&verlust", "&Normal hören (Vergleich)");
-    QAction* s2 = nullptr;
-    for (QAction* top : App().MainFrame()->menuBar()->actions())
-        if (top->text() == "Hör&verlust")
-            for (QAction* item : top->menu()->actions())
-                if (item->menu() && item->text() == "Standardaudiogramme")
-                    for (QAction* preset : item->menu()->actions())
-                        if (preset->text() == "S2: mittlerer Steilabfall")
-                            s2 = preset;
+    QAction* s2 = SubMenuAction("Hör&verlust", "Standardaudiogramme", "S2: mittlerer Steilabfall");
     ASSERT_TRUE(enter && normal && s2);
 
     // Choosing a loss during the comparison ends it, so the loss is heard.

@@ -10,30 +10,13 @@
 #include "stored_loss_settings.h"
 
 #include <QMenu>
-#include <QMenuBar>
 #include <QSettings>
 
 namespace {
 
-QMenu* AidMenu()
-{
-    for (QAction* top : App().MainFrame()->menuBar()->actions())
-        if (top->text() == "Hör&verlust")
-            for (QAction* item : top->menu()->actions())
-                if (item->menu() && item->text() == "Hör&gerät")
-                    return item->menu();
-    return nullptr;
-}
-
-QAction* Item(QMenu* menu, const QString& text)
-{
-    for (QAction* action : menu->actions())
-        if (action->text() == text)
-            return action;
-    return nullptr;
-}
-
-struct HearingAidMenu : Application {};
+struct HearingAidMenu : Application {
+    QAction* Item(const QString& text) { return SubMenuAction("Hör&verlust", "Hör&gerät", text); }
+};
 
 }  // namespace
 
@@ -43,25 +26,18 @@ TEST_F(HearingAidMenu, AnAidIsFittedFromTheAudiogramSwitchedByHAndKept)
     QSettings().remove(QStringLiteral("activeLoss"));
     Start({"-Embedding"}, true);
     CChildView& view = App().MainFrame()->View();
-    QMenu* const aid = AidMenu();
-    ASSERT_NE(aid, nullptr);
-    QAction* const fig6 = Item(aid, "&Fig6 (Kompression)");
-    QAction* const leftOnly = Item(aid, "nur &links");
+    QAction* const fig6 = Item("&Fig6 (Kompression)");
+    QAction* const leftOnly = Item("nur &links");
     QAction* const aided = MenuAction("Hör&verlust", "Mit Hörgerät &hören (Vergleich)");
     ASSERT_TRUE(fig6 && leftOnly && aided);
+    QMenu* const aid = MenuAction("Hör&verlust", "Hör&gerät")->menu();
     emit aid->aboutToShow();
     EXPECT_FALSE(fig6->isEnabled());
     EXPECT_EQ(aid->actions().front()->text(), "Erst ein Audiogramm wählen: danach wird es angepasst");
     EXPECT_FALSE(aided->isEnabled());
 
     // N3 in both ears, Fig6 in the left alone; speech playing.
-    for (QAction* top : App().MainFrame()->menuBar()->actions())
-        if (top->text() == "Hör&verlust")
-            for (QAction* item : top->menu()->actions())
-                if (item->menu() && item->text() == "Standardaudiogramme")
-                    for (QAction* preset : item->menu()->actions())
-                        if (preset->text() == "N3: mittlerer Hörverlust")
-                            preset->trigger();
+    SubMenuAction("Hör&verlust", "Standardaudiogramme", "N3: mittlerer Hörverlust")->trigger();
     EXPECT_TRUE(fig6->isEnabled());
     view.ToggleSource(0);
     ASSERT_TRUE(g_memPlay.m_bOpen);
@@ -83,8 +59,8 @@ TEST_F(HearingAidMenu, AnAidIsFittedFromTheAudiogramSwitchedByHAndKept)
     EXPECT_EQ(LoadLossSettings().settings.aid[static_cast<int>(Ear::Right)], AidRule::Off);
 
     Restart();
-    EXPECT_TRUE(Item(AidMenu(), "&Fig6 (Kompression)")->isChecked());
-    EXPECT_TRUE(Item(AidMenu(), "nur &links")->isChecked());
+    EXPECT_TRUE(Item("&Fig6 (Kompression)")->isChecked());
+    EXPECT_TRUE(Item("nur &links")->isChecked());
     EXPECT_TRUE(App().MainFrame()->View().Processor().EarChain(Ear::Left).AidFitting().has_value());
     QSettings().remove(QStringLiteral("hearing"));
     QSettings().remove(QStringLiteral("activeLoss"));

@@ -244,14 +244,8 @@ TEST_F(LiveMode, EverySwitchOfTheWindowIsHeardLive)
         // more at the ear, which recruitment expands to about 6.7.
         {"Hörgerät",
          [&] {
-             const QString wanted = view.Processor().AnyAid() ? "&Aus" : "&Fig6 (Kompression)";
-             for (QAction* top : App().MainFrame()->menuBar()->actions())
-                 if (top->text() == "Hör&verlust")
-                     for (QAction* item : top->menu()->actions())
-                         if (item->menu() && item->text() == "Hör&gerät")
-                             for (QAction* rule : item->menu()->actions())
-                                 if (rule->text() == wanted)
-                                     rule->trigger();
+             const char* const wanted = view.Processor().AnyAid() ? "&Aus" : "&Fig6 (Kompression)";
+             SubMenuAction("Hör&verlust", "Hör&gerät", wanted)->trigger();
          },
          6, 3.0},
     };

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -24,7 +25,10 @@ struct Heard {
     std::vector<float> left, right;  // right: only in stereo
 };
 
-Heard Play(const LossSettings& settings, const std::vector<short>& input, std::size_t samples)
+// The chain's output for `input` as speech; `beforeBlock` may switch
+// settings before block n (from 0) while the sound plays.
+Heard Play(const LossSettings& settings, const std::vector<short>& input, std::size_t samples,
+           const std::function<void(CLossProcessor&, int)>& beforeBlock = [](CLossProcessor&, int) {})
 {
     CSourceBank bank;
     bank.ReplaceSource(0, NewSamples(input), static_cast<int>(input.size()), false);
@@ -33,7 +37,8 @@ Heard Play(const LossSettings& settings, const std::vector<short>& input, std::s
     processor.BuildHighFreqGain();
     processor.m_bSourceOn[0] = 1;
     Heard heard;
-    while (heard.left.size() < samples) {
+    for (int block = 0; heard.left.size() < samples; ++block) {
+        beforeBlock(processor, block);
         processor.ProcessBlock();
         const float* left = processor.FloatBlock();
         if (!left)
@@ -110,6 +115,12 @@ double RmsDb(const Samples& samples, std::size_t from, std::size_t count)
     for (std::size_t i = from; i < from + count; ++i)
         sum += static_cast<double>(samples[i]) * samples[i];
     return 10.0 * std::log10(sum / static_cast<double>(count));
+}
+
+CAudiogram Flat(double hearingLevel)
+{
+    std::string error;
+    return *CAudiogram::Make({{250, hearingLevel}, {8000, hearingLevel}}, error);
 }
 
 LossSettings ThroughNormalEars(const CAudiogram& left, const CAudiogram& right, AidRule rule)
@@ -213,24 +224,12 @@ TEST(HearingAid, SwitchedOffWhileATonePlaysItFadesOutInAFewMillisecondsWithoutAC
     // faster than the aided tone's own steepest slope, and 12 ms after the
     // switch (three frames' fade after the chain's delay) the tone is at its
     // unaided level.
-    std::string error;
-    LossSettings settings = ThroughNormalEars(*CAudiogram::Make({{250, 50}, {8000, 50}}, error),
-                                              *CAudiogram::Make({{250, 50}, {8000, 50}}, error), AidRule::Fig6);
+    LossSettings settings = ThroughNormalEars(Flat(50), Flat(50), AidRule::Fig6);
     settings.ears = EarsHeard::Left;
-    const std::vector<short> tone = Tone(1000, 100.0, {65}, 2.0);
-    CSourceBank bank;
-    bank.ReplaceSource(0, NewSamples(tone), static_cast<int>(tone.size()), false);
-    CLossProcessor processor(bank);
-    processor.Apply(settings);
-    processor.BuildHighFreqGain();
-    processor.m_bSourceOn[0] = 1;
-    std::vector<float> heard;
-    for (int block = 0; block < 20; ++block) {
-        if (block == 11)
-            processor.SetAided(false);
-        processor.ProcessBlock();
-        heard.insert(heard.end(), processor.FloatBlock(), processor.FloatBlock() + CLossProcessor::kBlockOutput);
-    }
+    const std::vector<float> heard =
+        Play(settings, Tone(1000, 100.0, {65}, 2.0), 20 * CLossProcessor::kBlockOutput,
+             [](CLossProcessor& processor, int block) { processor.SetAided(block < 11); })
+            .left;
     const std::size_t at = 11 * CLossProcessor::kBlockOutput;
     const auto steepest = [&](std::size_t from, std::size_t to) {
         float step = 0.0f;
@@ -252,27 +251,15 @@ TEST(HearingAid, UnheardItKeepsFollowingTheLevelSoThatItComesBackWithTheRightGai
     // (40 dB SPL) while aided, loud (95) after H switched the aid off. Back
     // on, the gain is the loud tone's 2.5 dB at once, not the soft one's
     // 30 dB that would drive it into the limiter.
-    std::string error;
-    const CAudiogram flat = *CAudiogram::Make({{250, 50}, {8000, 50}}, error);
-    LossSettings settings = ThroughNormalEars(flat, flat, AidRule::Fig6);
+    LossSettings settings = ThroughNormalEars(Flat(50), Flat(50), AidRule::Fig6);
     settings.ears = EarsHeard::Left;
     settings.fullScaleSpl = 105.0;
     const std::vector<short> tone = Tone(1000, 105.0, {40, 95}, 1.0);
     // Aided before block 8 and from block 16 on when switched; never, else.
     const auto play = [&](bool switched) {
-        CSourceBank bank;
-        bank.ReplaceSource(0, NewSamples(tone), static_cast<int>(tone.size()), false);
-        CLossProcessor processor(bank);
-        processor.Apply(settings);
-        processor.BuildHighFreqGain();
-        processor.m_bSourceOn[0] = 1;
-        std::vector<float> heard;
-        for (int block = 0; block < 20; ++block) {
-            processor.SetAided(switched && (block < 8 || block >= 16));
-            processor.ProcessBlock();
-            heard.insert(heard.end(), processor.FloatBlock(), processor.FloatBlock() + CLossProcessor::kBlockOutput);
-        }
-        return heard;
+        return Play(settings, tone, 20 * CLossProcessor::kBlockOutput, [switched](CLossProcessor& processor, int block) {
+                   processor.SetAided(switched && (block < 8 || block >= 16));
+               }).left;
     };
     const std::vector<float> unaided = play(false);
     const std::vector<float> switched = play(true);
