@@ -14,3 +14,7 @@ constexpr double kHighestFullScaleSpl = 150.0;
 // The level the speech is presented at, in dB SPL.
 constexpr double kLowestSpeechSpl = 20.0;
 constexpr double kHighestSpeechSpl = 100.0;
+
+// The talker's distance for the index of standard speech, in metres.
+constexpr double kNearestTalkerM = 0.25;
+constexpr double kFarthestTalkerM = 20.0;
