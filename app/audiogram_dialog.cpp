@@ -3,6 +3,7 @@
 #include "audiogram_folder.h"
 #include "audiogram_presets.h"
 #include "audiogram_print.h"
+#include "sii_summary.h"
 
 #include <QAccessible>
 #include <QComboBox>
@@ -75,7 +76,7 @@ CAudiogramDialog::CAudiogramDialog(const Listener& start, Ear edited, QWidget* p
       m_remove(new QPushButton(QStringLiteral("&Entfernen"))),
       m_copy(new QPushButton(QStringLiteral("Beide Ohren &gleich"))),
       m_take(new QPushButton(QStringLiteral("Für dieses Ohr ü&bernehmen"))), m_refusal(new QLabel),
-      m_aidGains(new QLabel)
+      m_aidGains(new QLabel), m_index(new QLabel)
 {
     setWindowTitle(QStringLiteral("Audiogramm"));
     m_ear->addItem(QStringLiteral("Rechtes Ohr (O, rot)"));
@@ -147,6 +148,7 @@ CAudiogramDialog::CAudiogramDialog(const Listener& start, Ear edited, QWidget* p
     layout->addWidget(m_chart, 1);
     layout->addLayout(m_fieldGrid);
     layout->addWidget(m_refusal);
+    layout->addWidget(m_index);
     layout->addWidget(m_aidGains);
     layout->addLayout(frequencyRow);
     layout->addLayout(standardRow);
@@ -241,6 +243,7 @@ void CAudiogramDialog::ShowEar()
 void CAudiogramDialog::ShowLevels()
 {
     m_chart->SetEars(m_listener.hz, m_listener.left, m_listener.right, EditedEar());
+    m_index->setText(SiiSummary(Entered(), m_aidRules).join(QLatin1Char('\n')));
     const std::optional<AidGainTable> table = MakeAidGainTable(Entered(), m_aidRules);
     m_aidGains->setVisible(table.has_value());
     if (!table)
@@ -261,6 +264,11 @@ void CAudiogramDialog::SetAidRules(const AidRules& rules)
 {
     m_aidRules = rules;
     ShowLevels();
+}
+
+QString CAudiogramDialog::IndexShown() const
+{
+    return m_index->text();
 }
 
 QString CAudiogramDialog::AidGainsShown() const
@@ -478,7 +486,7 @@ void CAudiogramDialog::Print()
     if (choice.exec() != QDialog::Accepted)
         return;
     RememberAudiogramFolder(printer.outputFileName());
-    if (!PrintAudiogram(printer, Entered(), QDate::currentDate(), MakeAidGainTable(Entered(), m_aidRules)))
+    if (!PrintAudiogram(printer, Entered(), QDate::currentDate(), m_aidRules))
         Warn(QStringLiteral("Das Audiogramm konnte nicht gedruckt werden: der Drucker nimmt nichts an."));
 }
 

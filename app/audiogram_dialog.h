@@ -71,6 +71,9 @@ public:
     // under the fields and printed with it; none by default.
     void SetAidRules(const AidRules& rules);
     QString AidGainsShown() const;
+    // The speech intelligibility index of the audiogram as entered, unaided
+    // and with the aids, one line per vocal effort.
+    QString IndexShown() const;
 
     // Abbrechen, Escape or closing the window: an audiogram that was changed
     // is discarded only when the user says so.
@@ -114,5 +117,6 @@ private:
     QPushButton* m_take;
     QLabel* m_refusal;
     QLabel* m_aidGains;
+    QLabel* m_index;
     AidRules m_aidRules;
 };

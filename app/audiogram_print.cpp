@@ -1,6 +1,7 @@
 #include "audiogram_print.h"
 
 #include "audiogram_chart.h"
+#include "sii_summary.h"
 
 #include <QLocale>
 #include <QPagedPaintDevice>
@@ -66,7 +67,7 @@ void DrawAidTable(QPainter& painter, const QRectF& area, const AidGainTable& aid
 }  // namespace
 
 void DrawAudiogramPage(QPainter& painter, const QRectF& page, const Listener& listener, const QDate& date,
-                       const std::optional<AidGainTable>& aid)
+                       const AidRules& aids)
 {
     painter.save();
     painter.fillRect(page, Qt::white);
@@ -87,15 +88,21 @@ void DrawAudiogramPage(QPainter& painter, const QRectF& page, const Listener& li
     const double below = chart.bottom() + 10;
     painter.setPen(Qt::black);
     painter.drawText(QRectF(page.left(), below, page.width(), 22), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("O rot, durchgezogen: rechtes Ohr     X blau, gestrichelt: linkes Ohr"));
+                     QStringLiteral("O rot, durchgezogen: rechtes Ohr     X blau, gestrichelt: linkes Ohr     "
+                                    "orange: Sprachbereich (normale Sprechweise, 1 m)"));
     DrawLevelTable(painter, QRectF(page.left(), below + 34, page.width(), 66), listener);
-    if (aid)
-        DrawAidTable(painter, QRectF(page.left(), below + 116, page.width(), 24 + 20.0 * (aid->rows.size() + 1)), *aid);
+    const QStringList index = SiiSummary(listener, aids);
+    const double indexTop = below + 112;
+    for (int i = 0; i < index.size(); ++i)
+        painter.drawText(QRectF(page.left(), indexTop + 20.0 * i, page.width(), 20), Qt::AlignLeft | Qt::AlignVCenter,
+                         index[i]);
+    const double aidTop = indexTop + 20.0 * index.size() + 12;
+    if (const std::optional<AidGainTable> aid = MakeAidGainTable(listener, aids))
+        DrawAidTable(painter, QRectF(page.left(), aidTop, page.width(), 24 + 20.0 * (aid->rows.size() + 1)), *aid);
     painter.restore();
 }
 
-bool PrintAudiogram(QPagedPaintDevice& device, const Listener& listener, const QDate& date,
-                    const std::optional<AidGainTable>& aid)
+bool PrintAudiogram(QPagedPaintDevice& device, const Listener& listener, const QDate& date, const AidRules& aids)
 {
     QPainter painter;
     if (!painter.begin(&device))
@@ -103,6 +110,6 @@ bool PrintAudiogram(QPagedPaintDevice& device, const Listener& listener, const Q
     // Logical units of a fixed width, whatever the device's resolution.
     const double height = kPageWidth * device.height() / std::max(device.width(), 1);
     painter.setWindow(0, 0, static_cast<int>(kPageWidth), static_cast<int>(height));
-    DrawAudiogramPage(painter, QRectF(0, 0, kPageWidth, height), listener, date, aid);
+    DrawAudiogramPage(painter, QRectF(0, 0, kPageWidth, height), listener, date, aids);
     return painter.end();
 }

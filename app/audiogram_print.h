@@ -10,13 +10,14 @@ class QPagedPaintDevice;
 class QPainter;
 
 // An audiogram on paper: the listener's name and the date, the chart with
-// both ears, its legend and the thresholds of both ears in dB HL; with an
-// aid, its gains under them.
+// both ears and the speech region, its legend, the thresholds of both ears
+// in dB HL and the speech intelligibility index; with an aid, the index
+// with it and its gains.
 
 // Lays the page out in `page` (logical units, about 800 wide).
 void DrawAudiogramPage(QPainter& painter, const QRectF& page, const Listener& listener, const QDate& date,
-                       const std::optional<AidGainTable>& aid = std::nullopt);
+                       const AidRules& aids = {});
 
 // One page on a printer or a PDF writer; false when the device takes nothing.
 bool PrintAudiogram(QPagedPaintDevice& device, const Listener& listener, const QDate& date,
-                    const std::optional<AidGainTable>& aid = std::nullopt);
+                    const AidRules& aids = {});

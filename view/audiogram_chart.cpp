@@ -1,5 +1,7 @@
 #include "audiogram_chart.h"
 
+#include "speech_region.h"
+
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
@@ -136,6 +138,7 @@ void CAudiogramChart::Draw(QPainter& painter, const QRectF& area, const std::vec
     painter.drawText(QRectF(area.left(), plot.bottom() + 6, plot.left() - area.left(), 20), Qt::AlignCenter,
                      QStringLiteral("dB HL"));
     painter.drawText(QRectF(plot.right() - 60, plot.bottom() + 6, 60, 20), Qt::AlignRight, QStringLiteral("Hz"));
+    DrawSpeechRegion(painter, plot, octaves);
 
     // Right: O, red, solid; left: X, blue, dashed.
     const auto drawEar = [&](Ear ear) {
