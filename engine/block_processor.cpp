@@ -171,6 +171,8 @@ void CLossProcessor::EndBlock(const BlockPlan& plan)
     m_bStereoBlock = plan.stereo;
     CarryOver();
     BlockProcessed();
+    if (m_blockListener)
+        m_blockListener();
 }
 
 void CLossProcessor::ConvertScaled(const float* samples, double gain, float* floats, short* out, int count, bool again)

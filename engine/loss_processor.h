@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -112,6 +113,8 @@ public:
     std::optional<double> HighestUnlimitedSpeechLevel(double fullScaleSpl) const;
     void SetPresentationLevel(std::optional<double> dbSpl);
     std::optional<double> PresentationLevel() const { return m_presentationLevel; }
+    // The gain the recordings take for the presentation level (1 without one).
+    float InputGain() const { return m_presentationLevel ? m_fPresentationGain : 1.0f; }
     // The last block's samples before their conversion to 16 bits (16-bit
     // units, the device volume not applied) when it took the float path (a
     // presentation level or an audiogram in effect); null after a plain
@@ -164,6 +167,10 @@ public:
     // level keeps the gain `from` worked out for its speech recording.
     // Never allocates.
     void TakeSettings(CLiveSettings& from);
+
+    // Called at the end of every block, when its band levels are in place,
+    // on the thread that processes it: for measures of what the block played.
+    void SetBlockListener(std::function<void()> listener) { m_blockListener = std::move(listener); }
 
     // Display analysis. In a stereo block m_dBandLevel is the left ear's,
     // RightBandLevel() the right ear's.
@@ -330,4 +337,5 @@ private:
     BlockPlan m_livePlan;
     CLiveGuard m_liveGuard;
     std::uint32_t m_liveVolume = 0xFFFFFFFFu;
+    std::function<void()> m_blockListener;
 };

@@ -129,3 +129,16 @@ void CAidStage::Apply(float* spectrum, float* gains, float share)
     for (int i = 0; i < kFloats; ++i)
         spectrum[i] *= gains[i];
 }
+
+double CAidStage::GainDbAt(double hz) const
+{
+    const int k = std::clamp(static_cast<int>(std::lround(hz / FrameGeometry::kBinHz)), 0, kBins - 1);
+    if (m_bLinear)
+        return m_gainDb[0][k];
+    const double level = std::clamp(m_smoother[m_bandOfBin[k]].Level(), CAidFitting::kInputSpl[0],
+                                    CAidFitting::kInputSpl[CAidFitting::kLevels - 1]);
+    const int from = level < CAidFitting::kInputSpl[1] ? 0 : 1;
+    const double place =
+        (level - CAidFitting::kInputSpl[from]) / (CAidFitting::kInputSpl[from + 1] - CAidFitting::kInputSpl[from]);
+    return m_gainDb[from][k] + place * m_gainStepDb[from][k];
+}

@@ -43,6 +43,9 @@ public:
     void Follow(const float* spectrum);
     // A band's followed input level in dB SPL.
     double BandLevel(int band) const { return m_smoother[band].Level(); }
+    // The gain in dB the bin nearest `hz` takes for the levels followed now
+    // (before its neighbours smooth it), for measures of the sound at the ear.
+    double GainDbAt(double hz) const;
     static double BandCentreHz(int band);
 
 private:

@@ -16,7 +16,8 @@ const char* const kRenderUsage =
     "                      --audiogram-right B] [--ears both|left|right] [--recruitment on|off] [--level DB]\n"
     "                      [--speech-level DB] [--smearing-from-audiogram] [--normal]\n"
     "                      [--aid RULE | --aid-left RULE --aid-right RULE] [--ear-loss on|off]\n"
-    "                      [--seconds S | --blocks N] [--exact] [--float] [--bands CSV] OUTPUT.wav\n"
+    "                      [--seconds S | --blocks N] [--exact] [--float] [--bands CSV]\n"
+    "                      [--sii-log FILE] OUTPUT.wav\n"
     "       sonafel-render --list-presets\n"
     "\n"
     "Renders what the demonstrator plays, after the sliders have been set and the sources in\n"
@@ -58,6 +59,10 @@ const char* const kRenderUsage =
     "                   otherwise the 16-bit samples, exactly\n"
     "  --bands CSV      write each block's 23 band levels and the maximum level; in stereo the\n"
     "                   right ear's 23 band levels follow\n"
+    "  --sii-log FILE   write after each block the speech intelligibility index of the mix at\n"
+    "                   each ear over the last 4 s (the speech recording the signal, music and\n"
+    "                   noise the noise): block N left L right R both B; last, the index over\n"
+    "                   the whole render: whole left L right R both B\n"
     "  --list-presets   list the standard losses and exit\n"
     "  --help, --version  show this text or the version and exit\n"
     "\n"
@@ -273,7 +278,8 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
                 return false;
             }
             options.ears = value == "both" ? EarsHeard::Both : value == "left" ? EarsHeard::Left : EarsHeard::Right;
-        } else if (arg == "--speech" || arg == "--music" || arg == "--noise" || arg == "--bands") {
+        } else if (arg == "--speech" || arg == "--music" || arg == "--noise" || arg == "--bands" ||
+                   arg == "--sii-log") {
             if (!takeValue())
                 return false;
             if (value.empty()) {
@@ -283,7 +289,8 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
             (arg == "--speech" ? options.speechPath
              : arg == "--music" ? options.musicPath
              : arg == "--noise" ? options.noisePath
-                                : options.bandsPath) = value;
+             : arg == "--bands" ? options.bandsPath
+                                : options.siiLogPath) = value;
         } else if (arg == "--on") {
             if (!takeValue() || !ParseSources(value, options.sourceOn, error))
                 return false;

@@ -20,6 +20,7 @@ struct RenderOptions {
     bool floatOutput = false;          // a 32-bit float WAV of the samples before their conversion
     bool anyFormat = false;            // recordings in any format and rate
     std::string bandsPath;             // empty: no band log
+    std::string siiLogPath;            // empty: no index log
     AudiogramChoice audiogram;         // none: the sliders alone
     std::optional<EarsHeard> ears;     // none: both for a listener's two ears, else the one ear
     std::string outputPath;

@@ -246,6 +246,8 @@ int main(int argc, char** argv)
         error = "give --input-file and --output-file together";
     else if (parsed && live.inputPath.empty() && !options.bandsPath.empty())
         error = "--bands needs --input-file and --output-file";
+    else if (parsed && !options.siiLogPath.empty())
+        error = "--sii-log is sonafel-render's: live sound has no speech recording of its own to measure";
     char* end = nullptr;
     const double latencyMs = live.latency ? std::strtod(live.latency->c_str(), &end) : 0.0;
     if (parsed && live.latency && (live.latency->empty() || *end != '\0' || !(latencyMs >= 1.0 && latencyMs <= 500.0)))

@@ -8,6 +8,8 @@
 #include "offline_playback.h"
 #include "output_volume.h"
 #include "render_options.h"
+#include "sii_log.h"
+#include "speech_meter.h"
 #include "virtual_wave_out.h"
 #include "wav_file_writer.h"
 
@@ -101,7 +103,19 @@ int Render(const RenderOptions& options)
     LoadRecordings(options, sources);
 
     auto processor = std::make_unique<CBandLoggingProcessor>(sources);
-    processor->m_rows.reserve(static_cast<std::size_t>(options.samples / CLossProcessor::kBlockOutput + 8));
+    const auto blocksAhead = static_cast<std::size_t>(options.samples / CLossProcessor::kBlockOutput + 8);
+    processor->m_rows.reserve(blocksAhead);
+    // The index of what each block played, as the window shows it and over the whole so far.
+    std::unique_ptr<CSpeechMeter> meter;
+    std::vector<SiiLogRow> siiRows;
+    if (!options.siiLogPath.empty()) {
+        meter = std::make_unique<CSpeechMeter>(sources);
+        siiRows.reserve(blocksAhead);
+        processor->SetBlockListener([&] {
+            meter->Measure(*processor);
+            siiRows.push_back({meter->Recent().heard, meter->Whole().heard});
+        });
+    }
     processor->m_bKeepFloat = options.floatOutput;
     SetUpAsTheUserWould(options, *processor);
 
@@ -142,11 +156,11 @@ int Render(const RenderOptions& options)
 
     if (writeFailed || written < options.samples)
         return Fail("cannot write '" + options.outputPath + "'", 1);
-    if (!options.bandsPath.empty()) {
-        const auto blocks = static_cast<std::size_t>((written + CLossProcessor::kBlockOutput - 1) / CLossProcessor::kBlockOutput);
-        if (!WriteBandLog(options.bandsPath, processor->m_rows, blocks))
-            return Fail("cannot write '" + options.bandsPath + "'", 1);
-    }
+    const auto blocks = static_cast<std::size_t>((written + CLossProcessor::kBlockOutput - 1) / CLossProcessor::kBlockOutput);
+    if (!options.bandsPath.empty() && !WriteBandLog(options.bandsPath, processor->m_rows, blocks))
+        return Fail("cannot write '" + options.bandsPath + "'", 1);
+    if (!options.siiLogPath.empty() && !WriteSiiLog(options.siiLogPath, siiRows, blocks))
+        return Fail("cannot write '" + options.siiLogPath + "'", 1);
     if (!writer.Commit(error))
         return Fail(error, 1);
     return 0;
