@@ -117,12 +117,6 @@ CHearingLossMenu::CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget*
         m_view.Processor().SetAudiogramSmearing(on);
         StoreSettings();
     });
-    m_splDisplay = menu->addAction(QStringLiteral("Spektrum in dB &SPL"));
-    m_splDisplay->setCheckable(true);
-    connect(m_splDisplay, &QAction::toggled, this, [this](bool on) {
-        m_view.SetSplDisplay(on);
-        m_view.update();
-    });
     menu->addAction(QStringLiteral("&Wiedergabepegel…"), this, &CHearingLossMenu::SetListeningLevel);
 
     UseListeningLevel(stored.Level());
@@ -153,10 +147,6 @@ void CHearingLossMenu::UseListeningLevel(const ListeningLevel& level)
     m_view.Processor().SetPresentationLevel(level.speechLevel);
     m_bCalibrated = level.fullScale.has_value();
     m_view.SetCalibrated(m_bCalibrated);
-    // The spectrum in dB SPL only where levels are known.
-    m_splDisplay->setEnabled(level.fullScale.has_value());
-    if (!level.fullScale)
-        m_splDisplay->setChecked(false);
     m_view.update();
 }
 

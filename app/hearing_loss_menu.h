@@ -53,7 +53,6 @@ private:
     QActionGroup* m_choices;
     QAction* m_normalHearing;
     CHearingAidMenu* m_aid = nullptr;
-    QAction* m_splDisplay;
     QAction* m_earsHeard[3];  // in the order of EarsHeard
     bool m_bCalibrated = false;
     std::optional<StoredAudiogram> m_active;  // the active audiogram, as the dialog opens with it

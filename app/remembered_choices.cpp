@@ -16,6 +16,8 @@ QString KeyOf(Choice choice)
     switch (choice) {
     case Choice::ScaleAndLegend:
         return QStringLiteral("view/scaleAndLegend");
+    case Choice::AudibilityInHearingLevel:
+        return QStringLiteral("view/audibilityInHearingLevel");
     }
     return QString();
 }
@@ -36,6 +38,28 @@ bool LoadChoice(Choice choice, bool unchosen)
 void SaveChoice(Choice choice, bool on)
 {
     QSettings().setValue(KeyOf(choice), on ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+namespace {
+
+const QLatin1String kSpectrumViewWords[] = {QLatin1String("audibility"), QLatin1String("relative"),
+                                            QLatin1String("spl")};
+const QString kSpectrumViewKey = QStringLiteral("view/spectrum");
+
+}  // namespace
+
+StoredSpectrumView LoadSpectrumView()
+{
+    const QString stored = QSettings().value(kSpectrumViewKey).toString();
+    for (int i = 0; i < 3; ++i)
+        if (stored == kSpectrumViewWords[i])
+            return static_cast<StoredSpectrumView>(i);
+    return StoredSpectrumView::Audibility;
+}
+
+void SaveSpectrumView(StoredSpectrumView view)
+{
+    QSettings().setValue(kSpectrumViewKey, QString(kSpectrumViewWords[static_cast<int>(view)]));
 }
 
 QString LoadOwnSound(int source)

@@ -5,8 +5,10 @@
 class CChildView;
 class QMenuBar;
 
-// The "Ansicht" menu: "Skala und Legende", off unless chosen before (it is
-// kept in the settings).
+// The "Ansicht" menu: what the spectrum shows (Hörbarkeit while an
+// audiogram is chosen, by default; the relative levels; the levels in
+// dB SPL), Hörbarkeit as on an audiogram, and "Skala und Legende"; each
+// kept in the settings.
 class CViewMenu : public QObject {
 public:
     CViewMenu(QMenuBar& menuBar, CChildView& view);

@@ -146,6 +146,15 @@ float CLossProcessor::PresentationGain(std::optional<double> level, double fullS
     return speech > -100.0 ? static_cast<float>(std::pow(10.0, (*level - speechSpl) / 20.0)) : 1.0f;
 }
 
+std::optional<double> CLossProcessor::SpeechLevel() const
+{
+    if (m_presentationLevel)
+        return m_presentationLevel;
+    if (m_sources.m_nSourceLen[0] == 0 || m_sources.ActiveLevelDbFs(0) <= -100.0)
+        return std::nullopt;
+    return m_dFullScaleLevel + m_sources.ActiveLevelDbFs(0);
+}
+
 std::optional<double> CLossProcessor::HighestUnlimitedSpeechLevel(double fullScaleSpl) const
 {
     return HighestUnlimitedLevel(fullScaleSpl, m_sources.ActiveLevelDbFs(0), m_sources.PeakMagnitude(0));

@@ -113,6 +113,10 @@ public:
     std::optional<double> HighestUnlimitedSpeechLevel(double fullScaleSpl) const;
     void SetPresentationLevel(std::optional<double> dbSpl);
     std::optional<double> PresentationLevel() const { return m_presentationLevel; }
+    // The level the speech recording plays at, in dB SPL under the
+    // calibration: the presentation level, or else its own active level;
+    // nothing without a speech recording.
+    std::optional<double> SpeechLevel() const;
     // The gain the recordings take for the presentation level (1 without one).
     float InputGain() const { return m_presentationLevel ? m_fPresentationGain : 1.0f; }
     // The last block's samples before their conversion to 16 bits (16-bit

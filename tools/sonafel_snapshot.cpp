@@ -1,8 +1,9 @@
 // sonafel-snapshot: the main view as a user sees it, after the sliders have
 // been set and the sources played for a while, written to a PNG file. Takes
 // the options of sonafel-render, --spl-display for the spectrum in dB SPL
-// (calibrated by --level) and --scale for its axes and legend; the output
-// is the picture of a 1020 x 700 view. Runs without a display.
+// (calibrated by --level), --audibility for Hörbarkeit (--audibility-hl:
+// in dB HL, louder downwards) and --scale for the axes and legend; the
+// output is the picture of a 1020 x 700 view. Runs without a display.
 
 #include "child_view.h"
 #include "engine_setup.h"
@@ -22,11 +23,17 @@ int main(int argc, char** argv)
 {
     // The view's own option; the rest are the render tool's.
     bool splDisplay = false;
+    bool audibility = false;
+    bool audibilityInHl = false;
     bool scale = false;
     std::vector<const char*> renderArguments;
     for (int i = 0; i < argc; ++i) {
         if (std::strcmp(argv[i], "--spl-display") == 0)
             splDisplay = true;
+        else if (std::strcmp(argv[i], "--audibility") == 0)
+            audibility = true;
+        else if (std::strcmp(argv[i], "--audibility-hl") == 0)
+            audibility = audibilityInHl = true;
         else if (std::strcmp(argv[i], "--scale") == 0)
             scale = true;
         else
@@ -37,7 +44,8 @@ int main(int argc, char** argv)
     if (!ParseRenderOptions(static_cast<int>(renderArguments.size()), renderArguments.data(), options, error) ||
         options.help) {
         std::fprintf(stderr, "%s%s\n%s", error.empty() ? "" : "sonafel-snapshot: ", error.c_str(),
-                     "usage: sonafel-snapshot [--spl-display] [--scale] [sonafel-render's options] OUTPUT.png\n");
+                     "usage: sonafel-snapshot [--spl-display | --audibility | --audibility-hl] [--scale]\n"
+                     "                        [sonafel-render's options] OUTPUT.png\n");
         return options.help ? 0 : 2;
     }
     if (!std::getenv("QT_QPA_PLATFORM"))
@@ -52,6 +60,11 @@ int main(int argc, char** argv)
     SetUpAsTheUserWould(options, view.Processor());
     view.SetAudiogramName(QString::fromStdString(options.audiogram.label));
     view.SetSplDisplay(splDisplay);
+    if (audibility)
+        view.SetSpectrumView(CChildView::SpectrumView::Audibility);
+    view.SetAudibilityInHearingLevel(audibilityInHl);
+    // The dB SPL display's pictures have always been of a calibrated view;
+    // Hörbarkeit is shown as a family sees it, at the nominal level.
     view.SetCalibrated(splDisplay);
     view.SetScaleAndLegend(scale);
 

@@ -33,9 +33,15 @@ private:
 
 }  // namespace
 
-CChildView::CChildView(CSourceBank& sources, QWidget* parent) : QWidget(parent), m_processor(sources)
+CChildView::CChildView(CSourceBank& sources, QWidget* parent)
+    : QWidget(parent), m_processor(sources), m_speechMeter(sources)
 {
     m_processor.KeepGainCurveSettingInGlobal();
+    // Only Hörbarkeit shows the index: the other views cost what they always did.
+    m_processor.SetBlockListener([this] {
+        if (ShownSpectrumView() == SpectrumView::Audibility)
+            m_speechMeter.Measure(m_processor);
+    });
     m_controls.SetListener([this](int part) { ShowChange(part); });
     // 14 points at the screen's resolution: 19 pixels at 96 dpi.
     m_font.setFamily(QStringLiteral("Arial"));
@@ -50,6 +56,20 @@ CChildView::CChildView(CSourceBank& sources, QWidget* parent) : QWidget(parent),
         QAccessible::installFactory(&CChildViewAccessible::Factory);
         return true;
     }();
+}
+
+void CChildView::SetSpectrumView(SpectrumView view)
+{
+    m_chosenView = view;
+    m_processor.SetLevelMeasurement(view != SpectrumView::Relative);
+    m_speechMeter.Clear();
+}
+
+CChildView::SpectrumView CChildView::ShownSpectrumView() const
+{
+    if (m_chosenView == SpectrumView::Audibility && !m_processor.AnyAudiogram())
+        return SpectrumView::Relative;
+    return m_chosenView;
 }
 
 CChildView::~CChildView()

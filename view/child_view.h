@@ -2,6 +2,7 @@
 
 #include "controls.h"
 #include "loss_processor.h"
+#include "speech_meter.h"
 #include "wave_out_device.h"
 
 #include <QFont>
@@ -86,6 +87,21 @@ public:
     void DrawEarsSpectrum(CSurface& surface, int left, int top, int width, int height);
     void DrawEarsKey(CSurface& surface, int left, int top);
 
+    // What the spectrum shows: the levels relative to the loudest so far (as
+    // ever), the levels at the ear in dB SPL with each ear's threshold, or
+    // what each ear hears of them (Hörbarkeit), which needs an audiogram and
+    // shows the relative levels without one.
+    enum class SpectrumView { Relative, Spl, Audibility };
+    void SetSpectrumView(SpectrumView view);
+    SpectrumView ChosenSpectrumView() const { return m_chosenView; }
+    SpectrumView ShownSpectrumView() const;
+    void SetSplDisplay(bool on) { SetSpectrumView(on ? SpectrumView::Spl : SpectrumView::Relative); }
+    bool SplDisplay() const { return ShownSpectrumView() == SpectrumView::Spl; }
+    // Hörbarkeit as on an audiogram: dB HL, louder downwards; otherwise
+    // dB SPL, louder upwards.
+    void SetAudibilityInHearingLevel(bool on) { m_bAudibilityInHl = on; }
+    bool AudibilityInHearingLevel() const { return m_bAudibilityInHl; }
+
     // The spectrum in dB SPL at the ear, before the loss, with each ear's
     // threshold over it; the relative display otherwise.
     void DrawSplSpectrum(CSurface& surface, int left, int top, int width, int height);
@@ -93,12 +109,34 @@ public:
     // view at every audiometric frequency (normal hearing's is at most
     // 22.1 dB SPL there, at 125 Hz).
     static constexpr double kHighestDisplayedSpl = 150.0;
-    void SetSplDisplay(bool on)
-    {
-        m_bSplDisplay = on;
-        m_processor.SetLevelMeasurement(on);
-    }
-    bool SplDisplay() const { return m_bSplDisplay; }
+
+    // Hörbarkeit: each band's level at each ear heard (after its aid, before
+    // its loss) on one absolute scale, in colour above the ear's threshold
+    // and grey below it; normal hearing's threshold and each ear's over it;
+    // and the speech intelligibility index of what plays.
+    void DrawAudibility(CSurface& surface, int left, int top, int width, int height);
+    // Its scale: -10 to 130 dB SPL upwards, or -10 to 120 dB HL downwards.
+    static constexpr double kAudibilityLowestSpl = -10.0;
+    static constexpr double kAudibilityHighestSpl = 130.0;
+    static constexpr double kAudibilityLowestHl = -10.0;
+    static constexpr double kAudibilityHighestHl = 120.0;
+    // Where a level of `spl` dB SPL at `hz` lies in a spectrum `top`..`top + height`.
+    int AudibilityY(double spl, double hz, int top, int height) const;
+    // The band's level in dB SPL at `ear` as last measured.
+    double EarBandLevel(Ear ear, int band) const;
+    // The lowest level a band's bar starts from, in dB SPL: -10 dB SPL, or
+    // the dither's noise in the band's auditory filter where that is higher.
+    double AudibleFloor(int band) const;
+    // What the index says, one line each: "SII (Sprache gegen Musik und
+    // Geräusch, letzte 4 s): rechts 0,42, links 0,61, beide 0,63 – mäßig";
+    // without and with the aid when one is fitted; empty outside Hörbarkeit.
+    QStringList IndexLines() const;
+    // The word for an index: "gut" from 0.75, "mäßig" from 0.45, "schlecht" below.
+    static QString IndexWord(double index);
+    // Those lines over the spectrum's top left, large enough for a projector.
+    void DrawIndexPanel(CSurface& surface, int left, int top);
+    const CSpeechMeter& SpeechMeter() const { return m_speechMeter; }
+
     // Whether the listening level is calibrated; levels are nominal otherwise,
     // and the view says so wherever they matter.
     void SetCalibrated(bool calibrated) { m_bCalibrated = calibrated; }
@@ -217,6 +255,7 @@ private:
 
     CLossProcessor m_processor;
     CControls m_controls{m_processor};
+    CSpeechMeter m_speechMeter;
     CPoster m_poster{*this};
     bool m_bLive = false;
     int m_nFocusedSlider = -1;
@@ -232,7 +271,8 @@ private:
     double m_dLiveSplPeak[kBands] = {};
     bool m_bLiveAlarm = false;
     QString m_audiogramName;
-    bool m_bSplDisplay = false;
+    SpectrumView m_chosenView = SpectrumView::Relative;
+    bool m_bAudibilityInHl = false;
     bool m_bCalibrated = false;
     bool m_bScaleAndLegend = false;
     std::function<void(int, const QString&)> m_dropHandler;

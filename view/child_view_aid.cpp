@@ -56,7 +56,7 @@ void CChildView::DrawAidBanner(CSurface& surface, int left, int top, int width)
 
 void CChildView::DrawAidGains(CSurface& surface, int left, int top, int width, int height)
 {
-    if (!m_bSplDisplay || m_processor.NormalHearing() || !m_processor.Aided())
+    if (!SplDisplay() || m_processor.NormalHearing() || !m_processor.Aided())
         return;
     // On the display's decibel scale, from its bottom: each ear's insertion
     // gain in dB for an input at 65 dB SPL.

@@ -67,7 +67,7 @@ void CChildView::DrawEarLegend(CSurface& surface, int right, int top, const QStr
 
 bool CChildView::LevelsMatter() const
 {
-    return (m_bSplDisplay || m_processor.PresentationLevel() ||
+    return (ShownSpectrumView() != SpectrumView::Relative || m_processor.PresentationLevel() ||
             (m_processor.AnyAudiogram() && m_processor.Recruitment())) &&
            !m_processor.NormalHearing();
 }
@@ -76,16 +76,22 @@ QString CChildView::LevelNotice() const
 {
     if (!LevelsMatter())
         return QString();
-    if (!m_bCalibrated)
-        return QString::fromUtf8(kNominalNotice);
-    // Calibrated: what full scale plays at, and the speech's level if one is set.
+    // The absolute displays say what level the speech plays at, measured
+    // when no level is set; the others only a level that is set.
     const QLocale german(QLocale::German);
-    QString notice = QStringLiteral("Pegel kalibriert: 0 dB FS = %1 dB SPL")
-                         .arg(german.toString(m_processor.FullScaleLevel(), 'f', 1));
-    if (m_processor.PresentationLevel())
-        notice +=
-            QStringLiteral(", Sprache bei %1 dB SPL").arg(german.toString(*m_processor.PresentationLevel(), 'f', 0));
-    return notice;
+    const bool absolute = ShownSpectrumView() != SpectrumView::Relative;
+    const std::optional<double> speech = absolute ? m_processor.SpeechLevel() : m_processor.PresentationLevel();
+    const QString speechNotice =
+        !speech ? QString()
+        : m_processor.PresentationLevel()
+            ? QStringLiteral(", Sprache bei %1 dB SPL").arg(german.toString(*speech, 'f', 0))
+            : QStringLiteral(", Sprache bei etwa %1 dB SPL").arg(german.toString(*speech, 'f', 0));
+    if (!m_bCalibrated)
+        return QString::fromUtf8(kNominalNotice) + (absolute ? speechNotice : QString());
+    // Calibrated: what full scale plays at, and the speech's level.
+    return QStringLiteral("Pegel kalibriert: 0 dB FS = %1 dB SPL")
+               .arg(german.toString(m_processor.FullScaleLevel(), 'f', 1)) +
+           speechNotice;
 }
 
 QStringList CChildView::ShownNotices() const
@@ -94,13 +100,17 @@ QStringList CChildView::ShownNotices() const
     if (m_processor.NormalHearing())
         notices << QString::fromUtf8(kComparisonNotice);
     else if (m_processor.AnyAudiogram())
-        notices << (m_bSplDisplay ? QStringLiteral("Hörschwelle: ") : QStringLiteral("Audiogramm: ")) + m_audiogramName;
+        notices << (ShownSpectrumView() == SpectrumView::Spl          ? QStringLiteral("Hörschwelle: ")
+                    : ShownSpectrumView() == SpectrumView::Audibility ? QStringLiteral("Hörbarkeit: ")
+                                                                      : QStringLiteral("Audiogramm: ")) +
+                   m_audiogramName;
     if (!AidBanner().isEmpty())
         notices << AidBanner();
     if (m_bLive && !m_liveStatus.isEmpty())
         notices << m_liveStatus;
     if (!LevelNotice().isEmpty())
         notices << LevelNotice();
+    notices << IndexLines();
     return notices;
 }
 
@@ -136,8 +146,8 @@ void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width
         surface.SetFont(previous);
         return;
     }
-    if (m_bSplDisplay || !m_processor.AnyAudiogram())
-        return;  // the dB SPL display draws the thresholds itself
+    if (ShownSpectrumView() != SpectrumView::Relative || !m_processor.AnyAudiogram())
+        return;  // the absolute displays draw the thresholds themselves
 
     // Each ear's loss hangs from the top of the spectrum, as deep as the
     // loss, on the spectrum's decibel scale and Bark axis (the

@@ -71,8 +71,11 @@ void CChildView::OnPaint()
         int height = h - bh - 90;
         if (m_bScaleAndLegend)
             MakeRoomForScale(surface, left, width, height);
-        if (m_bSplDisplay)
+        const SpectrumView shown = ShownSpectrumView();
+        if (shown == SpectrumView::Spl)
             DrawSplSpectrum(surface, left, top, width, height);
+        else if (shown == SpectrumView::Audibility)
+            DrawAudibility(surface, left, top, width, height);
         else
             DrawSpectrum(surface, left, top, width, height);
         DrawGainCurve(surface, left, top, width, height);
@@ -81,8 +84,11 @@ void CChildView::OnPaint()
         if (m_bScaleAndLegend)
             DrawScale(surface, left, top, width, height);
         // During the comparison both ears hear alike, under its banner.
-        if (m_processor.StereoBlock() && !m_bSplDisplay && !m_processor.NormalHearing())
+        const bool earsKey = m_processor.StereoBlock() && shown != SpectrumView::Spl && !m_processor.NormalHearing();
+        if (earsKey)
             DrawEarsKey(surface, left, top + ComparisonBannerHeight(surface));
+        if (shown == SpectrumView::Audibility)
+            DrawIndexPanel(surface, left, top + ComparisonBannerHeight(surface) + (earsKey ? 30 : 4));
         if (m_bScaleAndLegend)
             DrawLegend(surface, left, top);
         if (m_bLive)

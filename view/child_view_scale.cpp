@@ -30,7 +30,7 @@ QString Minus(int decibels)
 
 void CChildView::MakeRoomForScale(CSurface& surface, int& left, int& width, int& height) const
 {
-    const QSize label = surface.TextExtent(m_bSplDisplay ? QStringLiteral("dB SPL") : Minus(-50));
+    const QSize label = surface.TextExtent(SplDisplay() ? QStringLiteral("dB SPL") : Minus(-50));
     const int axisWidth = label.width() + kTick + 6;
     left += axisWidth;
     width -= axisWidth;
@@ -72,14 +72,14 @@ void CChildView::DrawScale(CSurface& surface, int left, int top, int width, int 
 
     // The level: dB SPL at the ear, or dB below the loudest band so far,
     // each on the bars' own scale.
-    const QString levelUnit = m_bSplDisplay ? QStringLiteral("dB SPL") : QStringLiteral("dB");
+    const QString levelUnit = SplDisplay() ? QStringLiteral("dB SPL") : QStringLiteral("dB");
     label(left - kTick - 2 - surface.TextExtent(levelUnit).width(), bottom + kTick, levelUnit);
     const auto levelTick = [&](int y, const QString& text) {
         surface.FillSolidRect(left - 1 - kTick, y, kTick, 1, kAxis);
         const QSize extent = surface.TextExtent(text);
         label(left - kTick - 2 - extent.width(), std::max(top, y - extent.height() / 2), text);
     };
-    if (m_bSplDisplay) {
+    if (SplDisplay()) {
         const double pxPerDb = height / kHighestDisplayedSpl;
         for (int spl = 0; spl <= kHighestDisplayedSpl; spl += 20)
             levelTick(static_cast<int>(bottom - spl * pxPerDb), QString::number(spl));
@@ -93,17 +93,17 @@ void CChildView::DrawScale(CSurface& surface, int left, int top, int width, int 
 void CChildView::DrawLegend(CSurface& surface, int left, int top)
 {
     const bool lossShown = m_processor.AnyAudiogram() && !m_processor.NormalHearing();
-    const bool aidShown = m_bSplDisplay && m_processor.AnyAid() && m_processor.Aided() && !m_processor.NormalHearing();
+    const bool aidShown = SplDisplay() && m_processor.AnyAid() && m_processor.Aided() && !m_processor.NormalHearing();
     QString lines[4];
     int count = 0;
     lines[count++] =
-        !m_bSplDisplay ? QStringLiteral("Balken: Pegel je Frequenzband, wie gehört (dB unter dem lautesten bisher)")
+        !SplDisplay() ? QStringLiteral("Balken: Pegel je Frequenzband, wie gehört (dB unter dem lautesten bisher)")
         : aidShown
             ? QStringLiteral("Balken: Pegel je Frequenzband am Ohr, nach dem Hörgerät, vor dem Hörverlust (dB SPL)")
             : QStringLiteral("Balken: Pegel je Frequenzband am Ohr, vor dem Hörverlust (dB SPL)");
     lines[count++] = QStringLiteral("Gelbe Linie: Filter der Regler Lautstärke und höhere Frequenzen");
     if (lossShown)
-        lines[count++] = m_bSplDisplay
+        lines[count++] = SplDisplay()
                              ? QStringLiteral("Linien: Hörschwelle je Ohr (normale Schwelle + Hörverlust)")
                              : QStringLiteral("Schattierung: was das Audiogramm wegnimmt, bis 50 dB "
                                               "(rot rechts, blau links, violett beide)");
@@ -149,7 +149,7 @@ void CChildView::DrawLegend(CSurface& surface, int left, int top)
             const QPoint leftEar[2] = {{px, middle + 3}, {px + patch, middle + 3}};
             surface.Polyline(right, 2, kRightEarColour, 2, Qt::DotLine);
             surface.Polyline(leftEar, 2, kLeftEarColour, 2, Qt::DotLine);
-        } else if (m_bSplDisplay) {
+        } else if (SplDisplay()) {
             const QPoint right[2] = {{px, middle - 3}, {px + patch, middle - 3}};
             const QPoint leftEar[2] = {{px, middle + 3}, {px + patch, middle + 3}};
             surface.Polyline(right, 2, kRightEarColour, 3);
