@@ -125,11 +125,13 @@ public:
     // The band's level in dB SPL at `ear` as last measured.
     double EarBandLevel(Ear ear, int band) const;
     // The lowest level a band's bar starts from, in dB SPL: -10 dB SPL, or
-    // the dither's noise in the band's auditory filter where that is higher.
+    // the dither's noise in the band's auditory filter (with its peaks)
+    // where that is higher.
     double AudibleFloor(int band) const;
-    // What the index says, one line each: "SII (Sprache gegen Musik und
-    // Geräusch, letzte 4 s): rechts 0,42, links 0,61, beide 0,63 – mäßig";
-    // without and with the aid when one is fitted; empty outside Hörbarkeit.
+    // What the index says, line by line: "SII (Sprache gegen Musik und
+    // Geräusch, letzte 4 s):", then "rechts 0,42, links 0,61, beide 0,63 –
+    // mäßig", or that line without and with the aid while one is fitted;
+    // empty outside Hörbarkeit.
     QStringList IndexLines() const;
     // The word for an index: "gut" from 0.75, "mäßig" from 0.45, "schlecht" below.
     static QString IndexWord(double index);
@@ -250,6 +252,7 @@ private:
     // Also notes where it went, for the legend to keep clear of it.
     void DrawEarLegend(CSurface& surface, int right, int top, const QString& title);
     QRect m_earLegend;  // where this paint drew the ears' names; empty when it drew none
+    QRect m_indexPanel;  // where this paint drew the index; empty when it drew none
     // A change of the controls shown and announced.
     void ShowChange(int part);
 

@@ -20,8 +20,11 @@ constexpr ColorRef kNormalThreshold = 0x00505050;
 // Below an ear's threshold: grey, the left ear's half lighter as its colours are.
 constexpr ColorRef kInaudible[2] = {0x00C4C4C4, 0x00969696};
 constexpr double kEarValue[2] = {1.0, 0.6};  // the bands' hue: left lighter, right darker
-// The dither's noise, half a step RMS, re an RMS of full scale (audiology facts), and the band it spreads over.
+// The dither's noise, half a step RMS, re an RMS of full scale (audiology
+// facts), the band it spreads over, and how far a filter's loudest moment
+// in a block reads above its mean.
 constexpr double kDitherDbFs = -96.3;
+constexpr double kDitherPeakDb = 6.0;
 constexpr double kNyquistHz = 22050.0;
 constexpr double kGoodIndex = 0.75;
 constexpr double kFairIndex = 0.45;
@@ -53,8 +56,8 @@ double CChildView::EarBandLevel(Ear ear, int band) const
 
 double CChildView::AudibleFloor(int band) const
 {
-    const double dither =
-        m_processor.FullScaleLevel() + kDitherDbFs + 10.0 * std::log10(ErbHz(BandHz(band)) / kNyquistHz);
+    const double dither = m_processor.FullScaleLevel() + kDitherDbFs + kDitherPeakDb +
+                          10.0 * std::log10(ErbHz(BandHz(band)) / kNyquistHz);
     return std::max(kAudibilityLowestSpl, dither);
 }
 
@@ -158,7 +161,7 @@ QStringList CChildView::IndexLines() const
             .arg(number(index.right), number(index.left), number(index.both), IndexWord(index.both));
     };
     if (!reading.aided || m_processor.NormalHearing())
-        return {title + QStringLiteral(": ") + values(reading.heard)};
+        return {title + QStringLiteral(":"), values(reading.heard)};
     return {title + QStringLiteral(":"), QStringLiteral("ohne Hörgerät: ") + values(reading.unaided),
             QStringLiteral("mit Hörgerät: ") + values(*reading.aided)};
 }
@@ -177,7 +180,8 @@ void CChildView::DrawIndexPanel(CSurface& surface, int left, int top)
         lineHeight = std::max(lineHeight, surface.TextExtent(line).height());
     }
     const int x = left + 5;
-    surface.FillSolidRect(x, top, widest + 12, static_cast<int>(lines.size()) * (lineHeight + 2) + 8, kWhite);
+    m_indexPanel = QRect(x, top, widest + 12, static_cast<int>(lines.size()) * (lineHeight + 2) + 8);
+    surface.FillSolidRect(x, top, m_indexPanel.width(), m_indexPanel.height(), kWhite);
     surface.SetBkColor(kWhite);
     surface.SetTextColor(kText);
     for (int i = 0; i < lines.size(); ++i)

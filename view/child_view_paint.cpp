@@ -66,6 +66,7 @@ void CChildView::OnPaint()
         DrawSliderFocus(surface);
         const int top = bh + 90;
         m_earLegend = QRect();
+        m_indexPanel = QRect();
         int left = 0;
         int width = w;
         int height = h - bh - 90;

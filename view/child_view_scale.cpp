@@ -30,7 +30,8 @@ QString Minus(int decibels)
 
 void CChildView::MakeRoomForScale(CSurface& surface, int& left, int& width, int& height) const
 {
-    const QSize label = surface.TextExtent(SplDisplay() ? QStringLiteral("dB SPL") : Minus(-50));
+    const QSize label = surface.TextExtent(ShownSpectrumView() != SpectrumView::Relative ? QStringLiteral("dB SPL")
+                                                                                           : Minus(-50));
     const int axisWidth = label.width() + kTick + 6;
     left += axisWidth;
     width -= axisWidth;
@@ -70,16 +71,28 @@ void CChildView::DrawScale(CSurface& surface, int left, int top, int width, int 
     }
     label(unitLeft, bottom + kTick, hzUnit);
 
-    // The level: dB SPL at the ear, or dB below the loudest band so far,
-    // each on the bars' own scale.
-    const QString levelUnit = SplDisplay() ? QStringLiteral("dB SPL") : QStringLiteral("dB");
+    // The level: dB SPL at the ear, dB HL, or dB below the loudest band so
+    // far, each on the bars' own scale.
+    const bool audibility = ShownSpectrumView() == SpectrumView::Audibility;
+    const QString levelUnit = audibility && m_bAudibilityInHl ? QStringLiteral("dB HL")
+                              : audibility || SplDisplay()    ? QStringLiteral("dB SPL")
+                                                              : QStringLiteral("dB");
     label(left - kTick - 2 - surface.TextExtent(levelUnit).width(), bottom + kTick, levelUnit);
     const auto levelTick = [&](int y, const QString& text) {
         surface.FillSolidRect(left - 1 - kTick, y, kTick, 1, kAxis);
         const QSize extent = surface.TextExtent(text);
         label(left - kTick - 2 - extent.width(), std::max(top, y - extent.height() / 2), text);
     };
-    if (SplDisplay()) {
+    if (audibility) {
+        // dB HL is read off at 1 kHz, where the scales' steps are alike.
+        const double lowest = m_bAudibilityInHl ? kAudibilityLowestHl : kAudibilityLowestSpl;
+        const double highest = m_bAudibilityInHl ? kAudibilityHighestHl : kAudibilityHighestSpl;
+        for (int level = 0; level <= highest; level += 20) {
+            const double fraction = (level - lowest) / (highest - lowest);
+            const int y = static_cast<int>(m_bAudibilityInHl ? top + fraction * height : bottom - fraction * height);
+            levelTick(y, QString::number(level));
+        }
+    } else if (SplDisplay()) {
         const double pxPerDb = height / kHighestDisplayedSpl;
         for (int spl = 0; spl <= kHighestDisplayedSpl; spl += 20)
             levelTick(static_cast<int>(bottom - spl * pxPerDb), QString::number(spl));
@@ -96,13 +109,18 @@ void CChildView::DrawLegend(CSurface& surface, int left, int top)
     const bool aidShown = SplDisplay() && m_processor.AnyAid() && m_processor.Aided() && !m_processor.NormalHearing();
     QString lines[4];
     int count = 0;
+    const bool audibility = ShownSpectrumView() == SpectrumView::Audibility;
     lines[count++] =
-        !SplDisplay() ? QStringLiteral("Balken: Pegel je Frequenzband, wie gehört (dB unter dem lautesten bisher)")
+        audibility ? QStringLiteral("Balken: Pegel je Frequenzband am Ohr, vor dem Hörverlust: farbig hörbar, "
+                                    "grau unter der Hörschwelle")
+        : !SplDisplay() ? QStringLiteral("Balken: Pegel je Frequenzband, wie gehört (dB unter dem lautesten bisher)")
         : aidShown
             ? QStringLiteral("Balken: Pegel je Frequenzband am Ohr, nach dem Hörgerät, vor dem Hörverlust (dB SPL)")
             : QStringLiteral("Balken: Pegel je Frequenzband am Ohr, vor dem Hörverlust (dB SPL)");
     lines[count++] = QStringLiteral("Gelbe Linie: Filter der Regler Lautstärke und höhere Frequenzen");
-    if (lossShown)
+    if (audibility)
+        lines[count++] = QStringLiteral("Linien: Hörschwelle je Ohr; punktiert: normale Hörschwelle");
+    else if (lossShown)
         lines[count++] = SplDisplay()
                              ? QStringLiteral("Linien: Hörschwelle je Ohr (normale Schwelle + Hörverlust)")
                              : QStringLiteral("Schattierung: was das Audiogramm wegnimmt, bis 50 dB "
@@ -127,6 +145,8 @@ void CChildView::DrawLegend(CSurface& surface, int left, int top)
         y = std::max(y, top + ComparisonBannerHeight(surface) + 4);
     if (!m_earLegend.isEmpty() && x + boxWidth > m_earLegend.left() && y < m_earLegend.bottom() + 1)
         y = m_earLegend.bottom() + 6;
+    if (!m_indexPanel.isEmpty())
+        y = std::max(y, m_indexPanel.bottom() + 6);
     surface.FillSolidRect(x, y, boxWidth, boxHeight, kWhite);
     const QPoint frame[5] = {
         {x, y}, {x + boxWidth - 1, y}, {x + boxWidth - 1, y + boxHeight - 1}, {x, y + boxHeight - 1}, {x, y}};
@@ -149,7 +169,7 @@ void CChildView::DrawLegend(CSurface& surface, int left, int top)
             const QPoint leftEar[2] = {{px, middle + 3}, {px + patch, middle + 3}};
             surface.Polyline(right, 2, kRightEarColour, 2, Qt::DotLine);
             surface.Polyline(leftEar, 2, kLeftEarColour, 2, Qt::DotLine);
-        } else if (SplDisplay()) {
+        } else if (SplDisplay() || audibility) {
             const QPoint right[2] = {{px, middle - 3}, {px + patch, middle - 3}};
             const QPoint leftEar[2] = {{px, middle + 3}, {px + patch, middle + 3}};
             surface.Polyline(right, 2, kRightEarColour, 3);

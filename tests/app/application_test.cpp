@@ -619,6 +619,9 @@ TEST_F(Application, ChoicesAreKeptForTheNextStartAndDamagedEntriesAreIgnored)
     };
     // Nothing stored: the defaults.
     EXPECT_FALSE(item("&Ansicht", "Skala und &Legende")->isChecked());
+    EXPECT_TRUE(item("&Ansicht", "&Hörbarkeit (mit Audiogramm)")->isChecked());
+    EXPECT_EQ(App().MainFrame()->View().ShownSpectrumView(), CChildView::SpectrumView::Relative)
+        << "Hörbarkeit needs an audiogram";
     EXPECT_TRUE(item("Hör&verlust", "&Lautheitsausgleich (Recruitment)")->isChecked());
     EXPECT_FALSE(App().MainFrame()->View().Processor().AnyAudiogram());
 
@@ -628,11 +631,17 @@ TEST_F(Application, ChoicesAreKeptForTheNextStartAndDamagedEntriesAreIgnored)
     QAction* const s2 = standardLoss("S2: mittlerer Steilabfall");
     ASSERT_NE(s2, nullptr);
     s2->trigger();
+    EXPECT_EQ(App().MainFrame()->View().ShownSpectrumView(), CChildView::SpectrumView::Audibility);
+    item("&Ansicht", "Pegel in dB &SPL am Ohr")->trigger();
+    item("&Ansicht", "Hörbarkeit wie im &Audiogramm (dB HL, nach unten)")->trigger();
     Restart();
     {
         CChildView& view = App().MainFrame()->View();
         EXPECT_TRUE(view.ScaleAndLegend());
         EXPECT_TRUE(item("&Ansicht", "Skala und &Legende")->isChecked());
+        EXPECT_EQ(view.ShownSpectrumView(), CChildView::SpectrumView::Spl);
+        EXPECT_TRUE(item("&Ansicht", "Pegel in dB &SPL am Ohr")->isChecked());
+        EXPECT_TRUE(view.AudibilityInHearingLevel());
         EXPECT_FALSE(view.Processor().Recruitment());
         EXPECT_FALSE(item("Hör&verlust", "&Lautheitsausgleich (Recruitment)")->isChecked());
         EXPECT_TRUE(view.Processor().AudiogramSmearing());
@@ -688,11 +697,15 @@ TEST_F(Application, ChoicesAreKeptForTheNextStartAndDamagedEntriesAreIgnored)
     QSettings settings;
     settings.setValue(QStringLiteral("activeLoss/listener"), QStringLiteral("{\"listeners\": [ {\"id\""));
     settings.setValue(QStringLiteral("view/scaleAndLegend"), QStringLiteral("vielleicht"));
+    settings.setValue(QStringLiteral("view/spectrum"), QStringLiteral("Hörbarkeit"));
+    settings.setValue(QStringLiteral("view/audibilityInHearingLevel"), 1);
     settings.setValue(QStringLiteral("hearing/recruitment"), 7);
     settings.sync();
     Restart();
     EXPECT_FALSE(App().MainFrame()->View().Processor().AnyAudiogram());
     EXPECT_FALSE(App().MainFrame()->View().ScaleAndLegend());
+    EXPECT_EQ(App().MainFrame()->View().ChosenSpectrumView(), CChildView::SpectrumView::Audibility);
+    EXPECT_FALSE(App().MainFrame()->View().AudibilityInHearingLevel());
     EXPECT_TRUE(App().MainFrame()->View().Processor().Recruitment());
 
     // A standard loss no longer known, and a name longer than any kept.
