@@ -30,9 +30,38 @@ void BM_OnPaint_1020x700(benchmark::State& state)
     }
 }
 
+// A listener's two ears hearing all three recordings, a block and its paint:
+// in the relative view (0), and in Hörbarkeit (1), which measures the index
+// after the block and reads it in the paint.
+void BM_BlockAndPaint_TwoEars_1020x700(benchmark::State& state)
+{
+    RenderOptions options = BenchOptions(1.0);
+    std::string error;
+    ChooseEarAudiogram("N3", Ear::Left, options.audiogram, error);
+    ChooseEarAudiogram("S2", Ear::Right, options.audiogram, error);
+    CSourceBank sources;
+    LoadRecordings(options, sources);
+    CChildView view(sources);
+    view.resize(1020, 700);
+    view.SetSpectrumView(state.range(0) ? CChildView::SpectrumView::Audibility : CChildView::SpectrumView::Relative);
+    QImage target(view.size(), QImage::Format_RGB32);
+    view.render(&target);
+    SetUpAsTheUserWould(options, view.Processor());
+    for (auto _ : state) {
+        view.Processor().ProcessBlock();
+        view.render(&target);
+    }
+}
+
 }  // namespace
 
 BENCHMARK(BM_OnPaint_1020x700)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
+BENCHMARK(BM_BlockAndPaint_TwoEars_1020x700)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(10)
+    ->ReportAggregatesOnly(true);
 
 int main(int argc, char** argv)
 {
