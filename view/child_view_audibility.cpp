@@ -26,6 +26,8 @@ constexpr double kEarValue[2] = {1.0, 0.6};  // the bands' hue: left lighter, ri
 constexpr double kDitherDbFs = -96.3;
 constexpr double kDitherPeakDb = 6.0;
 constexpr double kNyquistHz = 22050.0;
+// The filters read no level below 0 dB SPL: a band there has had silence.
+constexpr double kSilenceSpl = 0.0;
 constexpr double kGoodIndex = 0.75;
 constexpr double kFairIndex = 0.45;
 
@@ -79,7 +81,7 @@ void CChildView::DrawAudibility(CSurface& surface, int left, int top, int width,
             const int x = left + i * bw + (both && ear == Ear::Right ? bw / 2 : 0);
             const int w = both ? (ear == Ear::Left ? bw / 2 : bw - bw / 2) : bw;
             const double level = EarBandLevel(ear, i);
-            if (!(level > soft))
+            if (!(level > soft) || !(level > kSilenceSpl))
                 continue;
             const CEarChain& chain = m_processor.EarChain(ear);
             const std::optional<CAudiogram>& audiogram = chain.ActiveAudiogram();

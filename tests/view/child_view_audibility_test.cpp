@@ -138,8 +138,19 @@ TEST_F(Audibility, AsOnAnAudiogramTheBarsHangDownAndWhatPassesTheThresholdIsColo
     EXPECT_GE(heard, 3);
 }
 
-TEST_F(Audibility, TheDithersFloorIsNeverDrawnAsSound)
+TEST_F(Audibility, SilenceAndTheDithersFloorAreNeverDrawnAsSound)
 {
+    const auto drawn = [this] {
+        const QImage image = Render();
+        int count = 0;
+        for (int band = 0; band < CChildView::kBands; ++band)
+            count += BandColoured(image, band) + Grey(At(image, 43 * band + 10, SplY(-5)));
+        return count;
+    };
+    // Nothing played yet.
+    Play(Flat(0), {}, 2);
+    EXPECT_EQ(drawn(), 0);
+
     // A recording of silence rounded to 16 bits with TPDF dither (half a
     // step RMS), played where full scale is 150 dB SPL: its noise in a
     // filter reads some 30 dB SPL, which is no sound.
@@ -161,11 +172,7 @@ TEST_F(Audibility, TheDithersFloorIsNeverDrawnAsSound)
     view->Processor().SetFullScaleLevel(150);
     for (int b = 0; b < 10; ++b)
         view->Processor().ProcessBlock();
-    const QImage image = Render();
-    int drawn = 0;
-    for (int band = 0; band < CChildView::kBands; ++band)
-        drawn += BandColoured(image, band) + Grey(At(image, 43 * band + 10, SplY(-5)));
-    EXPECT_EQ(drawn, 0);
+    EXPECT_EQ(drawn(), 0);
 }
 
 TEST_F(Audibility, TheIndexOfWhatPlaysIsStatedInNumbersAndAWord)
