@@ -183,6 +183,8 @@ TEST_F(LiveTool, QuestionsAreAnsweredWithoutSoundAndMistypedOptionsAreNamed)
         {"--seconds 1 --latency ''", 2, "sonafel-live: --latency needs milliseconds from 1 to 500, not ''\n"},
         {"--seconds 1 --latency=600", 2, "sonafel-live: --latency needs milliseconds from 1 to 500, not '600'\n"},
         {"--list-devices=all", 2, "sonafel-live: --list-devices takes no value\n"},
+        {"--input-file in.wav --output-file out.wav --sii-log sii.txt", 2,
+         "sonafel-live: --sii-log is sonafel-render's: live sound has no speech recording of its own to measure\n"},
     };
     for (const auto& test : kCases) {
         EXPECT_EQ(Run(SONAFEL_LIVE_PATH, test.arguments), test.status) << test.arguments;

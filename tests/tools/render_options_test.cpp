@@ -34,7 +34,7 @@ TEST(RenderOptions, DefaultsAndEveryOption)
     RenderOptions all;
     ASSERT_TRUE(Parse({"--speech", "s.wav", "--music=m.wav", "--noise", "n.wav", "--on", "noise,music", "--loudness",
                        "0", "--highfreq", "0.25", "--resolution=1e-1", "--blocks", "3", "--exact", "--bands", "b.csv",
-                       "o.wav"},
+                       "--sii-log", "sii.txt", "o.wav"},
                       all, error))
         << error;
     EXPECT_EQ(all.speechPath, "s.wav");
@@ -49,6 +49,7 @@ TEST(RenderOptions, DefaultsAndEveryOption)
     EXPECT_EQ(all.samples, 3 * 3968);
     EXPECT_TRUE(all.exact);
     EXPECT_EQ(all.bandsPath, "b.csv");
+    EXPECT_EQ(all.siiLogPath, "sii.txt");
     EXPECT_EQ(all.outputPath, "o.wav");
 
     RenderOptions seconds;
@@ -74,6 +75,8 @@ TEST(RenderOptions, RefusesBadOptionsWithAMessage)
         {"--frobnicate", "o.wav"},
         {"o.wav", "p.wav"},
         {"o.wav", "--loudness"},
+        {"--sii-log", "", "o.wav"},
+        {"o.wav", "--sii-log"},
     };
     for (const auto& args : bad) {
         RenderOptions options;
