@@ -122,20 +122,23 @@ void CSpeechMeter::Measure(const CLossProcessor& processor)
         }
     }
 
-    // The ring keeps the last blocks; the recent sums drop the oldest as the newest comes.
-    const bool full = m_recent.blocks == kRecentBlocks;
-    double* const recent = &m_recent.total.band[0][0][0][0];
-    double* const whole = &m_whole.total.band[0][0][0][0];
-    double* const oldest = &m_ring[m_next].band[0][0][0][0];
-    const double* const newest = &block.band[0][0][0][0];
-    constexpr int kValues = sizeof(Powers) / sizeof(double);
-    for (int v = 0; v < kValues; ++v) {
-        recent[v] += newest[v] - (full ? oldest[v] : 0.0);
-        whole[v] += newest[v];
-    }
+    // The recent sums are added up afresh from the ring, so that no rounding
+    // accumulates over a long session.
     m_ring[m_next] = block;
     m_next = (m_next + 1) % kRecentBlocks;
-    m_recent.blocks += full ? 0 : 1;
+    m_recent.blocks = std::min(m_recent.blocks + 1, kRecentBlocks);
+    constexpr int kValues = sizeof(Powers) / sizeof(double);
+    double* const recent = &m_recent.total.band[0][0][0][0];
+    double* const whole = &m_whole.total.band[0][0][0][0];
+    const double* const newest = &block.band[0][0][0][0];
+    std::fill(recent, recent + kValues, 0.0);
+    for (int b = 0; b < m_recent.blocks; ++b) {
+        const double* const values = &m_ring[b].band[0][0][0][0];
+        for (int v = 0; v < kValues; ++v)
+            recent[v] += values[v];
+    }
+    for (int v = 0; v < kValues; ++v)
+        whole[v] += newest[v];
     ++m_whole.blocks;
 }
 

@@ -47,7 +47,8 @@ public:
 private:
     enum Part { kSpeech, kNoise, kParts };
     enum Aid { kUnaided, kAided, kAidStates };
-    // Mean power per band (re 1 at 0 dB SPL) at each ear, with and without its aid.
+    // Power per band at each ear, with and without its aid, relative to
+    // the power of 0 dB SPL.
     struct Powers {
         double band[kParts][2][kAidStates][Sii::kBands] = {};
     };
@@ -56,7 +57,7 @@ private:
         int blocks = 0;
     };
 
-    // Band powers of `count` samples of a source mix, re digital full scale.
+    // Band powers of a block of a source mix, relative to digital full scale.
     void BandPowers(const short* samples, double* powers) const;
     // The samples the block played of the sources in `on`, mixed.
     void PlayedBefore(const int* on, short* mix) const;
@@ -67,7 +68,7 @@ private:
     double m_windowPower = 0.0;
     int m_firstBin[Sii::kBands + 1] = {};
     Powers m_ring[kRecentBlocks];
-    int m_next = 0;  // the ring's oldest block, overwritten next
+    int m_next = 0;  // where the next block goes: the oldest once the ring is full
     Sums m_recent;
     Sums m_whole;
     // As the last block had them.

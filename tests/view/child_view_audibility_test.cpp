@@ -204,6 +204,14 @@ TEST_F(Audibility, TheIndexOfWhatPlaysIsStatedInNumbersAndAWord)
     ASSERT_TRUE(reading.aided);
     EXPECT_GT(reading.aided->both, reading.unaided.both + 0.05) << "the aid brings speech back";
     EXPECT_EQ(view->IndexLines().size(), 3);
+    // Speech off: it counts until its last block leaves the 4 s (45 blocks).
+    view->Controls().SetSourceOn(0, false);
+    for (int b = 0; b < 44; ++b)
+        view->Processor().ProcessBlock();
+    EXPECT_TRUE(view->SpeechMeter().Recent().speech);
+    view->Processor().ProcessBlock();
+    EXPECT_FALSE(view->SpeechMeter().Recent().speech);
+    EXPECT_TRUE(view->SpeechMeter().Whole().speech);
 
     // Without an audiogram the view is the relative one, and says no index.
     view->Processor().SetAudiogram(nullptr);
