@@ -339,6 +339,15 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
     return true;
 }
 
+bool NoLogsAsked(const RenderOptions& options, const char* tool, std::string& error)
+{
+    if (options.bandsPath.empty() && options.siiLogPath.empty())
+        return true;
+    error = std::string(options.bandsPath.empty() ? "--sii-log" : "--bands") + " is sonafel-render's: " + tool +
+            " writes no log";
+    return false;
+}
+
 bool AnswerQuestions(const RenderOptions& options, const char* tool, const char* version)
 {
     if (options.version)

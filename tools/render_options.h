@@ -40,6 +40,10 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
 
 extern const char* const kRenderUsage;
 
+// For the tools that take sonafel-render's options but write no logs: false
+// with the reason when --bands or --sii-log asks for one.
+bool NoLogsAsked(const RenderOptions& options, const char* tool, std::string& error);
+
 // Answers --version and --list-presets on standard output for `tool` at
 // `version`: true when one was asked, and nothing else is to be done.
 bool AnswerQuestions(const RenderOptions& options, const char* tool, const char* version);

@@ -51,7 +51,8 @@ int main(int argc, char** argv)
     rest.push_back("-");
     RenderOptions options;
     std::string error;
-    if (!ParseRenderOptions(static_cast<int>(rest.size()), rest.data(), options, error)) {
+    if (!ParseRenderOptions(static_cast<int>(rest.size()), rest.data(), options, error) ||
+        !NoLogsAsked(options, "sonafel-play", error)) {
         std::fprintf(stderr, "sonafel-play: %s\n", error.c_str());
         return 2;
     }

@@ -42,7 +42,7 @@ int main(int argc, char** argv)
     RenderOptions options;
     std::string error;
     if (!ParseRenderOptions(static_cast<int>(renderArguments.size()), renderArguments.data(), options, error) ||
-        options.help) {
+        !NoLogsAsked(options, "sonafel-snapshot", error) || options.help) {
         std::fprintf(stderr, "%s%s\n%s", error.empty() ? "" : "sonafel-snapshot: ", error.c_str(),
                      "usage: sonafel-snapshot [--spl-display | --audibility | --audibility-hl] [--scale]\n"
                      "                        [sonafel-render's options] OUTPUT.png\n");

@@ -224,3 +224,22 @@ TEST(RenderOptions, AnAidInEitherEarOrBothFittedFromItsAudiogram)
         EXPECT_EQ(error, c.error);
     }
 }
+
+TEST(RenderOptions, ToolsThatWriteNoLogRefuseToBeAskedForOne)
+{
+    const struct {
+        std::vector<const char*> args;
+        const char* error;
+    } kCases[] = {
+        {{"o.png"}, ""},
+        {{"--bands", "b.csv", "o.png"}, "--bands is sonafel-render's: sonafel-snapshot writes no log"},
+        {{"--sii-log", "s.txt", "o.png"}, "--sii-log is sonafel-render's: sonafel-snapshot writes no log"},
+    };
+    for (const auto& c : kCases) {
+        RenderOptions options;
+        std::string error;
+        ASSERT_TRUE(Parse(c.args, options, error)) << error;
+        EXPECT_EQ(NoLogsAsked(options, "sonafel-snapshot", error), *c.error == '\0');
+        EXPECT_EQ(error, c.error);
+    }
+}
