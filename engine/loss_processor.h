@@ -81,7 +81,7 @@ public:
     EarsHeard Heard() const { return m_earsHeard; }
     // Whether the blocks are stereo, the left ear's sound then the right's:
     // both ears heard and an audiogram chosen. Otherwise they are mono.
-    bool Stereo() const { return m_earsHeard == EarsHeard::Both && AnyAudiogram(); }
+    bool Stereo() const { return m_earsHeard == EarsHeard::Both && (AnyAudiogram() || AnyImplant()); }
     // The ear whose sound a mono block carries, and the left one of a stereo block.
     Ear FirstEar() const { return m_earsHeard == EarsHeard::Right ? Ear::Right : Ear::Left; }
     // With recruitment (the default) soft sounds fall below the audiograms'
@@ -135,6 +135,9 @@ public:
     void SetEarLoss(bool on);
     // Whether either ear has an aid fitted.
     bool AnyAid() const { return m_ears[0]->AidFitting() || m_ears[1]->AidFitting(); }
+    // Each ear's cochlear implant (see CEarChain); whether either ear has one.
+    void SetEarImplant(Ear ear, const std::optional<ImplantSettings>& settings) { Chain(ear).SetImplant(settings); }
+    bool AnyImplant() const { return m_ears[0]->ImplantStage().Active() || m_ears[1]->ImplantStage().Active(); }
 
     // Normal hearing for comparison: while on, every block is processed as
     // with all three sliders at 1.0 (no loss) and no audiogram in either

@@ -11,7 +11,8 @@ bool LossSettings::operator==(const LossSettings& other) const
            recruitment == other.recruitment && smearingFromAudiogram == other.smearingFromAudiogram &&
            levelMeasurement == other.levelMeasurement && fullScaleSpl == other.fullScaleSpl &&
            listeningSpl == other.listeningSpl && ears == other.ears && normalHearing == other.normalHearing &&
-           aid[0] == other.aid[0] && aid[1] == other.aid[1] && aided == other.aided && earLoss == other.earLoss;
+           aid[0] == other.aid[0] && aid[1] == other.aid[1] && aided == other.aided && earLoss == other.earLoss &&
+           implant[0] == other.implant[0] && implant[1] == other.implant[1];
 }
 
 LossSettings CLossProcessor::Settings() const
@@ -23,6 +24,7 @@ LossSettings CLossProcessor::Settings() const
     for (const Ear ear : {Ear::Left, Ear::Right}) {
         settings.audiogram[static_cast<int>(ear)] = EarChain(ear).ActiveAudiogram();
         settings.aid[static_cast<int>(ear)] = EarChain(ear).AidRuleChosen();
+        settings.implant[static_cast<int>(ear)] = EarChain(ear).Implant();
     }
     settings.aided = EarChain(Ear::Left).Aided();
     settings.earLoss = EarChain(Ear::Left).EarLoss();
@@ -70,4 +72,5 @@ void CLossProcessor::SetUpEar(CEarChain& chain, Ear ear, const LossSettings& set
     chain.SetAidRule(settings.aid[static_cast<int>(ear)]);
     chain.SetAided(settings.aided);
     chain.SetEarLoss(settings.earLoss);
+    chain.SetImplant(settings.implant[static_cast<int>(ear)]);
 }

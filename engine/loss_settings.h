@@ -3,6 +3,7 @@
 #include "aid_fitting.h"
 #include "audiogram.h"
 #include "ear.h"
+#include "implant_settings.h"
 
 #include <optional>
 
@@ -36,6 +37,9 @@ struct LossSettings {
     // Whether the ears' own losses act: off, the sound is heard through
     // normal ears (with an aid, what the aid puts out).
     bool earLoss = true;
+    // Each ear's cochlear implant (indexed by Ear): the ear hears through it
+    // instead of its audiogram and aid; none: no implant.
+    std::optional<ImplantSettings> implant[2];
 
     bool operator==(const LossSettings& other) const;
     bool operator!=(const LossSettings& other) const { return !(*this == other); }

@@ -8,6 +8,7 @@
 
 CEarChain::CEarChain(const float* analysisWindow, int analysisLength, const float* synthesisWindow,
                      double synthesisScale)
+    : m_implant(analysisWindow, analysisLength, synthesisWindow)
 {
     m_recruitment.SetAnalysisWindow(analysisWindow, analysisLength);
     m_aidStage.SetAnalysisWindow(analysisWindow, analysisLength);
@@ -132,6 +133,7 @@ void CEarChain::TakeSettings(CEarChain& from)
     m_aidStage.TakeFitting(from.m_aidStage);
     m_bAided = from.m_bAided;
     m_bEarLoss = from.m_bEarLoss;
+    m_implant.TakeSettings(from.m_implant);
 }
 
 void CEarChain::ContinueBlock(float inputGain, const float* highFreqGain, bool lossy)
@@ -161,9 +163,38 @@ void CEarChain::Measure(const float* spectrum)
         m_recruitment.Measure(spectrum);
 }
 
+void CEarChain::SetImplant(const std::optional<ImplantSettings>& settings)
+{
+    m_implant.Build(settings ? &*settings : nullptr);
+}
+
+std::optional<ImplantSettings> CEarChain::Implant() const
+{
+    return m_implant.Active() ? std::optional<ImplantSettings>(m_implant.Settings()) : std::nullopt;
+}
+
+void CEarChain::ProcessImplantFrame(float* spectrum, const float* magnitudes, const CSmearKernel& sliderSmear,
+                                    const float* highFreqGain)
+{
+    m_nAidFrames = 0;
+    if (m_bLossy && sliderSmear.Active())
+        sliderSmear.Apply(spectrum, magnitudes);
+    spectrum[1] = 0.0f;
+    for (int i = 0; i < kFrameSize; ++i)
+        spectrum[i] *= highFreqGain[i];
+    Measure(spectrum);
+    m_implant.Process(spectrum);
+}
+
 void CEarChain::ProcessFrame(float* spectrum, const float* magnitudes, const CSmearKernel& sliderSmear,
                              const float* highFreqGain, int at)
 {
+    if (m_bLossy && m_implant.Active()) {
+        ProcessImplantFrame(spectrum, magnitudes, sliderSmear, highFreqGain);
+        RealFourierTransform(spectrum, kFrameSize / 2, -1);
+        m_output.AddFrame(at, spectrum);
+        return;
+    }
     const bool smears = Smears(sliderSmear);
     m_nAidFrames = AidHeard() ? std::min(m_nAidFrames + 1, kAidFadeFrames) : std::max(m_nAidFrames - 1, 0);
     if (m_aidStage.Active() && m_nAidFrames == 0) {

@@ -7,6 +7,7 @@
 #include "ear.h"
 #include "float_output.h"
 #include "frame_geometry.h"
+#include "implant_stage.h"
 #include "presentation_level.h"
 #include "recruitment_stage.h"
 #include "smear_kernel.h"
@@ -68,8 +69,13 @@ public:
     // aid: what the aid puts out). The audiogram still fits the aid.
     void SetEarLoss(bool on);
     bool EarLoss() const { return m_bEarLoss; }
-    // Whether the chain changes the sound at all: a loss or an aid.
-    bool Acts() const { return HasLoss() || m_aidStage.Active(); }
+    // A cochlear implant: the ear hears through it instead of its audiogram
+    // and aid (the sliders still act before it); nothing for none.
+    void SetImplant(const std::optional<ImplantSettings>& settings);
+    std::optional<ImplantSettings> Implant() const;
+    const CImplantStage& ImplantStage() const { return m_implant; }
+    // Whether the chain changes the sound at all: a loss, an aid or an implant.
+    bool Acts() const { return HasLoss() || m_aidStage.Active() || m_implant.Active(); }
     const CAidStage& AidStage() const { return m_aidStage; }
     const CLimiter& Limiter() const { return m_limiter; }
 
@@ -128,7 +134,10 @@ private:
     void UpdateSmearing();
     void UpdateCeiling();
     void FitAid();
-    bool AidHeard() const { return m_bLossy && m_bAided && m_aidStage.Active(); }
+    bool AidHeard() const { return m_bLossy && m_bAided && m_aidStage.Active() && !m_implant.Active(); }
+    // The implanted ear's frame: the sliders' stages, then the implant.
+    void ProcessImplantFrame(float* spectrum, const float* magnitudes, const CSmearKernel& sliderSmear,
+                             const float* highFreqGain);
     // The gains the filters' levels apply themselves: with the aid's while
     // one is fitted.
     const float* MeasuredGain(const float* highFreqGain) const
@@ -170,4 +179,5 @@ private:
     float m_fAidGain[kFrameSize] = {};
     float m_fMeasuredGain[kFrameSize] = {};
     float m_fAidedMagnitudes[kBins] = {};
+    CImplantStage m_implant;
 };

@@ -40,6 +40,20 @@ TEST(LossSettings, EveryFieldIsAppliedReadBackHandedOverAndTold)
          }},
         {"aided", [](LossSettings& s) { s.aided = false; }},
         {"earLoss", [](LossSettings& s) { s.earLoss = false; }},
+        {"left implant", [](LossSettings& s) { s.implant[static_cast<int>(Ear::Left)] = ImplantSettings(); }},
+        {"right implant, every setting off its default",
+         [](LossSettings& s) {
+             ImplantSettings implant;
+             implant.channels = 8;
+             implant.carrier = ImplantCarrier::Sine;
+             implant.lowHz = 250;
+             implant.highHz = 6000;
+             implant.envelopeHz = 80;
+             implant.shiftMm = 4;
+             implant.spreadDbPerMm = 2.8;
+             implant.nOfM = 4;
+             s.implant[static_cast<int>(Ear::Right)] = implant;
+         }},
     };
     const LossSettings unset;
     for (const auto& change : kChanges) {

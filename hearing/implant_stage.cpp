@@ -1,0 +1,210 @@
+#include "implant_stage.h"
+
+#include "cochlear_place.h"
+#include "fourier_transform.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kFramesPerSecond = FrameGeometry::kSampleRate / static_cast<double>(FrameGeometry::kHop);
+constexpr int kLead = (FrameGeometry::kFrameSize - FrameGeometry::kFrameInput) / 2;
+constexpr double kHighestCarrierHz = FrameGeometry::kSampleRate / 2.0 - FrameGeometry::kBinHz;
+// Of the frame rate: cut-offs from here on leave the frames' own envelope.
+constexpr double kSmoothingLimit = 0.45;
+
+// A uniform value in [-1, 1) from a counter: the same for the same counter.
+double Uniform(std::uint64_t counter)
+{
+    std::uint64_t z = counter + 0x9E3779B97F4A7C15ull;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    z ^= z >> 31;
+    return static_cast<double>(z >> 11) / 4503599627370496.0 - 1.0;  // 2^52
+}
+
+}  // namespace
+
+CImplantStage::CImplantStage(const float* analysisWindow, int analysisLength, const float* synthesisWindow)
+{
+    // Overlap-add puts frames back together coherently; random-phase frames
+    // add in power. Per frame that takes H Σw_s² Σw_a² / (N (Σ w_s w_a)²) of
+    // the input's power, which the noise carriers make up.
+    double synthesisEnergy = 0.0;
+    double product = 0.0;
+    for (int n = 0; n < kFrameSize; ++n)
+        synthesisEnergy += static_cast<double>(synthesisWindow[n]) * synthesisWindow[n];
+    for (int n = 0; n < analysisLength; ++n) {
+        m_analysisWindow[n] = analysisWindow[n];
+        m_analysisEnergy += static_cast<double>(analysisWindow[n]) * analysisWindow[n];
+        product += static_cast<double>(analysisWindow[n]) * synthesisWindow[kLead + n];
+    }
+    m_noiseGain = FrameGeometry::kHop * synthesisEnergy * m_analysisEnergy / (kFrameSize * product * product);
+}
+
+int CImplantStage::ShareBins(const double* edges, int channels, BinShare* shares)
+{
+    int count = 0;
+    for (int c = 0; c < channels; ++c)
+        for (int k = 1; k < kBins; ++k) {
+            const double low = std::max(edges[c], (k - 0.5) * FrameGeometry::kBinHz);
+            const double high = std::min(edges[c + 1], (k + 0.5) * FrameGeometry::kBinHz);
+            if (high > low)
+                shares[count++] = {c, k, static_cast<float>((high - low) / FrameGeometry::kBinHz)};
+        }
+    return count;
+}
+
+void CImplantStage::Build(const ImplantSettings* settings)
+{
+    m_bActive = settings != nullptr;
+    if (!settings)
+        return;
+    m_settings = *settings;
+    m_channels = settings->channels;
+    const std::vector<double> edges = CochlearPlace::BandEdges(m_channels, settings->lowHz, settings->highHz);
+    double shifted[kMaxChannels + 1];
+    for (int c = 0; c <= m_channels; ++c)
+        shifted[c] = std::min(CochlearPlace::ShiftedHz(edges[c], settings->shiftMm), kHighestCarrierHz);
+    m_analysisShares = ShareBins(edges.data(), m_channels, m_analysis);
+    m_carrierShares = ShareBins(shifted, m_channels, m_carrier);
+    std::fill(m_carrierWidth, m_carrierWidth + kMaxChannels, 0.0);
+    for (int s = 0; s < m_carrierShares; ++s)
+        m_carrierWidth[m_carrier[s].channel] += m_carrier[s].weight;
+    for (int c = 0; c < m_channels; ++c) {
+        m_analysisCentreHz[c] = CochlearPlace::CentreHz(edges[c], edges[c + 1]);
+        m_carrierHz[c] = CochlearPlace::ShiftedHz(m_analysisCentreHz[c], settings->shiftMm);
+    }
+    // Without spread each channel excites its own place only.
+    for (int j = 0; j < m_channels; ++j)
+        for (int c = 0; c < m_channels; ++c) {
+            const double mm = CochlearPlace::kLengthMm * std::abs(CochlearPlace::PlaceOfHz(m_analysisCentreHz[j]) -
+                                                                 CochlearPlace::PlaceOfHz(m_analysisCentreHz[c]));
+            m_spread[j][c] = settings->spreadDbPerMm ? std::pow(10.0, -*settings->spreadDbPerMm * mm / 10.0)
+                                                     : (j == c ? 1.0 : 0.0);
+        }
+    // Bilinear, with the cut-off prewarped.
+    m_bSmoothing = settings->envelopeHz < kSmoothingLimit * kFramesPerSecond;
+    const double k = std::tan(kPi * settings->envelopeHz / kFramesPerSecond);
+    const double norm = 1.0 / (1.0 + std::sqrt(2.0) * k + k * k);
+    m_b0 = k * k * norm;
+    m_b1 = 2.0 * m_b0;
+    m_b2 = m_b0;
+    m_a1 = 2.0 * (k * k - 1.0) * norm;
+    m_a2 = (1.0 - std::sqrt(2.0) * k + k * k) * norm;
+}
+
+void CImplantStage::TakeSettings(const CImplantStage& from)
+{
+    m_bActive = from.m_bActive;
+    m_settings = from.m_settings;
+    m_channels = from.m_channels;
+    std::copy(from.m_analysisCentreHz, from.m_analysisCentreHz + kMaxChannels, m_analysisCentreHz);
+    std::copy(from.m_carrierHz, from.m_carrierHz + kMaxChannels, m_carrierHz);
+    std::copy(from.m_analysis, from.m_analysis + from.m_analysisShares, m_analysis);
+    m_analysisShares = from.m_analysisShares;
+    std::copy(from.m_carrier, from.m_carrier + from.m_carrierShares, m_carrier);
+    m_carrierShares = from.m_carrierShares;
+    std::copy(from.m_carrierWidth, from.m_carrierWidth + kMaxChannels, m_carrierWidth);
+    std::copy(&from.m_spread[0][0], &from.m_spread[0][0] + kMaxChannels * kMaxChannels, &m_spread[0][0]);
+    m_bSmoothing = from.m_bSmoothing;
+    m_b0 = from.m_b0;
+    m_b1 = from.m_b1;
+    m_b2 = from.m_b2;
+    m_a1 = from.m_a1;
+    m_a2 = from.m_a2;
+}
+
+void CImplantStage::Process(float* spectrum)
+{
+    // Each channel's power in the frame, smoothed to the envelope.
+    double power[kMaxChannels] = {};
+    for (int s = 0; s < m_analysisShares; ++s) {
+        const BinShare& share = m_analysis[s];
+        const double re = spectrum[2 * share.bin];
+        const double im = spectrum[2 * share.bin + 1];
+        power[share.channel] += share.weight * (re * re + im * im);
+    }
+    for (int c = 0; c < m_channels; ++c) {
+        double* const x = m_powerBefore[c];
+        double* const y = m_envelopeBefore[c];
+        const double smoothed = m_b0 * power[c] + m_b1 * x[0] + m_b2 * x[1] - m_a1 * y[0] - m_a2 * y[1];
+        x[1] = x[0];
+        x[0] = power[c];
+        y[1] = y[0];
+        y[0] = smoothed;
+        // The low-pass rings a little below zero after a step down; a power does not.
+        m_envelope[c] = m_bSmoothing ? std::max(smoothed, 0.0) : power[c];
+    }
+
+    // The strongest n channels alone, when chosen; then the current's spread.
+    bool chosen[kMaxChannels];
+    std::fill(chosen, chosen + kMaxChannels, true);
+    if (m_settings.nOfM > 0) {
+        for (int c = 0; c < m_channels; ++c) {
+            int stronger = 0;
+            for (int other = 0; other < m_channels; ++other)
+                stronger += m_envelope[other] > m_envelope[c] || (m_envelope[other] == m_envelope[c] && other < c);
+            chosen[c] = stronger < m_settings.nOfM;
+        }
+    }
+    double excitation[kMaxChannels] = {};
+    for (int j = 0; j < m_channels; ++j)
+        for (int c = 0; c < m_channels; ++c)
+            if (chosen[c])
+                excitation[j] += m_spread[j][c] * m_envelope[c];
+
+    std::fill(spectrum, spectrum + kFrameSize, 0.0f);
+    if (m_settings.carrier == ImplantCarrier::Sine)
+        AddSineCarriers(excitation, spectrum);
+    else
+        AddNoiseCarriers(excitation, spectrum);
+    ++m_frame;
+}
+
+void CImplantStage::AddNoiseCarriers(const double* power, float* spectrum)
+{
+    // Random real and imaginary parts, uniform: a power of 2/3 per bin on average.
+    for (int s = 0; s < m_carrierShares; ++s) {
+        const BinShare& share = m_carrier[s];
+        const double scale =
+            std::sqrt(1.5 * power[share.channel] * share.weight / (m_carrierWidth[share.channel] * m_noiseGain));
+        const std::uint64_t counter = (m_frame * kBins + static_cast<std::uint64_t>(share.bin)) * 2;
+        spectrum[2 * share.bin] += static_cast<float>(scale * Uniform(counter));
+        spectrum[2 * share.bin + 1] += static_cast<float>(scale * Uniform(counter + 1));
+    }
+}
+
+void CImplantStage::AddSineCarriers(const double* power, float* spectrum)
+{
+    // The sines as samples of the frame's input, windowed and transformed as
+    // the frame's input is: overlap-add joins them without a seam. A sine of
+    // amplitude A puts N Σw_a² A² / 4 into one side of the spectrum.
+    float frame[kFrameSize] = {};
+    for (int c = 0; c < m_channels; ++c) {
+        const double step = 2.0 * kPi * m_carrierHz[c] / FrameGeometry::kSampleRate;
+        if (m_carrierHz[c] < kHighestCarrierHz && power[c] > 0.0) {
+            // Turned sample by sample from the frame's exact phase.
+            const double amplitude = 2.0 * std::sqrt(power[c] / (kFrameSize * m_analysisEnergy));
+            const double turnCos = std::cos(step);
+            const double turnSin = std::sin(step);
+            double re = std::cos(m_phase[c]);
+            double im = std::sin(m_phase[c]);
+            for (int n = 0; n < FrameGeometry::kFrameInput; ++n) {
+                frame[kLead + n] += static_cast<float>(amplitude * im);
+                const double next = re * turnCos - im * turnSin;
+                im = re * turnSin + im * turnCos;
+                re = next;
+            }
+        }
+        m_phase[c] = std::fmod(m_phase[c] + step * FrameGeometry::kHop, 2.0 * kPi);
+    }
+    for (int n = 0; n < FrameGeometry::kFrameInput; ++n)
+        frame[kLead + n] *= m_analysisWindow[n];
+    RealFourierTransform(frame, kFrameSize / 2, 1);
+    for (int i = 0; i < kFrameSize; ++i)
+        spectrum[i] += frame[i];
+    spectrum[0] = spectrum[1] = 0.0f;  // no DC, nothing at half the sampling rate
+}

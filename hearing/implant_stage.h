@@ -1,0 +1,82 @@
+#pragma once
+
+#include "frame_geometry.h"
+#include "implant_settings.h"
+
+#include <cstdint>
+
+// A cochlear implant in the frame loop, as research simulates one with a
+// vocoder: the frame's spectrum split into channels equally spaced in
+// cochlear place over the analysed range; each channel's power, smoothed
+// to the envelope's cut-off, carried on noise filling, or a sine at the
+// centre of, the band at the same place shifted towards the base by the
+// electrodes' shift; optionally only the strongest n channels each frame,
+// and each channel's current spreading into its neighbours' places. With no
+// shift and no spread a channel's output power equals its band's input
+// power. Built off the sound thread; processing never allocates, and its
+// noise is a fixed sequence per frame, so both paths give the same sound.
+class CImplantStage {
+public:
+    static constexpr int kFrameSize = FrameGeometry::kFrameSize;
+    static constexpr int kBins = FrameGeometry::kBins;
+    static constexpr int kMaxChannels = ImplantSettings::kMostChannels;
+
+    // The frame's analysis window (`analysisLength` samples in the middle of
+    // the frame) and its synthesis window: the carriers' levels follow from them.
+    CImplantStage(const float* analysisWindow, int analysisLength, const float* synthesisWindow);
+
+    // The implant's settings, valid (see ImplantSettingsProblem); null for none.
+    void Build(const ImplantSettings* settings);
+    bool Active() const { return m_bActive; }
+    const ImplantSettings& Settings() const { return m_settings; }
+    // Takes another stage's settings and tables; the envelopes and the
+    // carriers' phases carry on. Never allocates.
+    void TakeSettings(const CImplantStage& from);
+
+    // Replaces a packed spectrum (float 0 DC, float 1 half the sampling
+    // rate, bin k in 2k, 2k+1) by what the implant makes of it.
+    void Process(float* spectrum);
+
+    // The channels' centre frequencies as analysed, and where their carriers lie.
+    double AnalysisCentreHz(int channel) const { return m_analysisCentreHz[channel]; }
+    double CarrierHz(int channel) const { return m_carrierHz[channel]; }
+
+private:
+    // A bin's share in a channel's band: the part of the bin's width inside it.
+    struct BinShare {
+        int channel;
+        int bin;
+        float weight;
+    };
+    static int ShareBins(const double* edges, int channels, BinShare* shares);
+    void AddSineCarriers(const double* power, float* spectrum);
+    void AddNoiseCarriers(const double* power, float* spectrum);
+
+    // From the windows.
+    float m_analysisWindow[FrameGeometry::kFrameInput] = {};
+    double m_analysisEnergy = 0.0;      // Σ w_a²
+    double m_noiseGain = 1.0;           // a random-phase frame's power, as overlap-add hears it, re the input's
+    // From the settings.
+    bool m_bActive = false;
+    ImplantSettings m_settings;
+    int m_channels = 0;
+    double m_analysisCentreHz[kMaxChannels] = {};
+    double m_carrierHz[kMaxChannels] = {};
+    BinShare m_analysis[2 * kBins + kMaxChannels] = {};
+    int m_analysisShares = 0;
+    BinShare m_carrier[2 * kBins + kMaxChannels] = {};
+    int m_carrierShares = 0;
+    double m_carrierWidth[kMaxChannels] = {};  // Σ of the carrier band's shares
+    double m_spread[kMaxChannels][kMaxChannels] = {};  // power from channel c at channel j's place
+    // The envelope's low-pass, a second-order Butterworth at the frame rate;
+    // none where the cut-off is near half the frame rate, beyond which the
+    // frames themselves carry no modulation.
+    bool m_bSmoothing = false;
+    double m_b0 = 1.0, m_b1 = 0.0, m_b2 = 0.0, m_a1 = 0.0, m_a2 = 0.0;
+    // Carried from frame to frame: each channel's last two powers and envelopes.
+    double m_powerBefore[kMaxChannels][2] = {};
+    double m_envelopeBefore[kMaxChannels][2] = {};
+    double m_envelope[kMaxChannels] = {};
+    double m_phase[kMaxChannels] = {};  // each sine's at the frame's first sample, radians
+    std::uint64_t m_frame = 0;
+};
