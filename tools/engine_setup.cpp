@@ -37,8 +37,10 @@ void SetUpAsTheUserWould(const RenderOptions& options, CLossProcessor& processor
     const AudiogramChoice& audiogram = options.audiogram;
     settings.audiogram[static_cast<int>(Ear::Left)] = audiogram.left;
     settings.audiogram[static_cast<int>(Ear::Right)] = audiogram.right;
-    // One ear's loss is heard as that ear alone, as one chain.
-    settings.ears = options.ears.value_or(audiogram.oneEar ? EarsHeard::Left : EarsHeard::Both);
+    // One ear's loss is heard as that ear alone, as one chain; an implant in
+    // one ear makes the ears differ.
+    const bool oneImplant = options.implant.ears[0] != options.implant.ears[1];
+    settings.ears = options.ears.value_or(audiogram.oneEar && !oneImplant ? EarsHeard::Left : EarsHeard::Both);
     processor.Apply(settings);
     processor.BuildHighFreqGain();
     CControls controls(processor);

@@ -16,6 +16,8 @@ const char* const kRenderUsage =
     "                      --audiogram-right B] [--ears both|left|right] [--recruitment on|off] [--level DB]\n"
     "                      [--speech-level DB] [--smearing-from-audiogram] [--normal]\n"
     "                      [--aid RULE | --aid-left RULE --aid-right RULE] [--ear-loss on|off]\n"
+    "                      [--ci both|left|right [--ci-channels N] [--ci-carrier noise|sine] [--ci-range LO-HI]\n"
+    "                      [--ci-envelope HZ] [--ci-shift MM] [--ci-spread DB_PER_MM] [--ci-n-of-m N]]\n"
     "                      [--seconds S | --blocks N] [--exact] [--float] [--bands CSV]\n"
     "                      [--sii-log FILE] OUTPUT.wav\n"
     "       sonafel-render --list-presets\n"
@@ -51,6 +53,15 @@ const char* const kRenderUsage =
     "  --aid-left RULE, --aid-right RULE  an aid in that ear alone; the other hears unaided\n"
     "  --ear-loss on|off  off: the sound heard through normal ears (with an aid, what the aid\n"
     "                   puts out); on (the default): through the ears' losses\n"
+    "  --ci EARS        a cochlear implant in both ears, the left or the right: the ear hears\n"
+    "                   through it instead of its audiogram (needs none); settings for it:\n"
+    "  --ci-channels N  1 to 22 (default 12)\n"
+    "  --ci-carrier C   noise (default) or sine\n"
+    "  --ci-range LO-HI the analysed range in Hz, 100 to 10000, HI at least twice LO (200-8000)\n"
+    "  --ci-envelope HZ the envelope's cut-off, 50 to 400 Hz (default 160)\n"
+    "  --ci-shift MM    the electrodes' shift towards the base, 0 to 8 mm (default 0)\n"
+    "  --ci-spread S    current spread, 0.5 to 40 dB per mm (default none)\n"
+    "  --ci-n-of-m N    only the N strongest channels each frame (default all)\n"
     "  --seconds S      length of the output (default 10)\n"
     "  --blocks N       length in blocks of 3968 samples\n"
     "  --exact          write the blocks as queued, without the output volume\n"
@@ -236,6 +247,9 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
                     options.settings.aid[static_cast<int>(ear)] = *rule;
             }
             aidGiven[both ? 2 : arg == "--aid-left" ? 0 : 1] = true;
+        } else if (IsImplantOption(arg)) {
+            if (!takeValue() || !ParseImplantOption(arg, value, options.implant, error))
+                return false;
         } else if (arg == "--level") {
             if (!takeValue())
                 return false;
@@ -326,8 +340,15 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
         error = "no output file given";
         return false;
     }
-    // An aid is fitted from the ear's audiogram.
+    if (!CheckImplantChoice(options.implant, error))
+        return false;
+    // An aid is fitted from the ear's audiogram; an implanted ear wears none.
     for (const Ear ear : {Ear::Left, Ear::Right}) {
+        if (options.settings.aid[static_cast<int>(ear)] != AidRule::Off && options.implant.ears[static_cast<int>(ear)]) {
+            error = std::string("the ") + (ear == Ear::Left ? "left" : "right") +
+                    " ear hears through its implant and wears no aid";
+            return false;
+        }
         const bool audiogram =
             ear == Ear::Left ? options.audiogram.left.has_value() : options.audiogram.right.has_value();
         if (options.settings.aid[static_cast<int>(ear)] != AidRule::Off && !audiogram) {
@@ -335,6 +356,8 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
                     (ear == Ear::Left ? "left" : "right") + " ear has none (--audiogram)";
             return false;
         }
+        if (options.implant.ears[static_cast<int>(ear)])
+            options.settings.implant[static_cast<int>(ear)] = options.implant.settings;
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audiogram_choice.h"
+#include "implant_options.h"
 #include "loss_settings.h"
 
 #include <optional>
@@ -22,6 +23,7 @@ struct RenderOptions {
     std::string bandsPath;             // empty: no band log
     std::string siiLogPath;            // empty: no index log
     AudiogramChoice audiogram;         // none: the sliders alone
+    ImplantChoice implant;             // none: no implant
     std::optional<EarsHeard> ears;     // none: both for a listener's two ears, else the one ear
     std::string outputPath;
     bool help = false;

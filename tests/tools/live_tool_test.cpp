@@ -73,6 +73,11 @@ TEST_F(LiveTool, FromAFileItIsTheRecordingsPathToTheBitAfterItsDelay)
         // the two paths are equal to the bit.
         "--audiogram ears.json:A:left --aid fig6",
         "--audiogram mild.json:B:left --aid nal-r --ear-loss off",
+        // Implants: noise carriers in both ears (one chain), sine carriers
+        // with every setting beside the other ear's loss.
+        "--ci both --ci-channels 16",
+        "--audiogram-right N3 --ci left --ci-carrier sine --ci-range 250-7000 --ci-envelope 80 --ci-shift 3 "
+        "--ci-spread 2.8 --ci-n-of-m 6",
     };
     for (const std::string& settings : cases) {
         ASSERT_EQ(Run(SONAFEL_RENDER_PATH, "--speech in.wav --seconds 3 --bands render.csv " + settings + " render.wav"),
@@ -101,8 +106,8 @@ TEST_F(LiveTool, FromAFileItIsTheRecordingsPathToTheBitAfterItsDelay)
         EXPECT_NE(printed.find("delay: 256 samples (5.8 ms) from input to output"), std::string::npos) << printed;
         const int delay = DelayBehindRender(printed);
         ASSERT_EQ(delay, 128) << printed;
-        const bool stereo =
-            settings.find(".json ") != std::string::npos && settings.find("--ears") == std::string::npos;
+        const bool stereo = (settings.find(".json ") != std::string::npos && settings.find("--ears") == std::string::npos) ||
+                            settings.find("--ci left") != std::string::npos;
         std::vector<short> render, live;
         if (stereo) {
             std::vector<short> renderRight, liveRight;

@@ -243,3 +243,49 @@ TEST(RenderOptions, ToolsThatWriteNoLogRefuseToBeAskedForOne)
         EXPECT_EQ(error, c.error);
     }
 }
+
+TEST(RenderOptions, AnImplantInEitherEarOrBothEachSettingInItsRange)
+{
+    RenderOptions options;
+    std::string error;
+    ASSERT_TRUE(Parse({"--audiogram-right", "N3", "--ci", "left", "--ci-channels", "8", "--ci-carrier", "sine",
+                       "--ci-range", "250-6000", "--ci-envelope=80", "--ci-shift", "4", "--ci-spread", "2.8",
+                       "--ci-n-of-m", "4", "o.wav"},
+                      options, error))
+        << error;
+    ASSERT_TRUE(options.settings.implant[static_cast<int>(Ear::Left)]);
+    EXPECT_FALSE(options.settings.implant[static_cast<int>(Ear::Right)]);
+    const ImplantSettings& implant = *options.settings.implant[static_cast<int>(Ear::Left)];
+    EXPECT_EQ(implant.channels, 8);
+    EXPECT_EQ(implant.carrier, ImplantCarrier::Sine);
+    EXPECT_EQ(implant.lowHz, 250.0);
+    EXPECT_EQ(implant.highHz, 6000.0);
+    EXPECT_EQ(implant.envelopeHz, 80.0);
+    EXPECT_EQ(implant.shiftMm, 4.0);
+    EXPECT_EQ(implant.spreadDbPerMm, 2.8);
+    EXPECT_EQ(implant.nOfM, 4);
+
+    const struct {
+        std::vector<const char*> args;
+        const char* error;
+    } kRefused[] = {
+        {{"--ci", "middle", "o.wav"}, "--ci needs both, left or right, not 'middle'"},
+        {{"--ci-channels", "8", "o.wav"}, "--ci-channels sets an implant: give --ci both, left or right"},
+        {{"--ci", "both", "--ci-channels", "23", "o.wav"}, "--ci-channels needs a whole number of channels from 1 to 22, not '23'"},
+        {{"--ci", "both", "--ci-channels", "7.5", "o.wav"}, "--ci-channels needs a whole number of channels from 1 to 22, not '7.5'"},
+        {{"--ci", "both", "--ci-carrier", "click", "o.wav"}, "--ci-carrier needs noise or sine, not 'click'"},
+        {{"--ci", "both", "--ci-range", "8000", "o.wav"}, "--ci-range needs LO-HI in Hz, from 100 to 10000, HI at least twice LO, not '8000'"},
+        {{"--ci", "both", "--ci-range", "300-500", "o.wav"}, "the implant's settings: the range runs from 100 to 10000 Hz, its upper end at least twice its lower"},
+        {{"--ci", "both", "--ci-range", "50-8000", "o.wav"}, "the implant's settings: the range runs from 100 to 10000 Hz, its upper end at least twice its lower"},
+        {{"--ci", "both", "--ci-envelope", "20", "o.wav"}, "--ci-envelope needs a cut-off from 50 to 400 Hz, not '20'"},
+        {{"--ci", "both", "--ci-shift", "-1", "o.wav"}, "--ci-shift needs millimetres from 0 to 8 towards the base, not '-1'"},
+        {{"--ci", "both", "--ci-spread", "nan", "o.wav"}, "--ci-spread needs a slope from 0.5 to 40 dB per mm, not 'nan'"},
+        {{"--ci", "both", "--ci-channels", "4", "--ci-n-of-m", "6", "o.wav"}, "the implant's settings: n of m takes at most as many channels as there are, or 0 for all"},
+        {{"--audiogram", "N3", "--aid", "fig6", "--ci", "right", "o.wav"}, "the right ear hears through its implant and wears no aid"},
+    };
+    for (const auto& c : kRefused) {
+        RenderOptions refused;
+        EXPECT_FALSE(Parse(c.args, refused, error)) << c.error;
+        EXPECT_EQ(error, c.error);
+    }
+}
