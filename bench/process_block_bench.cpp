@@ -8,13 +8,15 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
 // `audiogram` in one ear heard alone, or with `rightEar` the two ears heard
 // on their own channels, `audiogram` on the left.
 void ProcessBlockAt(benchmark::State& state, double setting, const char* audiogram = nullptr, bool recruitment = true,
-                    bool presented = false, const char* rightEar = nullptr, AidRule aid = AidRule::Off)
+                    bool presented = false, const char* rightEar = nullptr, AidRule aid = AidRule::Off,
+                    const std::optional<ImplantSettings>& implant = std::nullopt)
 {
     CSourceBank sources;
     RenderOptions options = BenchOptions(setting);
@@ -25,6 +27,7 @@ void ProcessBlockAt(benchmark::State& state, double setting, const char* audiogr
     }
     options.settings.recruitment = recruitment;
     options.settings.aid[0] = options.settings.aid[1] = aid;
+    options.settings.implant[0] = options.settings.implant[1] = implant;
     if (presented) {
         // Speech at 80 dB SPL with full scale at 80: the limiter works on every block.
         options.settings.fullScaleSpl = 80.0;
@@ -62,6 +65,17 @@ void BM_ProcessBlock_Settings0_RecruitmentS2N3_BothEars_Fig6(benchmark::State& s
     ProcessBlockAt(state, 0.0, "S2", true, false, "N3", AidRule::Fig6);
 }
 
+// An implant of 22 channels in each ear (instead of S2 and N3), with the
+// current's spread: noise carriers (0) or sines (1).
+void BM_ProcessBlock_Settings0_Implants22BothEars(benchmark::State& state)
+{
+    ImplantSettings implant;
+    implant.channels = 22;
+    implant.spreadDbPerMm = 2.8;
+    implant.carrier = state.range(0) ? ImplantCarrier::Sine : ImplantCarrier::Noise;
+    ProcessBlockAt(state, 0.0, "S2", true, false, "N3", AidRule::Off, implant);
+}
+
 }  // namespace
 
 BENCHMARK(BM_ProcessBlock_Settings0)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
@@ -91,6 +105,12 @@ BENCHMARK(BM_ProcessBlock_Settings0_RecruitmentS2N3_BothEars)
     ->Repetitions(15)
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_ProcessBlock_Settings0_RecruitmentS2N3_BothEars_Fig6)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_ProcessBlock_Settings0_Implants22BothEars)
+    ->Arg(0)
+    ->Arg(1)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(15)
     ->ReportAggregatesOnly(true);

@@ -51,8 +51,10 @@ int CImplantStage::ShareBins(const double* edges, int channels, BinShare* shares
         for (int k = 1; k < kBins; ++k) {
             const double low = std::max(edges[c], (k - 0.5) * FrameGeometry::kBinHz);
             const double high = std::min(edges[c + 1], (k + 0.5) * FrameGeometry::kBinHz);
-            if (high > low)
-                shares[count++] = {c, k, static_cast<float>((high - low) / FrameGeometry::kBinHz)};
+            if (high > low) {
+                const double weight = (high - low) / FrameGeometry::kBinHz;
+                shares[count++] = {c, k, static_cast<float>(weight), static_cast<float>(std::sqrt(weight))};
+            }
         }
     return count;
 }
@@ -77,6 +79,8 @@ void CImplantStage::Build(const ImplantSettings* settings)
         m_analysisCentreHz[c] = CochlearPlace::CentreHz(edges[c], edges[c + 1]);
         m_carrierHz[c] = CochlearPlace::ShiftedHz(m_analysisCentreHz[c], settings->shiftMm);
     }
+    for (int c = 0; c < m_channels; ++c)
+        BuildSine(c);
     // Without spread each channel excites its own place only.
     for (int j = 0; j < m_channels; ++j)
         for (int c = 0; c < m_channels; ++c) {
@@ -96,6 +100,26 @@ void CImplantStage::Build(const ImplantSettings* settings)
     m_a2 = (1.0 - std::sqrt(2.0) * k + k * k) * norm;
 }
 
+void CImplantStage::BuildSine(int channel)
+{
+    const double step = 2.0 * kPi * m_carrierHz[channel] / FrameGeometry::kSampleRate;
+    float cosine[kFrameSize] = {};
+    float sine[kFrameSize] = {};
+    for (int n = 0; n < FrameGeometry::kFrameInput; ++n) {
+        cosine[kLead + n] = static_cast<float>(m_analysisWindow[n] * std::cos(step * n));
+        sine[kLead + n] = static_cast<float>(m_analysisWindow[n] * std::sin(step * n));
+    }
+    RealFourierTransform(cosine, kFrameSize / 2, 1);
+    RealFourierTransform(sine, kFrameSize / 2, 1);
+    const int centre = static_cast<int>(std::lround(m_carrierHz[channel] / FrameGeometry::kBinHz));
+    m_sineFirstBin[channel] = std::clamp(centre - kSineReach, 1, kBins - kSineBins);
+    for (int i = 0; i < kSineBins; ++i)
+        for (int part = 0; part < 2; ++part) {
+            m_sineCos[channel][i][part] = cosine[2 * (m_sineFirstBin[channel] + i) + part];
+            m_sineSin[channel][i][part] = sine[2 * (m_sineFirstBin[channel] + i) + part];
+        }
+}
+
 void CImplantStage::TakeSettings(const CImplantStage& from)
 {
     m_bActive = from.m_bActive;
@@ -109,6 +133,9 @@ void CImplantStage::TakeSettings(const CImplantStage& from)
     m_carrierShares = from.m_carrierShares;
     std::copy(from.m_carrierWidth, from.m_carrierWidth + kMaxChannels, m_carrierWidth);
     std::copy(&from.m_spread[0][0], &from.m_spread[0][0] + kMaxChannels * kMaxChannels, &m_spread[0][0]);
+    std::copy(from.m_sineFirstBin, from.m_sineFirstBin + kMaxChannels, m_sineFirstBin);
+    std::copy(&from.m_sineCos[0][0][0], &from.m_sineCos[0][0][0] + kMaxChannels * kSineBins * 2, &m_sineCos[0][0][0]);
+    std::copy(&from.m_sineSin[0][0][0], &from.m_sineSin[0][0][0] + kMaxChannels * kSineBins * 2, &m_sineSin[0][0][0]);
     m_bSmoothing = from.m_bSmoothing;
     m_b0 = from.m_b0;
     m_b1 = from.m_b1;
@@ -167,10 +194,12 @@ void CImplantStage::Process(float* spectrum)
 void CImplantStage::AddNoiseCarriers(const double* power, float* spectrum)
 {
     // Random real and imaginary parts, uniform: a power of 2/3 per bin on average.
+    double perShare[kMaxChannels];
+    for (int c = 0; c < m_channels; ++c)
+        perShare[c] = m_carrierWidth[c] > 0.0 ? std::sqrt(1.5 * power[c] / (m_carrierWidth[c] * m_noiseGain)) : 0.0;
     for (int s = 0; s < m_carrierShares; ++s) {
         const BinShare& share = m_carrier[s];
-        const double scale =
-            std::sqrt(1.5 * power[share.channel] * share.weight / (m_carrierWidth[share.channel] * m_noiseGain));
+        const double scale = perShare[share.channel] * share.root;
         const std::uint64_t counter = (m_frame * kBins + static_cast<std::uint64_t>(share.bin)) * 2;
         spectrum[2 * share.bin] += static_cast<float>(scale * Uniform(counter));
         spectrum[2 * share.bin + 1] += static_cast<float>(scale * Uniform(counter + 1));
@@ -179,32 +208,21 @@ void CImplantStage::AddNoiseCarriers(const double* power, float* spectrum)
 
 void CImplantStage::AddSineCarriers(const double* power, float* spectrum)
 {
-    // The sines as samples of the frame's input, windowed and transformed as
-    // the frame's input is: overlap-add joins them without a seam. A sine of
-    // amplitude A puts N Σw_a² A² / 4 into one side of the spectrum.
-    float frame[kFrameSize] = {};
+    // sin(φ + ωn) = sin φ cos ωn + cos φ sin ωn: each sine from the frame's
+    // phase, as the frame's input would be windowed and transformed, so that
+    // overlap-add joins the frames without a seam. A sine of amplitude A puts
+    // N Σw_a² A² / 4 into one side of the spectrum.
     for (int c = 0; c < m_channels; ++c) {
         const double step = 2.0 * kPi * m_carrierHz[c] / FrameGeometry::kSampleRate;
         if (m_carrierHz[c] < kHighestCarrierHz && power[c] > 0.0) {
-            // Turned sample by sample from the frame's exact phase.
             const double amplitude = 2.0 * std::sqrt(power[c] / (kFrameSize * m_analysisEnergy));
-            const double turnCos = std::cos(step);
-            const double turnSin = std::sin(step);
-            double re = std::cos(m_phase[c]);
-            double im = std::sin(m_phase[c]);
-            for (int n = 0; n < FrameGeometry::kFrameInput; ++n) {
-                frame[kLead + n] += static_cast<float>(amplitude * im);
-                const double next = re * turnCos - im * turnSin;
-                im = re * turnSin + im * turnCos;
-                re = next;
-            }
+            const float ofCos = static_cast<float>(amplitude * std::sin(m_phase[c]));
+            const float ofSin = static_cast<float>(amplitude * std::cos(m_phase[c]));
+            float* const bins = spectrum + 2 * m_sineFirstBin[c];
+            for (int i = 0; i < kSineBins; ++i)
+                for (int part = 0; part < 2; ++part)
+                    bins[2 * i + part] += ofCos * m_sineCos[c][i][part] + ofSin * m_sineSin[c][i][part];
         }
         m_phase[c] = std::fmod(m_phase[c] + step * FrameGeometry::kHop, 2.0 * kPi);
     }
-    for (int n = 0; n < FrameGeometry::kFrameInput; ++n)
-        frame[kLead + n] *= m_analysisWindow[n];
-    RealFourierTransform(frame, kFrameSize / 2, 1);
-    for (int i = 0; i < kFrameSize; ++i)
-        spectrum[i] += frame[i];
-    spectrum[0] = spectrum[1] = 0.0f;  // no DC, nothing at half the sampling rate
 }

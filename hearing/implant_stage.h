@@ -42,13 +42,16 @@ public:
     double CarrierHz(int channel) const { return m_carrierHz[channel]; }
 
 private:
-    // A bin's share in a channel's band: the part of the bin's width inside it.
+    // A bin's share in a channel's band: the part of the bin's width inside
+    // it, and that part's root (a carrier's amplitude goes with it).
     struct BinShare {
         int channel;
         int bin;
         float weight;
+        float root;
     };
     static int ShareBins(const double* edges, int channels, BinShare* shares);
+    void BuildSine(int channel);
     void AddSineCarriers(const double* power, float* spectrum);
     void AddNoiseCarriers(const double* power, float* spectrum);
 
@@ -73,6 +76,14 @@ private:
     // frames themselves carry no modulation.
     bool m_bSmoothing = false;
     double m_b0 = 1.0, m_b1 = 0.0, m_b2 = 0.0, m_a1 = 0.0, m_a2 = 0.0;
+    // Each sine carrier as a frame sees it: the spectrum of the windowed
+    // cosine and sine of its frequency from phase 0, in the bins around it
+    // (beyond them the window's side lobes are far below hearing).
+    static constexpr int kSineReach = 8;  // bins either side
+    static constexpr int kSineBins = 2 * kSineReach + 1;
+    int m_sineFirstBin[kMaxChannels] = {};
+    float m_sineCos[kMaxChannels][kSineBins][2] = {};
+    float m_sineSin[kMaxChannels][kSineBins][2] = {};
     // Carried from frame to frame: each channel's last two powers and envelopes.
     double m_powerBefore[kMaxChannels][2] = {};
     double m_envelopeBefore[kMaxChannels][2] = {};
