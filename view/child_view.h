@@ -133,6 +133,9 @@ public:
     // mäßig", or that line without and with the aid while one is fitted;
     // empty outside Hörbarkeit.
     QStringList IndexLines() const;
+    // An implant as the legend names it: "Cochleaimplantat, 12 Kanäle, Rauschen",
+    // with its shift, spread and n of m where they are set.
+    static QString ImplantName(const ImplantSettings& implant);
     // The word for an index: "gut" from 0.75, "mäßig" from 0.45, "schlecht" below.
     static QString IndexWord(double index);
     // Those lines over the spectrum's top left, large enough for a projector.

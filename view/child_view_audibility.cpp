@@ -75,7 +75,8 @@ void CChildView::DrawAudibility(CSurface& surface, int left, int top, int width,
         if (m_bAudibilityInHl)
             soft = std::max(soft, NormalThresholdSpl(hz) + kAudibilityLowestHl);
         for (const Ear ear : {Ear::Left, Ear::Right}) {
-            if (!EarHeard(ear))
+            // An implanted ear hears no levels against a threshold: not shown.
+            if (!EarHeard(ear) || m_processor.EarChain(ear).ImplantStage().Active())
                 continue;
             const int e = static_cast<int>(ear);
             const int x = left + i * bw + (both && ear == Ear::Right ? bw / 2 : 0);
@@ -115,7 +116,7 @@ void CChildView::DrawAudibility(CSurface& surface, int left, int top, int width,
     for (const Ear ear : {Ear::Left, Ear::Right}) {
         const CEarChain& chain = m_processor.EarChain(ear);
         const std::optional<CAudiogram>& audiogram = chain.ActiveAudiogram();
-        if (!audiogram || !chain.EarLoss() || !EarHeard(ear))
+        if (!audiogram || !chain.EarLoss() || !EarHeard(ear) || chain.ImplantStage().Active())
             continue;
         count = PointsOnBarkAxis(
             m_processor.m_fBinBark, kBins, left, width,
@@ -131,6 +132,21 @@ void CChildView::DrawAudibility(CSurface& surface, int left, int top, int width,
                   QStringLiteral("Hörbarkeit: ") + m_audiogramName);
 }
 
+QString CChildView::ImplantName(const ImplantSettings& implant)
+{
+    const QLocale german(QLocale::German);
+    QString name = QStringLiteral("Cochleaimplantat, %1 Kanäle, %2")
+                       .arg(implant.channels)
+                       .arg(implant.carrier == ImplantCarrier::Sine ? QStringLiteral("Sinus") : QStringLiteral("Rauschen"));
+    if (implant.shiftMm > 0.0)
+        name += QStringLiteral(", %1 mm flacher").arg(german.toString(implant.shiftMm, 'g', 3));
+    if (implant.spreadDbPerMm)
+        name += QStringLiteral(", Streuung %1 dB/mm").arg(german.toString(*implant.spreadDbPerMm, 'g', 3));
+    if (implant.nOfM > 0)
+        name += QStringLiteral(", %1 aus %2").arg(implant.nOfM).arg(implant.channels);
+    return name;
+}
+
 QString CChildView::IndexWord(double index)
 {
     return index >= kGoodIndex ? QStringLiteral("gut") : index >= kFairIndex ? QStringLiteral("mäßig")
@@ -144,6 +160,10 @@ QStringList CChildView::IndexLines() const
     const QString title = QStringLiteral("SII (Sprache gegen Musik und Geräusch, letzte 4 s)");
     if (m_bLive)
         return {title + QStringLiteral(": nur mit den Aufnahmen")};
+    const bool implanted[2] = {m_processor.EarChain(Ear::Left).ImplantStage().Active(),
+                               m_processor.EarChain(Ear::Right).ImplantStage().Active()};
+    if (implanted[0] && implanted[1])
+        return {title + QStringLiteral(": nicht anwendbar, beide Ohren hören mit Cochleaimplantat")};
     const CSpeechMeter::Reading reading = m_speechMeter.Recent();
     if (!reading.speech)
         return {title + QStringLiteral(": keine Sprache")};
@@ -151,6 +171,15 @@ QStringList CChildView::IndexLines() const
     // The ears heard: each, and both together when both are.
     const auto values = [&](const EarsIndex& index) {
         const auto number = [&](double value) { return german.toString(value, 'f', 2); };
+        // The index knows acoustic hearing only: an implanted ear's is not
+        // applicable, and both ears' is the other's.
+        if (implanted[0] || implanted[1]) {
+            const bool left = implanted[1];
+            const double value = left ? index.left : index.right;
+            return QStringLiteral("%1 %2 – %3; %4 Cochleaimplantat: nicht anwendbar")
+                .arg(left ? QStringLiteral("links") : QStringLiteral("rechts"), number(value), IndexWord(value),
+                     left ? QStringLiteral("rechts") : QStringLiteral("links"));
+        }
         switch (m_processor.Heard()) {
         case EarsHeard::Left:
             return QStringLiteral("links %1 – %2").arg(number(index.left), IndexWord(index.left));

@@ -47,7 +47,10 @@ void CChildView::DrawEarLegend(CSurface& surface, int right, int top, const QStr
     for (int e = 0; e < 2; ++e) {
         const EarStyle& style = kEarStyles[e];
         lines[e + 1] = QString::fromUtf8(style.name);
-        if (!m_processor.EarChain(style.ear).HasLoss())
+        const CEarChain& chain = m_processor.EarChain(style.ear);
+        if (chain.ImplantStage().Active())
+            lines[e + 1] += QStringLiteral(": ") + ImplantName(chain.ImplantStage().Settings());
+        else if (!chain.HasLoss())
             lines[e + 1] += QStringLiteral(": kein Verlust");
         if (!EarHeard(style.ear))
             lines[e + 1] += QStringLiteral(", nicht gehört");
@@ -99,6 +102,8 @@ QStringList CChildView::ShownNotices() const
     QStringList notices;
     if (m_processor.NormalHearing())
         notices << QString::fromUtf8(kComparisonNotice);
+    else if (m_processor.AnyImplant() && !m_processor.AnyAudiogram())
+        notices << QStringLiteral("Cochleaimplantat");
     else if (m_processor.AnyAudiogram())
         notices << (ShownSpectrumView() == SpectrumView::Spl          ? QStringLiteral("Hörschwelle: ")
                     : ShownSpectrumView() == SpectrumView::Audibility ? QStringLiteral("Hörbarkeit: ")
@@ -146,7 +151,7 @@ void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width
         surface.SetFont(previous);
         return;
     }
-    if (ShownSpectrumView() != SpectrumView::Relative || !m_processor.AnyAudiogram())
+    if (ShownSpectrumView() != SpectrumView::Relative || !(m_processor.AnyAudiogram() || m_processor.AnyImplant()))
         return;  // the absolute displays draw the thresholds themselves
 
     // Each ear's loss hangs from the top of the spectrum, as deep as the
@@ -158,8 +163,8 @@ void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width
     const int zero = static_cast<int>((top + height) - kShownDecibels * pxPerDb);
     for (const EarStyle& style : kEarStyles) {
         const CEarChain& chain = m_processor.EarChain(style.ear);
-        if (!chain.HasLoss())
-            continue;
+        if (!chain.HasLoss() || chain.ImplantStage().Active())
+            continue;  // an implanted ear does not hear through its audiogram
         const float* const gains = chain.Stage().Gains();
         QPoint outline[kBins];
         const int count = PointsOnBarkAxis(
@@ -181,7 +186,8 @@ void CChildView::DrawHearingLoss(CSurface& surface, int left, int top, int width
         surface.Polyline(outline, count, style.colour, 2, style.line);
     }
     DrawEarLegend(surface, left + width - 5, top + 5 + ComparisonBannerHeight(surface),
-                  QStringLiteral("Audiogramm: ") + m_audiogramName);
+                  m_processor.AnyAudiogram() ? QStringLiteral("Audiogramm: ") + m_audiogramName
+                                             : QStringLiteral("Cochleaimplantat"));
 }
 
 void CChildView::DrawSplSpectrum(CSurface& surface, int left, int top, int width, int height)
