@@ -4,6 +4,8 @@
 
 #include <QSettings>
 
+#include <cmath>
+
 namespace {
 
 const QString kEarsKey = QStringLiteral("hearing/ears");
@@ -12,6 +14,8 @@ const QString kSmearingKey = QStringLiteral("hearing/audiogramSmearing");
 const QString kFullScaleKey = QStringLiteral("calibration/fullScaleSpl");
 const QString kSpeechKey = QStringLiteral("calibration/speechLevelSpl");
 const QString kAidKeys[2] = {QStringLiteral("hearing/aidLeft"), QStringLiteral("hearing/aidRight")};  // by Ear
+// Each ear's implant, a field per key in a group of its own; no group, no implant.
+const QString kImplantGroups[2] = {QStringLiteral("implantLeft"), QStringLiteral("implantRight")};  // by Ear
 
 std::optional<double> StoredLevel(const QSettings& settings, const QString& key, double lowest, double highest)
 {
@@ -72,6 +76,60 @@ AidRule StoredAid(const QSettings& settings, const QString& key)
     return AidRuleFromKey(stored.toStdString()).value_or(AidRule::Off);
 }
 
+// An implant whose every field is stored in its range; none otherwise.
+std::optional<ImplantSettings> StoredImplant(QSettings& settings, const QString& group)
+{
+    using S = ImplantSettings;
+    settings.beginGroup(group);
+    ImplantSettings implant;
+    const auto channels = StoredLevel(settings, QStringLiteral("channels"), S::kFewestChannels, S::kMostChannels);
+    const QString carrier = settings.value(QStringLiteral("carrier")).toString();
+    const auto low = StoredLevel(settings, QStringLiteral("lowHz"), S::kLowestHz, S::kHighestHz);
+    const auto high = StoredLevel(settings, QStringLiteral("highHz"), S::kLowestHz, S::kHighestHz);
+    const auto envelope =
+        StoredLevel(settings, QStringLiteral("envelopeHz"), S::kSlowestEnvelopeHz, S::kFastestEnvelopeHz);
+    const auto shift = StoredLevel(settings, QStringLiteral("shiftMm"), 0.0, S::kDeepestShiftMm);
+    const bool spreadStored = settings.contains(QStringLiteral("spreadDbPerMm"));
+    implant.spreadDbPerMm = StoredLevel(settings, QStringLiteral("spreadDbPerMm"), S::kShallowestSpreadDbPerMm,
+                                        S::kSteepestSpreadDbPerMm);
+    const auto nOfM = StoredLevel(settings, QStringLiteral("nOfM"), 0, S::kMostChannels);
+    settings.endGroup();
+    const bool whole = channels && (carrier == QLatin1String("noise") || carrier == QLatin1String("sine")) && low &&
+                       high && envelope && shift && (!spreadStored || implant.spreadDbPerMm) && nOfM &&
+                       *channels == std::floor(*channels) && *nOfM == std::floor(*nOfM);
+    if (!whole)
+        return std::nullopt;
+    implant.channels = static_cast<int>(*channels);
+    implant.carrier = carrier == QLatin1String("sine") ? ImplantCarrier::Sine : ImplantCarrier::Noise;
+    implant.lowHz = *low;
+    implant.highHz = *high;
+    implant.envelopeHz = *envelope;
+    implant.shiftMm = *shift;
+    implant.nOfM = static_cast<int>(*nOfM);
+    if (!ImplantSettingsProblem(implant).empty())
+        return std::nullopt;
+    return implant;
+}
+
+void StoreImplant(QSettings& settings, const QString& group, const std::optional<ImplantSettings>& implant)
+{
+    settings.remove(group);
+    if (!implant)
+        return;
+    settings.beginGroup(group);
+    settings.setValue(QStringLiteral("channels"), implant->channels);
+    settings.setValue(QStringLiteral("carrier"),
+                      implant->carrier == ImplantCarrier::Sine ? QStringLiteral("sine") : QStringLiteral("noise"));
+    settings.setValue(QStringLiteral("lowHz"), implant->lowHz);
+    settings.setValue(QStringLiteral("highHz"), implant->highHz);
+    settings.setValue(QStringLiteral("envelopeHz"), implant->envelopeHz);
+    settings.setValue(QStringLiteral("shiftMm"), implant->shiftMm);
+    if (implant->spreadDbPerMm)
+        settings.setValue(QStringLiteral("spreadDbPerMm"), *implant->spreadDbPerMm);
+    settings.setValue(QStringLiteral("nOfM"), implant->nOfM);
+    settings.endGroup();
+}
+
 }  // namespace
 
 ListeningLevel StoredLossSettings::Level() const
@@ -81,7 +139,7 @@ ListeningLevel StoredLossSettings::Level() const
 
 StoredLossSettings LoadLossSettings()
 {
-    const QSettings settings;
+    QSettings settings;
     StoredLossSettings stored;
     LossSettings& value = stored.settings;
     value.ears = StoredEars(settings);
@@ -91,8 +149,10 @@ StoredLossSettings LoadLossSettings()
     stored.calibrated = fullScale.has_value();
     value.fullScaleSpl = fullScale.value_or(ListeningLevel::kNominalFullScale);
     value.listeningSpl = StoredLevel(settings, kSpeechKey, kLowestSpeechSpl, kHighestSpeechSpl);
-    for (int ear = 0; ear < 2; ++ear)
+    for (int ear = 0; ear < 2; ++ear) {
         value.aid[ear] = StoredAid(settings, kAidKeys[ear]);
+        value.implant[ear] = StoredImplant(settings, kImplantGroups[ear]);
+    }
     return stored;
 }
 
@@ -105,6 +165,8 @@ void SaveLossSettings(const StoredLossSettings& stored)
     settings.setValue(kSmearingKey, SwitchWord(value.smearingFromAudiogram));
     StoreLevel(settings, kFullScaleKey, stored.calibrated ? std::optional<double>(value.fullScaleSpl) : std::nullopt);
     StoreLevel(settings, kSpeechKey, value.listeningSpl);
-    for (int ear = 0; ear < 2; ++ear)
+    for (int ear = 0; ear < 2; ++ear) {
         settings.setValue(kAidKeys[ear], QLatin1String(AidRuleKey(value.aid[ear])));
+        StoreImplant(settings, kImplantGroups[ear], value.implant[ear]);
+    }
 }

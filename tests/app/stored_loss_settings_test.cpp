@@ -17,6 +17,8 @@ void Forget()
 {
     QSettings().remove(QStringLiteral("hearing"));
     QSettings().remove(QStringLiteral("calibration"));
+    QSettings().remove(QStringLiteral("implantLeft"));
+    QSettings().remove(QStringLiteral("implantRight"));
 }
 
 }  // namespace
@@ -35,6 +37,16 @@ TEST(StoredLossSettings, AValueComesBackWholeAndNothingStoredIsTheDefaults)
     chosen.settings.fullScaleSpl = 94.5;
     chosen.settings.listeningSpl = 65.0;
     chosen.settings.aid[static_cast<int>(Ear::Right)] = AidRule::Fig6;
+    ImplantSettings implant;
+    implant.channels = 8;
+    implant.carrier = ImplantCarrier::Sine;
+    implant.lowHz = 250;
+    implant.highHz = 6000;
+    implant.envelopeHz = 80;
+    implant.shiftMm = 4;
+    implant.spreadDbPerMm = 2.8;
+    implant.nOfM = 4;
+    chosen.settings.implant[static_cast<int>(Ear::Left)] = implant;
     chosen.calibrated = true;
     SaveLossSettings(chosen);
     const StoredLossSettings back = LoadLossSettings();
@@ -48,6 +60,9 @@ TEST(StoredLossSettings, AValueComesBackWholeAndNothingStoredIsTheDefaults)
     EXPECT_EQ(LoadLossSettings().settings.fullScaleSpl, 100.0);
     EXPECT_FALSE(LoadLossSettings().Level().fullScale);
     EXPECT_EQ(LoadLossSettings().Level().speechLevel, 65.0);
+    chosen.settings.implant[static_cast<int>(Ear::Left)].reset();
+    SaveLossSettings(chosen);
+    EXPECT_FALSE(LoadLossSettings().settings.implant[static_cast<int>(Ear::Left)]) << "removed";
     Forget();
 }
 
@@ -117,5 +132,26 @@ TEST(StoredLossSettings, AHandEditedFileIsReadFieldByField)
     EXPECT_EQ(stored.settings.ears, EarsHeard::Both);
     EXPECT_FALSE(stored.calibrated) << "beyond the range";
     EXPECT_FALSE(stored.settings.listeningSpl) << "a decimal comma is no number here";
+
+    // An implant as the program writes it, then each field damaged in turn: the implant is none.
+    const char* const kWhole = "channels=12\ncarrier=noise\nlowHz=200\nhighHz=8000\nenvelopeHz=160\nshiftMm=2\nnOfM=0\n";
+    const char* const kDamage[] = {nullptr,         "channels=23",     "channels=7.5",       "carrier=Rauschen",
+                                   "lowHz=50",      "highHz=300",      "envelopeHz=20",      "shiftMm=9",
+                                   "nOfM=13",       "spreadDbPerMm=0", "spreadDbPerMm=viel", "channels="};
+    for (const char* damage : kDamage) {
+        Forget();
+        ASSERT_TRUE(file.open(QIODevice::Append | QIODevice::Text));
+        file.write("\n[implantRight]\n");
+        file.write(kWhole);
+        if (damage)
+            file.write((std::string(damage) + "\n").c_str());
+        file.close();
+        QSettings().sync();
+        const auto implant = LoadLossSettings().settings.implant[static_cast<int>(Ear::Right)];
+        EXPECT_EQ(implant.has_value(), damage == nullptr) << (damage ? damage : "whole");
+        if (implant) {
+            EXPECT_EQ(implant->shiftMm, 2.0);
+        }
+    }
     Forget();
 }
