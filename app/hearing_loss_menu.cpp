@@ -6,6 +6,7 @@
 #include "audiogram_settings.h"
 #include "child_view.h"
 #include "hearing_aid_menu.h"
+#include "implant_menu.h"
 #include "keyboard_return.h"
 #include "listening_level_dialog.h"
 #include "mem_play.h"
@@ -91,6 +92,7 @@ CHearingLossMenu::CHearingLossMenu(QMenuBar& menuBar, CChildView& view, QWidget*
     });
 
     m_aid = new CHearingAidMenu(*menu, m_view, stored.settings, [this] { StoreSettings(); });
+    new CImplantMenu(*menu, m_view, stored.settings, [this] { StoreSettings(); }, m_dialogParent);
 
     QAction* const none = menu->addAction(QStringLiteral("&Kein Audiogramm"));
     connect(none, &QAction::triggered, this, [this] {

@@ -22,8 +22,13 @@ const char* ShortName(AidRule rule)
 QString CChildView::AidBanner() const
 {
     // The ears heard, and the aid each wears.
-    const bool left = EarHeard(Ear::Left) && m_processor.EarChain(Ear::Left).AidFitting();
-    const bool right = EarHeard(Ear::Right) && m_processor.EarChain(Ear::Right).AidFitting();
+    // An implanted ear hears no aid.
+    const auto wears = [this](Ear ear) {
+        const CEarChain& chain = m_processor.EarChain(ear);
+        return EarHeard(ear) && chain.AidFitting() && !chain.ImplantStage().Active();
+    };
+    const bool left = wears(Ear::Left);
+    const bool right = wears(Ear::Right);
     if (m_processor.NormalHearing() || !(left || right))
         return QString();
     if (!m_processor.Aided())
