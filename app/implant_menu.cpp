@@ -23,7 +23,7 @@ const Example kExamples[] = {
     {"&12 Kanäle (Voreinstellung)", 12, 0.0, std::nullopt, 0},
     {"&22 Kanäle, tiefe Insertion", 22, 0.0, std::nullopt, 0},
     {"&8 Kanäle, 4 mm flacher", 8, 4.0, std::nullopt, 0},
-    {"16 Kanäle, 8 &aus 16, Stromstreuung", 16, 0.0, 2.8, 8},
+    {"16 Kanäle, 8 aus 16, &Stromstreuung", 16, 0.0, 2.8, 8},
 };
 
 }  // namespace

@@ -176,7 +176,7 @@ QStringList CChildView::IndexLines() const
         if (implanted[0] || implanted[1]) {
             const bool left = implanted[1];
             const double value = left ? index.left : index.right;
-            return QStringLiteral("%1 %2 – %3; %4 Cochleaimplantat: nicht anwendbar")
+            return QStringLiteral("%1 %2 – %3; %4 (Implantat): nicht anwendbar")
                 .arg(left ? QStringLiteral("links") : QStringLiteral("rechts"), number(value), IndexWord(value),
                      left ? QStringLiteral("rechts") : QStringLiteral("links"));
         }
@@ -211,6 +211,9 @@ void CChildView::DrawIndexPanel(CSurface& surface, int left, int top)
         lineHeight = std::max(lineHeight, surface.TextExtent(line).height());
     }
     const int x = left + 5;
+    // Under the ears' names when it would run into them.
+    if (!m_earLegend.isEmpty() && x + widest + 12 > m_earLegend.left())
+        top = std::max(top, m_earLegend.bottom() + 6);
     m_indexPanel = QRect(x, top, widest + 12, static_cast<int>(lines.size()) * (lineHeight + 2) + 8);
     surface.FillSolidRect(x, top, m_indexPanel.width(), m_indexPanel.height(), kWhite);
     surface.SetBkColor(kWhite);
