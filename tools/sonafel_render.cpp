@@ -113,7 +113,10 @@ int Render(const RenderOptions& options)
         siiRows.reserve(blocksAhead);
         processor->SetBlockListener([&] {
             meter->Measure(*processor);
-            siiRows.push_back({meter->Recent().heard, meter->Whole().heard});
+            siiRows.push_back({meter->Recent().heard,
+                               meter->Whole().heard,
+                               {processor->EarChain(Ear::Left).ImplantStage().Active(),
+                                processor->EarChain(Ear::Right).ImplantStage().Active()}});
         });
     }
     processor->m_bKeepFloat = options.floatOutput;

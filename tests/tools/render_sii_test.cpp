@@ -129,3 +129,16 @@ TEST_F(RenderSii, TheWholeRendersIndexIsTheStandardsOfTheSpeechAndTheNoiseRender
         }
     }
 }
+
+TEST_F(RenderSii, AnImplantedEarsIndexIsNotApplicableAndBothEarsAreTheOthers)
+{
+    const auto whole = [this](const std::string& arguments) {
+        Render(arguments + " --on speech,noise --sii-log sii.txt mix.wav");
+        const std::string log = ReadText(dir.Path("sii.txt"));
+        return log.substr(log.rfind("whole"));
+    };
+    const std::string without = whole("--audiogram-right N3");
+    const std::string right = without.substr(without.find("right ") + 6, 5);
+    EXPECT_EQ(whole("--audiogram-right N3 --ci left"), "whole left n/a right " + right + " both " + right + "\n");
+    EXPECT_EQ(whole("--ci both"), "whole left n/a right n/a both n/a\n");
+}
