@@ -29,6 +29,8 @@ double Uniform(std::uint64_t counter)
 
 CImplantStage::CImplantStage(const float* analysisWindow, int analysisLength, const float* synthesisWindow)
 {
+    for (double* const phasor : m_phasor)
+        phasor[0] = 1.0;
     // Overlap-add puts frames back together coherently; random-phase frames
     // add in power. Per frame that takes H Σw_s² Σw_a² / (N (Σ w_s w_a)²) of
     // the input's power, which the noise carriers make up.
@@ -111,6 +113,8 @@ void CImplantStage::BuildSine(int channel)
     }
     RealFourierTransform(cosine, kFrameSize / 2, 1);
     RealFourierTransform(sine, kFrameSize / 2, 1);
+    m_hopTurn[channel][0] = std::cos(step * FrameGeometry::kHop);
+    m_hopTurn[channel][1] = std::sin(step * FrameGeometry::kHop);
     const int centre = static_cast<int>(std::lround(m_carrierHz[channel] / FrameGeometry::kBinHz));
     m_sineFirstBin[channel] = std::clamp(centre - kSineReach, 1, kBins - kSineBins);
     for (int i = 0; i < kSineBins; ++i)
@@ -213,16 +217,21 @@ void CImplantStage::AddSineCarriers(const double* power, float* spectrum)
     // overlap-add joins the frames without a seam. A sine of amplitude A puts
     // N Σw_a² A² / 4 into one side of the spectrum.
     for (int c = 0; c < m_channels; ++c) {
-        const double step = 2.0 * kPi * m_carrierHz[c] / FrameGeometry::kSampleRate;
+        double* const phasor = m_phasor[c];
         if (m_carrierHz[c] < kHighestCarrierHz && power[c] > 0.0) {
             const double amplitude = 2.0 * std::sqrt(power[c] / (kFrameSize * m_analysisEnergy));
-            const float ofCos = static_cast<float>(amplitude * std::sin(m_phase[c]));
-            const float ofSin = static_cast<float>(amplitude * std::cos(m_phase[c]));
+            const float ofCos = static_cast<float>(amplitude * phasor[1]);
+            const float ofSin = static_cast<float>(amplitude * phasor[0]);
             float* const bins = spectrum + 2 * m_sineFirstBin[c];
             for (int i = 0; i < kSineBins; ++i)
                 for (int part = 0; part < 2; ++part)
                     bins[2 * i + part] += ofCos * m_sineCos[c][i][part] + ofSin * m_sineSin[c][i][part];
         }
-        m_phase[c] = std::fmod(m_phase[c] + step * FrameGeometry::kHop, 2.0 * kPi);
+        // On by a hop, held on the unit circle.
+        const double re = phasor[0] * m_hopTurn[c][0] - phasor[1] * m_hopTurn[c][1];
+        const double im = phasor[0] * m_hopTurn[c][1] + phasor[1] * m_hopTurn[c][0];
+        const double keep = 1.5 - 0.5 * (re * re + im * im);
+        phasor[0] = re * keep;
+        phasor[1] = im * keep;
     }
 }

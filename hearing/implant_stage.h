@@ -88,6 +88,9 @@ private:
     double m_powerBefore[kMaxChannels][2] = {};
     double m_envelopeBefore[kMaxChannels][2] = {};
     double m_envelope[kMaxChannels] = {};
-    double m_phase[kMaxChannels] = {};  // each sine's at the frame's first sample, radians
+    // Each sine's phase at the frame's first sample, as cos and sin, and the
+    // turn it takes from one frame to the next.
+    double m_phasor[kMaxChannels][2] = {};
+    double m_hopTurn[kMaxChannels][2] = {};
     std::uint64_t m_frame = 0;
 };
