@@ -63,48 +63,48 @@ int CImplantStage::ShareBins(const double* edges, int channels, BinShare* shares
 
 void CImplantStage::Build(const ImplantSettings* settings)
 {
-    m_bActive = settings != nullptr;
+    m_built.active = settings != nullptr;
     if (!settings)
         return;
-    m_settings = *settings;
-    m_channels = settings->channels;
-    const std::vector<double> edges = CochlearPlace::BandEdges(m_channels, settings->lowHz, settings->highHz);
+    m_built.settings = *settings;
+    m_built.channels = settings->channels;
+    const std::vector<double> edges = CochlearPlace::BandEdges(m_built.channels, settings->lowHz, settings->highHz);
     double shifted[kMaxChannels + 1];
-    for (int c = 0; c <= m_channels; ++c)
+    for (int c = 0; c <= m_built.channels; ++c)
         shifted[c] = std::min(CochlearPlace::ShiftedHz(edges[c], settings->shiftMm), kHighestCarrierHz);
-    m_analysisShares = ShareBins(edges.data(), m_channels, m_analysis);
-    m_carrierShares = ShareBins(shifted, m_channels, m_carrier);
-    std::fill(m_carrierWidth, m_carrierWidth + kMaxChannels, 0.0);
-    for (int s = 0; s < m_carrierShares; ++s)
-        m_carrierWidth[m_carrier[s].channel] += m_carrier[s].weight;
-    for (int c = 0; c < m_channels; ++c) {
-        m_analysisCentreHz[c] = CochlearPlace::CentreHz(edges[c], edges[c + 1]);
-        m_carrierHz[c] = CochlearPlace::ShiftedHz(m_analysisCentreHz[c], settings->shiftMm);
+    m_built.analysisShares = ShareBins(edges.data(), m_built.channels, m_built.analysis);
+    m_built.carrierShares = ShareBins(shifted, m_built.channels, m_built.carrier);
+    std::fill(m_built.carrierWidth, m_built.carrierWidth + kMaxChannels, 0.0);
+    for (int s = 0; s < m_built.carrierShares; ++s)
+        m_built.carrierWidth[m_built.carrier[s].channel] += m_built.carrier[s].weight;
+    for (int c = 0; c < m_built.channels; ++c) {
+        m_built.analysisCentreHz[c] = CochlearPlace::CentreHz(edges[c], edges[c + 1]);
+        m_built.carrierHz[c] = CochlearPlace::ShiftedHz(m_built.analysisCentreHz[c], settings->shiftMm);
     }
-    for (int c = 0; c < m_channels; ++c)
+    for (int c = 0; c < m_built.channels; ++c)
         BuildSine(c);
     // Without spread each channel excites its own place only.
-    for (int j = 0; j < m_channels; ++j)
-        for (int c = 0; c < m_channels; ++c) {
-            const double mm = CochlearPlace::kLengthMm * std::abs(CochlearPlace::PlaceOfHz(m_analysisCentreHz[j]) -
-                                                                 CochlearPlace::PlaceOfHz(m_analysisCentreHz[c]));
-            m_spread[j][c] = settings->spreadDbPerMm ? std::pow(10.0, -*settings->spreadDbPerMm * mm / 10.0)
+    for (int j = 0; j < m_built.channels; ++j)
+        for (int c = 0; c < m_built.channels; ++c) {
+            const double mm = CochlearPlace::kLengthMm * std::abs(CochlearPlace::PlaceOfHz(m_built.analysisCentreHz[j]) -
+                                                                 CochlearPlace::PlaceOfHz(m_built.analysisCentreHz[c]));
+            m_built.spread[j][c] = settings->spreadDbPerMm ? std::pow(10.0, -*settings->spreadDbPerMm * mm / 10.0)
                                                      : (j == c ? 1.0 : 0.0);
         }
     // Bilinear, with the cut-off prewarped.
-    m_bSmoothing = settings->envelopeHz < kSmoothingLimit * kFramesPerSecond;
+    m_built.smoothing = settings->envelopeHz < kSmoothingLimit * kFramesPerSecond;
     const double k = std::tan(kPi * settings->envelopeHz / kFramesPerSecond);
     const double norm = 1.0 / (1.0 + std::sqrt(2.0) * k + k * k);
-    m_b0 = k * k * norm;
-    m_b1 = 2.0 * m_b0;
-    m_b2 = m_b0;
-    m_a1 = 2.0 * (k * k - 1.0) * norm;
-    m_a2 = (1.0 - std::sqrt(2.0) * k + k * k) * norm;
+    m_built.b0 = k * k * norm;
+    m_built.b1 = 2.0 * m_built.b0;
+    m_built.b2 = m_built.b0;
+    m_built.a1 = 2.0 * (k * k - 1.0) * norm;
+    m_built.a2 = (1.0 - std::sqrt(2.0) * k + k * k) * norm;
 }
 
 void CImplantStage::BuildSine(int channel)
 {
-    const double step = 2.0 * kPi * m_carrierHz[channel] / FrameGeometry::kSampleRate;
+    const double step = 2.0 * kPi * m_built.carrierHz[channel] / FrameGeometry::kSampleRate;
     float cosine[kFrameSize] = {};
     float sine[kFrameSize] = {};
     for (int n = 0; n < FrameGeometry::kFrameInput; ++n) {
@@ -113,82 +113,63 @@ void CImplantStage::BuildSine(int channel)
     }
     RealFourierTransform(cosine, kFrameSize / 2, 1);
     RealFourierTransform(sine, kFrameSize / 2, 1);
-    m_hopTurn[channel][0] = std::cos(step * FrameGeometry::kHop);
-    m_hopTurn[channel][1] = std::sin(step * FrameGeometry::kHop);
-    const int centre = static_cast<int>(std::lround(m_carrierHz[channel] / FrameGeometry::kBinHz));
-    m_sineFirstBin[channel] = std::clamp(centre - kSineReach, 1, kBins - kSineBins);
+    m_built.hopTurn[channel][0] = std::cos(step * FrameGeometry::kHop);
+    m_built.hopTurn[channel][1] = std::sin(step * FrameGeometry::kHop);
+    const int centre = static_cast<int>(std::lround(m_built.carrierHz[channel] / FrameGeometry::kBinHz));
+    m_built.sineFirstBin[channel] = std::clamp(centre - kSineReach, 1, kBins - kSineBins);
     for (int i = 0; i < kSineBins; ++i)
         for (int part = 0; part < 2; ++part) {
-            m_sineCos[channel][i][part] = cosine[2 * (m_sineFirstBin[channel] + i) + part];
-            m_sineSin[channel][i][part] = sine[2 * (m_sineFirstBin[channel] + i) + part];
+            m_built.sineCos[channel][i][part] = cosine[2 * (m_built.sineFirstBin[channel] + i) + part];
+            m_built.sineSin[channel][i][part] = sine[2 * (m_built.sineFirstBin[channel] + i) + part];
         }
 }
 
 void CImplantStage::TakeSettings(const CImplantStage& from)
 {
-    m_bActive = from.m_bActive;
-    m_settings = from.m_settings;
-    m_channels = from.m_channels;
-    std::copy(from.m_analysisCentreHz, from.m_analysisCentreHz + kMaxChannels, m_analysisCentreHz);
-    std::copy(from.m_carrierHz, from.m_carrierHz + kMaxChannels, m_carrierHz);
-    std::copy(from.m_analysis, from.m_analysis + from.m_analysisShares, m_analysis);
-    m_analysisShares = from.m_analysisShares;
-    std::copy(from.m_carrier, from.m_carrier + from.m_carrierShares, m_carrier);
-    m_carrierShares = from.m_carrierShares;
-    std::copy(from.m_carrierWidth, from.m_carrierWidth + kMaxChannels, m_carrierWidth);
-    std::copy(&from.m_spread[0][0], &from.m_spread[0][0] + kMaxChannels * kMaxChannels, &m_spread[0][0]);
-    std::copy(from.m_sineFirstBin, from.m_sineFirstBin + kMaxChannels, m_sineFirstBin);
-    std::copy(&from.m_sineCos[0][0][0], &from.m_sineCos[0][0][0] + kMaxChannels * kSineBins * 2, &m_sineCos[0][0][0]);
-    std::copy(&from.m_sineSin[0][0][0], &from.m_sineSin[0][0][0] + kMaxChannels * kSineBins * 2, &m_sineSin[0][0][0]);
-    m_bSmoothing = from.m_bSmoothing;
-    m_b0 = from.m_b0;
-    m_b1 = from.m_b1;
-    m_b2 = from.m_b2;
-    m_a1 = from.m_a1;
-    m_a2 = from.m_a2;
+    m_built = from.m_built;
 }
 
 void CImplantStage::Process(float* spectrum)
 {
     // Each channel's power in the frame, smoothed to the envelope.
     double power[kMaxChannels] = {};
-    for (int s = 0; s < m_analysisShares; ++s) {
-        const BinShare& share = m_analysis[s];
+    for (int s = 0; s < m_built.analysisShares; ++s) {
+        const BinShare& share = m_built.analysis[s];
         const double re = spectrum[2 * share.bin];
         const double im = spectrum[2 * share.bin + 1];
         power[share.channel] += share.weight * (re * re + im * im);
     }
-    for (int c = 0; c < m_channels; ++c) {
+    for (int c = 0; c < m_built.channels; ++c) {
         double* const x = m_powerBefore[c];
         double* const y = m_envelopeBefore[c];
-        const double smoothed = m_b0 * power[c] + m_b1 * x[0] + m_b2 * x[1] - m_a1 * y[0] - m_a2 * y[1];
+        const double smoothed = m_built.b0 * power[c] + m_built.b1 * x[0] + m_built.b2 * x[1] - m_built.a1 * y[0] - m_built.a2 * y[1];
         x[1] = x[0];
         x[0] = power[c];
         y[1] = y[0];
         y[0] = smoothed;
         // The low-pass rings a little below zero after a step down; a power does not.
-        m_envelope[c] = m_bSmoothing ? std::max(smoothed, 0.0) : power[c];
+        m_envelope[c] = m_built.smoothing ? std::max(smoothed, 0.0) : power[c];
     }
 
     // The strongest n channels alone, when chosen; then the current's spread.
     bool chosen[kMaxChannels];
     std::fill(chosen, chosen + kMaxChannels, true);
-    if (m_settings.nOfM > 0) {
-        for (int c = 0; c < m_channels; ++c) {
+    if (m_built.settings.nOfM > 0) {
+        for (int c = 0; c < m_built.channels; ++c) {
             int stronger = 0;
-            for (int other = 0; other < m_channels; ++other)
+            for (int other = 0; other < m_built.channels; ++other)
                 stronger += m_envelope[other] > m_envelope[c] || (m_envelope[other] == m_envelope[c] && other < c);
-            chosen[c] = stronger < m_settings.nOfM;
+            chosen[c] = stronger < m_built.settings.nOfM;
         }
     }
     double excitation[kMaxChannels] = {};
-    for (int j = 0; j < m_channels; ++j)
-        for (int c = 0; c < m_channels; ++c)
+    for (int j = 0; j < m_built.channels; ++j)
+        for (int c = 0; c < m_built.channels; ++c)
             if (chosen[c])
-                excitation[j] += m_spread[j][c] * m_envelope[c];
+                excitation[j] += m_built.spread[j][c] * m_envelope[c];
 
     std::fill(spectrum, spectrum + kFrameSize, 0.0f);
-    if (m_settings.carrier == ImplantCarrier::Sine)
+    if (m_built.settings.carrier == ImplantCarrier::Sine)
         AddSineCarriers(excitation, spectrum);
     else
         AddNoiseCarriers(excitation, spectrum);
@@ -199,10 +180,10 @@ void CImplantStage::AddNoiseCarriers(const double* power, float* spectrum)
 {
     // Random real and imaginary parts, uniform: a power of 2/3 per bin on average.
     double perShare[kMaxChannels];
-    for (int c = 0; c < m_channels; ++c)
-        perShare[c] = m_carrierWidth[c] > 0.0 ? std::sqrt(1.5 * power[c] / (m_carrierWidth[c] * m_noiseGain)) : 0.0;
-    for (int s = 0; s < m_carrierShares; ++s) {
-        const BinShare& share = m_carrier[s];
+    for (int c = 0; c < m_built.channels; ++c)
+        perShare[c] = m_built.carrierWidth[c] > 0.0 ? std::sqrt(1.5 * power[c] / (m_built.carrierWidth[c] * m_noiseGain)) : 0.0;
+    for (int s = 0; s < m_built.carrierShares; ++s) {
+        const BinShare& share = m_built.carrier[s];
         const double scale = perShare[share.channel] * share.root;
         const std::uint64_t counter = (m_frame * kBins + static_cast<std::uint64_t>(share.bin)) * 2;
         spectrum[2 * share.bin] += static_cast<float>(scale * Uniform(counter));
@@ -216,20 +197,20 @@ void CImplantStage::AddSineCarriers(const double* power, float* spectrum)
     // phase, as the frame's input would be windowed and transformed, so that
     // overlap-add joins the frames without a seam. A sine of amplitude A puts
     // N Σw_a² A² / 4 into one side of the spectrum.
-    for (int c = 0; c < m_channels; ++c) {
+    for (int c = 0; c < m_built.channels; ++c) {
         double* const phasor = m_phasor[c];
-        if (m_carrierHz[c] < kHighestCarrierHz && power[c] > 0.0) {
+        if (m_built.carrierHz[c] < kHighestCarrierHz && power[c] > 0.0) {
             const double amplitude = 2.0 * std::sqrt(power[c] / (kFrameSize * m_analysisEnergy));
             const float ofCos = static_cast<float>(amplitude * phasor[1]);
             const float ofSin = static_cast<float>(amplitude * phasor[0]);
-            float* const bins = spectrum + 2 * m_sineFirstBin[c];
+            float* const bins = spectrum + 2 * m_built.sineFirstBin[c];
             for (int i = 0; i < kSineBins; ++i)
                 for (int part = 0; part < 2; ++part)
-                    bins[2 * i + part] += ofCos * m_sineCos[c][i][part] + ofSin * m_sineSin[c][i][part];
+                    bins[2 * i + part] += ofCos * m_built.sineCos[c][i][part] + ofSin * m_built.sineSin[c][i][part];
         }
         // On by a hop, held on the unit circle.
-        const double re = phasor[0] * m_hopTurn[c][0] - phasor[1] * m_hopTurn[c][1];
-        const double im = phasor[0] * m_hopTurn[c][1] + phasor[1] * m_hopTurn[c][0];
+        const double re = phasor[0] * m_built.hopTurn[c][0] - phasor[1] * m_built.hopTurn[c][1];
+        const double im = phasor[0] * m_built.hopTurn[c][1] + phasor[1] * m_built.hopTurn[c][0];
         const double keep = 1.5 - 0.5 * (re * re + im * im);
         phasor[0] = re * keep;
         phasor[1] = im * keep;

@@ -27,8 +27,8 @@ public:
 
     // The implant's settings, valid (see ImplantSettingsProblem); null for none.
     void Build(const ImplantSettings* settings);
-    bool Active() const { return m_bActive; }
-    const ImplantSettings& Settings() const { return m_settings; }
+    bool Active() const { return m_built.active; }
+    const ImplantSettings& Settings() const { return m_built.settings; }
     // Takes another stage's settings and tables; the envelopes and the
     // carriers' phases carry on. Never allocates.
     void TakeSettings(const CImplantStage& from);
@@ -38,8 +38,8 @@ public:
     void Process(float* spectrum);
 
     // The channels' centre frequencies as analysed, and where their carriers lie.
-    double AnalysisCentreHz(int channel) const { return m_analysisCentreHz[channel]; }
-    double CarrierHz(int channel) const { return m_carrierHz[channel]; }
+    double AnalysisCentreHz(int channel) const { return m_built.analysisCentreHz[channel]; }
+    double CarrierHz(int channel) const { return m_built.carrierHz[channel]; }
 
 private:
     // A bin's share in a channel's band: the part of the bin's width inside
@@ -59,38 +59,42 @@ private:
     float m_analysisWindow[FrameGeometry::kFrameInput] = {};
     double m_analysisEnergy = 0.0;      // Σ w_a²
     double m_noiseGain = 1.0;           // a random-phase frame's power, as overlap-add hears it, re the input's
-    // From the settings.
-    bool m_bActive = false;
-    ImplantSettings m_settings;
-    int m_channels = 0;
-    double m_analysisCentreHz[kMaxChannels] = {};
-    double m_carrierHz[kMaxChannels] = {};
-    BinShare m_analysis[2 * kBins + kMaxChannels] = {};
-    int m_analysisShares = 0;
-    BinShare m_carrier[2 * kBins + kMaxChannels] = {};
-    int m_carrierShares = 0;
-    double m_carrierWidth[kMaxChannels] = {};  // Σ of the carrier band's shares
-    double m_spread[kMaxChannels][kMaxChannels] = {};  // power from channel c at channel j's place
-    // The envelope's low-pass, a second-order Butterworth at the frame rate;
-    // none where the cut-off is near half the frame rate, beyond which the
-    // frames themselves carry no modulation.
-    bool m_bSmoothing = false;
-    double m_b0 = 1.0, m_b1 = 0.0, m_b2 = 0.0, m_a1 = 0.0, m_a2 = 0.0;
-    // Each sine carrier as a frame sees it: the spectrum of the windowed
-    // cosine and sine of its frequency from phase 0, in the bins around it
-    // (beyond them the window's side lobes are far below hearing).
     static constexpr int kSineReach = 8;  // bins either side
     static constexpr int kSineBins = 2 * kSineReach + 1;
-    int m_sineFirstBin[kMaxChannels] = {};
-    float m_sineCos[kMaxChannels][kSineBins][2] = {};
-    float m_sineSin[kMaxChannels][kSineBins][2] = {};
+    // What the settings make, taken whole by another stage.
+    struct Tables {
+        bool active = false;
+        ImplantSettings settings;
+        int channels = 0;
+        double analysisCentreHz[kMaxChannels] = {};
+        double carrierHz[kMaxChannels] = {};
+        BinShare analysis[2 * kBins + kMaxChannels] = {};
+        int analysisShares = 0;
+        BinShare carrier[2 * kBins + kMaxChannels] = {};
+        int carrierShares = 0;
+        double carrierWidth[kMaxChannels] = {};  // Σ of the carrier band's shares
+        double spread[kMaxChannels][kMaxChannels] = {};  // power from channel c at channel j's place
+        // The envelope's low-pass, a second-order Butterworth at the frame rate;
+        // none where the cut-off is near half the frame rate, beyond which the
+        // frames themselves carry no modulation.
+        bool smoothing = false;
+        double b0 = 1.0, b1 = 0.0, b2 = 0.0, a1 = 0.0, a2 = 0.0;
+        // Each sine carrier as a frame sees it: the spectrum of the windowed
+        // cosine and sine of its frequency from phase 0, in the bins around it
+        // (beyond them the window's side lobes are far below hearing).
+        int sineFirstBin[kMaxChannels] = {};
+        float sineCos[kMaxChannels][kSineBins][2] = {};
+        float sineSin[kMaxChannels][kSineBins][2] = {};
+        // The turn each sine's phase takes from one frame to the next.
+        double hopTurn[kMaxChannels][2] = {};
+    };
+    Tables m_built;
+
     // Carried from frame to frame: each channel's last two powers and envelopes.
     double m_powerBefore[kMaxChannels][2] = {};
     double m_envelopeBefore[kMaxChannels][2] = {};
     double m_envelope[kMaxChannels] = {};
-    // Each sine's phase at the frame's first sample, as cos and sin, and the
-    // turn it takes from one frame to the next.
+    // Each sine's phase at the frame's first sample, as cos and sin.
     double m_phasor[kMaxChannels][2] = {};
-    double m_hopTurn[kMaxChannels][2] = {};
     std::uint64_t m_frame = 0;
 };

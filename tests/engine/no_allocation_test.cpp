@@ -152,6 +152,11 @@ TEST(NoAllocation, TheLiveEngineTakesSettingsWithinAndBetweenBlocksWithoutTheHea
         window.SetEarAid(Ear::Left, change % 3 == 1 ? AidRule::Fig6 : AidRule::Off);
         window.SetEarAid(Ear::Right, change % 4 == 1 ? AidRule::NalR : AidRule::Fig6);
         window.SetAided(change % 9 != 4);
+        ImplantSettings implant;
+        implant.carrier = change % 2 ? ImplantCarrier::Sine : ImplantCarrier::Noise;
+        implant.spreadDbPerMm = 2.8;
+        implant.nOfM = 6;
+        window.SetEarImplant(Ear::Left, change % 5 == 2 ? std::optional<ImplantSettings>(implant) : std::nullopt);
         engine.Post(std::make_unique<CLiveSettings>(window));
         const long before = g_allocations;
         for (int hop = 0; hop < 13; ++hop)
