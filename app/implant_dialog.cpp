@@ -29,7 +29,9 @@ QDoubleSpinBox* Field(double low, double high, double value, int decimals, const
 }  // namespace
 
 CImplantDialog::CImplantDialog(const ImplantSettings& start, QWidget* parent)
-    : QDialog(parent), m_channels(new QSpinBox), m_carrier(new QComboBox),
+    : QDialog(parent),
+      m_channels(new QSpinBox),
+      m_carrier(new QComboBox),
       m_low(Field(S::kLowestHz, S::kHighestHz / S::kNarrowestRange, start.lowHz, 0, QStringLiteral(" Hz"))),
       m_high(Field(S::kLowestHz * S::kNarrowestRange, S::kHighestHz, start.highHz, 0, QStringLiteral(" Hz"))),
       m_envelope(Field(S::kSlowestEnvelopeHz, S::kFastestEnvelopeHz, start.envelopeHz, 0, QStringLiteral(" Hz"))),
@@ -37,7 +39,9 @@ CImplantDialog::CImplantDialog(const ImplantSettings& start, QWidget* parent)
       m_spreadOn(new QCheckBox(QStringLiteral("&Stromstreuung entlang der Cochlea"))),
       m_spread(Field(S::kShallowestSpreadDbPerMm, S::kSteepestSpreadDbPerMm, start.spreadDbPerMm.value_or(2.8), 1,
                      QStringLiteral(" dB/mm"))),
-      m_nOfM(new QSpinBox), m_problem(new QLabel), m_ok(nullptr)
+      m_nOfM(new QSpinBox),
+      m_problem(new QLabel),
+      m_ok(nullptr)
 {
     setWindowTitle(QStringLiteral("Cochleaimplantat – Einstellungen"));
     m_channels->setRange(S::kFewestChannels, S::kMostChannels);

@@ -112,9 +112,9 @@ void CSpeechMeter::Measure(const CLossProcessor& processor)
         for (int i = 0; i < Sii::kBands; ++i) {
             const double gain = processor.InputGain() * CurveGainAt(curve, Sii::kCentreHz[i]);
             const double unaided = gain * gain * fullScale;
-            const double aided =
-                m_aidFitted[e] ? unaided * std::pow(10.0, chain.AidStage().GainDbAt(Sii::kCentreHz[i]) / 10.0)
-                               : unaided;
+            const double aided = m_aidFitted[e]
+                                     ? unaided * std::pow(10.0, chain.AidStage().GainDbAt(Sii::kCentreHz[i]) / 10.0)
+                                     : unaided;
             for (int part = 0; part < kParts; ++part) {
                 block.band[part][e][kUnaided][i] = raw[part][i] * unaided;
                 block.band[part][e][kAided][i] = raw[part][i] * aided;

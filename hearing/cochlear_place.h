@@ -8,7 +8,7 @@ namespace CochlearPlace {
 
 constexpr double kLengthMm = 35.0;
 
-double PlaceOfHz(double hz);    // log10(hz / 165.4 + 0.88) / 2.1
+double PlaceOfHz(double hz);     // log10(hz / 165.4 + 0.88) / 2.1
 double HzOfPlace(double place);  // 165.4 (10^(2.1 x) - 0.88)
 // The frequency whose place lies `mm` towards the base from `hz`'s.
 double ShiftedHz(double hz, double mm);

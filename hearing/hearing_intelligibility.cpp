@@ -25,8 +25,7 @@ EarsIndex IndexOfEars(const Sii::Bands speech[2], const Sii::Bands noise[2], con
     EarsIndex index;
     Sii::Bands binaural[2];
     for (int e = 0; e < 2; ++e) {
-        (e == static_cast<int>(Ear::Left) ? index.left : index.right) =
-            Sii::Index(speech[e], noise[e], threshold[e]);
+        (e == static_cast<int>(Ear::Left) ? index.left : index.right) = Sii::Index(speech[e], noise[e], threshold[e]);
         Sii::Bands lowered = threshold[e];
         for (double& t : lowered)
             t -= Sii::kBinauralAllowance;

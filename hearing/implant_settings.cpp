@@ -4,9 +4,9 @@
 
 bool ImplantSettings::operator==(const ImplantSettings& other) const
 {
-    return channels == other.channels && carrier == other.carrier && lowHz == other.lowHz &&
-           highHz == other.highHz && envelopeHz == other.envelopeHz && shiftMm == other.shiftMm &&
-           spreadDbPerMm == other.spreadDbPerMm && nOfM == other.nOfM;
+    return channels == other.channels && carrier == other.carrier && lowHz == other.lowHz && highHz == other.highHz &&
+           envelopeHz == other.envelopeHz && shiftMm == other.shiftMm && spreadDbPerMm == other.spreadDbPerMm &&
+           nOfM == other.nOfM;
 }
 
 std::string ImplantSettingsProblem(const ImplantSettings& s)

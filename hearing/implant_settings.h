@@ -23,10 +23,10 @@ struct ImplantSettings {
     ImplantCarrier carrier = ImplantCarrier::Noise;
     double lowHz = 200.0;
     double highHz = 8000.0;
-    double envelopeHz = 160.0;  // the envelope's cut-off
-    double shiftMm = 0.0;       // of the electrodes from the bands' places, towards the base
+    double envelopeHz = 160.0;            // the envelope's cut-off
+    double shiftMm = 0.0;                 // of the electrodes from the bands' places, towards the base
     std::optional<double> spreadDbPerMm;  // the current's spread along the cochlea; none: no spread
-    int nOfM = 0;               // the strongest channels each frame; 0: all
+    int nOfM = 0;                         // the strongest channels each frame; 0: all
 
     bool operator==(const ImplantSettings& other) const;
     bool operator!=(const ImplantSettings& other) const { return !(*this == other); }

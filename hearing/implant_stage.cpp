@@ -86,10 +86,11 @@ void CImplantStage::Build(const ImplantSettings* settings)
     // Without spread each channel excites its own place only.
     for (int j = 0; j < m_built.channels; ++j)
         for (int c = 0; c < m_built.channels; ++c) {
-            const double mm = CochlearPlace::kLengthMm * std::abs(CochlearPlace::PlaceOfHz(m_built.analysisCentreHz[j]) -
-                                                                 CochlearPlace::PlaceOfHz(m_built.analysisCentreHz[c]));
-            m_built.spread[j][c] = settings->spreadDbPerMm ? std::pow(10.0, -*settings->spreadDbPerMm * mm / 10.0)
-                                                     : (j == c ? 1.0 : 0.0);
+            const double mm =
+                CochlearPlace::kLengthMm * std::abs(CochlearPlace::PlaceOfHz(m_built.analysisCentreHz[j]) -
+                                                    CochlearPlace::PlaceOfHz(m_built.analysisCentreHz[c]));
+            m_built.spread[j][c] =
+                settings->spreadDbPerMm ? std::pow(10.0, -*settings->spreadDbPerMm * mm / 10.0) : (j == c ? 1.0 : 0.0);
         }
     // Bilinear, with the cut-off prewarped.
     m_built.smoothing = settings->envelopeHz < kSmoothingLimit * kFramesPerSecond;
@@ -142,7 +143,8 @@ void CImplantStage::Process(float* spectrum)
     for (int c = 0; c < m_built.channels; ++c) {
         double* const x = m_powerBefore[c];
         double* const y = m_envelopeBefore[c];
-        const double smoothed = m_built.b0 * power[c] + m_built.b1 * x[0] + m_built.b2 * x[1] - m_built.a1 * y[0] - m_built.a2 * y[1];
+        const double smoothed =
+            m_built.b0 * power[c] + m_built.b1 * x[0] + m_built.b2 * x[1] - m_built.a1 * y[0] - m_built.a2 * y[1];
         x[1] = x[0];
         x[0] = power[c];
         y[1] = y[0];
@@ -181,7 +183,8 @@ void CImplantStage::AddNoiseCarriers(const double* power, float* spectrum)
     // Random real and imaginary parts, uniform: a power of 2/3 per bin on average.
     double perShare[kMaxChannels];
     for (int c = 0; c < m_built.channels; ++c)
-        perShare[c] = m_built.carrierWidth[c] > 0.0 ? std::sqrt(1.5 * power[c] / (m_built.carrierWidth[c] * m_noiseGain)) : 0.0;
+        perShare[c] =
+            m_built.carrierWidth[c] > 0.0 ? std::sqrt(1.5 * power[c] / (m_built.carrierWidth[c] * m_noiseGain)) : 0.0;
     for (int s = 0; s < m_built.carrierShares; ++s) {
         const BinShare& share = m_built.carrier[s];
         const double scale = perShare[share.channel] * share.root;

@@ -57,8 +57,8 @@ private:
 
     // From the windows.
     float m_analysisWindow[FrameGeometry::kFrameInput] = {};
-    double m_analysisEnergy = 0.0;      // Σ w_a²
-    double m_noiseGain = 1.0;           // a random-phase frame's power, as overlap-add hears it, re the input's
+    double m_analysisEnergy = 0.0;        // Σ w_a²
+    double m_noiseGain = 1.0;             // a random-phase frame's power, as overlap-add hears it, re the input's
     static constexpr int kSineReach = 8;  // bins either side
     static constexpr int kSineBins = 2 * kSineReach + 1;
     // What the settings make, taken whole by another stage.
@@ -72,7 +72,7 @@ private:
         int analysisShares = 0;
         BinShare carrier[2 * kBins + kMaxChannels] = {};
         int carrierShares = 0;
-        double carrierWidth[kMaxChannels] = {};  // Σ of the carrier band's shares
+        double carrierWidth[kMaxChannels] = {};          // Σ of the carrier band's shares
         double spread[kMaxChannels][kMaxChannels] = {};  // power from channel c at channel j's place
         // The envelope's low-pass, a second-order Butterworth at the frame rate;
         // none where the cut-off is near half the frame rate, beyond which the

@@ -34,8 +34,7 @@ bool IsImplantOption(const std::string& option)
     return false;
 }
 
-bool ParseImplantOption(const std::string& option, const std::string& value, ImplantChoice& choice,
-                        std::string& error)
+bool ParseImplantOption(const std::string& option, const std::string& value, ImplantChoice& choice, std::string& error)
 {
     ImplantSettings& s = choice.settings;
     bool parsed = true;

@@ -19,8 +19,7 @@ struct ImplantChoice {
 // Whether `option` is one of the implant's.
 bool IsImplantOption(const std::string& option);
 // Takes one of them with its value; false with the reason.
-bool ParseImplantOption(const std::string& option, const std::string& value, ImplantChoice& choice,
-                        std::string& error);
+bool ParseImplantOption(const std::string& option, const std::string& value, ImplantChoice& choice, std::string& error);
 // After the whole command line: the settings checked together (a range's
 // ends, n of m within the channels), and none of them without --ci.
 bool CheckImplantChoice(const ImplantChoice& choice, std::string& error);

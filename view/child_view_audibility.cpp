@@ -43,7 +43,8 @@ int CChildView::AudibilityY(double spl, double hz, int top, int height) const
 {
     if (m_bAudibilityInHl) {
         const double hl = std::clamp(spl - NormalThresholdSpl(hz), kAudibilityLowestHl, kAudibilityHighestHl);
-        return static_cast<int>(top + (hl - kAudibilityLowestHl) * height / (kAudibilityHighestHl - kAudibilityLowestHl));
+        return static_cast<int>(top +
+                                (hl - kAudibilityLowestHl) * height / (kAudibilityHighestHl - kAudibilityLowestHl));
     }
     const double clamped = std::clamp(spl, kAudibilityLowestSpl, kAudibilityHighestSpl);
     return static_cast<int>((top + height) -
@@ -135,9 +136,10 @@ void CChildView::DrawAudibility(CSurface& surface, int left, int top, int width,
 QString CChildView::ImplantName(const ImplantSettings& implant)
 {
     const QLocale german(QLocale::German);
-    QString name = QStringLiteral("Cochleaimplantat, %1 Kanäle, %2")
-                       .arg(implant.channels)
-                       .arg(implant.carrier == ImplantCarrier::Sine ? QStringLiteral("Sinus") : QStringLiteral("Rauschen"));
+    QString name =
+        QStringLiteral("Cochleaimplantat, %1 Kanäle, %2")
+            .arg(implant.channels)
+            .arg(implant.carrier == ImplantCarrier::Sine ? QStringLiteral("Sinus") : QStringLiteral("Rauschen"));
     if (implant.shiftMm > 0.0)
         name += QStringLiteral(", %1 mm flacher").arg(german.toString(implant.shiftMm, 'g', 3));
     if (implant.spreadDbPerMm)
@@ -149,8 +151,9 @@ QString CChildView::ImplantName(const ImplantSettings& implant)
 
 QString CChildView::IndexWord(double index)
 {
-    return index >= kGoodIndex ? QStringLiteral("gut") : index >= kFairIndex ? QStringLiteral("mäßig")
-                                                                             : QStringLiteral("schlecht");
+    return index >= kGoodIndex   ? QStringLiteral("gut")
+           : index >= kFairIndex ? QStringLiteral("mäßig")
+                                 : QStringLiteral("schlecht");
 }
 
 QStringList CChildView::IndexLines() const

@@ -79,7 +79,7 @@ TEST(ImplantDialog, OkOnlyWhileTheSettingsFitTogether)
         int channels, nOfM;
         double low, high;
         bool ok;
-    } kCases[] = {{8, 0, 200, 8000, true},  {8, 8, 200, 8000, true},  {8, 9, 200, 8000, false},
+    } kCases[] = {{8, 0, 200, 8000, true},  {8, 8, 200, 8000, true},   {8, 9, 200, 8000, false},
                   {4, 0, 1000, 2000, true}, {4, 0, 1000, 1999, false}, {22, 22, 100, 10000, true}};
     for (const auto& c : kCases) {
         dialog.Channels().setValue(c.channels);

@@ -79,8 +79,8 @@ TEST(SiiSummary, TheChartShadesTheSpeechRegionAndTheDialogStatesTheIndex)
     const struct {
         double hz, level;
         bool inside;
-    } kPoints[] = {{1000, 25, true}, {1000, 50, true}, {1000, 15, false}, {1000, 60, false},
-                   {7000, 0, true},  {7000, 30, false}, {500, 40, true},  {125, 40, false}};
+    } kPoints[] = {{1000, 25, true}, {1000, 50, true},  {1000, 15, false}, {1000, 60, false},
+                   {7000, 0, true},  {7000, 30, false}, {500, 40, true},   {125, 40, false}};
     for (const auto& p : kPoints)
         EXPECT_EQ(shaded(p.hz, p.level), p.inside) << p.hz << " Hz, " << p.level << " dB HL";
 

@@ -66,7 +66,8 @@ double ModulationDepth(const std::vector<float>& signal, std::size_t from, doubl
     std::complex<double> sum = 0.0;
     std::vector<std::complex<double>> shifted;
     for (std::size_t i = from; i < signal.size(); ++i)
-        shifted.push_back(static_cast<double>(signal[i]) * std::polar(1.0, -2 * M_PI * hz * static_cast<double>(i) / 44100));
+        shifted.push_back(static_cast<double>(signal[i]) *
+                          std::polar(1.0, -2 * M_PI * hz * static_cast<double>(i) / 44100));
     for (std::size_t i = 0; i < shifted.size(); ++i) {
         sum += shifted[i] - (i >= kAverage ? shifted[i - kAverage] : 0.0);
         if (i >= kAverage)
@@ -86,8 +87,8 @@ std::vector<short> ModulatedTone(double hz, double modulationHz, double seconds)
     std::vector<short> tone(static_cast<std::size_t>(seconds * 44100));
     for (std::size_t i = 0; i < tone.size(); ++i) {
         const double t = static_cast<double>(i) / 44100;
-        tone[i] = static_cast<short>(std::lround(5000 * (1 + 0.8 * std::sin(2 * M_PI * modulationHz * t)) *
-                                                 std::sin(2 * M_PI * hz * t)));
+        tone[i] = static_cast<short>(
+            std::lround(5000 * (1 + 0.8 * std::sin(2 * M_PI * modulationHz * t)) * std::sin(2 * M_PI * hz * t)));
     }
     return tone;
 }
@@ -130,8 +131,9 @@ TEST(CochlearImplant, NoiseCarriersKeepEachChannelsLevel)
             // the frame's bins (86 Hz) wide: speech, steep there, leaves it
             // within 2 dB.
             const bool lowestForSpeech = c == 0 && input.size() != 4096;
-            EXPECT_NEAR(difference, 0.0, lowestForSpeech ? 2.0 : 1.5) << (input.size() == 4096 ? "pink noise" : "speech") << ", channel "
-                                              << c << " (" << edges[c] << " to " << edges[c + 1] << " Hz)";
+            EXPECT_NEAR(difference, 0.0, lowestForSpeech ? 2.0 : 1.5)
+                << (input.size() == 4096 ? "pink noise" : "speech") << ", channel " << c << " (" << edges[c] << " to "
+                << edges[c + 1] << " Hz)";
         }
     }
 }
@@ -183,7 +185,9 @@ TEST(CochlearImplant, OneOfMChannelsAndTheCurrentsSpreadToItsNeighbours)
             implant.spreadDbPerMm = 2.8;
         const std::vector<short> tone = ModulatedTone(1231.5, 0, 2);
         const Heard heard = Play(Implanted(implant), tone, tone.size());
-        const auto level = [&](double hz) { return 10 * std::log10(PowerBetween(heard.left, 4096, 0.98 * hz, 1.02 * hz)); };
+        const auto level = [&](double hz) {
+            return 10 * std::log10(PowerBetween(heard.left, 4096, 0.98 * hz, 1.02 * hz));
+        };
         const double main = level(kCarriers[2]);
         for (int c = 0; c < 5; ++c) {
             if (kBelow[spread][c] < 0)

@@ -20,8 +20,9 @@ struct Heard {
 
 // The chain's output for `input` as speech; `beforeBlock` may switch
 // settings before block n (from 0) while the sound plays.
-inline Heard Play(const LossSettings& settings, const std::vector<short>& input, std::size_t samples,
-           const std::function<void(CLossProcessor&, int)>& beforeBlock = [](CLossProcessor&, int) {})
+inline Heard Play(
+    const LossSettings& settings, const std::vector<short>& input, std::size_t samples,
+    const std::function<void(CLossProcessor&, int)>& beforeBlock = [](CLossProcessor&, int) {})
 {
     CSourceBank bank;
     bank.ReplaceSource(0, NewSamples(input), static_cast<int>(input.size()), false);
@@ -94,4 +95,3 @@ inline double BandPower(const std::vector<float>& signal, std::size_t from, doub
 {
     return PowerBetween(signal, from, hz * std::pow(2.0, -1.0 / 6), hz * std::pow(2.0, 1.0 / 6));
 }
-

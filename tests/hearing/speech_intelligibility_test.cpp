@@ -43,8 +43,8 @@ TEST(SpeechIntelligibility, ReproducesTheCheckValues)
     Sii::Bands threshold = Filled(0);
     threshold[0] = 90;
     EXPECT_NEAR(Sii::Index(speech, noise, threshold), 0.445, 0.0005);
-    EXPECT_NEAR(Sii::Index(Sii::StandardSpeech(Sii::VocalEffort::Normal), Filled(Sii::kQuietNoise), Filled(0)),
-                0.996, 0.0005);
+    EXPECT_NEAR(Sii::Index(Sii::StandardSpeech(Sii::VocalEffort::Normal), Filled(Sii::kQuietNoise), Filled(0)), 0.996,
+                0.0005);
 }
 
 TEST(SpeechIntelligibility, QuietSpeechIsAsAudibleAsItsThresholdsAllow)

@@ -62,13 +62,14 @@ struct RenderSii : ::testing::Test {
                         const double hz = k * 44100.0 / kPoints;
                         if (hz >= Sii::kCentreHz[band] * std::pow(2.0, -1.0 / 6) &&
                             hz < Sii::kCentreHz[band] * std::pow(2.0, 1.0 / 6))
-                            power[band] += 2.0 * (buffer[2 * k] * buffer[2 * k] + buffer[2 * k + 1] * buffer[2 * k + 1]) /
+                            power[band] += 2.0 *
+                                           (buffer[2 * k] * buffer[2 * k] + buffer[2 * k + 1] * buffer[2 * k + 1]) /
                                            (kPoints * windowPower);
                     }
             }
             for (int band = 0; band < Sii::kBands; ++band)
-                levels[e][band] =
-                    std::max(100.0 + 10 * std::log10(power[band] / segments) - Sii::BandwidthDb(band), Sii::kQuietNoise);
+                levels[e][band] = std::max(100.0 + 10 * std::log10(power[band] / segments) - Sii::BandwidthDb(band),
+                                           Sii::kQuietNoise);
         }
         return levels;
     }
@@ -114,8 +115,8 @@ TEST_F(RenderSii, TheWholeRendersIndexIsTheStandardsOfTheSpeechAndTheNoiseRender
             Render(settings + "--on speech," + noises + " --sii-log sii.txt mix.wav");
             const std::string log = ReadText(dir.Path("sii.txt"));
             EarsIndex logged;
-            ASSERT_EQ(std::sscanf(log.c_str() + log.rfind("whole"), "whole left %lf right %lf both %lf",
-                                  &logged.left, &logged.right, &logged.both),
+            ASSERT_EQ(std::sscanf(log.c_str() + log.rfind("whole"), "whole left %lf right %lf both %lf", &logged.left,
+                                  &logged.right, &logged.both),
                       3)
                 << log;
             const std::string name = settings + noises;

@@ -180,13 +180,13 @@ TEST_F(Audibility, TheIndexOfWhatPlaysIsStatedInNumbersAndAWord)
     const struct {
         double index;
         const char* word;
-    } kWords[] = {{0.9, "gut"}, {0.75, "gut"}, {0.7499, "mäßig"}, {0.45, "mäßig"}, {0.4499, "schlecht"}, {0, "schlecht"}};
+    } kWords[] = {{0.9, "gut"},    {0.75, "gut"},        {0.7499, "mäßig"},
+                  {0.45, "mäßig"}, {0.4499, "schlecht"}, {0, "schlecht"}};
     for (const auto& w : kWords)
         EXPECT_EQ(CChildView::IndexWord(w.index), QString::fromUtf8(w.word)) << w.index;
 
     Play(FindAudiogramPreset("N3")->audiogram, {1}, 5);
-    EXPECT_EQ(view->IndexLines(),
-              QStringList{"SII (Sprache gegen Musik und Geräusch, letzte 4 s): keine Sprache"});
+    EXPECT_EQ(view->IndexLines(), QStringList{"SII (Sprache gegen Musik und Geräusch, letzte 4 s): keine Sprache"});
     // Speech switched on while music plays, soft (50 dB SPL); then an aid in both ears.
     view->Processor().SetPresentationLevel(50.0);
     view->Controls().SetSourceOn(0, true);
