@@ -9,6 +9,8 @@
 #include "test_support.h"
 #include "view_fixture.h"
 
+#include <QLocale>
+
 #include <cmath>
 #include <string>
 
@@ -204,6 +206,20 @@ TEST_F(Audibility, TheIndexOfWhatPlaysIsStatedInNumbersAndAWord)
     ASSERT_TRUE(reading.aided);
     EXPECT_GT(reading.aided->both, reading.unaided.both + 0.05) << "the aid brings speech back";
     EXPECT_EQ(view->IndexLines().size(), 3);
+    // An implanted ear's index is not applicable; both ears' is then the other's.
+    view->Processor().SetEarImplant(Ear::Left, ImplantSettings());
+    const CSpeechMeter::Reading implanted = view->SpeechMeter().Recent();
+    ASSERT_EQ(view->IndexLines().size(), 3);
+    EXPECT_EQ(view->IndexLines()[1],
+              QStringLiteral("ohne Hörgerät: rechts %1 – %2; links (Implantat): nicht anwendbar")
+                  .arg(QLocale(QLocale::German).toString(implanted.unaided.right, 'f', 2),
+                       CChildView::IndexWord(implanted.unaided.right)));
+    view->Processor().SetEarImplant(Ear::Right, ImplantSettings());
+    EXPECT_EQ(view->IndexLines(), QStringList{"SII (Sprache gegen Musik und Geräusch, letzte 4 s): nicht anwendbar, "
+                                              "beide Ohren hören mit Cochleaimplantat"});
+    view->Processor().SetEarImplant(Ear::Left, std::nullopt);
+    view->Processor().SetEarImplant(Ear::Right, std::nullopt);
+
     // Speech off: it counts until its last block leaves the 4 s (45 blocks).
     view->Controls().SetSourceOn(0, false);
     for (int b = 0; b < 44; ++b)
