@@ -177,7 +177,7 @@ void CEarChain::ProcessImplantFrame(float* spectrum, const float* magnitudes, co
                                     const float* highFreqGain)
 {
     m_nAidFrames = 0;
-    if (m_bLossy && sliderSmear.Active())
+    if (sliderSmear.Active())
         sliderSmear.Apply(spectrum, magnitudes);
     spectrum[1] = 0.0f;
     for (int i = 0; i < kFrameSize; ++i)
