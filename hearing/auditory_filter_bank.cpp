@@ -104,8 +104,7 @@ void CAuditoryFilterBank::BeginBlock(bool continues, float inputGain, const floa
     m_long.BeginBlock(continues);
     if (!continues) {
         m_frameCount = 0;
-        for (auto& frame : m_previous)
-            std::fill(frame, frame + 2 * kJoinedBins, 0.0f);
+        m_joined.Clear();
     }
     m_frameInBlock = 0;
     m_inputGain = inputGain;
@@ -129,37 +128,11 @@ double CAuditoryFilterBank::PowerBetween(const float* power, const Channel& chan
     return std::max(inside + edges, 0.0);
 }
 
-void CAuditoryFilterBank::JoinFrames(const float* spectrum)
-{
-    // The forward transform's exponent is positive: a frame one hop later
-    // is turned by i^k in bin k to sit a hop further into the joined window,
-    // one a hop earlier by (-i)^k.
-    const float* const older = m_previous[0];
-    const float* const old = m_previous[1];
-    for (int k = 0; k < kJoinedBins; ++k) {
-        const float re = spectrum[2 * k];
-        const float im = spectrum[2 * k + 1];
-        float sumRe = old[2 * k];
-        float sumIm = old[2 * k + 1];
-        switch (k % 4) {
-        case 0: sumRe += re + older[2 * k]; sumIm += im + older[2 * k + 1]; break;
-        case 1: sumRe += -im + older[2 * k + 1]; sumIm += re - older[2 * k]; break;
-        case 2: sumRe += -re - older[2 * k]; sumIm += -im - older[2 * k + 1]; break;
-        default: sumRe += im - older[2 * k + 1]; sumIm += -re + older[2 * k]; break;
-        }
-        m_joinedPower[k] = sumRe * sumRe + sumIm * sumIm;
-    }
-    m_joinedPower[0] = 0.0f;
-    std::copy(m_previous[1], m_previous[1] + 2 * kJoinedBins, m_previous[0]);
-    std::copy(spectrum, spectrum + 2 * kJoinedBins, m_previous[1]);
-    m_previous[1][1] = 0.0f;  // float 1 is half the rate, not bin 0's imaginary part
-}
-
 void CAuditoryFilterBank::Measure(const float* spectrum, double* relativePower)
 {
     for (int k = m_layout.firstFrameCell; k < kFrameBins; ++k)
         m_framePower[k] = spectrum[2 * k] * spectrum[2 * k] + spectrum[2 * k + 1] * spectrum[2 * k + 1];
-    JoinFrames(spectrum);
+    m_joined.Add(spectrum);
     if (m_frameCount % kFramesPerLongAnalysis == 0) {
         m_long.Analyse(std::min(m_frameInBlock, (CLowFrequencyAnalysis::kBlockInput - CLowFrequencyAnalysis::kFrameInput) /
                                                     CLowFrequencyAnalysis::kHop));
@@ -174,7 +147,7 @@ void CAuditoryFilterBank::Measure(const float* spectrum, double* relativePower)
             const double gain = m_inputGain * (m_binGain ? m_binGain[2 * channel.frameBin] : 1.0f);
             power = PowerBetween(m_long.Power(), channel) * gain * gain;
         } else if (channel.analysis == kJoined) {
-            power = PowerBetween(m_joinedPower, channel);
+            power = PowerBetween(m_joined.Power(), channel);
         } else {
             power = PowerBetween(m_framePower, channel);
         }

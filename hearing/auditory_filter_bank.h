@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frame_geometry.h"
+#include "joined_frames.h"
 #include "low_frequency_analysis.h"
 
 // |W(offset)|²: the power a tone of unit amplitude puts in a (fractional)
@@ -77,16 +78,14 @@ private:
     };
     static double PowerBetween(const float* power, const Channel& channel);
     void LayOut(const float* frameWindow, int length, Layout& layout) const;
-    void JoinFrames(const float* spectrum);
 
     static constexpr int kJoinedBins = 48;  // 4.1 kHz: above the joined channels' ERBs
     Layout m_layout = {{}, kFrameBins};
     CLowFrequencyAnalysis m_long;
+    CJoinedFrames<kJoinedBins> m_joined;
     int m_frameInBlock = 0;
     unsigned m_frameCount = 0;
     float m_inputGain = 1.0f;
     const float* m_binGain = nullptr;
-    float m_previous[2][2 * kJoinedBins] = {};  // the last two frames' low bins, older first
     float m_framePower[kFrameBins] = {};
-    float m_joinedPower[kJoinedBins];
 };

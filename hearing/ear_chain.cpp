@@ -104,8 +104,9 @@ void CEarChain::BeginBlock(float inputGain, const float* highFreqGain, bool loss
     m_bLossy = lossy;
     // The filters' levels follow the sound whenever an audiogram is chosen,
     // also while the comparison or the fixed attenuation is on, so that
-    // switching back to recruitment finds them current.
-    m_bMeasuring = m_bMeasureLevels || m_stage.Active();
+    // switching back to recruitment finds them current; not while an implant
+    // is heard instead (switched off, it is like an audiogram newly chosen).
+    m_bMeasuring = m_bMeasureLevels || (m_stage.Active() && !(lossy && m_implant.Active()));
     m_bContinuing = m_bMeasuredBefore;
     if (m_bMeasuring)
         m_recruitment.BeginBlock(m_bContinuing, inputGain, MeasuredGain(highFreqGain));

@@ -14,15 +14,20 @@ constexpr int kLead = (FrameGeometry::kFrameSize - FrameGeometry::kFrameInput) /
 constexpr double kHighestCarrierHz = FrameGeometry::kSampleRate / 2.0 - FrameGeometry::kBinHz;
 // Of the frame rate: cut-offs from here on leave the frames' own envelope.
 constexpr double kSmoothingLimit = 0.45;
+// A frame's 256-point analysis window resolves little finer than its main
+// lobe, ±4 bins; narrower channels take the joined frames, twice as fine.
+constexpr double kJoinedBelowBins = 4.0;
 
-// A uniform value in [-1, 1) from a counter: the same for the same counter.
-double Uniform(std::uint64_t counter)
+// Two uniform values in [-1, 1) from a counter: the same for the same counter.
+void TwoUniforms(std::uint64_t counter, double& first, double& second)
 {
     std::uint64_t z = counter + 0x9E3779B97F4A7C15ull;
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     z ^= z >> 31;
-    return static_cast<double>(z >> 11) / 4503599627370496.0 - 1.0;  // 2^52
+    constexpr double kTwoTo31 = 2147483648.0;
+    first = static_cast<double>(static_cast<std::int32_t>(z >> 32)) / kTwoTo31;
+    second = static_cast<double>(static_cast<std::int32_t>(z & 0xFFFFFFFFull)) / kTwoTo31;
 }
 
 }  // namespace
@@ -44,6 +49,63 @@ CImplantStage::CImplantStage(const float* analysisWindow, int analysisLength, co
         product += static_cast<double>(analysisWindow[n]) * synthesisWindow[kLead + n];
     }
     m_noiseGain = FrameGeometry::kHop * synthesisEnergy * m_analysisEnergy / (kFrameSize * product * product);
+    double joined[kFrameSize] = {};
+    for (int f = 0; f < 3; ++f)
+        for (int n = 0; n < analysisLength; ++n)
+            joined[f * FrameGeometry::kHop + n] += analysisWindow[n];
+    double joinedEnergy = 0.0;
+    for (const double w : joined)
+        joinedEnergy += w * w;
+    m_joinedScale = m_analysisEnergy / joinedEnergy;
+
+    // A bin's noise, synthesised, is the window's transform around the bin:
+    // |W(δ)|² integrated outwards, of N Σw_s² over all δ.
+    double inside = 0.0;
+    double densityBefore = 0.0;
+    for (int i = 0; i <= kSpillReach * kSpillSteps; ++i) {
+        const double turn = 2.0 * kPi * i / (kSpillSteps * static_cast<double>(kFrameSize));
+        double re = 0.0;
+        double im = 0.0;
+        for (int n = 0; n < kFrameSize; ++n) {
+            re += synthesisWindow[n] * std::cos(turn * n);
+            im += synthesisWindow[n] * std::sin(turn * n);
+        }
+        const double density = re * re + im * im;
+        if (i > 0)
+            inside += (density + densityBefore) / (2.0 * kSpillSteps);
+        densityBefore = density;
+        m_spilledBeyond[i] = std::max(0.5 - inside / (kFrameSize * synthesisEnergy), 0.0);
+    }
+}
+
+double CImplantStage::SpilledBeyond(double binsFromEdge) const
+{
+    if (binsFromEdge < 0.0)
+        return 1.0 - SpilledBeyond(-binsFromEdge);
+    const int step = static_cast<int>(std::lround(binsFromEdge * kSpillSteps));
+    return step > kSpillReach * kSpillSteps ? 0.0 : m_spilledBeyond[step];
+}
+
+void CImplantStage::KeepSpillAtTheOuterEdges(const double* shiftedEdges)
+{
+    // Inside the range a channel's spill is made up by its neighbours'; what
+    // the outermost channels spill beyond it is lost, unless made up here (by
+    // 3 dB at most: a channel narrower than a bin spills most of itself). At
+    // the spectrum's end nothing is lost: it folds back.
+    const int last = m_built.channels - 1;
+    const double low = shiftedEdges[0];
+    const double high = shiftedEdges[m_built.channels];
+    double lost[kMaxChannels] = {};
+    for (int s = 0; s < m_built.carrierShares; ++s) {
+        const BinShare& share = m_built.carrier[s];
+        const double binHz = share.bin * FrameGeometry::kBinHz;
+        if (share.channel == 0)
+            lost[0] += share.weight * SpilledBeyond((binHz - low) / FrameGeometry::kBinHz);
+        if (share.channel == last && high < kHighestCarrierHz)
+            lost[last] += share.weight * SpilledBeyond((high - binHz) / FrameGeometry::kBinHz);
+    }
+    for (const int c : {0, last})
+        m_built.carrierWidth[c] -= std::min(lost[c], 0.5 * m_built.carrierWidth[c]);
 }
 
 int CImplantStage::ShareBins(const double* edges, int channels, BinShare* shares)
@@ -64,8 +126,10 @@ int CImplantStage::ShareBins(const double* edges, int channels, BinShare* shares
 void CImplantStage::Build(const ImplantSettings* settings)
 {
     m_built.active = settings != nullptr;
-    if (!settings)
+    if (!settings) {
+        m_built.joinedBins = 0;  // the frames are not kept meanwhile
         return;
+    }
     m_built.settings = *settings;
     m_built.channels = settings->channels;
     const std::vector<double> edges = CochlearPlace::BandEdges(m_built.channels, settings->lowHz, settings->highHz);
@@ -77,12 +141,22 @@ void CImplantStage::Build(const ImplantSettings* settings)
     std::fill(m_built.carrierWidth, m_built.carrierWidth + kMaxChannels, 0.0);
     for (int s = 0; s < m_built.carrierShares; ++s)
         m_built.carrierWidth[m_built.carrier[s].channel] += m_built.carrier[s].weight;
+    KeepSpillAtTheOuterEdges(shifted);
     for (int c = 0; c < m_built.channels; ++c) {
         m_built.analysisCentreHz[c] = CochlearPlace::CentreHz(edges[c], edges[c + 1]);
         m_built.carrierHz[c] = CochlearPlace::ShiftedHz(m_built.analysisCentreHz[c], settings->shiftMm);
     }
     for (int c = 0; c < m_built.channels; ++c)
         BuildSine(c);
+    const int joinedBefore = m_built.joinedBins;
+    m_built.joinedBins = 0;
+    for (int c = 0; c < m_built.channels; ++c) {
+        m_built.joined[c] = edges[c + 1] - edges[c] < kJoinedBelowBins * FrameGeometry::kBinHz;
+        if (m_built.joined[c])
+            m_built.joinedBins = static_cast<int>(std::ceil(edges[c + 1] / FrameGeometry::kBinHz + 0.5));
+    }
+    if (m_built.joinedBins > joinedBefore)
+        m_joinedFrames.Clear();
     // Without spread each channel excites its own place only.
     for (int j = 0; j < m_built.channels; ++j)
         for (int c = 0; c < m_built.channels; ++c) {
@@ -127,18 +201,23 @@ void CImplantStage::BuildSine(int channel)
 
 void CImplantStage::TakeSettings(const CImplantStage& from)
 {
+    if (from.m_built.joinedBins > m_built.joinedBins)
+        m_joinedFrames.Clear();
     m_built = from.m_built;
 }
 
 void CImplantStage::Process(float* spectrum)
 {
     // Each channel's power in the frame, smoothed to the envelope.
+    m_joinedFrames.Add(spectrum, m_built.joinedBins);
     double power[kMaxChannels] = {};
     for (int s = 0; s < m_built.analysisShares; ++s) {
         const BinShare& share = m_built.analysis[s];
         const double re = spectrum[2 * share.bin];
         const double im = spectrum[2 * share.bin + 1];
-        power[share.channel] += share.weight * (re * re + im * im);
+        const double binPower =
+            m_built.joined[share.channel] ? m_joinedScale * m_joinedFrames.Power()[share.bin] : re * re + im * im;
+        power[share.channel] += share.weight * binPower;
     }
     for (int c = 0; c < m_built.channels; ++c) {
         double* const x = m_powerBefore[c];
@@ -188,9 +267,14 @@ void CImplantStage::AddNoiseCarriers(const double* power, float* spectrum)
     for (int s = 0; s < m_built.carrierShares; ++s) {
         const BinShare& share = m_built.carrier[s];
         const double scale = perShare[share.channel] * share.root;
-        const std::uint64_t counter = (m_frame * kBins + static_cast<std::uint64_t>(share.bin)) * 2;
-        spectrum[2 * share.bin] += static_cast<float>(scale * Uniform(counter));
-        spectrum[2 * share.bin + 1] += static_cast<float>(scale * Uniform(counter + 1));
+        // Two channels sharing a bin carry independent noise there, adding in power.
+        const std::uint64_t counter =
+            (m_frame * kBins + static_cast<std::uint64_t>(share.bin)) * kMaxChannels + share.channel;
+        double re;
+        double im;
+        TwoUniforms(counter, re, im);
+        spectrum[2 * share.bin] += static_cast<float>(scale * re);
+        spectrum[2 * share.bin + 1] += static_cast<float>(scale * im);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "frame_geometry.h"
 #include "implant_settings.h"
+#include "joined_frames.h"
 
 #include <cstdint>
 
@@ -51,6 +52,8 @@ private:
         float root;
     };
     static int ShareBins(const double* edges, int channels, BinShare* shares);
+    double SpilledBeyond(double binsFromEdge) const;
+    void KeepSpillAtTheOuterEdges(const double* shiftedEdges);
     void BuildSine(int channel);
     void AddSineCarriers(const double* power, float* spectrum);
     void AddNoiseCarriers(const double* power, float* spectrum);
@@ -59,7 +62,14 @@ private:
     float m_analysisWindow[FrameGeometry::kFrameInput] = {};
     double m_analysisEnergy = 0.0;        // Σ w_a²
     double m_noiseGain = 1.0;             // a random-phase frame's power, as overlap-add hears it, re the input's
+    double m_joinedScale = 1.0;           // Σ w_a² / Σ w_j²: the joined frames' power as a frame's
     static constexpr int kSineReach = 8;  // bins either side
+    // The share of a noise carrier bin's power that the synthesis window
+    // spreads beyond a given distance from the bin's centre, on one side, in
+    // steps of 1/kSpillSteps bin; beyond kSpillReach bins next to none.
+    static constexpr int kSpillSteps = 16;
+    static constexpr int kSpillReach = 8;
+    double m_spilledBeyond[kSpillReach * kSpillSteps + 1] = {};
     static constexpr int kSineBins = 2 * kSineReach + 1;
     // What the settings make, taken whole by another stage.
     struct Tables {
@@ -72,7 +82,13 @@ private:
         int analysisShares = 0;
         BinShare carrier[2 * kBins + kMaxChannels] = {};
         int carrierShares = 0;
-        double carrierWidth[kMaxChannels] = {};          // Σ of the carrier band's shares
+        // Channels narrower than a frame resolves are read through three
+        // frames joined, kept up to the highest such channel's bins.
+        bool joined[kMaxChannels] = {};
+        int joinedBins = 0;
+        // Σ of the carrier band's shares, less what the outermost channels
+        // spill beyond the carriers' range
+        double carrierWidth[kMaxChannels] = {};
         double spread[kMaxChannels][kMaxChannels] = {};  // power from channel c at channel j's place
         // The envelope's low-pass, a second-order Butterworth at the frame rate;
         // none where the cut-off is near half the frame rate, beyond which the
@@ -90,7 +106,8 @@ private:
     };
     Tables m_built;
 
-    // Carried from frame to frame: each channel's last two powers and envelopes.
+    // Carried from frame to frame: the last frames, each channel's last two powers and envelopes.
+    CJoinedFrames<kBins> m_joinedFrames;
     double m_powerBefore[kMaxChannels][2] = {};
     double m_envelopeBefore[kMaxChannels][2] = {};
     double m_envelope[kMaxChannels] = {};
