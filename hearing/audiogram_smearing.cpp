@@ -9,14 +9,8 @@ double HighFrequencyMean(const CAudiogram& audiogram)
     return sum / 5.0;
 }
 
-SmearingWidening WideningFor(const CAudiogram& audiogram)
+int DegreeOfLoss(const CAudiogram& audiogram)
 {
     const double mean = HighFrequencyMean(audiogram);
-    if (mean > 56.0)
-        return {"stark", 4.0, 2.0};
-    if (mean > 35.0)
-        return {"mittel", 2.4, 1.6};
-    if (mean > 15.0)
-        return {"leicht", 1.6, 1.1};
-    return {"", 1.0, 1.0};
+    return mean > 56.0 ? 3 : mean > 35.0 ? 2 : mean > 15.0 ? 1 : 0;
 }

@@ -38,12 +38,27 @@ double CAuditoryFilterBank::CentreHz(int channel)
 
 void CAuditoryFilterBank::SetFrameWindow(const float* frameWindow, int length)
 {
-    static CPerWindowTables<Layout> layouts;
-    m_layout = layouts.For(frameWindow, length, [&](Layout& layout) { LayOut(frameWindow, length, layout); });
+    std::copy(frameWindow, frameWindow + length, m_frameWindow);
+    m_frameWindowLength = length;
+    SetBroadening(m_degree);
 }
 
-void CAuditoryFilterBank::LayOut(const float* frameWindow, int length, Layout& layout) const
+void CAuditoryFilterBank::SetBroadening(int degreeOfLoss)
 {
+    static CPerWindowTables<Layout> layouts[kDegreesOfLoss];
+    m_degree = degreeOfLoss;
+    m_layout = layouts[degreeOfLoss].For(m_frameWindow, m_frameWindowLength, [&](Layout& layout) {
+        LayOut(m_frameWindow, m_frameWindowLength, degreeOfLoss, layout);
+    });
+}
+
+void CAuditoryFilterBank::LayOut(const float* frameWindow, int length, int degreeOfLoss, Layout& layout) const
+{
+    // The filter's width, split between its sides as the smearing widens them.
+    const SmearingWidening& widening = kWidenings[degreeOfLoss];
+    const double sides = widening.lowerFactor + widening.upperFactor;
+    const double lowerShare = widening.filterBroadening * widening.lowerFactor / sides;
+    const double upperShare = widening.filterBroadening * widening.upperFactor / sides;
     layout.firstFrameCell = kFrameBins;
     AnalysisWindow frame{std::vector<float>(frameWindow, frameWindow + length), kFrameSize, kFrameBinHz};
     // Three frames a hop apart, joined: one window over 256 + 2·128 samples.
@@ -60,8 +75,8 @@ void CAuditoryFilterBank::LayOut(const float* frameWindow, int length, Layout& l
         const AnalysisWindow& analysis = kind == kLong ? decimated : kind == kJoined ? joined : frame;
         const int bins = kind == kLong ? CLowFrequencyAnalysis::kBins : kind == kJoined ? kJoinedBins : kFrameBins;
         const double centre = hz / analysis.binHz;
-        const double low = std::max(0.5, (hz - ErbHz(hz) / 2.0) / analysis.binHz);
-        const double high = std::min(bins - 0.5 - 1e-9, (hz + ErbHz(hz) / 2.0) / analysis.binHz);
+        const double low = std::max(0.5, (hz - ErbHz(hz) * lowerShare) / analysis.binHz);
+        const double high = std::min(bins - 0.5 - 1e-9, (hz + ErbHz(hz) * upperShare) / analysis.binHz);
 
         Channel& channel = layout.channel[c];
         channel.analysis = kind;

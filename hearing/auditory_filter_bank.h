@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audiogram_smearing.h"
 #include "frame_geometry.h"
 #include "joined_frames.h"
 #include "low_frequency_analysis.h"
@@ -11,7 +12,8 @@ double LobePower(const float* window, int length, int transform, double offset);
 
 // The level each auditory filter sees: the power within one ERB around its
 // centre, so that a pure tone reads its own level and a broadband sound its
-// level per ERB. Filters sit half an ERB apart from 55 Hz to 21.9 kHz, so a
+// level per ERB; an impaired cochlea's filters are broader, and read more
+// of a broadband sound. Filters sit half an ERB apart from 55 Hz to 21.9 kHz, so a
 // tone anywhere lies well inside the filters either side of it.
 //
 // A frame (256 samples, 5.8 ms) resolves only about 260 Hz, far wider than
@@ -38,6 +40,16 @@ public:
     void SetFrameWindow(const float* frameWindow, int length);
 
     static double CentreHz(int channel);
+    // Reads through filters broadened for a degree of loss (see
+    // kWidenings), from the next frame on; 0, a normal ear's, until set.
+    // Lays them out the first time in the process: not on the sound thread.
+    void SetBroadening(int degreeOfLoss);
+    // Takes another bank's filters; never allocates.
+    void TakeBroadening(const CAuditoryFilterBank& from)
+    {
+        m_degree = from.m_degree;
+        m_layout = from.m_layout;
+    }
 
     // Starts a block of the chain: its 4096 input samples, whether it follows
     // the block handed in before, and what the chain does to the input before
@@ -77,9 +89,12 @@ private:
         int firstFrameCell;  // the frame's power is needed from here up
     };
     static double PowerBetween(const float* power, const Channel& channel);
-    void LayOut(const float* frameWindow, int length, Layout& layout) const;
+    void LayOut(const float* frameWindow, int length, int degreeOfLoss, Layout& layout) const;
 
     static constexpr int kJoinedBins = 48;  // 4.1 kHz: above the joined channels' ERBs
+    float m_frameWindow[FrameGeometry::kFrameInput] = {};
+    int m_frameWindowLength = 0;
+    int m_degree = 0;
     Layout m_layout = {{}, kFrameBins};
     CLowFrequencyAnalysis m_long;
     CJoinedFrames<kJoinedBins> m_joined;

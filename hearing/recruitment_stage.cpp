@@ -1,5 +1,6 @@
 #include "recruitment_stage.h"
 
+#include "audiogram_smearing.h"
 #include "bark_scale.h"
 #include "erb_scale.h"
 #include "fast_exp_log.h"
@@ -85,12 +86,14 @@ void CRecruitmentStage::Build(const CAudiogram& audiogram)
         const double expansionLess1 = -OutputLevel(0.0, hearingLevel, m_normalThreshold[c]) / kCatchUpLevel;
         m_slope[c] = static_cast<float>(std::min(expansionLess1 * std::log2(10.0) / 20.0, 1e30));
     }
+    m_filters.SetBroadening(DegreeOfLoss(audiogram));
 }
 
 void CRecruitmentStage::TakeLaw(const CRecruitmentStage& from)
 {
     m_fullScaleSpl = from.m_fullScaleSpl;
     std::copy(from.m_slope, from.m_slope + kChannels, m_slope);
+    m_filters.TakeBroadening(from.m_filters);
 }
 
 void CRecruitmentStage::BeginBlock(const short* input, bool continues, float inputGain, const float* binGain)

@@ -15,12 +15,15 @@ namespace {
 // The mean power each filter reads (re full scale, in dB) over `signal`
 // after its first half second, fed as the chain feeds it: blocks of 4096
 // samples 3968 apart, frames of 256 samples 128 apart.
-std::vector<double> MeanLevels(const std::vector<short>& signal, float inputGain = 1.0f, const float* binGain = nullptr)
+// `degree`: the filters broadened for that degree of loss.
+std::vector<double> MeanLevels(const std::vector<short>& signal, float inputGain = 1.0f, const float* binGain = nullptr,
+                               int degree = 0)
 {
     CSourceBank sources;
     const CLossProcessor processor(sources);
     CAuditoryFilterBank bank;
     bank.SetFrameWindow(processor.m_fAnalysisWindow, CLossProcessor::kFrameInput);
+    bank.SetBroadening(degree);
     std::vector<double> sum(CAuditoryFilterBank::kChannels, 0.0);
     double power[CAuditoryFilterBank::kChannels];
     float spectrum[CLossProcessor::kFrameSize];
@@ -97,6 +100,38 @@ TEST(AuditoryFilterBank, BroadbandNoiseReadsItsLevelPerErb)
         const int c = NearestChannel(hz);
         const double expected = -20.0 + 10.0 * std::log10(ErbHz(CAuditoryFilterBank::CentreHz(c)) / 22050.0);
         EXPECT_NEAR(level[c], expected, 2.0) << hz << " Hz";
+    }
+}
+
+TEST(AuditoryFilterBank, AnImpairedEarsBroaderFiltersReadMoreNoiseWiderBelowThanAbove)
+{
+    // Filters 1.5, 2 and 3 times an ERB wide read white noise at RMS 20 dB
+    // below full scale at -20 + 10·log10(broadening · ERB / 22050) dB.
+    std::mt19937 random(3);
+    std::normal_distribution<double> gauss(0.0, 3276.8);
+    std::vector<short> noise(44100 * 4);
+    for (short& sample : noise)
+        sample = static_cast<short>(std::lround(gauss(random)));
+    const struct {
+        int degree;
+        double broadening;
+    } widths[] = {{1, 1.5}, {2, 2.0}, {3, 3.0}};
+    for (const auto& width : widths) {
+        const std::vector<double> level = MeanLevels(noise, 1.0f, nullptr, width.degree);
+        for (const double hz : {250.0, 500.0, 1000.0, 2000.0, 4000.0}) {
+            const int c = NearestChannel(hz);
+            const double expected =
+                -20.0 + 10.0 * std::log10(width.broadening * ErbHz(CAuditoryFilterBank::CentreHz(c)) / 22050.0);
+            EXPECT_NEAR(level[c], expected, 0.75) << "degree " << width.degree << ", " << hz << " Hz";
+        }
+    }
+    // Severe: 2 ERB below the centre, 1 ERB above. A tone 1.5 ERB (three
+    // filters) below a filter's centre reads its own level there; one
+    // 1.5 ERB above falls well below.
+    for (const double hz : {1000.0, 4000.0}) {
+        const std::vector<double> level = MeanLevels(Tone(hz, -20.0, 44100), 1.0f, nullptr, 3);
+        EXPECT_NEAR(level[NearestChannel(hz) + 3], -20.0, 1.0) << hz << " Hz";
+        EXPECT_LT(level[NearestChannel(hz) - 3], -24.0) << hz << " Hz";
     }
 }
 
