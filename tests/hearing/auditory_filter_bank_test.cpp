@@ -50,6 +50,17 @@ std::vector<double> MeanLevels(const std::vector<short>& signal, float inputGain
     return sum;
 }
 
+// Four seconds of white noise at RMS 20 dB below full scale.
+std::vector<short> WhiteNoise()
+{
+    std::mt19937 random(3);
+    std::normal_distribution<double> gauss(0.0, 3276.8);
+    std::vector<short> noise(44100 * 4);
+    for (short& sample : noise)
+        sample = static_cast<short>(std::lround(gauss(random)));
+    return noise;
+}
+
 }  // namespace
 
 TEST(AuditoryFilterBank, FiltersSitHalfAnErbApartWithTheirPublishedWidths)
@@ -90,11 +101,7 @@ TEST(AuditoryFilterBank, BroadbandNoiseReadsItsLevelPerErb)
     // a filter one ERB wide takes -20 + 10·log10(ERB / 22050) dB, e.g.
     // -46.3 at 250 Hz and -37.0 at 4 kHz. Pink noise would give -0.5 dB at
     // 250 Hz relative to its one-third octave; white needs no band edges.
-    std::mt19937 random(3);
-    std::normal_distribution<double> gauss(0.0, 3276.8);
-    std::vector<short> noise(44100 * 4);
-    for (short& sample : noise)
-        sample = static_cast<short>(std::lround(gauss(random)));
+    const std::vector<short> noise = WhiteNoise();
     const std::vector<double> level = MeanLevels(noise);
     for (const double hz : {250.0, 500.0, 1000.0, 2000.0, 4000.0}) {
         const int c = NearestChannel(hz);
@@ -107,11 +114,7 @@ TEST(AuditoryFilterBank, AnImpairedEarsBroaderFiltersReadMoreNoiseWiderBelowThan
 {
     // Filters 1.5, 2 and 3 times an ERB wide read white noise at RMS 20 dB
     // below full scale at -20 + 10·log10(broadening · ERB / 22050) dB.
-    std::mt19937 random(3);
-    std::normal_distribution<double> gauss(0.0, 3276.8);
-    std::vector<short> noise(44100 * 4);
-    for (short& sample : noise)
-        sample = static_cast<short>(std::lround(gauss(random)));
+    const std::vector<short> noise = WhiteNoise();
     const struct {
         int degree;
         double broadening;
