@@ -13,15 +13,12 @@
 
 namespace {
 
-// Where the smoothed levels start, and the lowest level measured: digital
-// silence reads as this, so that an onset after it rises from here as from a
-// quiet room, not from hundreds of dB below.
+// Where the envelopes start, and the lowest level measured: digital silence
+// reads as this, so that an onset after it rises from here as from a quiet
+// room, not from hundreds of dB below.
 constexpr double kSilenceDb = 0.0;
+constexpr double kPi = 3.14159265358979323846;
 constexpr float kDecibelsPerOctave = 3.0103f;  // 10·log10(2): from log2 of a power to dB
-
-// A frame's window spreads a tone over 4 bins either side; beyond 3 the
-// lobe holds less than 1 % of its power.
-constexpr double kLobeReach = 3.0;
 
 }  // namespace
 
@@ -42,10 +39,13 @@ CRecruitmentStage::CRecruitmentStage()
         const double hz = CAuditoryFilterBank::CentreHz(c);
         m_normalThreshold[c] = NormalThresholdSpl(hz);
         m_barkBand[c] = std::min(static_cast<int>(HzToBark(hz)), kBarkBands - 1);
-        m_smoother[c].SetTimes(kFramesPerSecond, kAttackSeconds, kReleaseSeconds);
-        m_smoother[c].Reset(kSilenceDb);
+        const double cutOffHz = kEnvelopeShare * std::min(kFastestEnvelopeHz, ErbHz(hz));
+        m_envelopeKeep[c] = std::exp(-2.0 * kPi * cutOffHz / kFramesPerSecond);
+        m_envelope[c] = std::pow(10.0, kSilenceDb / 20.0);
+        m_level[c] = kSilenceDb;
     }
     std::fill(m_blockPeak, m_blockPeak + kBarkBands, kSilenceDb);
+    LayPassBands(0);
     for (int k = 0; k < kBins; ++k) {
         const double position = std::clamp(
             (ErbNumber(k * kBinHz) - CAuditoryFilterBank::kLowestErbNumber) / CAuditoryFilterBank::kSpacingErbs, 0.0,
@@ -58,21 +58,30 @@ CRecruitmentStage::CRecruitmentStage()
 
 void CRecruitmentStage::SetAnalysisWindow(const float* window, int windowLength)
 {
+    // A frame's window spreads a tone over 4 bins either side; beyond 3 the
+    // lobe holds less than 1 % of its power.
     m_filters.SetFrameWindow(window, windowLength);
-    static CPerWindowTables<Lobes> lobes;
-    m_lobes = lobes.For(window, windowLength, [&](Lobes& made) {
-        const double centre = LobePower(window, windowLength, 512, 0.0);
-        for (int c = 0; c < kChannels; ++c) {
-            const double position = CAuditoryFilterBank::CentreHz(c) / kBinHz;
-            made.firstBin[c] = std::max(0, static_cast<int>(std::floor(position - kLobeReach)) + 1);
-            for (int j = 0; j < kLobeBins; ++j) {
-                const int k = made.firstBin[c] + j;
-                made.weight[c][j] = k < kBins && k < position + kLobeReach
-                                        ? static_cast<float>(LobePower(window, windowLength, 512, position - k) / centre)
-                                        : 0.0f;
-            }
-        }
-    });
+    const double centre = LobePower(window, windowLength, 512, 0.0);
+    for (int j = -kLobeReach; j <= kLobeReach; ++j)
+        m_lobe[j + kLobeReach] = static_cast<float>(LobePower(window, windowLength, 512, j) / centre);
+}
+
+void CRecruitmentStage::LayPassBands(int degreeOfLoss)
+{
+    const SmearingWidening& widening = kWidenings[degreeOfLoss];
+    const double sides = widening.lowerFactor + widening.upperFactor;
+    for (int c = 0; c < kChannels; ++c) {
+        const double hz = CAuditoryFilterBank::CentreHz(c);
+        const double erb = ErbHz(hz) * widening.filterBroadening;
+        const double low = std::max(-0.5, (hz - erb * widening.lowerFactor / sides) / kBinHz);
+        const double high = std::min(kBins - 0.5 - 1e-6, (hz + erb * widening.upperFactor / sides) / kBinHz);
+        PassBand& band = m_passBand[c];
+        band.first = static_cast<int>(std::floor(low + 0.5));
+        band.last = static_cast<int>(std::floor(high + 0.5));
+        band.perWidth = static_cast<float>(1.0 / (high - low));
+        band.firstShare = static_cast<float>(std::min(band.first + 0.5, high) - low);
+        band.lastShare = static_cast<float>(high - (band.last - 0.5));
+    }
 }
 
 void CRecruitmentStage::Build(const CAudiogram& audiogram)
@@ -86,14 +95,24 @@ void CRecruitmentStage::Build(const CAudiogram& audiogram)
         const double expansionLess1 = -OutputLevel(0.0, hearingLevel, m_normalThreshold[c]) / kCatchUpLevel;
         m_slope[c] = static_cast<float>(std::min(expansionLess1 * std::log2(10.0) / 20.0, 1e30));
     }
-    m_filters.SetBroadening(DegreeOfLoss(audiogram));
+    const int degree = DegreeOfLoss(audiogram);
+    m_filters.SetBroadening(degree);
+    LayPassBands(degree);
+}
+
+void CRecruitmentStage::SetFullScaleLevel(double fullScaleSpl)
+{
+    m_fullScaleSpl = fullScaleSpl;
+    m_powerToSpl = std::pow(10.0, fullScaleSpl / 10.0);
 }
 
 void CRecruitmentStage::TakeLaw(const CRecruitmentStage& from)
 {
     m_fullScaleSpl = from.m_fullScaleSpl;
+    m_powerToSpl = from.m_powerToSpl;
     std::copy(from.m_slope, from.m_slope + kChannels, m_slope);
     m_filters.TakeBroadening(from.m_filters);
+    std::copy(from.m_passBand, from.m_passBand + kChannels, m_passBand);
 }
 
 void CRecruitmentStage::BeginBlock(const short* input, bool continues, float inputGain, const float* binGain)
@@ -111,13 +130,19 @@ void CRecruitmentStage::BeginBlock(bool continues, float inputGain, const float*
 void CRecruitmentStage::Measure(const float* spectrum)
 {
     m_filters.Measure(spectrum, m_power);
-    float decibels[kChannels];
-    for (int c = 0; c < kChannels; ++c)
-        decibels[c] = kDecibelsPerOctave * FastLog2(static_cast<float>(m_power[c]) + 1e-30f);
+    // The envelope follows the amplitude, not its level in dB: expanded as
+    // it fluctuates, a noise keeps more of its power than a steady level gives.
+    constexpr double kSilencePower = 1.0;  // 0 dB SPL
+    float power[kChannels];
     for (int c = 0; c < kChannels; ++c) {
-        const double level = std::max(kSilenceDb, decibels[c] + m_fullScaleSpl);
+        const double amplitude = std::sqrt(std::max(m_power[c] * m_powerToSpl, kSilencePower));
+        m_envelope[c] = amplitude + m_envelopeKeep[c] * (m_envelope[c] - amplitude);
+        power[c] = static_cast<float>(m_envelope[c] * m_envelope[c]);
+    }
+    for (int c = 0; c < kChannels; ++c) {
+        m_level[c] = kDecibelsPerOctave * FastLog2(power[c]);
         double& peak = m_blockPeak[m_barkBand[c]];
-        peak = std::max(peak, m_smoother[c].Next(level));
+        peak = std::max(peak, m_level[c]);
     }
 }
 
@@ -133,39 +158,67 @@ void CRecruitmentStage::Apply(float* spectrum)
     float below[kChannels];
     float share[kChannels];
     for (int c = 0; c < kChannels; ++c) {
-        below[c] = static_cast<float>(std::min(m_smoother[c].Level() - kCatchUpLevel, 0.0));
+        below[c] = static_cast<float>(std::min(m_level[c] - kCatchUpLevel, 0.0));
         share[c] = static_cast<float>((m_power[c] + 1e-12) * perLoudest);
     }
     float gain[kChannels];
+    for (int c = 0; c < kChannels; ++c)
+        gain[c] = FastExp2(m_slope[c] * below[c]);
+    if (std::all_of(gain, gain + kChannels, [](float g) { return g == 1.0f; }))
+        return;
+    // What is heard is each filter's output after its own gain: weighted by
+    // the output's power, a sound takes the gain of the filter it comes out
+    // of loudest, on a steep slope one below it (off-frequency listening).
+    const float perLargest = 1.0f / std::max(*std::max_element(gain, gain + kChannels), FLT_MIN);
     float weight[kChannels];
     float weighted[kChannels];
     for (int c = 0; c < kChannels; ++c) {
-        gain[c] = FastExp2(m_slope[c] * below[c]);
-        const float squared = share[c] * share[c];
+        const float relative = gain[c] * perLargest;
+        const float output = share[c] * relative * relative;
+        const float squared = output * output;
         weight[c] = squared * squared;
         weighted[c] = weight[c] * gain[c];
     }
-    if (std::all_of(gain, gain + kChannels, [](float g) { return g == 1.0f; }))
-        return;
 
-    // Each filter adds its weighted gain to the bins of its lobe. Where all
-    // the filters a bin takes have the gain 1, the two sums are formed alike
-    // and the bin stays exactly as it was.
-    float sum[kBins + kLobeBins] = {};  // room for the last lobes' zero shares
-    float weights[kBins + kLobeBins] = {};
+    // Each filter's weight spreads evenly over its passband, and the frame
+    // spreads what each bin holds over its lobe. Where all the filters a bin
+    // takes have the gain 1, the two sums are formed alike and the bin stays
+    // exactly as it was.
+    float inBandSum[kBins + 2 * kLobeReach] = {};  // bin k at k + kLobeReach
+    float inBandWeights[kBins + 2 * kLobeReach] = {};
     for (int c = 0; c < kChannels; ++c) {
-        float* const binSum = sum + m_lobes.firstBin[c];
-        float* const binWeights = weights + m_lobes.firstBin[c];
-        for (int j = 0; j < kLobeBins; ++j) {
-            binSum[j] += m_lobes.weight[c][j] * weighted[c];
-            binWeights[j] += m_lobes.weight[c][j] * weight[c];
+        const PassBand& band = m_passBand[c];
+        const float perBin = weight[c] * band.perWidth;
+        float* const sums = inBandSum + kLobeReach;
+        float* const weights = inBandWeights + kLobeReach;
+        if (band.first == band.last) {
+            weights[band.first] += weight[c];
+            sums[band.first] += weighted[c];
+            continue;
         }
+        weights[band.first] += perBin * band.firstShare;
+        sums[band.first] += perBin * band.firstShare * gain[c];
+        for (int k = band.first + 1; k < band.last; ++k) {
+            weights[k] += perBin;
+            sums[k] += perBin * gain[c];
+        }
+        weights[band.last] += perBin * band.lastShare;
+        sums[band.last] += perBin * band.lastShare * gain[c];
     }
     float binGain[kBins];
-    for (int k = 0; k < kBins; ++k)
-        binGain[k] = sum[k] / std::max(weights[k], FLT_MIN);
+    bool unweighted[kBins];
     for (int k = 0; k < kBins; ++k) {
-        if (weights[k] >= FLT_MIN)
+        float sum = 0.0f;
+        float weights = 0.0f;
+        for (int j = 0; j <= 2 * kLobeReach; ++j) {
+            sum += m_lobe[j] * inBandSum[k + j];
+            weights += m_lobe[j] * inBandWeights[k + j];
+        }
+        unweighted[k] = weights < FLT_MIN;
+        binGain[k] = sum / std::max(weights, FLT_MIN);
+    }
+    for (int k = 0; k < kBins; ++k) {
+        if (!unweighted[k])
             continue;
         // No filter in the lobe, or none above 95 dB below the loudest:
         // interpolated over the ERB scale.

@@ -3,28 +3,30 @@
 #include "audiogram.h"
 #include "auditory_filter_bank.h"
 #include "frame_geometry.h"
-#include "level_smoother.h"
 
 // Loudness recruitment of a cochlear loss in the frame loop: in every
-// auditory filter the level in dB SPL (smoothed, a few ms attack, tens of
-// ms release) is expanded toward the catch-up level C = 105 dB SPL, so that
+// auditory filter the level of its envelope in dB SPL (the amplitude
+// low-passed at 0.75 · min(100 Hz, ERB), as it fluctuates) is expanded
+// toward the catch-up level C = 105 dB SPL, so that
 // a sound at the impaired threshold (T0 + HL dB SPL, T0 normal hearing's
 // threshold) comes out at T0, just audible to a normal ear, and sounds at C
 // and above are unchanged. Soft sounds fall below the threshold, loud ones
 // stay nearly as loud.
 //
-// A frame spreads a pure tone over ±4 bins (±344 Hz), wider than the filters
-// below a few kHz, and filters beside a tone read it weaker than the one at
-// it. So each bin takes the filters' gains weighted by how much of each
-// filter's sound the frame puts in that bin (the window's lobe) and by the
-// fourth power of that filter's power: the bins of a tone's lobe all take
-// the gain of the tone's own filter, those of a broadband sound the mean of
-// their neighbourhood's.
+// The filters are an impaired ear's, broader by the degree of loss (see
+// CAuditoryFilterBank). What is heard is each filter's output after its own
+// gain: each bin takes the gains of the filters whose passband it lies in,
+// weighted by the fourth power of each filter's output power, and the frame
+// spreads a pure tone over ±4 bins (±344 Hz), wider than the filters below a
+// few kHz, so each bin also takes its lobe's neighbours'. A tone's lobe thus
+// takes the gain of the filter it comes out of loudest: its own on a flat
+// loss, one centred below it on a steep slope, where the loss is less
+// (off-frequency listening); a broadband sound takes its neighbourhood's.
 class CRecruitmentStage {
 public:
     static constexpr double kCatchUpLevel = 105.0;  // dB SPL
-    static constexpr double kAttackSeconds = 0.005;
-    static constexpr double kReleaseSeconds = 0.050;
+    static constexpr double kEnvelopeShare = 0.75;       // of the ERB, for the envelope's cut-off
+    static constexpr double kFastestEnvelopeHz = 100.0;  // times the share
     static constexpr int kChannels = CAuditoryFilterBank::kChannels;
     static constexpr int kBarkBands = 26;  // 1 Bark wide, for the display
     static constexpr int kBins = FrameGeometry::kBins;
@@ -43,7 +45,7 @@ public:
     // in a 512-point transform).
     void SetAnalysisWindow(const float* window, int windowLength);
     // The calibration: digital RMS 1 (0 dB FS) plays at `fullScaleSpl` dB SPL.
-    void SetFullScaleLevel(double fullScaleSpl) { m_fullScaleSpl = fullScaleSpl; }
+    void SetFullScaleLevel(double fullScaleSpl);
     // The hearing level of every filter. The smoothed levels carry over.
     void Build(const CAudiogram& audiogram);
 
@@ -65,19 +67,22 @@ public:
     // Measures, then applies the gains of the law.
     void Apply(float* spectrum);
 
-    // The smoothed level of a filter after the last frame, in dB SPL.
-    double ChannelLevel(int channel) const { return m_smoother[channel].Level(); }
-    // The highest smoothed level of any filter within Bark band b (b to
+    // The level of a filter's envelope after the last frame, in dB SPL.
+    double ChannelLevel(int channel) const { return m_level[channel]; }
+    // The highest envelope level of any filter within Bark band b (b to
     // b + 1 Bark) since the block began, in dB SPL.
     double BlockPeakLevel(int band) const { return m_blockPeak[band]; }
 
 private:
     CAuditoryFilterBank m_filters;
     double m_fullScaleSpl = 100.0;
+    double m_powerToSpl = 1e10;  // from power re full scale to power re 0 dB SPL
     float m_slope[kChannels] = {};  // of the law's gain, in octaves per dB below C
     double m_normalThreshold[kChannels];
     int m_barkBand[kChannels];
-    CLevelSmoother m_smoother[kChannels];
+    double m_envelopeKeep[kChannels];  // the envelope's low-pass: the share kept per frame
+    double m_envelope[kChannels];      // amplitude re 0 dB SPL
+    double m_level[kChannels];         // the envelope's, dB SPL
     double m_power[kChannels] = {};  // the last frame's, re full scale
     double m_blockPeak[kBarkBands];
     // Bin k's gain where no filter lies within its lobe (at the highest
@@ -85,12 +90,20 @@ private:
     // one's times t, interpolated over the ERB scale.
     int m_binChannel[kBins];
     float m_binShare[kBins];
-    // The bins within channel c's lobe, the six from firstBin[c], with the
-    // share of the channel's sound each takes (0 beyond the lobe).
-    static constexpr int kLobeBins = 6;
-    struct Lobes {
-        int firstBin[kChannels];
-        float weight[kChannels][kLobeBins];
+    // Each filter's passband in frame bins (bin k spans k - 1/2 to k + 1/2):
+    // the first and the last bin it reaches into, the share of each it
+    // covers, and 1 / its width in bins. Laid out for the degree of loss.
+    struct PassBand {
+        int first;
+        int last;
+        float firstShare;
+        float lastShare;
+        float perWidth;
     };
-    Lobes m_lobes = {};
+    void LayPassBands(int degreeOfLoss);
+    PassBand m_passBand[kChannels];
+    // The frame's lobe: the power a tone puts j bins from its own, re its
+    // own, for j from -kLobeReach to kLobeReach.
+    static constexpr int kLobeReach = 3;
+    float m_lobe[2 * kLobeReach + 1] = {};
 };

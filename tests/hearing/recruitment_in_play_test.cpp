@@ -73,26 +73,32 @@ double RmsDb(const std::vector<short>& samples, std::size_t from, std::size_t co
 
 }  // namespace
 
-TEST(RecruitmentInPlay, ASlopingAudiogramActsAtEachFrequencyAsTheLawGivesThere)
+TEST(RecruitmentInPlay, ASlopingAudiogramActsAsTheLawGivesInTheBestFilterPassingATone)
 {
     // 10, 20, 35, 50, 65, 80 dB HL at 250 Hz to 8 kHz, levels interpolated
     // over log frequency, and normal hearing's threshold T0 likewise between
-    // its tabulated frequencies. A tone at 80 dB SPL on a bin:
-    //   bin 3 (258.4 Hz): HL = 10 + 10·log2(258.4/250) = 10.48, T0 = 11.4 -
-    //     2.8·ln(258.4/250)/ln(315/250) = 11.00, c = 94.00, ER = 94.00/83.52
-    //     = 1.1254, change = -25·0.1254 = -3.14 dB;
-    //   bin 46 (3962 Hz): HL = 50 + 15·log2(3962/2000) = 64.79, T0 = -6.0 +
-    //     0.6·0.960 = -5.42, c = 110.42, ER = 110.42/45.63 = 2.4200, change
-    //     = -25·1.4200 = -35.50 dB;
-    //   bin 76 (6546 Hz): HL = 65 + 15·log2(6546/4000) = 75.66, T0 = 6.0 +
-    //     6.6·0.1604 = 7.06, c = 97.94, ER = 97.94/22.28 = 4.3956, change
-    //     = -25·3.3956 = -84.89 dB.
+    // its tabulated frequencies. The mean at 2-8 kHz, 65 dB HL, is a severe
+    // loss: filters 3 ERB wide, 1 ERB above their centre, half an ERB apart
+    // from ERB number 2. A tone at 80 dB SPL on a bin is heard through the
+    // lowest filter whose upper side reaches it, where the loss is least:
+    //   bin 3 (258.4 Hz): f + ERB(f) = 258.4 at f = 210.9 Hz, ERB number
+    //     6.07, so the filter at 6.5 (231.7 Hz): HL = 10 (held below 250 Hz),
+    //     T0 = 14.4 - 3.0·ln(231.7/200)/ln(250/200) = 12.42, c = 92.58,
+    //     ER = 92.58/82.58 = 1.1211, change = -25·0.1211 = -3.03 dB;
+    //   bin 46 (3962 Hz): f = 3553.7 Hz, ERB number 26.07; at 26.5
+    //     (3732 Hz): HL = 50 + 15·log2(3732/2000) = 63.50, T0 = -6.0 +
+    //     0.6·ln(3732/3150)/ln(4000/3150) = -5.57, c = 110.57, ER = 2.349,
+    //     change = -25·1.349 = -33.72 dB (at its own frequency -35.50);
+    //   bin 76 (6546 Hz): f = 5886 Hz, ERB number 30.53; at 31.0 (6199 Hz):
+    //     HL = 65 + 15·log2(6199/4000) = 74.48, T0 = -1.5 +
+    //     7.5·ln(6199/5000)/ln(6300/5000) = 5.47, c = 99.53, ER = 3.973,
+    //     change = -25·2.973 = -74.33 dB (at its own frequency -84.89).
     const CAudiogram sloping = Make({{250, 10}, {500, 20}, {1000, 35}, {2000, 50}, {4000, 65}, {8000, 80}});
     struct Case {
         int bin;
         double change;
     };
-    for (const Case c : {Case{3, -3.14}, Case{46, -35.50}, Case{76, -84.89}}) {
+    for (const Case c : {Case{3, -3.03}, Case{46, -33.72}, Case{76, -74.33}}) {
         CSourceBank sources;
         CLossProcessor processor(sources);
         CRecruitmentStage stage;
