@@ -24,7 +24,7 @@
 // (off-frequency listening); a broadband sound takes its neighbourhood's.
 class CRecruitmentStage {
 public:
-    static constexpr double kCatchUpLevel = 105.0;  // dB SPL
+    static constexpr double kCatchUpLevel = 105.0;       // dB SPL
     static constexpr double kEnvelopeShare = 0.75;       // of the ERB, for the envelope's cut-off
     static constexpr double kFastestEnvelopeHz = 100.0;  // times the share
     static constexpr int kChannels = CAuditoryFilterBank::kChannels;
@@ -76,14 +76,14 @@ public:
 private:
     CAuditoryFilterBank m_filters;
     double m_fullScaleSpl = 100.0;
-    double m_powerToSpl = 1e10;  // from power re full scale to power re 0 dB SPL
+    double m_powerToSpl = 1e10;     // from power re full scale to power re 0 dB SPL
     float m_slope[kChannels] = {};  // of the law's gain, in octaves per dB below C
     double m_normalThreshold[kChannels];
     int m_barkBand[kChannels];
     double m_envelopeKeep[kChannels];  // the envelope's low-pass: the share kept per frame
     double m_envelope[kChannels];      // amplitude re 0 dB SPL
     double m_level[kChannels];         // the envelope's, dB SPL
-    double m_power[kChannels] = {};  // the last frame's, re full scale
+    double m_power[kChannels] = {};    // the last frame's, re full scale
     double m_blockPeak[kBarkBands];
     // Bin k's gain where no filter lies within its lobe (at the highest
     // frequencies): channel m_binChannel[k]'s times (1 - t) and the next
