@@ -153,7 +153,7 @@ void CImplantStage::Build(const ImplantSettings* settings)
     for (int c = 0; c < m_built.channels; ++c) {
         m_built.joined[c] = edges[c + 1] - edges[c] < kJoinedBelowBins * FrameGeometry::kBinHz;
         if (m_built.joined[c])
-            m_built.joinedBins = static_cast<int>(std::ceil(edges[c + 1] / FrameGeometry::kBinHz + 0.5));
+            m_built.joinedBins = static_cast<int>(std::floor(edges[c + 1] / FrameGeometry::kBinHz + 0.5)) + 1;
     }
     if (m_built.joinedBins > joinedBefore)
         m_joinedFrames.Clear();

@@ -17,6 +17,7 @@ namespace {
 // reads as this, so that an onset after it rises from here as from a quiet
 // room, not from hundreds of dB below.
 constexpr double kSilenceDb = 0.0;
+constexpr double kSilencePower = 1.0;  // the same, as a power re 0 dB SPL
 constexpr double kPi = 3.14159265358979323846;
 constexpr float kDecibelsPerOctave = 3.0103f;  // 10·log10(2): from log2 of a power to dB
 
@@ -41,7 +42,7 @@ CRecruitmentStage::CRecruitmentStage()
         m_barkBand[c] = std::min(static_cast<int>(HzToBark(hz)), kBarkBands - 1);
         const double cutOffHz = kEnvelopeShare * std::min(kFastestEnvelopeHz, ErbHz(hz));
         m_envelopeKeep[c] = std::exp(-2.0 * kPi * cutOffHz / kFramesPerSecond);
-        m_envelope[c] = std::pow(10.0, kSilenceDb / 20.0);
+        m_envelope[c] = std::sqrt(kSilencePower);
         m_level[c] = kSilenceDb;
     }
     std::fill(m_blockPeak, m_blockPeak + kBarkBands, kSilenceDb);
@@ -132,7 +133,6 @@ void CRecruitmentStage::Measure(const float* spectrum)
     m_filters.Measure(spectrum, m_power);
     // The envelope follows the amplitude, not its level in dB: expanded as
     // it fluctuates, a noise keeps more of its power than a steady level gives.
-    constexpr double kSilencePower = 1.0;  // 0 dB SPL
     float power[kChannels];
     for (int c = 0; c < kChannels; ++c) {
         const double amplitude = std::sqrt(std::max(m_power[c] * m_powerToSpl, kSilencePower));
