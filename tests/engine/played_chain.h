@@ -7,6 +7,7 @@
 #include "loss_processor.h"
 #include "test_support.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <random>
@@ -82,7 +83,8 @@ double PowerBetween(const Samples& signal, std::size_t from, double lowHz, doubl
             frame[i] = static_cast<float>(signal[start + i] * (0.5 - 0.5 * std::cos(2 * M_PI * i / n)));
         RealFourierTransform(frame.data(), n / 2, 1);
         const int low = static_cast<int>(std::ceil(lowHz * n / kRate));
-        const int high = static_cast<int>(std::floor(highHz * n / kRate));
+        // Up to the last complex bin: half the rate is packed in frame[1].
+        const int high = std::min(static_cast<int>(std::floor(highHz * n / kRate)), n / 2 - 1);
         for (int k = low; k <= high; ++k)
             power += static_cast<double>(frame[2 * k]) * frame[2 * k] +
                      static_cast<double>(frame[2 * k + 1]) * frame[2 * k + 1];
