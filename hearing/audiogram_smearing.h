@@ -17,6 +17,9 @@ struct SmearingWidening {
 
     double BarkBelow() const { return lowerFactor - 1.0; }
     double BarkAbove() const { return upperFactor - 1.0; }
+    // The filter's reach below and above its centre, in ERBs.
+    double ErbsBelow() const { return filterBroadening * lowerFactor / (lowerFactor + upperFactor); }
+    double ErbsAbove() const { return filterBroadening * upperFactor / (lowerFactor + upperFactor); }
 };
 
 // The degrees from none (0) to severe.

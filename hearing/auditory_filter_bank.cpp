@@ -54,11 +54,8 @@ void CAuditoryFilterBank::SetBroadening(int degreeOfLoss)
 
 void CAuditoryFilterBank::LayOut(const float* frameWindow, int length, int degreeOfLoss, Layout& layout) const
 {
-    // The filter's width, split between its sides as the smearing widens them.
-    const SmearingWidening& widening = kWidenings[degreeOfLoss];
-    const double sides = widening.lowerFactor + widening.upperFactor;
-    const double lowerShare = widening.filterBroadening * widening.lowerFactor / sides;
-    const double upperShare = widening.filterBroadening * widening.upperFactor / sides;
+    const double lowerShare = kWidenings[degreeOfLoss].ErbsBelow();
+    const double upperShare = kWidenings[degreeOfLoss].ErbsAbove();
     layout.firstFrameCell = kFrameBins;
     AnalysisWindow frame{std::vector<float>(frameWindow, frameWindow + length), kFrameSize, kFrameBinHz};
     // Three frames a hop apart, joined: one window over 256 + 2·128 samples.

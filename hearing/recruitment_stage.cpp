@@ -70,12 +70,10 @@ void CRecruitmentStage::SetAnalysisWindow(const float* window, int windowLength)
 void CRecruitmentStage::LayPassBands(int degreeOfLoss)
 {
     const SmearingWidening& widening = kWidenings[degreeOfLoss];
-    const double sides = widening.lowerFactor + widening.upperFactor;
     for (int c = 0; c < kChannels; ++c) {
         const double hz = CAuditoryFilterBank::CentreHz(c);
-        const double erb = ErbHz(hz) * widening.filterBroadening;
-        const double low = std::max(-0.5, (hz - erb * widening.lowerFactor / sides) / kBinHz);
-        const double high = std::min(kBins - 0.5 - 1e-6, (hz + erb * widening.upperFactor / sides) / kBinHz);
+        const double low = std::max(-0.5, (hz - ErbHz(hz) * widening.ErbsBelow()) / kBinHz);
+        const double high = std::min(kBins - 0.5 - 1e-6, (hz + ErbHz(hz) * widening.ErbsAbove()) / kBinHz);
         PassBand& band = m_passBand[c];
         band.first = static_cast<int>(std::floor(low + 0.5));
         band.last = static_cast<int>(std::floor(high + 0.5));
