@@ -64,7 +64,7 @@ QString CAudioDevicesDialog::DeviceLabel(const SoundDevice& device, bool input)
 {
     const double latencyMs = 1000.0 * (input ? device.lowInputLatency : device.lowOutputLatency);
     return QStringLiteral("%1 (%2) · %3 ms")
-        .arg(QString::fromStdString(device.name), QString::fromStdString(device.hostApi),
+        .arg(QString::fromStdString(device.name), QString::fromStdString(ShownHost(device)),
              QLocale(QLocale::German).toString(latencyMs, 'f', 1));
 }
 

@@ -1,10 +1,12 @@
 #include "command_line.h"
+#include "pipewire_route.h"
 #include "sonafel_app.h"
 
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
+    TakePipeWireRoute(argv);
     if (const int status = AnswerInformationalOptions(argc, argv, stdout); status >= 0)
         return status;
     CSonafelApp app(argc, argv);

@@ -1,11 +1,14 @@
 #include "live_duplex.h"
 
+#include "jack_graph.h"
 #include "sound_devices.h"
 #include "sound_library.h"
+#include "stream_closing.h"
 
 #include <pa_linux_alsa.h>
 #include <portaudio.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <vector>
@@ -74,14 +77,34 @@ namespace {
 struct Opened {
     PaStream* stream = nullptr;
     LiveOpenError error;
-    double inputLatency = 0.0;
-    double outputLatency = 0.0;
+    StreamLatency latency;
+    int period = 0;
+    std::string inputName, outputName;
 };
 
-// Within a library call: the device with `key` that has inputs (or
-// outputs), the default one for an empty key, or paNoDevice.
-PaDeviceIndex DeviceFor(const std::vector<SoundDevice>& known, const std::string& key, bool input)
+// "name (host)" as the user knows the device.
+std::string Shown(const std::vector<SoundDevice>& known, PaDeviceIndex index)
 {
+    for (const SoundDevice& device : known)
+        if (device.index == index)
+            return device.name + " (" + ShownHost(device) + ")";
+    return {};
+}
+
+// Within a library call: the device with `key` that has inputs (or
+// outputs), or paNoDevice. For an empty key the system's default; through
+// PipeWire the server's own microphone and loudspeakers, the low-latency
+// route, when it offers them (the system's default goes through the ALSA
+// or PulseAudio layer).
+PaDeviceIndex DeviceFor(const std::vector<SoundDevice>& known, const std::string& key, bool input,
+                        const std::string& pipeWireClient)
+{
+    if (key.empty() && !pipeWireClient.empty()) {
+        for (const SoundDevice& device : known)
+            if (device.pipeWire && device.name == pipeWireClient &&
+                (input ? device.inputChannels : device.outputChannels) > 0)
+                return device.index;
+    }
     if (key.empty())
         return input ? Pa_GetDefaultInputDevice() : Pa_GetDefaultOutputDevice();
     const int found = FindSoundDevice(known, key, input);
@@ -93,10 +116,13 @@ void OpenDuplex(const LiveDevices& devices, int hop, CLiveDuplex::Shared* shared
 {
     using Kind = LiveOpenError::Kind;
     const std::vector<SoundDevice> known = ListSoundDevices();
+    const bool pipeWire = std::any_of(known.begin(), known.end(), [](const SoundDevice& d) { return d.pipeWire; });
+    const JackGraph offered =
+        pipeWire && (devices.input.empty() || devices.output.empty()) ? ReadJackGraph() : JackGraph{};
     PaStreamParameters in{};
-    in.device = DeviceFor(known, devices.input, true);
+    in.device = DeviceFor(known, devices.input, true, offered.captureClient);
     PaStreamParameters out{};
-    out.device = DeviceFor(known, devices.output, false);
+    out.device = DeviceFor(known, devices.output, false, offered.playbackClient);
     const PaDeviceInfo* inInfo = in.device == paNoDevice ? nullptr : Pa_GetDeviceInfo(in.device);
     const PaDeviceInfo* outInfo = out.device == paNoDevice ? nullptr : Pa_GetDeviceInfo(out.device);
     // A device chosen and not there is named before a missing default.
@@ -125,24 +151,28 @@ void OpenDuplex(const LiveDevices& devices, int hop, CLiveDuplex::Shared* shared
     if (result == paNoError && Pa_GetHostApiInfo(outInfo->hostApi)->type == paALSA)
         PaAlsa_EnableRealtimeScheduling(stream, 1);
     if (result == paNoError && (result = Pa_StartStream(stream)) != paNoError) {
-        Pa_CloseStream(stream);
-        CSoundLibrary::Instance().StreamClosed();
+        CloseOpenedStream(stream);
     }
     if (result != paNoError) {
         opened.error = {Kind::NotOpened, std::string(inInfo->name) + ", " + outInfo->name + ": " + PaText(result)};
         return;
     }
     opened.stream = stream;
+    opened.inputName = Shown(known, in.device);
+    opened.outputName = Shown(known, out.device);
+    // JACK's cycle, once the stream is part of the graph (PipeWire's JACK
+    // library reads back figures that are no latency at all).
+    if (Pa_GetHostApiInfo(outInfo->hostApi)->type == paJACK)
+        opened.period = ReadJackGraph().period;
     const PaStreamInfo* info = Pa_GetStreamInfo(stream);
-    opened.inputLatency = info ? info->inputLatency : 0.0;
-    opened.outputLatency = info ? info->outputLatency : 0.0;
+    opened.latency = LatencyOfStream(info ? info->inputLatency : -1.0, info ? info->outputLatency : -1.0, hop,
+                                     opened.period, in.suggestedLatency, out.suggestedLatency);
 }
 
 void AbortAndClose(PaStream* stream)
 {
     Pa_AbortStream(stream);
-    Pa_CloseStream(stream);
-    CSoundLibrary::Instance().StreamClosed();
+    CloseOpenedStream(stream);
 }
 
 }  // namespace
@@ -180,8 +210,10 @@ bool CLiveDuplex::Open(std::shared_ptr<ILiveHop> processor, int hop, const LiveD
     }
     m_stream = opened->stream;
     m_shared = std::move(shared);
-    m_inputLatency = opened->inputLatency;
-    m_outputLatency = opened->outputLatency;
+    m_latency = opened->latency;
+    m_period = opened->period;
+    m_inputName = opened->inputName;
+    m_outputName = opened->outputName;
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "live_stream.h"
+#include "stream_latency.h"
 
 #include <atomic>
 #include <memory>
@@ -26,11 +27,15 @@ public:
     bool Open(std::shared_ptr<ILiveHop> processor, int hop, const LiveDevices& devices,
               LiveOpenError& error) override;
     void Close() override;
-    double DeviceLatency() const override { return m_inputLatency + m_outputLatency; }
+    double DeviceLatency() const override { return m_latency.input + m_latency.output; }
 
-    // The latencies the stream reports, in seconds.
-    double InputLatency() const { return m_inputLatency; }
-    double OutputLatency() const { return m_outputLatency; }
+    // The devices' latencies, in seconds, and where they come from.
+    const StreamLatency& Latency() const { return m_latency; }
+    // The JACK server's cycle in samples, or 0 off JACK.
+    int Period() const { return m_period; }
+    // The devices opened, "name (host)".
+    const std::string& InputName() const { return m_inputName; }
+    const std::string& OutputName() const { return m_outputName; }
     // Callbacks in which input was lost, or output came too late.
     long Overruns() const override;
     long Underruns() const override;
@@ -50,6 +55,7 @@ public:
 private:
     void* m_stream = nullptr;
     std::shared_ptr<Shared> m_shared;
-    double m_inputLatency = 0.0;
-    double m_outputLatency = 0.0;
+    StreamLatency m_latency;
+    int m_period = 0;
+    std::string m_inputName, m_outputName;
 };

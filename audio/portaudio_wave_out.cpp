@@ -2,6 +2,7 @@
 
 #include "sound_devices.h"
 #include "sound_library.h"
+#include "stream_closing.h"
 
 #include <portaudio.h>
 
@@ -81,8 +82,7 @@ void OpenOutput(const WaveOutFormat& format, const std::string& key, Opened& ope
         return;
     CSoundLibrary::Instance().StreamOpened();
     if (Pa_StartStream(stream) != paNoError) {
-        Pa_CloseStream(stream);
-        CSoundLibrary::Instance().StreamClosed();
+        CloseOpenedStream(stream);
         return;
     }
     opened.stream = stream;
@@ -92,8 +92,7 @@ void OpenOutput(const WaveOutFormat& format, const std::string& key, Opened& ope
 void AbortAndClose(PaStream* stream)
 {
     Pa_AbortStream(stream);
-    Pa_CloseStream(stream);
-    CSoundLibrary::Instance().StreamClosed();
+    CloseOpenedStream(stream);
 }
 
 }  // namespace
@@ -186,8 +185,7 @@ void CPortAudioWaveOut::Reset()
     const auto playing = m_playing;
     CSoundLibrary& library = CSoundLibrary::Instance();
     const auto closeStream = [stream, playing] {
-        Pa_CloseStream(stream);
-        CSoundLibrary::Instance().StreamClosed();
+        CloseOpenedStream(stream);
     };
     if (library.Run([stream, playing] { Pa_AbortStream(stream); }, closeStream, kStopWait, kStopWait) !=
         CSoundLibrary::Answer::Done) {
@@ -227,8 +225,7 @@ void CPortAudioWaveOut::Close()
                 Pa_StopStream(stream);
             else
                 Pa_AbortStream(stream);
-            Pa_CloseStream(stream);
-            CSoundLibrary::Instance().StreamClosed();
+            CloseOpenedStream(stream);
         };
         if (CSoundLibrary::Instance().Run(stopAndClose, nullptr, kStopWait, kStopWait) != CSoundLibrary::Answer::Done)
             GiveUpStream();

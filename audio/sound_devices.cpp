@@ -1,5 +1,7 @@
 #include "sound_devices.h"
 
+#include "pipewire_route.h"
+
 #include <portaudio.h>
 
 std::string SoundDeviceKey(const SoundDevice& device)
@@ -7,8 +9,14 @@ std::string SoundDeviceKey(const SoundDevice& device)
     return device.hostApi + ": " + device.name;
 }
 
+std::string ShownHost(const SoundDevice& device)
+{
+    return device.pipeWire ? "PipeWire" : device.hostApi;
+}
+
 std::vector<SoundDevice> ListSoundDevices()
 {
+    const bool pipeWire = JackIsPipeWire();
     std::vector<SoundDevice> devices;
     const PaDeviceIndex count = Pa_GetDeviceCount();
     for (PaDeviceIndex index = 0; index < count; ++index) {
@@ -24,6 +32,10 @@ std::vector<SoundDevice> ListSoundDevices()
         device.outputChannels = info->maxOutputChannels;
         device.lowInputLatency = info->defaultLowInputLatency;
         device.lowOutputLatency = info->defaultLowOutputLatency;
+        // The library reads back no figure here; the period it is asked for is the least it gives.
+        device.pipeWire = pipeWire && host->type == paJACK;
+        if (device.pipeWire)
+            device.lowInputLatency = device.lowOutputLatency = kPipeWirePeriod / 44100.0;
         devices.push_back(device);
     }
     return devices;

@@ -13,6 +13,7 @@ struct SoundDevice {
     int outputChannels = 0;
     double lowInputLatency = 0.0;   // seconds, the device's low-latency default
     double lowOutputLatency = 0.0;
+    bool pipeWire = false;  // on the JACK host API through PipeWire's library: `name` is the sink's or source's
 };
 
 // The longest device key kept in the settings; anything longer is not one.
@@ -21,6 +22,9 @@ constexpr std::size_t kMaxSoundDeviceKey = 512;
 // The key a device is kept under in the settings: its host API and name,
 // which stay when PortAudio numbers the devices differently.
 std::string SoundDeviceKey(const SoundDevice& device);
+
+// The host shown to the user: PipeWire for its devices, else the host API.
+std::string ShownHost(const SoundDevice& device);
 
 // Every device of every host API; within a call of the sound library (see
 // CSoundLibrary, which also lists them for others).

@@ -94,7 +94,9 @@ std::string CSoundLibrary::StartError() const
 void CSoundLibrary::End()
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_started.load() || !m_aside.WaitIdle(milliseconds(0)))
+    // A stream still open is one left to a server that is gone (see
+    // CloseOpenedStream); ending the library would close it.
+    if (!m_started.load() || !m_aside.WaitIdle(milliseconds(0)) || m_openStreams.load() != 0)
         return;
     const CQuietStderr quiet;
     m_aside.Run(

@@ -50,7 +50,8 @@ public:
     // PortAudio's reason when it did not start.
     std::string StartError() const;
 
-    // Ends the library, unless a call is still held by the server.
+    // Ends the library, unless a call is still held by the server or a
+    // stream is still open.
     void End();
 
 private:

@@ -8,7 +8,8 @@ set -euo pipefail
 packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           clang libclang-rt-14-dev sox qt6-base-dev qt6-translations-l10n nlohmann-json3-dev libsndfile1-dev libsoxr-dev fonts-liberation portaudio19-dev
           pulseaudio pulseaudio-utils libasound2-plugins xvfb xauth xdotool x11-utils openbox imagemagick help2man
-          desktop-file-utils appstream dpkg-dev file jackd2)
+          desktop-file-utils appstream dpkg-dev file jackd2 libjack-jackd2-dev
+          pipewire pipewire-bin pipewire-jack wireplumber dbus)
 if [[ "${1:-}" == "--recordings" ]]; then
     packages+=(python3 espeak-ng fluidsynth fluid-soundfont-gm)
 fi

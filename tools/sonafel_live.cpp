@@ -1,8 +1,9 @@
 // sonafel-live: the live path without a window. With files it runs the
 // path hop by hop, offline, from an input WAV file to an output WAV file;
 // with a device it runs live for the time asked, from the default input to
-// the default output. Prints the delay, and on a device the latency and the
-// over- and underruns.
+// the default output (on a PipeWire desktop the server's own, through its
+// JACK library). Prints the delay, and on a device the devices, the latency
+// and the over- and underruns.
 //
 //   sonafel-live [--input-file IN.wav --output-file OUT.wav | --seconds S [--latency MS]
 //                [--input-device D] [--output-device D]] [sonafel-render's options]
@@ -12,6 +13,7 @@
 #include "engine_setup.h"
 #include "live_duplex.h"
 #include "live_engine.h"
+#include "pipewire_route.h"
 #include "sound_devices.h"
 #include "sound_library.h"
 #include "wav_file_writer.h"
@@ -151,12 +153,29 @@ int ListDevices()
         return 1;
     }
     for (const SoundDevice& device : *devices) {
+        const char* const through = device.pipeWire ? "  (PipeWire)" : "";
         if (device.inputChannels > 0)
-            std::printf("input   %-50s %5.1f ms\n", SoundDeviceKey(device).c_str(), 1000.0 * device.lowInputLatency);
+            std::printf("input   %-50s %5.1f ms%s\n", SoundDeviceKey(device).c_str(), 1000.0 * device.lowInputLatency,
+                        through);
         if (device.outputChannels > 0)
-            std::printf("output  %-50s %5.1f ms\n", SoundDeviceKey(device).c_str(), 1000.0 * device.lowOutputLatency);
+            std::printf("output  %-50s %5.1f ms%s\n", SoundDeviceKey(device).c_str(), 1000.0 * device.lowOutputLatency,
+                        through);
     }
     return 0;
+}
+
+// Where the devices' figures come from, for the line that gives them.
+std::string LatencyOrigin(const StreamLatency& latency, int period)
+{
+    switch (latency.origin) {
+    case StreamLatency::Origin::Reported:
+        return "as the host reports it";
+    case StreamLatency::Origin::FromPeriods:
+        return "computed from the server's " + std::to_string(period) + "-sample periods";
+    case StreamLatency::Origin::AsAsked:
+        return "as asked of the devices: the host's own figure is missing or implausible";
+    }
+    return {};
 }
 
 int RunLive(const CLossProcessor& processor, const RenderOptions& options, const LiveDevices& devices)
@@ -171,10 +190,12 @@ int RunLive(const CLossProcessor& processor, const RenderOptions& options, const
     std::this_thread::sleep_for(std::chrono::milliseconds(options.samples * 1000 / 44100));
     duplex.Close();
     PrintDelay();
-    const double latency = duplex.InputLatency() + duplex.OutputLatency() + CLossProcessor::kLiveDelay / 44100.0;
-    std::printf("latency: %.1f ms (input %.1f ms, output %.1f ms, the chain %.1f ms)\n", 1000.0 * latency,
-                1000.0 * duplex.InputLatency(), 1000.0 * duplex.OutputLatency(),
-                1000.0 * CLossProcessor::kLiveDelay / 44100);
+    std::printf("devices: %s in, %s out\n", duplex.InputName().c_str(), duplex.OutputName().c_str());
+    const StreamLatency& device = duplex.Latency();
+    const double latency = device.input + device.output + CLossProcessor::kLiveDelay / 44100.0;
+    std::printf("latency: %.1f ms (input %.1f ms, output %.1f ms, the chain %.1f ms; %s)\n", 1000.0 * latency,
+                1000.0 * device.input, 1000.0 * device.output, 1000.0 * CLossProcessor::kLiveDelay / 44100,
+                LatencyOrigin(device, duplex.Period()).c_str());
     std::printf("overruns: %ld, underruns: %ld\n", duplex.Overruns(), duplex.Underruns());
     if (engine->Muted())
         std::printf("muted: the output stayed at the limiter for a second (feedback?)\n");
@@ -230,6 +251,7 @@ bool ParseLiveOptions(int argc, char** argv, LiveOptions& options, std::string& 
 
 int main(int argc, char** argv)
 {
+    TakePipeWireRoute(argv);
     LiveOptions live;
     std::string error;
     if (!ParseLiveOptions(argc, argv, live, error)) {

@@ -338,6 +338,11 @@ TEST(AudioDevices, ListedWithTheirLatencyKeptByNameAndStoredValuesBounded)
     SoundDevice phones{7, "Kopfhörer", "JACK", 0, 2, 0.0, 0.0107};
     EXPECT_EQ(CAudioDevicesDialog::DeviceLabel(mic, true), QStringLiteral("USB-Mikrofon (ALSA) · 5,8 ms"));
     EXPECT_EQ(CAudioDevicesDialog::DeviceLabel(phones, false), QStringLiteral("Kopfhörer (JACK) · 10,7 ms"));
+    // Through PipeWire: the sink's name, PipeWire named as the host, still kept under its JACK key.
+    SoundDevice sink{9, "Eingebaute Lautsprecher", "JACK Audio Connection Kit", 2, 2, 0.0007, 0.0007, true};
+    EXPECT_EQ(CAudioDevicesDialog::DeviceLabel(sink, false),
+              QStringLiteral("Eingebaute Lautsprecher (PipeWire) · 0,7 ms"));
+    EXPECT_EQ(FindSoundDevice({mic, sink}, "JACK Audio Connection Kit: Eingebaute Lautsprecher", false), 9);
     EXPECT_EQ(FindSoundDevice({mic, phones}, "JACK: Kopfhörer", false), 7);
     EXPECT_EQ(FindSoundDevice({mic, phones}, "JACK: Kopfhörer", true), -1) << "it has no input";
     EXPECT_EQ(FindSoundDevice({mic, phones}, "ALSA: Kopfhörer", false), -1) << "another host API";

@@ -16,6 +16,7 @@
 #include "live_duplex.h"
 #include "live_engine.h"
 #include "mem_play.h"
+#include "pipewire_route.h"
 #include "portaudio_wave_out.h"
 #include "report.h"
 #include "sound_library.h"
@@ -223,6 +224,7 @@ int ProbeBefore(pid_t server, CChildView& view, PaintCounter& counter, const std
 
 int main(int argc, char** argv)
 {
+    TakePipeWireRoute(argv);  // as the program does, so that a PipeWire server is reached as it reaches it
     const std::string how = argc == 3 ? argv[1] : "";
     const bool live = how.rfind("live-", 0) == 0;
     const std::string signal = live ? how.substr(5) : how;

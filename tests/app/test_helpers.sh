@@ -42,3 +42,38 @@ stop_private_pulse() {
     fi
     pulse_pid=
 }
+
+# Starts a private, headless PipeWire server (pipewire_test_server.conf:
+# loudspeakers "Test loudspeakers", microphone "Test microphone") with
+# WirePlumber to link streams, in WORK_DIR; needs a D-Bus session of its
+# own (see in_private_dbus). Sets pipewire_pid and wireplumber_pid.
+#   start_private_pipewire WORK_DIR
+start_private_pipewire() {
+    export XDG_RUNTIME_DIR="$1/run" HOME="$1"
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+    rm -f "$XDG_RUNTIME_DIR"/pipewire-0*  # left by a server killed before
+    pipewire -c "$(dirname "${BASH_SOURCE[0]}")/pipewire_test_server.conf" > "$1/pipewire.log" 2>&1 &
+    pipewire_pid=$!
+    wait_for 20 '[[ -S "$XDG_RUNTIME_DIR/pipewire-0" ]]'
+    wireplumber > "$1/wireplumber.log" 2>&1 &
+    wireplumber_pid=$!
+    wait_for 20 'pw-metadata 0 default.audio.source 2>/dev/null | grep -q sonafel_test_microphone'
+}
+
+# Stops what start_private_pipewire started.
+stop_private_pipewire() {
+    local pid
+    for pid in ${wireplumber_pid:-} ${pipewire_pid:-}; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    wireplumber_pid= pipewire_pid=
+}
+
+# Runs the calling script again in a D-Bus session of its own (WirePlumber
+# needs one; the machine's must not be touched), unless it runs in one.
+#   in_private_dbus "$0" "$@"
+in_private_dbus() {
+    [[ -n "${SONAFEL_PRIVATE_DBUS:-}" ]] && return 0
+    SONAFEL_PRIVATE_DBUS=1 exec dbus-run-session -- "$@"
+}
