@@ -1,6 +1,7 @@
 #include "auditory_filter_bank.h"
 
 #include "erb_scale.h"
+#include "filter_shape.h"
 #include "per_window_tables.h"
 
 #include <algorithm>
@@ -54,8 +55,7 @@ void CAuditoryFilterBank::SetBroadening(int degreeOfLoss)
 
 void CAuditoryFilterBank::LayOut(const float* frameWindow, int length, int degreeOfLoss, Layout& layout) const
 {
-    const double lowerShare = kWidenings[degreeOfLoss].ErbsBelow();
-    const double upperShare = kWidenings[degreeOfLoss].ErbsAbove();
+    const SmearingWidening& widening = kWidenings[degreeOfLoss];
     layout.firstFrameCell = kFrameBins;
     AnalysisWindow frame{std::vector<float>(frameWindow, frameWindow + length), kFrameSize, kFrameBinHz};
     // Three frames a hop apart, joined: one window over 256 + 2·128 samples.
@@ -72,30 +72,38 @@ void CAuditoryFilterBank::LayOut(const float* frameWindow, int length, int degre
         const AnalysisWindow& analysis = kind == kLong ? decimated : kind == kJoined ? joined : frame;
         const int bins = kind == kLong ? CLowFrequencyAnalysis::kBins : kind == kJoined ? kJoinedBins : kFrameBins;
         const double centre = hz / analysis.binHz;
-        const double low = std::max(0.5, (hz - ErbHz(hz) * lowerShare) / analysis.binHz);
-        const double high = std::min(bins - 0.5 - 1e-9, (hz + ErbHz(hz) * upperShare) / analysis.binHz);
-
         Channel& channel = layout.channel[c];
         channel.analysis = kind;
-        channel.lowCell = static_cast<int>(std::floor(low + 0.5));
-        channel.lowShare = static_cast<float>(low + 0.5 - channel.lowCell);
-        channel.highCell = static_cast<int>(std::floor(high + 0.5));
-        channel.highShare = static_cast<float>(high + 0.5 - channel.highCell);
         channel.frameBin = std::min(static_cast<int>(std::lround(hz / kFrameBinHz)), kFrameBins - 1);
+        // The cells whose share is above the floor, around the centre's,
+        // at most kMostCells: the lower skirt gives way first.
+        const int centreCell = std::clamp(static_cast<int>(std::lround(centre)), 1, bins - 1);
+        int last = centreCell;
+        while (last + 1 < bins && last + 1 - centreCell < kMostCells / 2 &&
+               FilterPasses(widening, hz, (last + 1) * analysis.binHz) >= kSkirtFloor)
+            ++last;
+        int first = centreCell;
+        while (first - 1 >= 1 && last - (first - 1) < kMostCells &&
+               FilterPasses(widening, hz, (first - 1) * analysis.binHz) >= kSkirtFloor)
+            --first;
+        channel.firstCell = first;
+        channel.cellCount = last - first + 1;
+        for (int k = first; k <= last; ++k)
+            channel.passes[k - first] = static_cast<float>(
+                FilterPassesBetween(widening, hz, (k - 0.5) * analysis.binHz, (k + 0.5) * analysis.binHz));
         if (kind == kFrame)
-            layout.firstFrameCell = std::min(layout.firstFrameCell, channel.lowCell);
-
-        // What a centred full-scale tone would read: its lobe's power inside
-        // the ERB, as a share of all of it (N·Σw² over the whole transform).
+            layout.firstFrameCell = std::min(layout.firstFrameCell, first);
+        // What a centred full-scale tone would read: its lobe's power as the
+        // filter passes it, as a share of all of it (N·Σw² over the whole
+        // transform).
         double windowEnergy = 0.0;
         for (const float w : analysis.window)
             windowEnergy += static_cast<double>(w) * w;
         double inside = 0.0;
-        for (int k = channel.lowCell; k <= channel.highCell; ++k) {
-            const double overlap = std::min(k + 0.5, high) - std::max(k - 0.5, low);
-            inside += overlap * LobePower(analysis.window.data(), static_cast<int>(analysis.window.size()),
-                                          analysis.transform, k - centre);
-        }
+        for (int k = first; k <= last; ++k)
+            inside +=
+                channel.passes[k - first] * LobePower(analysis.window.data(), static_cast<int>(analysis.window.size()),
+                                                      analysis.transform, k - centre);
         double share = inside / (analysis.transform * windowEnergy);
         if (kind == kLong)
             share *= CLowFrequencyAnalysis::DecimationResponse(hz);
@@ -123,21 +131,18 @@ void CAuditoryFilterBank::BeginBlock(bool continues, float inputGain, const floa
     m_binGain = binGain;
 }
 
-double CAuditoryFilterBank::PowerBetween(const float* power, const Channel& channel)
+double CAuditoryFilterBank::PowerPassed(const float* power, const Channel& channel)
 {
-    // The cells from the low edge's to the high edge's, less the share of
-    // the low one below the edge, and the share of the high one below it;
-    // four running sums, so that the additions need not wait on each other.
+    // Four running sums, so that the additions need not wait on each other.
     float sums[4] = {};
-    int k = channel.lowCell;
-    for (; k + 3 < channel.highCell; k += 4)
+    const float* const cells = power + channel.firstCell;
+    int k = 0;
+    for (; k + 3 < channel.cellCount; k += 4)
         for (int lane = 0; lane < 4; ++lane)
-            sums[lane] += power[k + lane];
-    for (; k < channel.highCell; ++k)
-        sums[0] += power[k];
-    const double inside = (sums[0] + sums[1]) + (sums[2] + sums[3]);
-    const double edges = channel.highShare * power[channel.highCell] - channel.lowShare * power[channel.lowCell];
-    return std::max(inside + edges, 0.0);
+            sums[lane] += channel.passes[k + lane] * cells[k + lane];
+    for (; k < channel.cellCount; ++k)
+        sums[0] += channel.passes[k] * cells[k];
+    return (sums[0] + sums[1]) + (sums[2] + sums[3]);
 }
 
 void CAuditoryFilterBank::Measure(const float* spectrum, double* relativePower)
@@ -157,11 +162,11 @@ void CAuditoryFilterBank::Measure(const float* spectrum, double* relativePower)
         double power = 0.0;
         if (channel.analysis == kLong) {
             const double gain = m_inputGain * (m_binGain ? m_binGain[2 * channel.frameBin] : 1.0f);
-            power = PowerBetween(m_long.Power(), channel) * gain * gain;
+            power = PowerPassed(m_long.Power(), channel) * gain * gain;
         } else if (channel.analysis == kJoined) {
-            power = PowerBetween(m_joined.Power(), channel);
+            power = PowerPassed(m_joined.Power(), channel);
         } else {
-            power = PowerBetween(m_framePower, channel);
+            power = PowerPassed(m_framePower, channel);
         }
         relativePower[c] = power * channel.scale;
     }

@@ -22,7 +22,9 @@ double LobePower(const float* window, int length, int transform, double offset);
 // as low-frequency filters ring for tens of ms), up to 3 kHz the last three
 // frames joined into one 11.6 ms window, above that the frame itself, which
 // keeps the attack there at 5 ms. Each reading is divided by the share of a
-// centred tone's power its analysis puts inside the ERB.
+// centred tone's power that the filter passes in its analysis. Above its centre
+// a filter's edge is a skirt (see FilterPasses): a tone beyond it still
+// comes through, weaker, while a broadband sound reads the same.
 class CAuditoryFilterBank {
 public:
     static constexpr double kLowestErbNumber = 2.0;  // 55 Hz
@@ -75,20 +77,20 @@ public:
 
 private:
     enum Analysis { kLong, kJoined, kFrame };
+    static constexpr int kMostCells = 48;  // of a filter's shape, in the analysis's bins
     struct Channel {
         Analysis analysis;
-        int lowCell;       // the ERB's edges in cells of the analysis's bins,
-        float lowShare;    // a share of the edge cell's power
-        int highCell;
-        float highShare;
-        double scale;      // from the analysis's power to the power re full scale
-        int frameBin;      // the frame bin of the centre, for the long analysis's gains
+        int firstCell;             // where the filter's shape starts in the analysis's bins
+        int cellCount;
+        float passes[kMostCells];  // the share of each cell's power it passes
+        double scale;              // from the analysis's power to the power re full scale
+        int frameBin;              // the frame bin of the centre, for the long analysis's gains
     };
     struct Layout {
         Channel channel[kChannels];
         int firstFrameCell;  // the frame's power is needed from here up
     };
-    static double PowerBetween(const float* power, const Channel& channel);
+    static double PowerPassed(const float* power, const Channel& channel);
     void LayOut(const float* frameWindow, int length, int degreeOfLoss, Layout& layout) const;
 
     static constexpr int kJoinedBins = 48;  // 4.1 kHz: above the joined channels' ERBs

@@ -4,6 +4,7 @@
 #include "bark_scale.h"
 #include "erb_scale.h"
 #include "fast_exp_log.h"
+#include "filter_shape.h"
 #include "normal_threshold.h"
 #include "per_window_tables.h"
 
@@ -72,14 +73,24 @@ void CRecruitmentStage::LayPassBands(int degreeOfLoss)
     const SmearingWidening& widening = kWidenings[degreeOfLoss];
     for (int c = 0; c < kChannels; ++c) {
         const double hz = CAuditoryFilterBank::CentreHz(c);
-        const double low = std::max(-0.5, (hz - ErbHz(hz) * widening.ErbsBelow()) / kBinHz);
-        const double high = std::min(kBins - 0.5 - 1e-6, (hz + ErbHz(hz) * widening.ErbsAbove()) / kBinHz);
+        const int centre = std::min(static_cast<int>(std::lround(hz / kBinHz)), kBins - 1);
+        int last = centre;
+        while (last + 1 < kBins && last + 1 - centre < kMostPassBins / 2 &&
+               FilterPasses(widening, hz, (last + 1) * kBinHz) >= kSkirtFloor)
+            ++last;
+        int first = centre;
+        while (first - 1 >= 0 && last - (first - 1) < kMostPassBins &&
+               FilterPasses(widening, hz, (first - 1) * kBinHz) >= kSkirtFloor)
+            --first;
         PassBand& band = m_passBand[c];
-        band.first = static_cast<int>(std::floor(low + 0.5));
-        band.last = static_cast<int>(std::floor(high + 0.5));
-        band.perWidth = static_cast<float>(1.0 / (high - low));
-        band.firstShare = static_cast<float>(std::min(band.first + 0.5, high) - low);
-        band.lastShare = static_cast<float>(high - (band.last - 0.5));
+        band.first = first;
+        band.count = last - first + 1;
+        double passes[kMostPassBins];
+        double total = 0.0;
+        for (int k = first; k <= last; ++k)
+            total += passes[k - first] = FilterPassesBetween(widening, hz, (k - 0.5) * kBinHz, (k + 0.5) * kBinHz);
+        for (int k = first; k <= last; ++k)
+            band.share[k - first] = static_cast<float>(passes[k - first] / total);
     }
 }
 
@@ -178,30 +189,20 @@ void CRecruitmentStage::Apply(float* spectrum)
         weighted[c] = weight[c] * gain[c];
     }
 
-    // Each filter's weight spreads evenly over its passband, and the frame
-    // spreads what each bin holds over its lobe. Where all the filters a bin
-    // takes have the gain 1, the two sums are formed alike and the bin stays
-    // exactly as it was.
+    // Each filter's weight spreads over its shape, skirts included, and the
+    // frame spreads what each bin holds over its lobe. Where all the filters
+    // a bin takes have the gain 1, the two sums are formed alike and the bin
+    // stays exactly as it was.
     float inBandSum[kBins + 2 * kLobeReach] = {};  // bin k at k + kLobeReach
     float inBandWeights[kBins + 2 * kLobeReach] = {};
     for (int c = 0; c < kChannels; ++c) {
         const PassBand& band = m_passBand[c];
-        const float perBin = weight[c] * band.perWidth;
-        float* const sums = inBandSum + kLobeReach;
-        float* const weights = inBandWeights + kLobeReach;
-        if (band.first == band.last) {
-            weights[band.first] += weight[c];
-            sums[band.first] += weighted[c];
-            continue;
+        float* const sums = inBandSum + kLobeReach + band.first;
+        float* const weights = inBandWeights + kLobeReach + band.first;
+        for (int k = 0; k < band.count; ++k) {
+            weights[k] += weight[c] * band.share[k];
+            sums[k] += weighted[c] * band.share[k];
         }
-        weights[band.first] += perBin * band.firstShare;
-        sums[band.first] += perBin * band.firstShare * gain[c];
-        for (int k = band.first + 1; k < band.last; ++k) {
-            weights[k] += perBin;
-            sums[k] += perBin * gain[c];
-        }
-        weights[band.last] += perBin * band.lastShare;
-        sums[band.last] += perBin * band.lastShare * gain[c];
     }
     float binGain[kBins];
     bool unweighted[kBins];

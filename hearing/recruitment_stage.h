@@ -90,15 +90,15 @@ private:
     // one's times t, interpolated over the ERB scale.
     int m_binChannel[kBins];
     float m_binShare[kBins];
-    // Each filter's passband in frame bins (bin k spans k - 1/2 to k + 1/2):
-    // the first and the last bin it reaches into, the share of each it
-    // covers, and 1 / its width in bins. Laid out for the degree of loss.
+    // Each filter's shape in frame bins: the first bin it reaches into, and
+    // the share of the filter's weight each bin takes, as the shape passes
+    // the bin (its skirt included), scaled to sum to 1. Laid out for the
+    // degree of loss.
+    static constexpr int kMostPassBins = 48;
     struct PassBand {
         int first;
-        int last;
-        float firstShare;
-        float lastShare;
-        float perWidth;
+        int count;
+        float share[kMostPassBins];
     };
     void LayPassBands(int degreeOfLoss);
     PassBand m_passBand[kChannels];

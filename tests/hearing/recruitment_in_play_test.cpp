@@ -78,27 +78,29 @@ TEST(RecruitmentInPlay, ASlopingAudiogramActsAsTheLawGivesInTheBestFilterPassing
     // 10, 20, 35, 50, 65, 80 dB HL at 250 Hz to 8 kHz, levels interpolated
     // over log frequency, and normal hearing's threshold T0 likewise between
     // its tabulated frequencies. The mean at 2-8 kHz, 65 dB HL, is a severe
-    // loss: filters 3 ERB wide, 1 ERB above their centre, half an ERB apart
-    // from ERB number 2. A tone at 80 dB SPL on a bin is heard through the
-    // lowest filter whose upper side reaches it, where the loss is least:
-    //   bin 3 (258.4 Hz): f + ERB(f) = 258.4 at f = 210.9 Hz, ERB number
-    //     6.07, so the filter at 6.5 (231.7 Hz): HL = 10 (held below 250 Hz),
-    //     T0 = 14.4 - 3.0·ln(231.7/200)/ln(250/200) = 12.42, c = 92.58,
-    //     ER = 92.58/82.58 = 1.1211, change = -25·0.1211 = -3.03 dB;
-    //   bin 46 (3962 Hz): f = 3553.7 Hz, ERB number 26.07; at 26.5
-    //     (3732 Hz): HL = 50 + 15·log2(3732/2000) = 63.50, T0 = -6.0 +
-    //     0.6·ln(3732/3150)/ln(4000/3150) = -5.57, c = 110.57, ER = 2.349,
-    //     change = -25·1.349 = -33.72 dB (at its own frequency -35.50);
-    //   bin 76 (6546 Hz): f = 5886 Hz, ERB number 30.53; at 31.0 (6199 Hz):
-    //     HL = 65 + 15·log2(6199/4000) = 74.48, T0 = -1.5 +
-    //     7.5·ln(6199/5000)/ln(6300/5000) = 5.47, c = 99.53, ER = 3.973,
-    //     change = -25·2.973 = -74.33 dB (at its own frequency -84.89).
+    // loss: filters half an ERB apart from ERB number 2, reaching 2 ERB
+    // below their centre fc and, as a rounded exponential, above it:
+    // W = (1 + pg)·e^(-pg), g = (f - fc)/fc, p = 2·fc/ERB(fc). A tone at
+    // 80 dB SPL reads 80 + 10·log10(W) in each filter, which gains
+    // (ER - 1)·(read - 105) dB with ER = c/(c - HL), c = 105 - T0. Each
+    // filter's weight is its output power (re the loudest reading, times its
+    // gain squared re the largest) to the fourth, spread over its shape in
+    // frame bins (W's mean over each bin, summed to 1) and then over the Hann frame's
+    // lobe (|W(j)|² re its centre, j = -3..3); the bin's gain is the
+    // weighted mean of the filters' gains. Worked through all 82 filters:
+    //   bin 3 (258.4 Hz): mostly the filter at 257.2 Hz (HL 10.4, T0 11.06,
+    //     gain -3.12 dB): -3.58 dB;
+    //   bin 46 (3962 Hz): mostly its own filter at 3951 Hz (HL 64.7,
+    //     T0 -5.43, gain -35.42 dB): -35.68 dB;
+    //   bin 76 (6546 Hz): mostly the filter below it at 6200 Hz (HL 74.5,
+    //     T0 5.48, reading the tone at 78.67, gain -78.33 dB; the filter at
+    //     6555 Hz would give -85.18): -77.74 dB.
     const CAudiogram sloping = Make({{250, 10}, {500, 20}, {1000, 35}, {2000, 50}, {4000, 65}, {8000, 80}});
     struct Case {
         int bin;
         double change;
     };
-    for (const Case c : {Case{3, -3.03}, Case{46, -33.72}, Case{76, -74.33}}) {
+    for (const Case c : {Case{3, -3.58}, Case{46, -35.68}, Case{76, -77.74}}) {
         CSourceBank sources;
         CLossProcessor processor(sources);
         CRecruitmentStage stage;
