@@ -75,17 +75,8 @@ void CAuditoryFilterBank::LayOut(const float* frameWindow, int length, int degre
         Channel& channel = layout.channel[c];
         channel.analysis = kind;
         channel.frameBin = std::min(static_cast<int>(std::lround(hz / kFrameBinHz)), kFrameBins - 1);
-        // The cells whose share is above the floor, around the centre's,
-        // at most kMostCells: the lower skirt gives way first.
-        const int centreCell = std::clamp(static_cast<int>(std::lround(centre)), 1, bins - 1);
-        int last = centreCell;
-        while (last + 1 < bins && last + 1 - centreCell < kMostCells / 2 &&
-               FilterPasses(widening, hz, (last + 1) * analysis.binHz) >= kSkirtFloor)
-            ++last;
-        int first = centreCell;
-        while (first - 1 >= 1 && last - (first - 1) < kMostCells &&
-               FilterPasses(widening, hz, (first - 1) * analysis.binHz) >= kSkirtFloor)
-            --first;
+        // From cell 1 up: the analysis's DC cell holds no filter's sound.
+        const auto [first, last] = SpanOfFilter(widening, hz, analysis.binHz, 1, bins, kMostCells);
         channel.firstCell = first;
         channel.cellCount = last - first + 1;
         for (int k = first; k <= last; ++k)

@@ -39,3 +39,17 @@ double FilterPassesBetween(const SmearingWidening& widening, double centreHz, do
 {
     return (AreaTo(widening, centreHz, highHz) - AreaTo(widening, centreHz, lowHz)) / (highHz - lowHz);
 }
+
+FilterSpan SpanOfFilter(const SmearingWidening& widening, double centreHz, double binHz, int lowestBin, int bins,
+                        int most)
+{
+    const int centre = std::clamp(static_cast<int>(std::lround(centreHz / binHz)), lowestBin, bins - 1);
+    FilterSpan span{centre, centre};
+    while (span.last + 1 < bins && span.last + 1 - centre < most / 2 &&
+           FilterPasses(widening, centreHz, (span.last + 1) * binHz) >= kSkirtFloor)
+        ++span.last;
+    while (span.first - 1 >= lowestBin && span.last - (span.first - 1) < most &&
+           FilterPasses(widening, centreHz, (span.first - 1) * binHz) >= kSkirtFloor)
+        --span.first;
+    return span;
+}

@@ -20,3 +20,15 @@ double FilterPassesBetween(const SmearingWidening& widening, double centreHz, do
 
 // Below this share a filter's skirt is not followed further (−15 dB).
 constexpr double kSkirtFloor = 0.03;
+
+// The bins (`binHz` wide, bin k centred on k·binHz) a filter reaches into:
+// from the centre's out, as long as the shape passes at least kSkirtFloor
+// at a bin's centre, within `lowestBin` to `bins` − 1, at most `most`
+// bins; the upper side takes at most half of them, then the lower side
+// gives way.
+struct FilterSpan {
+    int first;
+    int last;
+};
+FilterSpan SpanOfFilter(const SmearingWidening& widening, double centreHz, double binHz, int lowestBin, int bins,
+                        int most);

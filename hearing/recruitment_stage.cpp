@@ -73,15 +73,7 @@ void CRecruitmentStage::LayPassBands(int degreeOfLoss)
     const SmearingWidening& widening = kWidenings[degreeOfLoss];
     for (int c = 0; c < kChannels; ++c) {
         const double hz = CAuditoryFilterBank::CentreHz(c);
-        const int centre = std::min(static_cast<int>(std::lround(hz / kBinHz)), kBins - 1);
-        int last = centre;
-        while (last + 1 < kBins && last + 1 - centre < kMostPassBins / 2 &&
-               FilterPasses(widening, hz, (last + 1) * kBinHz) >= kSkirtFloor)
-            ++last;
-        int first = centre;
-        while (first - 1 >= 0 && last - (first - 1) < kMostPassBins &&
-               FilterPasses(widening, hz, (first - 1) * kBinHz) >= kSkirtFloor)
-            --first;
+        const auto [first, last] = SpanOfFilter(widening, hz, kBinHz, 0, kBins, kMostPassBins);
         PassBand& band = m_passBand[c];
         band.first = first;
         band.count = last - first + 1;

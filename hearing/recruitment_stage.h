@@ -15,8 +15,8 @@
 //
 // The filters are an impaired ear's, broader by the degree of loss (see
 // CAuditoryFilterBank). What is heard is each filter's output after its own
-// gain: each bin takes the gains of the filters whose passband it lies in,
-// weighted by the fourth power of each filter's output power, and the frame
+// gain: each bin takes the gains of the filters that pass it (their skirts
+// included), weighted by the fourth power of each filter's output power, and the frame
 // spreads a pure tone over ±4 bins (±344 Hz), wider than the filters below a
 // few kHz, so each bin also takes its lobe's neighbours'. A tone's lobe thus
 // takes the gain of the filter it comes out of loudest: its own on a flat
@@ -46,7 +46,7 @@ public:
     void SetAnalysisWindow(const float* window, int windowLength);
     // The calibration: digital RMS 1 (0 dB FS) plays at `fullScaleSpl` dB SPL.
     void SetFullScaleLevel(double fullScaleSpl);
-    // The hearing level of every filter. The smoothed levels carry over.
+    // The hearing level of every filter. The envelopes carry over.
     void Build(const CAudiogram& audiogram);
 
     // Starts a block: its input, whether it follows the last block begun,

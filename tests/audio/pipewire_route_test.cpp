@@ -21,6 +21,9 @@ TEST(PipeWireRoute, ItsLibraryGoesFirstOnTheSearchPathOnce)
         // A longer folder that starts with the same name is another one.
         {"/usr/lib/x86_64-linux-gnu/pipewire-0.3/jack2", folder + ":/usr/lib/x86_64-linux-gnu/pipewire-0.3/jack2"},
         {"/usr/lib/x86_64-linux-gnu/pipewire-0.3", folder + ":/usr/lib/x86_64-linux-gnu/pipewire-0.3"},
+        // Empty entries (the current folder, to the loader) are kept as they are.
+        {"::", folder + ":::"},
+        {"::/usr/lib/x86_64-linux-gnu/pipewire-0.3/jack:", std::nullopt},
     };
     for (const Case& c : cases)
         EXPECT_EQ(SearchPathWith(c.path, folder), c.wanted) << (c.path ? c.path : "(not set)");
