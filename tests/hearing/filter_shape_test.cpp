@@ -19,8 +19,8 @@ TEST(FilterShape, FlatBelowASkirtAboveAsWideAsTheRectangle)
         double hz;
         double passes;
     } points[] = {
-        {kSevere, 800.0, 1.0},       {kSevere, 700.0, 0.0},      {kSevere, 1000.0, 1.0},
-        {kSevere, 1100.0, 0.55520},  {kSevere, 1300.0, 0.05993}, {kModerate, 1100.0, 0.43808},
+        {kSevere, 800.0, 1.0},      {kSevere, 700.0, 0.0},      {kSevere, 1000.0, 1.0},
+        {kSevere, 1100.0, 0.55520}, {kSevere, 1300.0, 0.05993}, {kModerate, 1100.0, 0.43808},
         {kNormal, 1100.0, 0.19681},
     };
     for (const auto& point : points)
