@@ -18,8 +18,7 @@ namespace {
 // reads as this, so that an onset after it rises from here as from a quiet
 // room, not from hundreds of dB below.
 constexpr double kSilenceDb = 0.0;
-constexpr double kSilencePower = 1.0;  // the same, as a power re 0 dB SPL
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kSilencePower = 1.0;          // the same, as a power re 0 dB SPL
 constexpr float kDecibelsPerOctave = 3.0103f;  // 10·log10(2): from log2 of a power to dB
 
 }  // namespace
@@ -42,8 +41,8 @@ CRecruitmentStage::CRecruitmentStage()
         m_normalThreshold[c] = NormalThresholdSpl(hz);
         m_barkBand[c] = std::min(static_cast<int>(HzToBark(hz)), kBarkBands - 1);
         const double cutOffHz = kEnvelopeShare * std::min(kFastestEnvelopeHz, ErbHz(hz));
-        m_envelopeKeep[c] = std::exp(-2.0 * kPi * cutOffHz / kFramesPerSecond);
-        m_envelope[c] = std::sqrt(kSilencePower);
+        m_envelope[c].SetCutOff(cutOffHz, kFramesPerSecond);
+        m_envelope[c].Reset(std::sqrt(kSilencePower));
         m_level[c] = kSilenceDb;
     }
     std::fill(m_blockPeak, m_blockPeak + kBarkBands, kSilenceDb);
@@ -137,8 +136,8 @@ void CRecruitmentStage::Measure(const float* spectrum)
     float power[kChannels];
     for (int c = 0; c < kChannels; ++c) {
         const double amplitude = std::sqrt(std::max(m_power[c] * m_powerToSpl, kSilencePower));
-        m_envelope[c] = amplitude + m_envelopeKeep[c] * (m_envelope[c] - amplitude);
-        power[c] = static_cast<float>(m_envelope[c] * m_envelope[c]);
+        const double envelope = m_envelope[c].Next(amplitude);
+        power[c] = static_cast<float>(envelope * envelope);
     }
     for (int c = 0; c < kChannels; ++c) {
         m_level[c] = kDecibelsPerOctave * FastLog2(power[c]);

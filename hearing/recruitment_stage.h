@@ -2,6 +2,7 @@
 
 #include "audiogram.h"
 #include "auditory_filter_bank.h"
+#include "envelope_low_pass.h"
 #include "frame_geometry.h"
 
 // Loudness recruitment of a cochlear loss in the frame loop: in every
@@ -80,10 +81,9 @@ private:
     float m_slope[kChannels] = {};  // of the law's gain, in octaves per dB below C
     double m_normalThreshold[kChannels];
     int m_barkBand[kChannels];
-    double m_envelopeKeep[kChannels];  // the envelope's low-pass: the share kept per frame
-    double m_envelope[kChannels];      // amplitude re 0 dB SPL
-    double m_level[kChannels];         // the envelope's, dB SPL
-    double m_power[kChannels] = {};    // the last frame's, re full scale
+    CEnvelopeLowPass m_envelope[kChannels];  // amplitude re 0 dB SPL
+    double m_level[kChannels];               // the envelope's, dB SPL
+    double m_power[kChannels] = {};          // the last frame's, re full scale
     double m_blockPeak[kBarkBands];
     // Bin k's gain where no filter lies within its lobe (at the highest
     // frequencies): channel m_binChannel[k]'s times (1 - t) and the next

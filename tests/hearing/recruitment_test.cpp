@@ -119,9 +119,8 @@ TEST(Recruitment, FilterLevelsAreCalibratedSoundPressureLevelsAndTheBarkBandsSho
 TEST(Recruitment, TheAttackAtHighFrequenciesStaysAFewMilliseconds)
 {
     // A 4 kHz tone at 80 dB SPL after digital silence. The frame (5.8 ms)
-    // takes it in whole after 5.8 ms; from the 0 dB SPL of silence the
-    // smoother's 5 ms attack leaves 80·exp(-(20 - 5.8) / 5) = 4.7 dB after
-    // 20 ms and 0.6 dB after 30 ms.
+    // takes it in whole after 5.8 ms; the envelope (75 Hz) then has 1.7 % of
+    // the amplitude left to rise after 4 frames (11.6 ms): 0.15 dB.
     std::vector<short> signal(3 * 4096, 0);
     const std::size_t onset = 4096;
     const std::vector<short> tone = Tone(4000, -20.0, static_cast<int>(signal.size() - onset));
@@ -137,7 +136,6 @@ TEST(Recruitment, TheAttackAtHighFrequenciesStaysAFewMilliseconds)
     EXPECT_GT(at(20.0), 80.0 - 6.0);
     EXPECT_NEAR(at(30.0), 80.0, 1.5);
 }
-
 
 TEST(Recruitment, NormalHearingInEveryFilterChangesNothingAtAll)
 {
